@@ -1,0 +1,133 @@
+#pragma once
+
+// Small controls the windows are built from. Lengths that handlers see are in
+// twips, 15 to a logical pixel, as the layout tables give them.
+
+#include <QLabel>
+#include <QList>
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+class QMimeData;
+
+constexpr int TwipsPerPixel = 15;
+constexpr int Px(int twips) { return (twips >= 0 ? twips + TwipsPerPixel / 2 : twips - TwipsPerPixel / 2) / TwipsPerPixel; }
+
+// Mouse button mask as handlers see it: 1 left, 2 right, 4 middle.
+int ButtonMask(Qt::MouseButtons buttons);
+// Shift mask as handlers see it: 1 Shift, 2 Ctrl, 4 Alt.
+int ShiftMask(Qt::KeyboardModifiers modifiers);
+
+// The button images, addressed 1 to 12.
+class ImageList
+{
+public:
+    static constexpr int Count = 12;
+    // The image at a 1-based index; a null pixmap outside 1..Count.
+    QPixmap ListImages(int index) const;
+};
+
+// A borderless picture box sized to its picture, reporting mouse down, mouse
+// up and click with coordinates in twips. Space or Enter on a focused box
+// acts as a left click, so the buttons can be driven from the keyboard and by
+// assistive technology.
+class PictureBox : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget *parent = nullptr);
+
+    void setPicture(const QPixmap &picture, int imageIndex = 0);
+    QPixmap picture() const { return m_picture; }
+    // The ImageList index last given with setPicture (0 for other pictures).
+    int imageIndex() const { return m_imageIndex; }
+    void setAcceptsFileDrops(bool accept);
+
+signals:
+    void mouseDown(int button, int shift, float x, float y);
+    void mouseUp(int button, int shift, float x, float y);
+    void clicked();
+    void filesDropped(const QMimeData *data);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    QPixmap m_picture;
+    int m_imageIndex = 0;
+    bool m_pressedInside = false;
+};
+
+// A box the program draws on in twips. What is drawn persists: the box keeps
+// its lines and repaints them after being covered.
+class TrackBox : public QWidget
+{
+    Q_OBJECT
+public:
+    TrackBox(QWidget *parent, int widthTwips, int heightTwips, const QColor &background);
+
+    int ScaleWidth() const { return m_widthTwips; }
+    int ScaleHeight() const { return m_heightTwips; }
+    void Cls();
+    void Line(float x1, float y1, float x2, float y2, const QColor &color);
+    // The x positions (twips) of the vertical lines now drawn, oldest first.
+    QList<float> lineXs() const;
+
+signals:
+    void mouseDown(int button, int shift, float x, float y);
+    void mouseMove(int button, int shift, float x, float y);
+    void dblClick();
+    // Arrow keys for keyboard users: -1 or +1 step.
+    void stepped(int direction);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    struct Segment { float x1, y1, x2, y2; QColor color; };
+    int m_widthTwips;
+    int m_heightTwips;
+    QList<Segment> m_segments;
+};
+
+// A label that acts as a button.
+class ClickLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+};
+
+// The open-file dialog's settings and result; ShowOpen is the only platform
+// call, so tests can substitute a dialog that answers by itself.
+class CommonDialog
+{
+public:
+    virtual ~CommonDialog() = default;
+
+    QString Filter;        // "label|patterns|label|patterns"
+    int Flags = 0;
+    QString DialogTitle;
+    QString FileName;      // full path after the dialog, or "" when cancelled
+    QString FileTitle;     // the chosen file's name without its folder
+
+    // Shows the dialog modally; leaves FileName as it was when cancelled.
+    virtual void ShowOpen(QWidget *parent);
+};
