@@ -1,6 +1,52 @@
 #include "shell/Form1.h"
 
-// Placeholder until this subsystem lands; replaced wholesale by its owner.
+#include "playback/FileLabel.h"
+#include "playback/MediaPlayerControl.h"
 
-void Form1::Picture5_Click() {}
-void Form1::Picture7_OLEDragDrop(const QMimeData *) {}
+#include <QLabel>
+
+// A file comes in through the open dialog or as a drop on the lower panel;
+// either way the player opens it and the file-name label shows its start.
+
+namespace {
+
+const QString OpenDialogTitle = QStringLiteral("Murmelvox .::. Select a Voice file...");
+constexpr int OpenDialogFlags = 4097; // the file must exist; read-only box shown
+
+// Opens the file and lets the user see whether that worked: the name of a
+// file the player cannot play is struck through (the time label then reads
+// "0:0/0:0" as with no file at all).
+void OpenInPlayer(Form1 &form, const QString &path)
+{
+    form.MP->Open(path);
+    const bool opened = form.MP->PlayState() != MediaPlayer::NoFile;
+    QFont font = form.Label1->font();
+    font.setStrikeOut(!opened);
+    form.Label1->setFont(font);
+    form.Label1->setAccessibleDescription(opened ? QString() : QStringLiteral("The file could not be opened."));
+}
+
+} // namespace
+
+void Form1::Picture5_Click()
+{
+    CD->Flags = OpenDialogFlags;
+    CD->DialogTitle = OpenDialogTitle;
+    CD->FileName.clear();
+    CD->ShowOpen(this);
+    if (CD->FileName.isEmpty())
+        return;
+    Label1->setText(FileLabelCaption(CD->FileTitle));
+    OpenInPlayer(*this, CD->FileName);
+    Label1->setToolTip(FileLabelToolTip(CD->FileTitle));
+}
+
+void Form1::Picture7_OLEDragDrop(const QMimeData *Data)
+{
+    const std::optional<QString> path = FirstDroppedFile(Data);
+    if (!path)
+        return;
+    Label1->setToolTip(FileLabelToolTip(*path));
+    Label1->setText(FileLabelCaption(*path));
+    OpenInPlayer(*this, *path);
+}

@@ -1,9 +1,63 @@
 #include "shell/Form1.h"
 
-// Placeholder until this subsystem lands; replaced wholesale by its owner.
+#include "playback/MediaPlayerControl.h"
+#include "playback/Sliders.h"
+#include "playback/TrackDrawing.h"
 
-void Form1::Label4_Click() {}
-void Form1::Label5_Click() {}
-void Form1::Picture8_MouseDown(int, int, float, float) {}
-void Form1::Picture8_MouseMove(int, int, float, float) {}
-void Form1::Picture8_DblClick() {}
+#include <QLabel>
+#include <QPointer>
+
+// The pitch track: a press at X sets the playback rate X / 1000 and draws the
+// bar up to X; the label shows the rate read back from the player.
+
+namespace {
+
+TrackDrawing PitchDrawing;
+
+constexpr double PitchStep = 0.01;
+
+} // namespace
+
+void Form1::Picture8_MouseDown(int, int, float X, float)
+{
+    const unsigned ticket = PitchDrawing.begin();
+    const QPointer<Form1> alive(this);
+    const PitchPlan plan = PlanPitch(X);
+    Picture8->Cls();
+    for (float x : plan.lines) {
+        if (!PitchDrawing.letEventsRun(ticket) || !alive)
+            return;
+        Picture8->Line(x, TrackLineTop, x, Picture8->ScaleHeight() - TrackLineTop, Qt::white);
+    }
+    if (plan.rate)
+        MP->setRate(*plan.rate);
+    Label3->setText(PitchCaption(MP->Rate()));
+}
+
+void Form1::Picture8_MouseMove(int Button, int Shift, float X, float Y)
+{
+    // Left-button drags only; a drag with another or a second button held
+    // changes nothing after its press.
+    if (Button == 1)
+        Picture8_MouseDown(Button, Shift, X, Y);
+}
+
+void Form1::Picture8_DblClick()
+{
+    MP->setRate(1.0);
+    Picture8_MouseDown(1, 0, 1000, 0);
+}
+
+// The glyph buttons step the rate without bounds; the track then shows the
+// new rate (and leaves rates off its range alone).
+void Form1::Label4_Click()
+{
+    MP->setRate(MP->Rate() - PitchStep);
+    Picture8_MouseDown(1, 0, PitchPosition(MP->Rate()), 0);
+}
+
+void Form1::Label5_Click()
+{
+    MP->setRate(MP->Rate() + PitchStep);
+    Picture8_MouseDown(1, 0, PitchPosition(MP->Rate()), 0);
+}

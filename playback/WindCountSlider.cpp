@@ -1,7 +1,48 @@
 #include "shell/Form1.h"
 
-// Placeholder until this subsystem lands; replaced wholesale by its owner.
+#include "playback/Sliders.h"
+#include "playback/TrackDrawing.h"
+#include "shell/Module1.h"
+#include "shell/SettingsStore.h"
 
-void Form1::Picture9_MouseDown(int, int, float, float) {}
-void Form1::Picture9_MouseMove(int, int, float, float) {}
-void Form1::Picture9_DblClick() {}
+#include <QLabel>
+#include <QPointer>
+
+// The wind-count track: a press at X draws the bar up to X and sets (and
+// stores) WindCount, from which the wind hot keys take their jump.
+
+namespace {
+
+TrackDrawing WindDrawing;
+
+} // namespace
+
+void Form1::Picture9_MouseDown(int, int, float X, float)
+{
+    const unsigned ticket = WindDrawing.begin();
+    const QPointer<Form1> alive(this);
+    const WindCountPlan plan = PlanWindCount(X);
+    Picture9->Cls();
+    for (float x : plan.lines) {
+        if (!WindDrawing.letEventsRun(ticket) || !alive)
+            return;
+        Picture9->Line(x, TrackLineTop, x, Picture9->ScaleHeight() - TrackLineTop, Qt::white);
+        Label9->setText(WindCountCaption(x));
+    }
+    // Past the cap the wind count and the stored value stay as they were.
+    if (!plan.windCount)
+        return;
+    WindCount = *plan.windCount;
+    SaveSetting(QStringLiteral("WindCount"), WindCountStoredText(WindCount));
+}
+
+void Form1::Picture9_MouseMove(int Button, int Shift, float X, float Y)
+{
+    if (Button == 1)
+        Picture9_MouseDown(Button, Shift, X, Y);
+}
+
+void Form1::Picture9_DblClick()
+{
+    Picture9_MouseDown(1, 0, 500, 0);
+}
