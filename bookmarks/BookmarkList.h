@@ -1,0 +1,31 @@
+#pragma once
+
+// The bookmark list `Combo1` and its file at `BookmarkPath`. The file is the
+// only store: every change is written to it first (atomically), then the list
+// is rebuilt from it. Choosing an item by program never moves the playback
+// position; only the user's choice (Combo1_Click) jumps.
+
+class MediaPlayer;
+class QComboBox;
+
+// Reads the file, sorts its values and appends their number texts to `list`.
+// Neither empties the list nor chooses an item. Returns the number of values
+// read (0 when the file is missing or unreadable; the latter is reported).
+int ReloadBookmarks(QComboBox *list);
+
+// Start-up: creates an empty file when none exists, fills the list and
+// chooses its first (smallest) item.
+void InitBookmarks(QComboBox *list);
+
+// "Set": appends the player's position, rounded to two decimals, and chooses it.
+void SetBookmark(QComboBox *list, const MediaPlayer &player);
+
+// "Clear": rewrites the file without every value whose number text is the
+// chosen item's, then chooses the first item.
+void ClearBookmark(QComboBox *list);
+
+// "Clear All": after the user confirms, empties the file and the list.
+void ClearAllBookmarks(QComboBox *list);
+
+// The user chose an item: moves the playback position there.
+void JumpToBookmark(const QComboBox *list, MediaPlayer &player);

@@ -1,0 +1,414 @@
+// The list's behaviour on a real drop-down list and a real file, with a small
+// stand-in for the player and answered message boxes.
+#include "bookmarks/BookmarkFile.h"
+#include "bookmarks/BookmarkList.h"
+#include "playback/MediaPlayer.h"
+#include "shell/MessageBox.h"
+#include "shell/Module1.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+namespace {
+
+class FakePlayer : public MediaPlayer
+{
+public:
+    int state = MediaPlayer::Stopped;
+    double position = 0;
+    int positionWrites = 0;
+
+    double CurrentPosition() const override { return position; }
+    void setCurrentPosition(double seconds) override { position = seconds; ++positionWrites; }
+    double Duration() const override { return 3600; }
+    double Rate() const override { return 1; }
+    void setRate(double) override {}
+    int PlayState() const override { return state; }
+    void Play() override {}
+    void Pause() override {}
+    void Stop() override {}
+    void Open(const QString &) override {}
+};
+
+const QByteArray Missing = "<missing>";
+
+QByteArray fileContent()
+{
+    QFile f(BookmarkPath);
+    if (!f.exists())
+        return Missing;
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void setFileContent(const QByteArray &data)
+{
+    if (data == Missing) {
+        QFile::remove(BookmarkPath);
+        return;
+    }
+    QFile f(BookmarkPath);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+QStringList items(const QComboBox &list)
+{
+    QStringList out;
+    for (int i = 0; i < list.count(); ++i)
+        out.append(list.itemText(i));
+    return out;
+}
+
+const QString Crit = QStringLiteral("critical: ");
+
+} // namespace
+
+class TestBookmarkList : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QStringList m_messages;       // "critical: text", "question: text", "warning: text"
+    int m_answer = MsgBoxResult::Yes;
+    int m_lastStyle = -1;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        SetMsgBoxHandler([this](const QString &prompt, int style, const QString &title) {
+            // Every box of the list is captioned with the program's name.
+            if (title != QStringLiteral("Murmelvox"))
+                m_messages.append(QStringLiteral("bad title: ") + title);
+            m_lastStyle = style;
+            const int icon = style & 0x70;
+            const QString kind = icon == MsgBoxStyle::Critical ? QStringLiteral("critical")
+                                 : (style & 0x7) == MsgBoxStyle::YesNo ? QStringLiteral("question")
+                                                                      : QStringLiteral("warning");
+            m_messages.append(kind + QStringLiteral(": ") + prompt);
+            return (style & 0x7) == MsgBoxStyle::YesNo ? m_answer : MsgBoxResult::OK;
+        });
+    }
+    void cleanupTestCase() { SetMsgBoxHandler({}); }
+
+    void init()
+    {
+        BookmarkPath = m_dir.filePath("bookmark.ini");
+        QFile::remove(BookmarkPath);
+        m_messages.clear();
+        m_answer = MsgBoxResult::Yes;
+        m_lastStyle = -1;
+    }
+
+    // Every row of the list's state table, and the refusals. Each operation
+    // but "init" runs after start-up; "choose" picks an item first as the
+    // user would.
+    void operations_data()
+    {
+        QTest::addColumn<QByteArray>("fileBefore");
+        QTest::addColumn<QString>("choose");
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<int>("playState");
+        QTest::addColumn<double>("position");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QByteArray>("fileAfter");
+        QTest::addColumn<QStringList>("itemsAfter");
+        QTest::addColumn<QString>("chosenAfter");
+        QTest::addColumn<QStringList>("messages");
+
+        const int yes = MsgBoxResult::Yes, no = MsgBoxResult::No;
+        const int stopped = MediaPlayer::Stopped, noFile = MediaPlayer::NoFile;
+        const QString ask = QStringLiteral("question: Are you sure you want to clear all Bookmarks?");
+
+        QTest::newRow("start-up with bookmarks: smallest chosen")
+            << QByteArray(" 120 \r\n10\r\n 65.46 \r\n") << "" << "init" << noFile << 0.0 << yes
+            << QByteArray(" 120 \r\n10\r\n 65.46 \r\n") << QStringList{"10", "65.46", "120"} << "10" << QStringList{};
+        QTest::newRow("first start creates an empty file")
+            << Missing << "" << "init" << noFile << 0.0 << yes
+            << QByteArray() << QStringList{} << "" << QStringList{};
+        QTest::newRow("start-up with an empty file")
+            << QByteArray() << "" << "init" << noFile << 0.0 << yes
+            << QByteArray() << QStringList{} << "" << QStringList{};
+        QTest::newRow("start-up with hand edits and junk")
+            << QByteArray("notes\r\n\r\n  30\t\n\x01\x02\n5") << "" << "init" << noFile << 0.0 << yes
+            << QByteArray("notes\r\n\r\n  30\t\n\x01\x02\n5") << QStringList{"5", "30"} << "5" << QStringList{};
+
+        QTest::newRow("Set: appended, new value chosen")
+            << QByteArray(" 10 \r\n 120 \r\n") << "120" << "set" << stopped << 65.456 << yes
+            << QByteArray(" 10 \r\n 120 \r\n 65.46 \r\n") << QStringList{"10", "65.46", "120"} << "65.46" << QStringList{};
+        QTest::newRow("Set: halfway rounds to even")
+            << QByteArray() << "" << "set" << stopped << 65.125 << yes
+            << QByteArray(" 65.12 \r\n") << QStringList{"65.12"} << "65.12" << QStringList{};
+        QTest::newRow("Set: same position twice gives two items")
+            << QByteArray(" 7.5 \r\n") << "" << "set" << MediaPlayer::Playing << 7.5 << yes
+            << QByteArray(" 7.5 \r\n 7.5 \r\n") << QStringList{"7.5", "7.5"} << "7.5" << QStringList{};
+        QTest::newRow("Set: last line without line end kept apart")
+            << QByteArray("10") << "" << "set" << stopped << 2.0 << yes
+            << QByteArray("10\r\n 2 \r\n") << QStringList{"2", "10"} << "2" << QStringList{};
+        QTest::newRow("Set with no media file refused")
+            << QByteArray(" 10 \r\n") << "10" << "set" << noFile << 5.0 << yes
+            << QByteArray(" 10 \r\n") << QStringList{"10"} << "10" << QStringList{Crit + "Select a Media File first!"};
+
+        QTest::newRow("Clear, values left: old order, short form, smallest chosen")
+            << QByteArray(" 120 \r\n 65.46 \r\n 10 \r\n") << "65.46" << "clear" << noFile << 0.0 << yes
+            << QByteArray("120\r\n10\r\n") << QStringList{"10", "120"} << "10" << QStringList{};
+        QTest::newRow("Clear removes all equal values at once")
+            << QByteArray(" 7.5 \r\n 3 \r\n 7.5 \r\n") << "7.5" << "clear" << noFile << 0.0 << yes
+            << QByteArray("3\r\n") << QStringList{"3"} << "3" << QStringList{};
+        QTest::newRow("Clear, nothing left: empty file and list")
+            << QByteArray(" 5 \r\n") << "5" << "clear" << noFile << 0.0 << yes
+            << QByteArray() << QStringList{} << "" << QStringList{};
+        QTest::newRow("Clear on an empty file refused")
+            << QByteArray() << "" << "clear" << noFile << 0.0 << yes
+            << QByteArray() << QStringList{} << "" << QStringList{Crit + "No Bookmarks found!"};
+
+        QTest::newRow("Clear All answered Yes")
+            << QByteArray(" 5 \r\n 6 \r\n") << "6" << "clearall" << noFile << 0.0 << yes
+            << QByteArray() << QStringList{} << "" << QStringList{ask};
+        QTest::newRow("Clear All answered No: unchanged")
+            << QByteArray(" 5 \r\n 6 \r\n") << "6" << "clearall" << noFile << 0.0 << no
+            << QByteArray(" 5 \r\n 6 \r\n") << QStringList{"5", "6"} << "6" << QStringList{ask};
+        QTest::newRow("Clear All on an empty list refused")
+            << QByteArray() << "" << "clearall" << noFile << 0.0 << yes
+            << QByteArray() << QStringList{} << "" << QStringList{Crit + "No Bookmarks Found!"};
+    }
+    void operations()
+    {
+        QFETCH(QByteArray, fileBefore);
+        QFETCH(QString, choose);
+        QFETCH(QString, op);
+        QFETCH(int, playState);
+        QFETCH(double, position);
+        QFETCH(int, answer);
+        QFETCH(QByteArray, fileAfter);
+        QFETCH(QStringList, itemsAfter);
+        QFETCH(QString, chosenAfter);
+        QFETCH(QStringList, messages);
+
+        setFileContent(fileBefore);
+        QComboBox list;
+        FakePlayer player;
+        player.state = playState;
+        player.position = position;
+        m_answer = answer;
+
+        InitBookmarks(&list);
+        if (op != "init") {
+            list.setCurrentIndex(list.findText(choose));
+            QCOMPARE(list.currentText(), choose);
+            if (op == "set")
+                SetBookmark(&list, player);
+            else if (op == "clear")
+                ClearBookmark(&list);
+            else
+                ClearAllBookmarks(&list);
+        }
+
+        QCOMPARE(m_messages, messages);
+        QCOMPARE(fileContent(), fileAfter);
+        QCOMPARE(items(list), itemsAfter);
+        QCOMPARE(list.currentText(), chosenAfter);
+        QCOMPARE(list.currentIndex() >= 0, !chosenAfter.isEmpty());
+        // Choosing an item by program never moves the playback position.
+        QCOMPARE(player.positionWrites, 0);
+        if (op == "clearall" && !messages.isEmpty() && messages.first() == QStringLiteral("question: Are you sure you want to clear all Bookmarks?")) {
+            // Information icon, Yes and No, Yes the default (no second-button flag).
+            QCOMPARE(m_lastStyle, MsgBoxStyle::YesNo | MsgBoxStyle::Information);
+        }
+    }
+
+    void reloadAppendsWithoutEmptyingOrChoosing()
+    {
+        setFileContent(" 2 \r\n 1 \r\n");
+        QComboBox list;
+        list.addItem("x");
+        QCOMPARE(ReloadBookmarks(&list), 2);
+        QCOMPARE(items(list), (QStringList{"x", "1", "2"}));
+        QCOMPARE(list.currentText(), "x");
+    }
+
+    void userChoiceJumps()
+    {
+        setFileContent(" 120 \r\n 65.46 \r\n 0.25 \r\n");
+        QComboBox list;
+        FakePlayer player;
+        player.state = MediaPlayer::NoFile; // no play-state check on the jump
+        InitBookmarks(&list);
+        list.setCurrentIndex(1);
+        JumpToBookmark(&list, player);
+        QCOMPARE(player.position, 65.46);
+        list.setCurrentIndex(0);
+        JumpToBookmark(&list, player);
+        QCOMPARE(player.position, 0.25);
+        QCOMPARE(player.positionWrites, 2);
+
+        // An empty list jumps nowhere.
+        list.clear();
+        JumpToBookmark(&list, player);
+        QCOMPARE(player.positionWrites, 2);
+    }
+
+    void survivesRestart()
+    {
+        FakePlayer player;
+        {
+            QComboBox list;
+            InitBookmarks(&list);
+            player.position = 42.424;
+            SetBookmark(&list, player);
+            player.position = 3;
+            SetBookmark(&list, player);
+        }
+        QComboBox again;
+        InitBookmarks(&again);
+        QCOMPARE(items(again), (QStringList{"3", "42.42"}));
+        QCOMPARE(again.currentText(), "3");
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void thousandsOfValues()
+    {
+        QByteArray data;
+        for (int i = 3000; i >= 1; --i)
+            data += BookmarkSetLine(i);
+        setFileContent(data);
+        QComboBox list;
+        FakePlayer player;
+        InitBookmarks(&list);
+        QCOMPARE(list.count(), 3000);
+        QCOMPARE(list.currentText(), "1");
+
+        // Set never fails because of a count.
+        player.position = 1500.5;
+        SetBookmark(&list, player);
+        QCOMPARE(list.count(), 3001);
+        QCOMPARE(list.currentText(), "1500.5");
+
+        ClearBookmark(&list);
+        QCOMPARE(list.count(), 3000);
+        QCOMPARE(list.currentText(), "1");
+        QCOMPARE(ParseBookmarkLines(fileContent()).size(), 3000);
+
+        ClearAllBookmarks(&list);
+        QCOMPARE(list.count(), 0);
+        QCOMPARE(fileContent(), QByteArray());
+        QCOMPARE(m_messages.size(), 1); // the question only
+    }
+
+    // The file is removed while the program runs.
+    void vanishedFile()
+    {
+        setFileContent(" 10 \r\n 20 \r\n");
+        QComboBox list;
+        FakePlayer player;
+        InitBookmarks(&list);
+        list.setCurrentIndex(1);
+
+        QFile::remove(BookmarkPath);
+        ClearBookmark(&list);
+        QCOMPARE(m_messages, QStringList{Crit + "No Bookmarks found!"});
+        QCOMPARE(items(list), (QStringList{"10", "20"}));
+        QCOMPARE(fileContent(), Missing); // Clear does not create it
+
+        list.clear();
+        QCOMPARE(ReloadBookmarks(&list), 0);
+        QCOMPARE(fileContent(), Missing);
+
+        // Set creates it again with the one new value.
+        player.position = 12.5;
+        SetBookmark(&list, player);
+        QCOMPARE(fileContent(), QByteArray(" 12.5 \r\n"));
+        QCOMPARE(items(list), QStringList{"12.5"});
+        QCOMPARE(m_messages.size(), 1);
+    }
+
+    // The folder that held the file is gone: nothing can be saved, the user
+    // is told, and the list keeps showing what it showed.
+    void unwritableLocation()
+    {
+        QTemporaryDir gone;
+        const QString dir = gone.filePath("sub");
+        QVERIFY(QDir().mkdir(dir));
+        BookmarkPath = QDir(dir).filePath("bookmark.ini");
+        setFileContent(" 10 \r\n");
+        QComboBox list;
+        FakePlayer player;
+        InitBookmarks(&list);
+        QVERIFY(QDir(dir).removeRecursively());
+
+        player.position = 11;
+        SetBookmark(&list, player);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages[0].startsWith(Crit + "The bookmark 11 could not be saved in"), qPrintable(m_messages[0]));
+        QCOMPARE(items(list), QStringList{"10"});
+        QCOMPARE(list.currentText(), "10");
+
+        m_messages.clear();
+        ClearAllBookmarks(&list);
+        QCOMPARE(m_messages.size(), 2);
+        QVERIFY2(m_messages[1].startsWith(Crit + "The bookmarks could not be cleared"), qPrintable(m_messages[1]));
+        QCOMPARE(items(list), QStringList{"10"});
+
+        // Start-up there: told once, keeps running with an empty list.
+        m_messages.clear();
+        QComboBox fresh;
+        InitBookmarks(&fresh);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages[0].startsWith("warning: The bookmark file"), qPrintable(m_messages[0]));
+        QCOMPARE(fresh.count(), 0);
+    }
+
+    // Something that is not a readable file sits at the path: every operation
+    // says so and none destroys it.
+    void unreadableFile()
+    {
+        QVERIFY(QDir().mkdir(BookmarkPath));
+        QComboBox list;
+        FakePlayer player;
+        InitBookmarks(&list);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages[0].startsWith(Crit + "The bookmark file"), qPrintable(m_messages[0]));
+        QCOMPARE(list.count(), 0);
+
+        m_messages.clear();
+        player.position = 1;
+        SetBookmark(&list, player);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages[0].contains("could not be saved"));
+
+        m_messages.clear();
+        list.addItem("1");
+        ClearBookmark(&list);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages[0].contains("could not be read"));
+        QCOMPARE(items(list), QStringList{"1"});
+        QVERIFY(QFileInfo(BookmarkPath).isDir());
+        QDir().rmdir(BookmarkPath);
+    }
+
+    void unreadablePermissions()
+    {
+        if (geteuid() == 0)
+            QSKIP("root reads any file whatever its mode");
+        setFileContent(" 10 \r\n");
+        QVERIFY(QFile::setPermissions(BookmarkPath, QFileDevice::WriteOwner));
+        QComboBox list;
+        FakePlayer player;
+        player.position = 4;
+        SetBookmark(&list, player);
+        QFile::setPermissions(BookmarkPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(fileContent(), QByteArray(" 10 \r\n")); // not replaced by the new line alone
+    }
+};
+
+QTEST_MAIN(TestBookmarkList)
+#include "test_bookmarklist.moc"
