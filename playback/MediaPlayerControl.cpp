@@ -1,15 +1,189 @@
 #include "playback/MediaPlayerControl.h"
 
-// Placeholder until the engine lands; replaced wholesale by its owner.
-MediaPlayerControl::MediaPlayerControl(QWidget *parent) : QWidget(parent) {}
+#include "playback/MpvEngine.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+constexpr int ControlWidth = 134;   // 2010 twips
+constexpr int ControlHeight = 43;   // 645 twips
+constexpr int HandleWidth = 7;
+constexpr int TrackHeight = 4;
+constexpr int RepaintMs = 100;
+} // namespace
+
+MediaPlayerControl::MediaPlayerControl(QWidget *parent)
+    : MediaPlayerControl(MpvEngine::defaultAudioOutputs(), parent)
+{
+}
+
+MediaPlayerControl::MediaPlayerControl(const QByteArray &audioOutputs, QWidget *parent)
+    : QWidget(parent), m_engine(new MpvEngine(audioOutputs, this))
+{
+    resize(ControlWidth, ControlHeight);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Seek bar"));
+    setAccessibleDescription(QStringLiteral("Play position; arrow keys move it"));
+    m_repaint.setInterval(RepaintMs);
+    connect(&m_repaint, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    connect(m_engine, &MpvEngine::stateChanged, this, &MediaPlayerControl::engineStateChanged);
+    connect(m_engine, &MpvEngine::openFailed, this, &MediaPlayerControl::openFailed);
+    connect(m_engine, &MpvEngine::playbackError, this, &MediaPlayerControl::playbackError);
+}
+
 MediaPlayerControl::~MediaPlayerControl() = default;
-double MediaPlayerControl::CurrentPosition() const { return 0; }
-void MediaPlayerControl::setCurrentPosition(double) {}
-double MediaPlayerControl::Duration() const { return 0; }
-double MediaPlayerControl::Rate() const { return 1; }
-void MediaPlayerControl::setRate(double) {}
-int MediaPlayerControl::PlayState() const { return NoFile; }
-void MediaPlayerControl::Play() {}
-void MediaPlayerControl::Pause() {}
-void MediaPlayerControl::Stop() {}
-void MediaPlayerControl::Open(const QString &) {}
+
+double MediaPlayerControl::CurrentPosition() const { return m_engine->CurrentPosition(); }
+void MediaPlayerControl::setCurrentPosition(double seconds) { m_engine->setCurrentPosition(seconds); }
+double MediaPlayerControl::Duration() const { return m_engine->Duration(); }
+double MediaPlayerControl::Rate() const { return m_engine->Rate(); }
+void MediaPlayerControl::setRate(double rate) { m_engine->setRate(rate); }
+int MediaPlayerControl::PlayState() const { return m_engine->PlayState(); }
+void MediaPlayerControl::Play() { m_engine->Play(); }
+void MediaPlayerControl::Pause() { m_engine->Pause(); }
+void MediaPlayerControl::Stop() { m_engine->Stop(); }
+void MediaPlayerControl::Open(const QString &fullPath) { m_engine->Open(fullPath); }
+
+QSize MediaPlayerControl::sizeHint() const
+{
+    return {ControlWidth, ControlHeight};
+}
+
+void MediaPlayerControl::engineStateChanged()
+{
+    // Repaint on a timer only while the played part moves and can be seen.
+    if (m_engine->PlayState() == MediaPlayer::Playing && isVisible())
+        m_repaint.start();
+    else
+        m_repaint.stop();
+    update();
+}
+
+void MediaPlayerControl::showEvent(QShowEvent *)
+{
+    engineStateChanged();
+}
+
+void MediaPlayerControl::hideEvent(QHideEvent *)
+{
+    m_repaint.stop();
+}
+
+// The track runs between the handle's half widths, so the handle's centre
+// sits on the position at both ends.
+QRect MediaPlayerControl::trackRect() const
+{
+    const int y = (SeekBarHeight - TrackHeight) / 2;
+    return QRect(HandleWidth / 2, y, std::max(1, width() - HandleWidth), TrackHeight);
+}
+
+double MediaPlayerControl::positionAt(int x) const
+{
+    const QRect track = trackRect();
+    const double fraction = std::clamp(double(x - track.left()) / track.width(), 0.0, 1.0);
+    return fraction * m_engine->Duration();
+}
+
+void MediaPlayerControl::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QRect strip(0, 0, width(), SeekBarHeight);
+    painter.fillRect(strip, palette().window());
+
+    const QRect track = trackRect();
+    const double duration = m_engine->Duration();
+    const bool enabled = m_engine->PlayState() != MediaPlayer::NoFile && duration > 0;
+    const double fraction = enabled ? std::clamp(m_engine->CurrentPosition() / duration, 0.0, 1.0) : 0.0;
+    const int playedWidth = int(fraction * track.width() + 0.5);
+
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.setBrush(palette().base());
+    painter.drawRect(track.adjusted(0, 0, -1, -1));
+    if (playedWidth > 0)
+        painter.fillRect(QRect(track.left(), track.top(), playedWidth, track.height()), palette().highlight());
+
+    const int centre = track.left() + playedWidth;
+    const QRect handle(centre - HandleWidth / 2, 2, HandleWidth, SeekBarHeight - 4);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.setBrush(enabled ? palette().button() : palette().window());
+    painter.drawRect(handle.adjusted(0, 0, -1, -1));
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(strip.adjusted(0, 0, -1, -1));
+    }
+}
+
+void MediaPlayerControl::seekFromMouse(int x)
+{
+    if (m_engine->PlayState() == MediaPlayer::NoFile)
+        return;
+    m_engine->setCurrentPosition(positionAt(x));
+    update();
+}
+
+void MediaPlayerControl::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || event->position().y() >= SeekBarHeight) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_dragging = true;
+    seekFromMouse(event->position().toPoint().x());
+}
+
+void MediaPlayerControl::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragging)
+        seekFromMouse(event->position().toPoint().x());
+}
+
+void MediaPlayerControl::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_dragging && event->button() == Qt::LeftButton)
+        m_dragging = false;
+}
+
+void MediaPlayerControl::stepBy(double seconds)
+{
+    if (m_engine->PlayState() == MediaPlayer::NoFile)
+        return;
+    m_engine->setCurrentPosition(std::max(0.0, m_engine->CurrentPosition() + seconds));
+    update();
+}
+
+void MediaPlayerControl::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Down:
+        stepBy(-ArrowStep);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+        stepBy(ArrowStep);
+        break;
+    case Qt::Key_PageDown:
+        stepBy(-PageStep);
+        break;
+    case Qt::Key_PageUp:
+        stepBy(PageStep);
+        break;
+    case Qt::Key_Home:
+        if (m_engine->PlayState() != MediaPlayer::NoFile)
+            m_engine->setCurrentPosition(0);
+        update();
+        break;
+    case Qt::Key_End:
+        if (m_engine->PlayState() != MediaPlayer::NoFile)
+            m_engine->setCurrentPosition(m_engine->Duration());
+        update();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}

@@ -2,15 +2,29 @@
 
 #include "playback/MediaPlayer.h"
 
+#include <QByteArray>
+#include <QTimer>
 #include <QWidget>
 
-// The media player control on the bar: the engine behind the MediaPlayer
-// operations, and the seek bar it shows in the bar's top strip.
+class MpvEngine;
+
+// The media player control MP on the bar: the engine behind the MediaPlayer
+// operations, and the seek bar it shows. The control is 2010 x 645 twips, of
+// which the bar's panel leaves only the top 18 pixels visible: that strip is
+// the seek bar (track, played part, handle). A click or drag there, or the
+// arrow, Page and Home/End keys, move the play position.
 class MediaPlayerControl : public QWidget, public MediaPlayer
 {
     Q_OBJECT
 public:
+    static constexpr int SeekBarHeight = 18;  // pixels
+    // Seconds moved by the arrow keys and by Page Up/Down.
+    static constexpr double ArrowStep = 5;
+    static constexpr double PageStep = 30;
+
     explicit MediaPlayerControl(QWidget *parent = nullptr);
+    // audioOutputs: the engine's audio output list (tests pass "null").
+    MediaPlayerControl(const QByteArray &audioOutputs, QWidget *parent);
     ~MediaPlayerControl() override;
 
     double CurrentPosition() const override;
@@ -23,4 +37,31 @@ public:
     void Pause() override;
     void Stop() override;
     void Open(const QString &fullPath) override;
+
+    MpvEngine *engine() const { return m_engine; }
+    QSize sizeHint() const override;
+
+signals:
+    void openFailed(const QString &reason);
+    void playbackError(const QString &reason);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    QRect trackRect() const;
+    double positionAt(int x) const;
+    void seekFromMouse(int x);
+    void stepBy(double seconds);
+    void engineStateChanged();
+
+    MpvEngine *m_engine;
+    QTimer m_repaint;       // moves the played part while playing
+    bool m_dragging = false;
 };

@@ -1,0 +1,461 @@
+#include "playback/MpvEngine.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMetaObject>
+
+#include <mpv/client.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// A live position this close below a held one counts as caught up.
+constexpr double CatchUpSlack = 0.001;
+// While playing, a held position is let go this long after the restart even
+// if the live position never reached it (it cannot be later than that).
+constexpr qint64 CatchUpGiveUpMs = 1000;
+
+// Lowest and highest rate the engine accepts.
+constexpr double MinRate = 0.01;
+constexpr double MaxRate = 100;
+
+// The engine plays local files and nothing else, sees no configuration,
+// scripts or key bindings of the user's, and never shows a window.
+const char *const IsolationOptions[][2] = {
+    {"config", "no"},
+    {"load-scripts", "no"},
+    {"ytdl", "no"},
+    {"osc", "no"},
+    {"input-default-bindings", "no"},
+    {"input-vo-keyboard", "no"},
+    {"input-terminal", "no"},
+    {"terminal", "no"},
+    {"vid", "no"},
+    {"vo", "null"},
+    {"force-window", "no"},
+    {"audio-display", "no"},
+    {"sub-auto", "no"},
+    {"audio-file-auto", "no"},
+    {"resume-playback", "no"},
+    {"save-position-on-quit", "no"},
+    // libavformat for every file: no playlist, EDL or directory expansion,
+    // which could name network streams; and no nested opens from a file.
+    {"demuxer", "lavf"},
+    {"access-references", "no"},
+    {"idle", "yes"},
+    // At the end the file stays open and paused, so its length and the
+    // position stay readable.
+    {"keep-open", "yes"},
+    {"pause", "yes"},
+    // Seeks land on the sample, not on the packet before it.
+    {"hr-seek", "yes"},
+    // Natural pitch at every rate; by default scaletempo2 mutes below 0.25x
+    // and the slider goes far lower.
+    {"af", "scaletempo2=min-speed=0.001"},
+    {"audio-client-name", "murmelvox"},
+};
+
+QString errorText(int error)
+{
+    return QString::fromUtf8(mpv_error_string(error));
+}
+
+} // namespace
+
+MpvEngine::MpvEngine(const QByteArray &audioOutputs, QObject *parent)
+    : QObject(parent), m_audioOutputs(audioOutputs)
+{
+    // Starting libmpv costs some milliseconds; the bar shows first.
+    QMetaObject::invokeMethod(this, &MpvEngine::start, Qt::QueuedConnection);
+}
+
+MpvEngine::~MpvEngine()
+{
+    if (m_mpv) {
+        // No wakeup may reach a half-destroyed object.
+        mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
+        mpv_terminate_destroy(m_mpv);
+    }
+}
+
+void MpvEngine::start()
+{
+    ensureCore();
+}
+
+bool MpvEngine::ensureCore()
+{
+    if (m_mpv)
+        return true;
+    if (m_coreFailed)
+        return false;
+    // libmpv refuses to start under a locale that writes numbers with a comma.
+    std::setlocale(LC_NUMERIC, "C");
+    mpv_handle *h = mpv_create();
+    if (!h) {
+        m_coreFailed = true;
+        return false;
+    }
+    for (const auto &option : IsolationOptions)
+        mpv_set_option_string(h, option[0], option[1]);
+    mpv_set_option_string(h, "ao", m_audioOutputs.constData());
+    // A rate set before the engine ran applies from the start.
+    double rate = m_rate;
+    mpv_set_option(h, "speed", MPV_FORMAT_DOUBLE, &rate);
+    if (mpv_initialize(h) < 0) {
+        mpv_terminate_destroy(h);
+        m_coreFailed = true;
+        return false;
+    }
+    mpv_observe_property(h, 0, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_observe_property(h, 0, "duration", MPV_FORMAT_DOUBLE);
+    m_mpv = h;
+    mpv_set_wakeup_callback(h, &MpvEngine::onWakeup, this);
+    return true;
+}
+
+// Called on one of libmpv's threads: only posts the drain to our thread.
+void MpvEngine::onWakeup(void *context)
+{
+    auto *self = static_cast<MpvEngine *>(context);
+    if (self->m_drainQueued.exchange(true))
+        return;
+    QMetaObject::invokeMethod(self, [self] {
+        self->m_drainQueued = false;
+        self->drainEvents();
+    }, Qt::QueuedConnection);
+}
+
+void MpvEngine::drainEvents()
+{
+    while (m_mpv) {
+        mpv_event *event = mpv_wait_event(m_mpv, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        handleEvent(*event);
+    }
+}
+
+void MpvEngine::handleEvent(const mpv_event &event)
+{
+    switch (event.event_id) {
+    case MPV_EVENT_START_FILE:
+        m_startedId = static_cast<const mpv_event_start_file *>(event.data)->playlist_entry_id;
+        break;
+    case MPV_EVENT_FILE_LOADED:
+        if (m_state == State::Loading && m_startedId == m_entryId)
+            fileLoaded();
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto *end = static_cast<const mpv_event_end_file *>(event.data);
+        if (end->playlist_entry_id != m_entryId)
+            break;  // a file we replaced
+        const bool wasLoading = m_state == State::Loading;
+        unloaded();
+        QString reason = end->reason == MPV_END_FILE_REASON_ERROR ? errorText(end->error)
+                                                                  : QStringLiteral("The file was closed.");
+        if (wasLoading)
+            emit openFailed(reason);
+        else
+            emit playbackError(reason);
+        break;
+    }
+    case MPV_EVENT_PLAYBACK_RESTART:
+        m_seekPending = false;
+        m_sinceRestart.restart();
+        emit playbackRestarted();
+        break;
+    case MPV_EVENT_PROPERTY_CHANGE: {
+        const auto *property = static_cast<const mpv_event_property *>(event.data);
+        if (std::strcmp(property->name, "eof-reached") == 0) {
+            // The event may be stale (Play at the end already seeked back):
+            // ask the engine.
+            if (hasFile() && eofReached() && !m_atEnd) {
+                m_atEnd = true;
+                m_heldPos = m_duration;
+                m_held = true;
+                if (m_state == State::Playing)
+                    m_state = State::Stopped;
+                emit stateChanged();
+            }
+        } else if (std::strcmp(property->name, "duration") == 0) {
+            // MPV_FORMAT_NONE means unavailable: keep what we have.
+            if (hasFile() && property->format == MPV_FORMAT_DOUBLE) {
+                const double duration = *static_cast<const double *>(property->data);
+                if (duration != m_duration) {
+                    m_duration = duration;
+                    emit stateChanged();
+                }
+            }
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+bool MpvEngine::hasFile() const
+{
+    return m_state != State::NoFile && m_state != State::Loading;
+}
+
+void MpvEngine::fileLoaded()
+{
+    // A file without sound (a picture, a text taken for something else)
+    // loads but has nothing to play: such a file counts as not opened.
+    char *aid = mpv_get_property_string(m_mpv, "aid");
+    const bool hasAudio = aid && std::strcmp(aid, "no") != 0;
+    mpv_free(aid);
+    if (!hasAudio) {
+        m_entryId = -1;
+        const char *stop[] = {"stop", nullptr};
+        mpv_command(m_mpv, stop);
+        unloaded();
+        emit openFailed(QStringLiteral("The file has no sound."));
+        return;
+    }
+    double duration = 0;
+    if (mpv_get_property(m_mpv, "duration", MPV_FORMAT_DOUBLE, &duration) < 0 || !std::isfinite(duration))
+        duration = 0;
+    m_duration = std::max(0.0, duration);
+    m_state = State::Stopped;
+    m_atEnd = false;
+    m_held = true;
+    m_heldPos = 0;
+    emit stateChanged();
+}
+
+void MpvEngine::unloaded()
+{
+    m_state = State::NoFile;
+    m_entryId = -1;
+    m_duration = 0;
+    m_atEnd = false;
+    m_held = true;
+    m_heldPos = 0;
+    m_seekPending = false;
+    emit stateChanged();
+}
+
+double MpvEngine::livePosition() const
+{
+    double position = 0;
+    if (!m_mpv || mpv_get_property(m_mpv, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0 || !std::isfinite(position))
+        return std::nan("");
+    return position;
+}
+
+bool MpvEngine::eofReached() const
+{
+    int flag = 0;
+    return m_mpv && mpv_get_property(m_mpv, "eof-reached", MPV_FORMAT_FLAG, &flag) >= 0 && flag;
+}
+
+double MpvEngine::CurrentPosition() const
+{
+    if (!hasFile())
+        return 0;
+    if (m_held) {
+        if (m_state != State::Playing || m_seekPending)
+            return m_heldPos;
+        const double live = livePosition();
+        if (std::isnan(live))
+            return m_heldPos;
+        if (live < m_heldPos - CatchUpSlack && m_sinceRestart.isValid()
+            && m_sinceRestart.elapsed() < CatchUpGiveUpMs)
+            return m_heldPos;
+        m_held = false;
+    }
+    const double live = livePosition();
+    if (std::isnan(live))
+        return m_heldPos;
+    return std::clamp(live, 0.0, m_duration > 0 ? m_duration : std::max(live, 0.0));
+}
+
+void MpvEngine::seekTo(double seconds)
+{
+    // Events from earlier seeks must not count as this one's restart.
+    drainEvents();
+    const QByteArray target = QByteArray::number(seconds, 'f', 6);
+    const char *command[] = {"seek", target.constData(), "absolute+exact", nullptr};
+    if (mpv_command(m_mpv, command) >= 0)
+        m_seekPending = true;
+}
+
+void MpvEngine::setCurrentPosition(double seconds)
+{
+    // Written with no file (a bookmark chosen early): nothing to move.
+    if (!hasFile() || !std::isfinite(seconds))
+        return;
+    seconds = std::max(0.0, seconds);
+    if (m_duration > 0)
+        seconds = std::min(seconds, m_duration);
+    m_heldPos = seconds;
+    m_held = true;
+    m_atEnd = false;
+    seekTo(seconds);
+    m_sinceRestart.invalidate();
+    emit stateChanged();
+}
+
+double MpvEngine::Duration() const
+{
+    return hasFile() ? m_duration : 0;
+}
+
+double MpvEngine::Rate() const
+{
+    return m_rate;
+}
+
+void MpvEngine::setRate(double rate)
+{
+    // Out of range (or not a number): refused, the old rate stays.
+    if (!(rate >= MinRate && rate <= MaxRate))
+        return;
+    if (!m_mpv) {
+        m_rate = rate;  // applied when the engine starts
+        return;
+    }
+    if (mpv_set_property(m_mpv, "speed", MPV_FORMAT_DOUBLE, &rate) < 0)
+        return;
+    double held = rate;
+    mpv_get_property(m_mpv, "speed", MPV_FORMAT_DOUBLE, &held);
+    m_rate = held;
+}
+
+int MpvEngine::PlayState() const
+{
+    switch (m_state) {
+    case State::NoFile:
+    case State::Loading:
+        return NoFile;
+    case State::Stopped:
+        return Stopped;
+    case State::Paused:
+        return Paused;
+    case State::Playing:
+        return Playing;
+    }
+    return NoFile;
+}
+
+void MpvEngine::setPause(bool pause)
+{
+    int flag = pause ? 1 : 0;
+    mpv_set_property(m_mpv, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
+void MpvEngine::Play()
+{
+    if (!hasFile())
+        return;
+    drainEvents();
+    if (m_state == State::Playing || !hasFile())
+        return;
+    // At the end the engine would stay there: play again from the start.
+    if (m_atEnd || eofReached()) {
+        m_heldPos = 0;
+        m_held = true;
+        m_atEnd = false;
+        seekTo(0);
+    }
+    setPause(false);
+    m_state = State::Playing;
+    m_sinceRestart.restart();
+    emit stateChanged();
+}
+
+void MpvEngine::Pause()
+{
+    if (m_state != State::Playing)
+        return;
+    holdHere();
+    setPause(true);
+    m_state = State::Paused;
+    emit stateChanged();
+}
+
+void MpvEngine::Stop()
+{
+    // Not the engine's "stop", which would close the file: Stop keeps the
+    // file and its position; the caller then moves to 0.
+    if (!hasFile())
+        return;
+    holdHere();
+    setPause(true);
+    m_state = State::Stopped;
+    emit stateChanged();
+}
+
+void MpvEngine::holdHere()
+{
+    m_heldPos = CurrentPosition();
+    m_held = true;
+}
+
+void MpvEngine::Open(const QString &fullPath)
+{
+    if (!ensureCore()) {
+        emit openFailed(QStringLiteral("The media engine could not be started."));
+        return;
+    }
+    drainEvents();
+    // Whatever happens to the new file, the old one is gone, and nothing
+    // plays before the caller says Play.
+    setPause(true);
+    const bool hadFile = m_entryId >= 0;
+    m_entryId = -1;
+    unloaded();
+
+    // Local files only: anything else could name a network stream.
+    const QFileInfo info(fullPath);
+    if (fullPath.isEmpty() || !info.exists() || !info.isFile()) {
+        if (hadFile) {
+            const char *stop[] = {"stop", nullptr};
+            mpv_command(m_mpv, stop);
+        }
+        emit openFailed(info.isDir() ? QStringLiteral("This is a folder, not a file.")
+                                     : QStringLiteral("The file does not exist."));
+        return;
+    }
+    // An absolute path starts with "/", so the engine never reads it as a URL;
+    // it goes in as one argument, never through a command string.
+    const QByteArray path = QFile::encodeName(info.absoluteFilePath());
+    const char *load[] = {"loadfile", path.constData(), "replace", nullptr};
+    mpv_node result;
+    const int error = mpv_command_ret(m_mpv, load, &result);
+    if (error < 0) {
+        emit openFailed(errorText(error));
+        return;
+    }
+    int64_t id = -1;
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        const mpv_node_list *map = result.u.list;
+        for (int i = 0; i < map->num; ++i)
+            if (std::strcmp(map->keys[i], "playlist_entry_id") == 0 && map->values[i].format == MPV_FORMAT_INT64)
+                id = map->values[i].u.int64;
+    }
+    mpv_free_node_contents(&result);
+    m_entryId = id;
+    m_state = State::Loading;
+
+    // Synchronous for the caller, but with a deadline: a file on a hung
+    // mount must not freeze the bar. Past the deadline PlayState stays 6
+    // and the file opens later if it can.
+    QElapsedTimer waited;
+    waited.start();
+    while (m_state == State::Loading) {
+        const qint64 left = OpenDeadlineMs - waited.elapsed();
+        if (left <= 0)
+            break;
+        mpv_event *event = mpv_wait_event(m_mpv, left / 1000.0);
+        if (event->event_id != MPV_EVENT_NONE)
+            handleEvent(*event);
+    }
+}

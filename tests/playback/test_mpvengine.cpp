@@ -1,0 +1,419 @@
+// The media engine over the real libmpv, with the null audio output, playing
+// generated media (tone.wav: 20 s of 440 Hz; speech.mp3: about 45 s).
+
+#include "MediaFiles.h"
+#include "playback/MpvEngine.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+
+namespace {
+constexpr double ToneLength = 20.0;
+constexpr double SpeechLength = 44.669;
+
+std::unique_ptr<MpvEngine> newEngine()
+{
+    return std::make_unique<MpvEngine>(QByteArrayLiteral("null"));
+}
+
+// Lets the engine play for a while with the event loop running.
+void playFor(int ms)
+{
+    QTest::qWait(ms);
+}
+} // namespace
+
+class TestMpvEngine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        useEngineLocale();
+        requireMedia();
+    }
+
+    void readsWithNoFile()
+    {
+        auto mp = newEngine();
+        QTest::qWait(50);  // let the deferred start run
+        QCOMPARE(mp->PlayState(), MediaPlayer::NoFile);
+        QCOMPARE(mp->CurrentPosition(), 0.0);
+        QCOMPARE(mp->Duration(), 0.0);
+        QCOMPARE(mp->Rate(), 1.0);
+        // Writes and commands with no file change nothing and do not fail.
+        mp->setCurrentPosition(12.5);
+        mp->Play();
+        mp->Pause();
+        mp->Stop();
+        QCOMPARE(mp->PlayState(), MediaPlayer::NoFile);
+        QCOMPARE(mp->CurrentPosition(), 0.0);
+        QCOMPARE(mp->Duration(), 0.0);
+    }
+
+    void readsBeforeTheEngineStarted()
+    {
+        // Reads and a rate set at start-up answer before the engine runs.
+        auto mp = newEngine();
+        QCOMPARE(mp->PlayState(), MediaPlayer::NoFile);
+        QCOMPARE(mp->CurrentPosition(), 0.0);
+        mp->setRate(1.25);
+        QCOMPARE(mp->Rate(), 1.25);
+        mp->Open(mediaFile("tone.wav"));
+        QCOMPARE(mp->Rate(), 1.25);
+        QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
+    }
+
+    void openGood_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<double>("duration");
+        QTest::newRow("wav") << "tone.wav" << ToneLength;
+        QTest::newRow("mp3") << "speech.mp3" << SpeechLength;
+        QTest::newRow("blank") << "names/with blank.wav" << 2.0;
+        QTest::newRow("single quote") << "names/quote'single.wav" << 2.0;
+        QTest::newRow("double quote") << "names/quote\"double.wav" << 2.0;
+        QTest::newRow("semicolon") << "names/semi;colon.wav" << 2.0;
+        QTest::newRow("newline") << "names/new\nline.wav" << 2.0;
+        QTest::newRow("non-ASCII") << QString::fromUtf8("names/Grüße ünïcödé.wav") << 2.0;
+        QTest::newRow("shell characters") << "names/dollar$HOME `x`.wav" << 2.0;
+    }
+
+    void openGood()
+    {
+        QFETCH(QString, name);
+        QFETCH(double, duration);
+        auto mp = newEngine();
+        QSignalSpy failed(mp.get(), &MpvEngine::openFailed);
+        mp->Open(mediaFile(name));
+        // Synchronous: the file is there as soon as Open returns.
+        QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
+        QVERIFY2(std::abs(mp->Duration() - duration) < 0.05, qPrintable(QString::number(mp->Duration())));
+        QCOMPARE(mp->CurrentPosition(), 0.0);
+        // Open does not start playback.
+        playFor(300);
+        QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
+        QCOMPARE(mp->CurrentPosition(), 0.0);
+        QCOMPARE(failed.count(), 0);
+    }
+
+    void openBad_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("missing") << mediaFile("no such file.wav");
+        QTest::newRow("text named mp3") << mediaFile("text.mp3");
+        QTest::newRow("0 bytes") << mediaFile("empty.mp3");
+        QTest::newRow("directory") << mediaFile("names");
+        QTest::newRow("empty path") << QString();
+        QTest::newRow("URL") << "http://127.0.0.1:9/x.mp3";
+        QTest::newRow("relative missing") << "nowhere/x.wav";
+    }
+
+    void openBad()
+    {
+        QFETCH(QString, path);
+        auto mp = newEngine();
+        mp->Open(mediaFile("tone.wav"));
+        QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
+        mp->Play();
+        QSignalSpy failed(mp.get(), &MpvEngine::openFailed);
+        mp->Open(path);
+        QCOMPARE(mp->PlayState(), MediaPlayer::NoFile);
+        QCOMPARE(mp->Duration(), 0.0);
+        QCOMPARE(mp->CurrentPosition(), 0.0);
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(!failed.at(0).at(0).toString().isEmpty());
+        // The program goes on: the next good file opens and plays.
+        mp->Open(mediaFile("speech.mp3"));
+        QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
+        mp->Play();
+        QVERIFY(QTest::qWaitFor([&] { return mp->CurrentPosition() > 0.1; }, 3000));
+    }
+
+    void truncatedMp3PlaysToItsEnd()
+    {
+        auto mp = newEngine();
+        mp->Open(mediaFile("truncated.mp3"));
+        QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
+        QVERIFY(mp->Duration() > 5);
+        mp->setRate(4);
+        mp->setCurrentPosition(mp->Duration() - 1);
+        mp->Play();
+        QVERIFY(QTest::qWaitFor([&] { return mp->PlayState() != MediaPlayer::Playing; }, 5000));
+        QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
+        QCOMPARE(mp->CurrentPosition(), mp->Duration());
+    }
+
+    // A read right after a write gives what was written, in every state.
+    void writeThenRead_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<double>("target");
+        QTest::addColumn<double>("expected");
+        const struct { const char *name; int state; } states[] = {
+            {"stopped", MediaPlayer::Stopped}, {"paused", MpvEngine::Paused}, {"playing", MediaPlayer::Playing}};
+        for (const auto &s : states) {
+            QTest::addRow("%s to 0", s.name) << s.state << 0.0 << 0.0;
+            QTest::addRow("%s to 7.25", s.name) << s.state << 7.25 << 7.25;
+            QTest::addRow("%s to 19.5", s.name) << s.state << 19.5 << 19.5;
+            QTest::addRow("%s past the end", s.name) << s.state << 25.0 << ToneLength;
+            QTest::addRow("%s negative", s.name) << s.state << -3.0 << 0.0;
+        }
+    }
+
+    void writeThenRead()
+    {
+        QFETCH(int, state);
+        QFETCH(double, target);
+        QFETCH(double, expected);
+        auto mp = newEngine();
+        mp->Open(mediaFile("tone.wav"));
+        mp->setCurrentPosition(10);
+        mp->Play();
+        playFor(250);
+        if (state == MpvEngine::Paused)
+            mp->Pause();
+        else if (state == MediaPlayer::Stopped)
+            mp->Stop();
+        QCOMPARE(mp->PlayState(), state);
+        mp->setCurrentPosition(target);
+        QCOMPARE(mp->CurrentPosition(), expected);
+        if (state != MediaPlayer::Playing) {
+            // Held while not playing, also once the engine has settled.
+            playFor(300);
+            QCOMPARE(mp->CurrentPosition(), expected);
+        }
+    }
+
+    void readModifyWriteWhilePlaying()
+    {
+        // Fast Rewind: write, then write what was read minus 3.
+        auto mp = newEngine();
+        mp->Open(mediaFile("speech.mp3"));
+        mp->Play();
+        playFor(200);
+        mp->setCurrentPosition(20);
+        mp->setCurrentPosition(mp->CurrentPosition() - 3);
+        QCOMPARE(mp->CurrentPosition(), 17.0);
+        playFor(400);
+        const double now = mp->CurrentPosition();
+        QVERIFY2(now >= 17.0 && now < 17.8, qPrintable(QString::number(now)));
+    }
+
+    void positionNeverGoesBackWhilePlaying()
+    {
+        // After a seek while playing the held target is let go only once the
+        // engine's live position reached it: reads never jump back.
+        auto mp = newEngine();
+        mp->Open(mediaFile("speech.mp3"));
+        mp->Play();
+        playFor(100);
+        double last = 0;
+        for (const double target : {30.0, 5.0, 12.5}) {
+            mp->setCurrentPosition(target);
+            last = target;
+            QElapsedTimer t;
+            t.start();
+            while (t.elapsed() < 400) {
+                QTest::qWait(5);
+                const double now = mp->CurrentPosition();
+                QVERIFY2(now >= last, qPrintable(QString("%1 after %2").arg(now).arg(last)));
+                last = now;
+            }
+            QVERIFY2(last > target + 0.1, qPrintable(QString::number(last)));
+        }
+    }
+
+    void pausePlayStop()
+    {
+        auto mp = newEngine();
+        mp->Open(mediaFile("tone.wav"));
+        mp->Play();
+        QCOMPARE(mp->PlayState(), MediaPlayer::Playing);
+        QVERIFY(QTest::qWaitFor([&] { return mp->CurrentPosition() > 0.3; }, 3000));
+
+        mp->Pause();
+        QCOMPARE(mp->PlayState(), int(MpvEngine::Paused));
+        const double paused = mp->CurrentPosition();
+        playFor(300);
+        QCOMPARE(mp->CurrentPosition(), paused);
+        mp->Pause();  // pausing again changes nothing
+        QCOMPARE(mp->PlayState(), int(MpvEngine::Paused));
+
+        mp->Play();
+        QCOMPARE(mp->PlayState(), MediaPlayer::Playing);
+        QVERIFY(mp->CurrentPosition() >= paused);
+        QVERIFY(QTest::qWaitFor([&] { return mp->CurrentPosition() > paused + 0.2; }, 3000));
+        QVERIFY(mp->CurrentPosition() < paused + 1.5);
+
+        mp->Stop();
+        QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
+        QVERIFY(mp->Duration() > 0);  // Stop keeps the file
+        const double stopped = mp->CurrentPosition();
+        QVERIFY(stopped > paused);
+        playFor(300);
+        QCOMPARE(mp->CurrentPosition(), stopped);
+        mp->Pause();  // no effect while stopped
+        QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
+        mp->setCurrentPosition(0);  // what the Stop button does next
+        QCOMPARE(mp->CurrentPosition(), 0.0);
+
+        mp->Play();
+        QVERIFY(QTest::qWaitFor([&] { return mp->CurrentPosition() > 0.2; }, 3000));
+        QVERIFY(mp->CurrentPosition() < 1.5);
+    }
+
+    void playAtTheEndStartsAgain()
+    {
+        auto mp = newEngine();
+        mp->Open(mediaFile("tone.wav"));
+        mp->setCurrentPosition(ToneLength - 0.4);
+        mp->Play();
+        QVERIFY(QTest::qWaitFor([&] { return mp->PlayState() == MediaPlayer::Stopped; }, 3000));
+        // At the end: stopped, the file still open, the position its end.
+        QCOMPARE(mp->CurrentPosition(), ToneLength);
+        QCOMPARE(mp->Duration(), ToneLength);
+        playFor(200);
+        QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
+
+        mp->Play();
+        QCOMPARE(mp->PlayState(), MediaPlayer::Playing);
+        QCOMPARE(mp->CurrentPosition(), 0.0);
+        QVERIFY(QTest::qWaitFor([&] { return mp->CurrentPosition() > 0.2; }, 3000));
+        QVERIFY(mp->CurrentPosition() < 1.5);
+        QCOMPARE(mp->PlayState(), MediaPlayer::Playing);
+    }
+
+    void rewindFromTheEnd()
+    {
+        // A position written at the end plays on from there, not from 0.
+        auto mp = newEngine();
+        mp->Open(mediaFile("tone.wav"));
+        mp->setCurrentPosition(ToneLength);
+        QVERIFY(QTest::qWaitFor([&] { return mp->CurrentPosition() == ToneLength; }, 1000));
+        playFor(200);
+        mp->setCurrentPosition(ToneLength - 3);
+        mp->Play();
+        QCOMPARE(mp->CurrentPosition(), ToneLength - 3);
+        playFor(400);
+        QVERIFY(mp->CurrentPosition() > ToneLength - 3);
+        QCOMPARE(mp->PlayState(), MediaPlayer::Playing);
+    }
+
+    void rate_data()
+    {
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("0.015") << 0.015 << 0.015;
+        QTest::newRow("1") << 1.0 << 1.0;
+        QTest::newRow("1.5") << 1.5 << 1.5;
+        QTest::newRow("1.999") << 1.999 << 1.999;
+        QTest::newRow("0.01 lowest") << 0.01 << 0.01;
+        QTest::newRow("100 highest") << 100.0 << 100.0;
+        QTest::newRow("0 refused") << 0.0 << 0.8;
+        QTest::newRow("-0.01 refused") << -0.01 << 0.8;
+        QTest::newRow("100.5 refused") << 100.5 << 0.8;
+        QTest::newRow("NaN refused") << std::numeric_limits<double>::quiet_NaN() << 0.8;
+    }
+
+    void rate()
+    {
+        QFETCH(double, rate);
+        QFETCH(double, expected);
+        auto mp = newEngine();
+        mp->Open(mediaFile("speech.mp3"));
+        mp->setRate(0.8);
+        mp->Play();
+        mp->setRate(rate);
+        QCOMPARE(mp->Rate(), expected);
+        // Alive at that rate: the position moves at about that speed.
+        const double from = mp->CurrentPosition();
+        QElapsedTimer wall;
+        wall.start();
+        playFor(600);
+        const double moved = mp->CurrentPosition() - from;
+        const double expectedMove = std::min(expected * wall.elapsed() / 1000.0, SpeechLength - from);
+        QVERIFY2(moved > 0, qPrintable(QString::number(moved)));
+        if (expected <= 2)
+            QVERIFY2(std::abs(moved - expectedMove) < 0.25 * expectedMove + 0.1,
+                     qPrintable(QString("moved %1, expected about %2").arg(moved).arg(expectedMove)));
+        QCOMPARE(mp->PlayState(), mp->CurrentPosition() >= SpeechLength ? MediaPlayer::Stopped : MediaPlayer::Playing);
+    }
+
+    void rateSetBeforeOpenPersists()
+    {
+        auto mp = newEngine();
+        QTest::qWait(50);
+        mp->setRate(1.5);
+        QCOMPARE(mp->Rate(), 1.5);
+        mp->Open(mediaFile("tone.wav"));
+        QCOMPARE(mp->Rate(), 1.5);
+        mp->Open(mediaFile("speech.mp3"));
+        QCOMPARE(mp->Rate(), 1.5);
+        mp->Play();
+        QVERIFY(QTest::qWaitFor([&] { return mp->CurrentPosition() > 0.05; }, 3000));
+        const double from = mp->CurrentPosition();
+        QElapsedTimer wall;
+        wall.start();
+        playFor(800);
+        const double speed = (mp->CurrentPosition() - from) / (wall.elapsed() / 1000.0);
+        QVERIFY2(speed > 1.3 && speed < 1.7, qPrintable(QString::number(speed)));
+    }
+
+    void secondOpenWhilePlaying()
+    {
+        auto mp = newEngine();
+        QSignalSpy failed(mp.get(), &MpvEngine::openFailed);
+        QSignalSpy errors(mp.get(), &MpvEngine::playbackError);
+        mp->Open(mediaFile("tone.wav"));
+        mp->Play();
+        playFor(300);
+        mp->Open(mediaFile("speech.mp3"));
+        // The new file is open, at its start, not playing.
+        QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
+        QVERIFY(std::abs(mp->Duration() - SpeechLength) < 0.05);
+        QCOMPARE(mp->CurrentPosition(), 0.0);
+        playFor(300);
+        QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
+        QCOMPARE(mp->CurrentPosition(), 0.0);
+        QCOMPARE(failed.count(), 0);
+        QCOMPARE(errors.count(), 0);
+        mp->Play();
+        QVERIFY(QTest::qWaitFor([&] { return mp->CurrentPosition() > 0.2; }, 3000));
+    }
+
+    void seekWhilePlayingPlaysFromTheTarget()
+    {
+        auto mp = newEngine();
+        mp->Open(mediaFile("speech.mp3"));
+        mp->Play();
+        playFor(200);
+        QSignalSpy restarted(mp.get(), &MpvEngine::playbackRestarted);
+        mp->setCurrentPosition(33.3);
+        QVERIFY(restarted.wait(2000));
+        playFor(300);
+        const double now = mp->CurrentPosition();
+        QVERIFY2(now > 33.3 && now < 34.0, qPrintable(QString::number(now)));
+    }
+
+    void engineGoneAfterDestruction()
+    {
+        // Tearing down while playing, with events still queued, is clean.
+        for (int i = 0; i < 3; ++i) {
+            auto mp = newEngine();
+            mp->Open(mediaFile("short.wav"));
+            mp->Play();
+            mp->setCurrentPosition(1);
+        }
+        QTest::qWait(100);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMpvEngine)
+#include "test_mpvengine.moc"

@@ -1,0 +1,121 @@
+// The seek bar MP shows in the bar's top strip, driving the real engine.
+
+#include "MediaFiles.h"
+#include "playback/MediaPlayerControl.h"
+
+#include <QApplication>
+#include <QtTest>
+
+class TestSeekBar : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        useEngineLocale();
+        requireMedia();
+    }
+
+    void geometryAndName()
+    {
+        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+        QCOMPARE(mp.size(), QSize(134, 43));
+        QCOMPARE(mp.accessibleName(), QStringLiteral("Seek bar"));
+        QCOMPARE(mp.PlayState(), MediaPlayer::NoFile);
+        QCOMPARE(mp.CurrentPosition(), 0.0);
+    }
+
+    void clickMovesThePosition_data()
+    {
+        QTest::addColumn<double>("fraction");
+        QTest::addColumn<int>("y");
+        QTest::newRow("start") << 0.0 << 9;
+        QTest::newRow("middle") << 0.5 << 9;
+        QTest::newRow("three quarters, top row") << 0.75 << 0;
+        QTest::newRow("end, bottom row") << 1.0 << 17;
+    }
+
+    void clickMovesThePosition()
+    {
+        QFETCH(double, fraction);
+        QFETCH(int, y);
+        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+        mp.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mp));
+        mp.Open(mediaFile("tone.wav"));
+        mp.setCurrentPosition(10);
+        // The track lies between the handle's half widths (3 px each side).
+        const int x = 3 + int(fraction * (mp.width() - 7) + 0.5);
+        QTest::mouseClick(&mp, Qt::LeftButton, {}, QPoint(x, y));
+        QVERIFY2(std::abs(mp.CurrentPosition() - fraction * 20.0) < 20.0 / 128 + 1e-9,
+                 qPrintable(QString::number(mp.CurrentPosition())));
+        QCOMPARE(mp.PlayState(), MediaPlayer::Stopped);  // moving does not start playback
+    }
+
+    void clickBelowTheStripDoesNothing()
+    {
+        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+        mp.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mp));
+        mp.Open(mediaFile("tone.wav"));
+        mp.setCurrentPosition(4);
+        QTest::mouseClick(&mp, Qt::LeftButton, {}, QPoint(100, 30));
+        QCOMPARE(mp.CurrentPosition(), 4.0);
+    }
+
+    void clickWithNoFileDoesNothing()
+    {
+        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+        mp.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mp));
+        QTest::mouseClick(&mp, Qt::LeftButton, {}, QPoint(60, 9));
+        QCOMPARE(mp.CurrentPosition(), 0.0);
+        QCOMPARE(mp.PlayState(), MediaPlayer::NoFile);
+    }
+
+    void dragWhilePlaying()
+    {
+        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+        mp.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mp));
+        mp.Open(mediaFile("speech.mp3"));
+        mp.Play();
+        QTest::mousePress(&mp, Qt::LeftButton, {}, QPoint(20, 9));
+        QTest::mouseMove(&mp, QPoint(67, 9));
+        const double middle = mp.Duration() * (67 - 3) / (mp.width() - 7.0);
+        QVERIFY(std::abs(mp.CurrentPosition() - middle) < 0.5);
+        QTest::mouseRelease(&mp, Qt::LeftButton, {}, QPoint(67, 9));
+        // Moving the mouse after the release moves nothing.
+        QTest::mouseMove(&mp, QPoint(120, 9));
+        QVERIFY(std::abs(mp.CurrentPosition() - middle) < 0.5);
+        QVERIFY(QTest::qWaitFor([&] { return mp.CurrentPosition() > middle + 0.2; }, 3000));
+        QCOMPARE(mp.PlayState(), MediaPlayer::Playing);
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("right") << int(Qt::Key_Right) << 15.0;
+        QTest::newRow("left") << int(Qt::Key_Left) << 5.0;
+        QTest::newRow("page up") << int(Qt::Key_PageUp) << 20.0;  // clamped to the end
+        QTest::newRow("home") << int(Qt::Key_Home) << 0.0;
+        QTest::newRow("end") << int(Qt::Key_End) << 20.0;
+    }
+
+    void keys()
+    {
+        QFETCH(int, key);
+        QFETCH(double, expected);
+        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+        mp.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mp));
+        mp.Open(mediaFile("tone.wav"));
+        mp.setCurrentPosition(10);
+        QTest::keyClick(&mp, Qt::Key(key));
+        QCOMPARE(mp.CurrentPosition(), expected);
+    }
+};
+
+QTEST_MAIN(TestSeekBar)
+#include "test_seekbar.moc"
