@@ -187,3 +187,5 @@ void MediaPlayerControl::keyPressEvent(QKeyEvent *event)
         QWidget::keyPressEvent(event);
     }
 }
+
+#include "moc_MediaPlayerControl.cpp"

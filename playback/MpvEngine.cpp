@@ -459,3 +459,5 @@ void MpvEngine::Open(const QString &fullPath)
             handleEvent(*event);
     }
 }
+
+#include "moc_MpvEngine.cpp"
