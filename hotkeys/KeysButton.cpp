@@ -1,5 +1,7 @@
+#include "hotkeys/Keys.h"
 #include "shell/Form1.h"
 
-// Placeholder until this subsystem lands; replaced wholesale by its owner.
-
-void Form1::Command4_Click() {}
+void Form1::Command4_Click()
+{
+    Keys::Show(this);
+}

@@ -1,0 +1,179 @@
+#include "hotkeys/HookModule.h"
+
+#include "hotkeys/HotKeyCounters.h"
+#include "hotkeys/KeyAssignments.h"
+#include "hotkeys/X11KeyGrabber.h"
+#include "playback/MediaPlayer.h"
+#include "shell/Module1.h"
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QStringList>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+HotKeyTarget *hookTarget = nullptr;
+std::unique_ptr<X11KeyGrabber> grabber;
+QPointer<QMessageBox> notice;
+
+// A counter that is not reset keeps counting (a key held for hours with no
+// file open); it stops at the top instead of wrapping, because a wrapped
+// counter would come round to the firing value and act unasked.
+void Count(std::int16_t &counter)
+{
+    if (counter < std::numeric_limits<std::int16_t>::max())
+        ++counter;
+}
+
+QString ActionOf(std::int32_t vk)
+{
+    if (vk == FullRewindKey)
+        return QStringLiteral("Full Rewind");
+    if (vk == FastRewindKey)
+        return QStringLiteral("Fast Rewind");
+    if (vk == PlayPauseKey)
+        return QStringLiteral("Play/Pause");
+    return QStringLiteral("Fast Forward");
+}
+
+QList<std::int32_t> AssignedKeys()
+{
+    QList<std::int32_t> keys;
+    for (std::int32_t vk : {FullRewindKey, FastRewindKey, PlayPauseKey, FastForwardKey}) {
+        if (vk != 0)
+            keys.append(vk);
+    }
+    return keys;
+}
+
+// Tells the user which hot keys are missing and what to do, without stopping
+// the program: the keys that were taken work meanwhile.
+void ReportGrabFailures(const QList<X11KeyGrabber::Failure> &failures)
+{
+    QStringList lost;
+    for (const X11KeyGrabber::Failure &f : failures) {
+        const QString key = KeyCodeToName(f.vkCode);
+        const QString action = ActionOf(f.vkCode);
+        if (f.whole) {
+            lost.append(QStringLiteral("%1 (%2)").arg(key, action));
+            std::fprintf(stderr, "murmelvox: hot key %s (%s) is held by another program; it does not work here.\n",
+                         qPrintable(key), qPrintable(action));
+        } else {
+            std::fprintf(stderr, "murmelvox: another program holds %s (%s) together with some modifier keys; "
+                                 "with those modifiers the key goes to that program.\n",
+                         qPrintable(key), qPrintable(action));
+        }
+    }
+    if (lost.isEmpty())
+        return;
+    const QString text = QStringLiteral(
+        "Another program is using %1, so Murmelvox cannot use it as a hot key.\n\n"
+        "Choose another key with the \"Keys\" button, or free the key in the other program "
+        "and press \"Set\" in \"Keys\" again.").arg(lost.join(QStringLiteral(", ")));
+    if (!notice) {
+        notice = new QMessageBox(QMessageBox::Warning, QStringLiteral("Murmelvox"), text, QMessageBox::Ok);
+        notice->setAttribute(Qt::WA_DeleteOnClose);
+        notice->setModal(false);
+        // The bar stays on top of everything; the notice must not hide behind it.
+        notice->setWindowFlag(Qt::WindowStaysOnTopHint);
+        notice->setAccessibleName(QStringLiteral("Hot key not available"));
+    }
+    notice->setText(text);
+    notice->setAccessibleDescription(text);
+    notice->show();
+}
+
+} // namespace
+
+double WindStep()
+{
+    return std::trunc(double(WindCount) / 150.0);
+}
+
+bool KeyboardHookProc(HotKeyTarget &target, std::int32_t vkCode)
+{
+    // 0 marks an unbound action, never a key.
+    if (vkCode == 0)
+        return false;
+    MediaPlayer &MP = target.Player();
+
+    if (vkCode == FullRewindKey) {
+        if (MP.PlayState() != MediaPlayer::NoFile)
+            MP.setCurrentPosition(0);
+        return true;
+    }
+
+    if (vkCode == FastRewindKey) {
+        Count(RewindKeyCount);
+        if (MP.PlayState() == MediaPlayer::NoFile || RewindKeyCount != 2)
+            return true;
+        RewindKeyCount = 0;
+        const double step = WindStep();
+        if (MP.CurrentPosition() - step > 0)
+            MP.setCurrentPosition(MP.CurrentPosition() - step);
+        return true;
+    }
+
+    if (vkCode == PlayPauseKey) {
+        Count(PlayPauseKeyCount);
+        if (MP.PlayState() == MediaPlayer::NoFile)
+            return true;
+        target.ShowTransportImage(3, 3);
+        if (PlayPauseKeyCount == 2) {
+            MP.Play();
+            target.ShowTransportImage(1, 4);
+            target.ShowTransportImage(2, 2);
+        } else if (PlayPauseKeyCount == 4) {
+            if (MP.PlayState() != MediaPlayer::Stopped)
+                MP.Pause();
+            PlayPauseKeyCount = 0;
+            target.ShowTransportImage(1, 1);
+            target.ShowTransportImage(2, 5);
+        }
+        return true;
+    }
+
+    if (vkCode == FastForwardKey) {
+        Count(ForwardKeyCount);
+        if (MP.PlayState() == MediaPlayer::NoFile || ForwardKeyCount != 2)
+            return true;
+        ForwardKeyCount = 0;
+        const double step = WindStep();
+        const double duration = MP.Duration();
+        if (duration > MP.CurrentPosition() + step)
+            MP.setCurrentPosition(MP.CurrentPosition() + step);
+        return true;
+    }
+
+    return false;
+}
+
+void InstallKeyboardHook(HotKeyTarget *target)
+{
+    hookTarget = target;
+    if (!grabber) {
+        grabber = X11KeyGrabber::forApplication(
+            [](std::int32_t vkCode, bool) {
+                if (hookTarget)
+                    KeyboardHookProc(*hookTarget, vkCode);
+            },
+            ReportGrabFailures);
+    }
+    if (grabber)
+        grabber->setKeys(AssignedKeys());
+}
+
+void RemoveKeyboardHook()
+{
+    grabber.reset();
+    hookTarget = nullptr;
+}
+
+void KeyAssignmentsChanged()
+{
+    if (grabber)
+        grabber->setKeys(AssignedKeys());
+}

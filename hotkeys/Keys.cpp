@@ -1,0 +1,195 @@
+#include "hotkeys/Keys.h"
+
+#include "hotkeys/KeyAssignments.h"
+#include "shell/Controls.h"
+#include "shell/MessageBox.h"
+#include "shell/SettingsStore.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <array>
+
+namespace {
+
+QPointer<Keys> instance;
+
+struct Row {
+    const char *caption;
+    const char *settingsKey;
+    const char *defaultName;
+    int defaultIndex;
+    int labelTop;
+    int comboTop;
+};
+
+// Read, checked and written in this order.
+constexpr std::array<Row, 4> Rows{{
+    {"Full Rewind", "FuR", "F4", 3, 240, 210},
+    {"Fast Rewind", "FR", "F5", 4, 630, 600},
+    {"Play/Pause", "PP", "F6", 5, 870, 840},
+    {"Fast Forward", "FF", "F8", 7, 1110, 1080},
+}};
+
+void Place(QWidget *w, int left, int top, int width, int height)
+{
+    w->setGeometry(Px(left), Px(top), Px(width), Px(height));
+}
+
+} // namespace
+
+Keys *Keys::Show(QWidget *mainWindow)
+{
+    if (!instance) {
+        instance = new Keys(mainWindow);
+        instance->Form_Load();
+    }
+    instance->show();
+    instance->raise();
+    instance->activateWindow();
+    return instance;
+}
+
+Keys *Keys::Instance()
+{
+    return instance;
+}
+
+Keys::Keys(QWidget *mainWindow)
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_mainWindow(mainWindow)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Murmelvox - Define Keys"));
+    setAccessibleName(QStringLiteral("Murmelvox - Define Keys"));
+    setFixedSize(Px(2640), Px(2160));
+
+    Frame1 = new QGroupBox(this);
+    Frame1->setAccessibleName(QStringLiteral("Hot keys"));
+    Place(Frame1, 120, 0, 2415, 2055);
+
+    std::array<QLabel **, 4> labels{&Label1, &Label2, &Label3, &Label4};
+    std::array<QComboBox **, 4> combos{&Combo1, &Combo2, &Combo3, &Combo4};
+    for (size_t i = 0; i < Rows.size(); ++i) {
+        const QString caption = QString::fromLatin1(Rows[i].caption);
+        QLabel *label = *labels[i] = new QLabel(caption, Frame1);
+        Place(label, 120, Rows[i].labelTop, 975, 255);
+        QComboBox *combo = *combos[i] = new QComboBox(Frame1);
+        combo->setEditable(false);
+        combo->setAccessibleName(caption + QStringLiteral(" key"));
+        Place(combo, 1080, Rows[i].comboTop, 735, 315);
+        label->setBuddy(combo);
+    }
+
+    Command1 = new QPushButton(QStringLiteral("Set"), Frame1);
+    Place(Command1, 1080, 1560, 495, 375);
+    Command2 = new QPushButton(QStringLiteral("Cancel"), Frame1);
+    Place(Command2, 1560, 1560, 735, 375);
+    Command3 = new QPushButton(QStringLiteral("Default"), Frame1);
+    Place(Command3, 120, 1680, 735, 255);
+    for (QPushButton *b : {Command1, Command2, Command3}) {
+        b->setAccessibleName(b->text());
+        b->setAutoDefault(false);
+    }
+
+    Picture1 = new QLabel(Frame1);
+    const QPixmap icon = (mainWindow ? mainWindow->windowIcon() : QIcon()).pixmap(32, 32);
+    Picture1->setPixmap(icon);
+    Picture1->move(Px(1920), Px(120));
+    Picture1->setFixedSize(32, 32);
+    Picture1->setToolTip(QStringLiteral("Murmelvox - from Kelvaro - https://www.kelvaro.example"));
+    Picture1->setAccessibleName(QStringLiteral("Murmelvox - from Kelvaro"));
+
+    QWidget::setTabOrder(Combo1, Combo2);
+    QWidget::setTabOrder(Combo2, Combo3);
+    QWidget::setTabOrder(Combo3, Combo4);
+    QWidget::setTabOrder(Combo4, Command1);
+    QWidget::setTabOrder(Command1, Command2);
+    QWidget::setTabOrder(Command2, Command3);
+
+    connect(Command1, &QPushButton::clicked, this, &Keys::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Keys::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Keys::Command3_Click);
+}
+
+void Keys::Form_Load()
+{
+    // Just under the right-hand part of the bar, whatever its height now.
+    if (m_mainWindow) {
+        const QRect bar = m_mainWindow->frameGeometry();
+        const QScreen *screen = m_mainWindow->screen();
+        const QRect area = screen ? screen->geometry() : QRect();
+        move(area.x() + area.width() - frameGeometry().width() - Px(1000), bar.y() + bar.height());
+        m_mainWindow->setEnabled(false);
+    }
+
+    for (QComboBox *combo : {Combo1, Combo2, Combo3, Combo4})
+        combo->clear();
+    for (int n = 1; n <= 12; ++n) {
+        for (QComboBox *combo : {Combo1, Combo2, Combo3, Combo4})
+            combo->addItem(QLatin1Char('F') + QString::number(n));
+    }
+
+    // A hand-edited name that is no function key shows the row's default, so
+    // that "Set" never stores an empty name.
+    const std::array<QComboBox *, 4> combos{Combo1, Combo2, Combo3, Combo4};
+    for (size_t i = 0; i < Rows.size(); ++i) {
+        const QString name = GetSetting(QString::fromLatin1(Rows[i].settingsKey), QString::fromLatin1(Rows[i].defaultName));
+        const int index = combos[i]->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        combos[i]->setCurrentIndex(index >= 0 ? index : Rows[i].defaultIndex);
+    }
+    Combo1->setFocus();
+}
+
+void Keys::Command1_Click()
+{
+    const std::array<QString, 4> names{Combo1->currentText(), Combo2->currentText(), Combo3->currentText(),
+                                       Combo4->currentText()};
+    for (size_t a = 0; a < names.size(); ++a) {
+        for (size_t b = a + 1; b < names.size(); ++b) {
+            if (names[a] == names[b]) {
+                MsgBox(QStringLiteral("Duplicate Keys, Change!"), MsgBoxStyle::OKOnly, QStringLiteral("Murmelvox"));
+                return;
+            }
+        }
+    }
+    bool saved = true;
+    for (size_t i = 0; i < Rows.size(); ++i)
+        saved = SaveSetting(QString::fromLatin1(Rows[i].settingsKey), names[i]) && saved;
+    // The hot keys follow what the store holds, saved or not.
+    LoadKeyAssignments();
+    if (!saved) {
+        MsgBox(QStringLiteral("The keys could not be saved to %1.").arg(SettingsFilePath()),
+               MsgBoxStyle::Critical, QStringLiteral("Murmelvox"));
+        return;
+    }
+    Command2_Click();
+}
+
+void Keys::Command2_Click()
+{
+    close();
+}
+
+void Keys::Command3_Click()
+{
+    Combo1->setCurrentIndex(Rows[0].defaultIndex);
+    Combo2->setCurrentIndex(Rows[1].defaultIndex);
+    Combo3->setCurrentIndex(Rows[2].defaultIndex);
+    Combo4->setCurrentIndex(Rows[3].defaultIndex);
+}
+
+void Keys::Form_Unload()
+{
+    if (m_mainWindow)
+        m_mainWindow->setEnabled(true);
+}
+
+void Keys::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}

@@ -1,0 +1,268 @@
+#include "hotkeys/X11KeyGrabber.h"
+
+#include "hotkeys/KeyAssignments.h"
+
+#include <QGuiApplication>
+#include <QtGui/qguiapplication_platform.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+// xkb.h names a struct member "explicit".
+#define explicit explicit_
+#include <xcb/xkb.h>
+#undef explicit
+
+namespace {
+
+constexpr xcb_keysym_t KeysymF1 = 0xffbe; // F1..F12 are consecutive keysyms
+constexpr std::uint16_t AllModifierBits = 0xff; // Shift, Lock, Control, Mod1..Mod5
+
+// Caps Lock and Num Lock (Mod2 on every common layout) are states a user
+// leaves on for hours; a key that does not work under them is not usable.
+constexpr std::uint16_t LockStates[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2,
+                                        XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
+
+struct Request {
+    std::int32_t vkCode;
+    std::uint8_t keycode;
+    std::uint16_t modifiers;
+    xcb_void_cookie_t cookie;
+};
+
+// Sends one checked grab per request, then collects the answers: all in one
+// round trip, whatever the number of requests.
+std::vector<bool> grabChecked(xcb_connection_t *c, xcb_window_t root, std::vector<Request> &requests)
+{
+    for (Request &r : requests)
+        r.cookie = xcb_grab_key_checked(c, 0, root, r.modifiers, r.keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    std::vector<bool> ok;
+    ok.reserve(requests.size());
+    for (const Request &r : requests) {
+        xcb_generic_error_t *error = xcb_request_check(c, r.cookie);
+        ok.push_back(error == nullptr);
+        std::free(error);
+    }
+    return ok;
+}
+
+} // namespace
+
+std::unique_ptr<X11KeyGrabber> X11KeyGrabber::forApplication(KeyHandler onKey, FailureHandler onFailure)
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection || xcb_connection_has_error(connection))
+        return nullptr;
+    const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    if (!screens.rem)
+        return nullptr;
+    return std::unique_ptr<X11KeyGrabber>(
+        new X11KeyGrabber(connection, screens.data->root, std::move(onKey), std::move(onFailure)));
+}
+
+X11KeyGrabber::X11KeyGrabber(xcb_connection_t *connection, std::uint32_t root, KeyHandler onKey,
+                             FailureHandler onFailure)
+    : m_connection(connection), m_root(root), m_onKey(std::move(onKey)), m_onFailure(std::move(onFailure))
+{
+    m_regrab.setSingleShot(true);
+    m_regrab.setInterval(0);
+    QObject::connect(&m_regrab, &QTimer::timeout, [this] { grabAll(); });
+    enableDetectableAutoRepeat();
+    QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+X11KeyGrabber::~X11KeyGrabber()
+{
+    // Once the application is gone so is its connection, and the server has
+    // dropped our grabs with it.
+    if (!QCoreApplication::instance())
+        return;
+    QCoreApplication::instance()->removeNativeEventFilter(this);
+    releaseAll();
+}
+
+// Without it a held key arrives as release+press pairs, which would make a
+// held Play/Pause key toggle on every repeat; with it a held key gives
+// presses and one release, as the hot-key counters expect.
+void X11KeyGrabber::enableDetectableAutoRepeat()
+{
+    xcb_xkb_use_extension_reply_t *use = xcb_xkb_use_extension_reply(
+        m_connection, xcb_xkb_use_extension(m_connection, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION), nullptr);
+    const bool supported = use && use->supported;
+    std::free(use);
+    if (!supported) {
+        std::fprintf(stderr, "murmelvox: the X server has no XKB; a held hot key may act on every repeat.\n");
+        return;
+    }
+    const xcb_query_extension_reply_t *xkb = xcb_get_extension_data(m_connection, &xcb_xkb_id);
+    if (xkb && xkb->present)
+        m_xkbFirstEvent = xkb->first_event;
+
+    constexpr std::uint32_t dar = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
+    xcb_xkb_per_client_flags_reply_t *flags = xcb_xkb_per_client_flags_reply(
+        m_connection, xcb_xkb_per_client_flags(m_connection, XCB_XKB_ID_USE_CORE_KBD, dar, dar, 0, 0, 0), nullptr);
+    if (!flags || !(flags->value & dar))
+        std::fprintf(stderr, "murmelvox: detectable auto-repeat is not available; a held hot key may act on every repeat.\n");
+    std::free(flags);
+
+    // Learn about a new keyboard or a changed key map, so the grabs follow.
+    constexpr std::uint16_t events = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY;
+    xcb_xkb_select_events(m_connection, XCB_XKB_ID_USE_CORE_KBD, events, 0, events, 0, 0, nullptr);
+    xcb_flush(m_connection);
+}
+
+void X11KeyGrabber::setKeys(const QList<std::int32_t> &vkCodes)
+{
+    m_wanted.clear();
+    for (std::int32_t vk : vkCodes) {
+        if (vk >= VK_F1 && vk <= VK_F12 && !m_wanted.contains(vk))
+            m_wanted.append(vk);
+    }
+    m_regrab.stop();
+    grabAll();
+}
+
+void X11KeyGrabber::releaseAll()
+{
+    m_regrab.stop();
+    for (const Grab &g : m_grabs)
+        xcb_ungrab_key(m_connection, g.keycode, m_root, g.modifiers);
+    if (!m_grabs.empty()) {
+        m_grabs.clear();
+        // A round trip: the keys are free for others once this returns.
+        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
+    if (m_symbols) {
+        xcb_key_symbols_free(m_symbols);
+        m_symbols = nullptr;
+    }
+}
+
+QList<std::int32_t> X11KeyGrabber::heldKeys() const
+{
+    QList<std::int32_t> keys;
+    for (const Grab &g : m_grabs) {
+        if (!keys.contains(g.vkCode))
+            keys.append(g.vkCode);
+    }
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+// Grabs every wanted key afresh under the current keyboard mapping. A key is
+// first grabbed under any modifiers; when another client holds even one
+// combination that grab fails whole, so the key is then grabbed combination
+// by combination, keeping what succeeds as long as the key still works
+// plainly and under Caps/Num Lock. Otherwise its partial grabs are given back.
+void X11KeyGrabber::grabAll()
+{
+    releaseAll();
+    if (m_wanted.isEmpty())
+        return;
+    m_symbols = xcb_key_symbols_alloc(m_connection);
+
+    QList<Failure> failures;
+    std::vector<Request> anyModifier;
+    for (std::int32_t vk : m_wanted) {
+        xcb_keycode_t *keycodes = xcb_key_symbols_get_keycode(m_symbols, KeysymF1 + xcb_keysym_t(vk - VK_F1));
+        bool found = false;
+        for (xcb_keycode_t *k = keycodes; k && *k != XCB_NO_SYMBOL; ++k) {
+            anyModifier.push_back({vk, *k, XCB_MOD_MASK_ANY, {}});
+            found = true;
+        }
+        std::free(keycodes);
+        if (!found)
+            failures.append({vk, true});
+    }
+
+    const std::vector<bool> anyOk = grabChecked(m_connection, m_root, anyModifier);
+    std::vector<Request> combinations;
+    for (size_t i = 0; i < anyModifier.size(); ++i) {
+        const Request &r = anyModifier[i];
+        if (anyOk[i]) {
+            m_grabs.push_back({r.vkCode, r.keycode, r.modifiers});
+            continue;
+        }
+        for (std::uint16_t m = 0; m <= AllModifierBits; ++m)
+            combinations.push_back({r.vkCode, r.keycode, m, {}});
+    }
+    const std::vector<bool> comboOk = grabChecked(m_connection, m_root, combinations);
+
+    // Judge each keycode's combinations together (256 consecutive requests).
+    constexpr size_t perKey = AllModifierBits + 1;
+    for (size_t first = 0; first < combinations.size(); first += perKey) {
+        const Request &key = combinations[first];
+        const bool usable = std::all_of(std::begin(LockStates), std::end(LockStates),
+                                        [&](std::uint16_t m) { return comboOk[first + m]; });
+        if (usable) {
+            for (size_t m = 0; m < perKey; ++m) {
+                if (comboOk[first + m])
+                    m_grabs.push_back({key.vkCode, key.keycode, std::uint16_t(m)});
+            }
+        } else {
+            for (size_t m = 0; m < perKey; ++m) {
+                if (comboOk[first + m])
+                    xcb_ungrab_key(m_connection, key.keycode, m_root, std::uint16_t(m));
+            }
+        }
+        failures.append({key.vkCode, !usable});
+    }
+    xcb_flush(m_connection);
+
+    // A key with several keycodes fails whole only when none of them is held.
+    QList<Failure> reported;
+    const QList<std::int32_t> held = heldKeys();
+    for (const Failure &f : failures) {
+        const Failure adjusted{f.vkCode, f.whole && !held.contains(f.vkCode)};
+        if (std::none_of(reported.begin(), reported.end(), [&](const Failure &r) { return r.vkCode == f.vkCode; }))
+            reported.append(adjusted);
+    }
+    if (!reported.isEmpty() && m_onFailure)
+        m_onFailure(reported);
+}
+
+std::int32_t X11KeyGrabber::vkCodeOf(std::uint8_t keycode) const
+{
+    if (!m_symbols)
+        return 0;
+    const xcb_keysym_t sym = xcb_key_symbols_get_keysym(m_symbols, keycode, 0);
+    if (sym < KeysymF1 || sym > KeysymF1 + (VK_F12 - VK_F1))
+        return 0;
+    return VK_F1 + std::int32_t(sym - KeysymF1);
+}
+
+bool X11KeyGrabber::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    auto *event = static_cast<xcb_generic_event_t *>(message);
+    const std::uint8_t type = event->response_type & ~0x80;
+
+    if (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) {
+        // Our grabs report to the root window; key events of our own windows
+        // name those windows and belong to Qt.
+        auto *key = reinterpret_cast<xcb_key_press_event_t *>(event);
+        if (key->event != m_root)
+            return false;
+        const std::int32_t vk = vkCodeOf(key->detail);
+        if (vk == 0 || !m_wanted.contains(vk))
+            return false;
+        m_onKey(vk, type == XCB_KEY_PRESS);
+        return true;
+    }
+    if (type == XCB_MAPPING_NOTIFY) {
+        auto *mapping = reinterpret_cast<xcb_mapping_notify_event_t *>(event);
+        if (mapping->request == XCB_MAPPING_KEYBOARD)
+            m_regrab.start();
+        return false;
+    }
+    if (m_xkbFirstEvent && type == m_xkbFirstEvent) {
+        // Every XKB event carries its kind in the second byte.
+        const std::uint8_t xkbType = reinterpret_cast<const std::uint8_t *>(event)[1];
+        if (xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY || xkbType == XCB_XKB_MAP_NOTIFY)
+            m_regrab.start();
+    }
+    return false;
+}

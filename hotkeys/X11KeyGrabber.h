@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QAbstractNativeEventFilter>
+#include <QList>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct xcb_connection_t;
+typedef struct _XCBKeySymbols xcb_key_symbols_t;
+
+// Passive grabs of function keys on the X11 root window. A grabbed key is
+// the program's whatever modifiers are held and whichever window has the
+// focus; every other key passes untouched. The grabs follow changes of the
+// keyboard mapping by themselves.
+class X11KeyGrabber final : public QAbstractNativeEventFilter
+{
+public:
+    // A key that could not be taken (whole = false: only some modifier
+    // combinations are held by another client; the key works without them).
+    struct Failure {
+        std::int32_t vkCode;
+        bool whole;
+    };
+    using KeyHandler = std::function<void(std::int32_t vkCode, bool press)>;
+    using FailureHandler = std::function<void(const QList<Failure> &failures)>;
+
+    // Null when the application does not run on X11 (offscreen, Wayland).
+    static std::unique_ptr<X11KeyGrabber> forApplication(KeyHandler onKey, FailureHandler onFailure);
+    ~X11KeyGrabber() override;
+
+    // Holds exactly these keys (codes F1..F12) from now on; reports the ones
+    // that could not be taken through the failure handler.
+    void setKeys(const QList<std::int32_t> &vkCodes);
+    // Gives every key back.
+    void releaseAll();
+    // The keys now held.
+    QList<std::int32_t> heldKeys() const;
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
+
+private:
+    X11KeyGrabber(xcb_connection_t *connection, std::uint32_t root, KeyHandler onKey, FailureHandler onFailure);
+    void enableDetectableAutoRepeat();
+    void grabAll();
+    std::int32_t vkCodeOf(std::uint8_t keycode) const;
+
+    struct Grab {
+        std::int32_t vkCode;
+        std::uint8_t keycode;
+        std::uint16_t modifiers;
+    };
+
+    xcb_connection_t *m_connection;
+    std::uint32_t m_root;
+    xcb_key_symbols_t *m_symbols = nullptr;
+    std::uint8_t m_xkbFirstEvent = 0;
+    KeyHandler m_onKey;
+    FailureHandler m_onFailure;
+    QList<std::int32_t> m_wanted;
+    std::vector<Grab> m_grabs;
+    QTimer m_regrab; // coalesces bursts of mapping changes into one regrab
+};
