@@ -233,6 +233,29 @@ std::int32_t X11KeyGrabber::vkCodeOf(std::uint8_t keycode) const
     return VK_F1 + std::int32_t(sym - KeysymF1);
 }
 
+// While a hot key is down its grab takes the whole keyboard, so other keys
+// pressed or released meanwhile (Ctrl let go before F4) come here. They are
+// passed on to the focused window, so no modifier looks stuck there.
+void X11KeyGrabber::forwardToFocus(const xcb_key_press_event_t *key)
+{
+    xcb_get_input_focus_reply_t *focus =
+        xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr);
+    const xcb_window_t window = focus ? focus->focus : XCB_NONE;
+    std::free(focus);
+    if (window == XCB_NONE || window == XCB_INPUT_FOCUS_POINTER_ROOT || window == m_root)
+        return;
+    xcb_key_press_event_t copy = *key;
+    copy.event = window;
+    copy.child = XCB_NONE;
+    copy.event_x = copy.event_y = 0;
+    copy.same_screen = 1;
+    const std::uint8_t type = key->response_type & ~0x80;
+    xcb_send_event(m_connection, 0, window,
+                   type == XCB_KEY_PRESS ? XCB_EVENT_MASK_KEY_PRESS : XCB_EVENT_MASK_KEY_RELEASE,
+                   reinterpret_cast<const char *>(&copy));
+    xcb_flush(m_connection);
+}
+
 bool X11KeyGrabber::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
     if (eventType != "xcb_generic_event_t")
@@ -247,8 +270,10 @@ bool X11KeyGrabber::nativeEventFilter(const QByteArray &eventType, void *message
         if (key->event != m_root)
             return false;
         const std::int32_t vk = vkCodeOf(key->detail);
-        if (vk == 0 || !m_wanted.contains(vk))
-            return false;
+        if (vk == 0 || !m_wanted.contains(vk)) {
+            forwardToFocus(key);
+            return true;
+        }
         m_onKey(vk, type == XCB_KEY_PRESS);
         return true;
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 struct xcb_connection_t;
+struct xcb_key_press_event_t;
 typedef struct _XCBKeySymbols xcb_key_symbols_t;
 
 // Passive grabs of function keys on the X11 root window. A grabbed key is
@@ -46,6 +47,7 @@ private:
     void enableDetectableAutoRepeat();
     void grabAll();
     std::int32_t vkCodeOf(std::uint8_t keycode) const;
+    void forwardToFocus(const xcb_key_press_event_t *key);
 
     struct Grab {
         std::int32_t vkCode;

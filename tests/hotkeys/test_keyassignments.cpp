@@ -1,0 +1,110 @@
+// Key names to codes, and the four bindings loaded from the settings store.
+#include "FakeHotKeyTarget.h"
+#include "hotkeys/HookModule.h"
+#include "hotkeys/KeyAssignments.h"
+#include "hotkeys/X11KeyGrabber.h"
+#include "shell/SettingsStore.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTest>
+
+class TestKeyAssignments : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { QFile::remove(SettingsFilePath()); }
+
+    void keyNameToCode_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("code"); // 0: no value
+        for (int n = 1; n <= 12; ++n)
+            QTest::addRow("F%d", n) << QStringLiteral("F%1").arg(n) << 111 + n;
+        QTest::newRow("lower case") << "f4" << 0;
+        QTest::newRow("F13") << "F13" << 0;
+        QTest::newRow("F0") << "F0" << 0;
+        QTest::newRow("leading zero") << "F05" << 0;
+        QTest::newRow("trailing blank") << "F4 " << 0;
+        QTest::newRow("leading blank") << " F5" << 0;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("F alone") << "F" << 0;
+        QTest::newRow("Esc") << "Esc" << 0;
+        QTest::newRow("F1 prefix of F10 is not enough") << "F1x" << 0;
+        QTest::newRow("negative") << "F-1" << 0;
+        QTest::newRow("full-width digit") << QStringLiteral("F\uFF14") << 0;
+    }
+    void keyNameToCode()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, code);
+        const std::optional<std::int32_t> result = KeyNameToCode(name);
+        QCOMPARE(result.has_value(), code != 0);
+        if (code)
+            QCOMPARE(*result, code);
+    }
+
+    void keyCodeToNameRoundTrips()
+    {
+        for (int code = 112; code <= 123; ++code)
+            QCOMPARE(KeyNameToCode(KeyCodeToName(code)).value_or(0), code);
+        QCOMPARE(KeyCodeToName(0), QString());
+        QCOMPARE(KeyCodeToName(124), QString());
+    }
+
+    // Stored values (absent where empty in `stored`) and the codes they load.
+    void loadKeyAssignments_data()
+    {
+        QTest::addColumn<QStringList>("stored"); // FuR, FR, PP, FF; "-" = absent
+        QTest::addColumn<QList<int>>("codes");
+        QTest::newRow("empty store gives the defaults") << QStringList{"-", "-", "-", "-"} << QList<int>{115, 116, 117, 119};
+        QTest::newRow("F9 for Play/Pause only") << QStringList{"-", "-", "F9", "-"} << QList<int>{115, 116, 120, 119};
+        QTest::newRow("all moved") << QStringList{"F1", "F10", "F12", "F2"} << QList<int>{112, 121, 123, 113};
+        QTest::newRow("lower-case f4 unbinds") << QStringList{"f4", "-", "-", "-"} << QList<int>{0, 116, 117, 119};
+        QTest::newRow("F13 unbinds") << QStringList{"-", "F13", "-", "-"} << QList<int>{115, 0, 117, 119};
+        QTest::newRow("F0 unbinds") << QStringList{"-", "-", "F0", "-"} << QList<int>{115, 116, 0, 119};
+        QTest::newRow("trailing blank unbinds") << QStringList{"-", "-", "-", "F8 "} << QList<int>{115, 116, 117, 0};
+        QTest::newRow("empty name unbinds, no default") << QStringList{"", "-", "-", "-"} << QList<int>{0, 116, 117, 119};
+        QTest::newRow("duplicates are loaded as they are") << QStringList{"F6", "F6", "F6", "F6"} << QList<int>{117, 117, 117, 117};
+    }
+    void loadKeyAssignments()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(QList<int>, codes);
+        const char *keys[] = {"FuR", "FR", "PP", "FF"};
+        for (int i = 0; i < 4; ++i) {
+            if (stored[i] != QLatin1String("-"))
+                QVERIFY(SaveSetting(QLatin1String(keys[i]), stored[i]));
+        }
+        FullRewindKey = FastRewindKey = PlayPauseKey = FastForwardKey = -1;
+        LoadKeyAssignments();
+        QCOMPARE((QList<int>{FullRewindKey, FastRewindKey, PlayPauseKey, FastForwardKey}), codes);
+    }
+
+    // A hand-edited file whose value reads as a list is no key name.
+    void listValueUnbinds()
+    {
+        QFile file(SettingsFilePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[config]\nPP=F6, F7\nFuR=\xff\xfe\n");
+        file.close();
+        LoadKeyAssignments();
+        QCOMPARE(PlayPauseKey, 0);
+        QCOMPARE(FullRewindKey, 0);
+        QCOMPARE(FastRewindKey, 116);
+    }
+
+    // Without an X11 display there are no key grabs, and nothing breaks.
+    void offscreenHasNoHook()
+    {
+        QVERIFY(!X11KeyGrabber::forApplication([](std::int32_t, bool) {}, [](const auto &) {}));
+        FakeHotKeyTarget target;
+        InstallKeyboardHook(&target);
+        LoadKeyAssignments();
+        RemoveKeyboardHook();
+        RemoveKeyboardHook();
+    }
+};
+
+QTEST_MAIN(TestKeyAssignments)
+#include "test_keyassignments.moc"

@@ -1,0 +1,185 @@
+// The X11 key grabs against a real X server (Xvfb), another client competing
+// for keys, a focused logging client and keys injected with xdotool.
+#include "X11TestSupport.h"
+#include "hotkeys/X11KeyGrabber.h"
+
+#include <QTest>
+#include <utility>
+
+namespace {
+constexpr int F4 = 115, F5 = 116, F6 = 117, F7 = 118, F8 = 119;
+}
+
+class TestKeyGrabber : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<X11KeyGrabber> grabber;
+    QList<std::pair<int, bool>> events; // vk, press
+    QList<QList<X11KeyGrabber::Failure>> failures;
+    KeyLogger *logger = nullptr;
+
+    void makeGrabber()
+    {
+        grabber = X11KeyGrabber::forApplication(
+            [this](std::int32_t vk, bool press) { events.append({vk, press}); },
+            [this](const QList<X11KeyGrabber::Failure> &f) { failures.append(f); });
+        QVERIFY(grabber);
+    }
+
+private slots:
+    void init()
+    {
+        events.clear();
+        failures.clear();
+        logger = new KeyLogger;
+        QVERIFY(logger->start());
+        makeGrabber();
+    }
+    void cleanup()
+    {
+        grabber.reset();
+        delete logger;
+    }
+
+    void assignedKeysAreSwallowedOthersPass()
+    {
+        grabber->setKeys({F4, F5, F6, F8});
+        QCOMPARE(grabber->heldKeys(), (QList<std::int32_t>{F4, F5, F6, F8}));
+        QVERIFY(failures.isEmpty());
+        QVERIFY(Xdotool({"key", "F6", "F7"}));
+        QTRY_COMPARE(events, (QList<std::pair<int, bool>>{{F6, true}, {F6, false}}));
+        QTRY_COMPARE(logger->lines(), (QStringList{"press F7 0", "release F7 0"}));
+    }
+
+    void modifiersDoNotMatter()
+    {
+        grabber->setKeys({F4});
+        QVERIFY(Xdotool({"key", "ctrl+F4", "shift+alt+F4"}));
+        QTRY_COMPARE(events.size(), 4);
+        for (const auto &e : std::as_const(events))
+            QCOMPARE(e.first, F4);
+        // The modifiers themselves still reach the focused client, release too.
+        // xdotool lets Ctrl go before F4, while F4's grab holds the keyboard.
+        QTRY_VERIFY2(logger->lines().contains("release Control_L 4"), qPrintable(logger->lines().join(";")));
+        const QStringList lines = logger->lines();
+        QVERIFY(lines.contains("press Control_L 0"));
+        QVERIFY(!lines.join(' ').contains("F4"));
+    }
+
+    void onlyAssignedKeysAreHeld()
+    {
+        grabber->setKeys({F6, F6, 0, 999});
+        QCOMPARE(grabber->heldKeys(), (QList<std::int32_t>{F6}));
+        RivalClient rival;
+        QVERIFY(rival.isFreeKey(F7));
+        QVERIFY(rival.isFreeKey(F5));
+        const xcb_keycode_t f6 = rival.keycodeOf(KeysymOf(F6));
+        QVERIFY(!rival.grab(f6, 0));
+        QVERIFY(!rival.grab(f6, XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL));
+    }
+
+    // Another program holds Ctrl+F6: F6 is still ours under every other
+    // combination, and the user is told about the part that is missing.
+    void rivalHoldsOneCombination()
+    {
+        RivalClient rival;
+        const xcb_keycode_t f6 = rival.keycodeOf(KeysymOf(F6));
+        QVERIFY(rival.grab(f6, XCB_MOD_MASK_CONTROL));
+        grabber->setKeys({F5, F6});
+        QCOMPARE(grabber->heldKeys(), (QList<std::int32_t>{F5, F6}));
+        QCOMPARE(failures.size(), 1);
+        QCOMPARE(failures[0].size(), 1);
+        QCOMPARE(failures[0][0].vkCode, F6);
+        QVERIFY(!failures[0][0].whole);
+        QVERIFY(Xdotool({"key", "F6", "shift+F6"}));
+        QTRY_COMPARE(events.size(), 4);
+        QCOMPARE(logger->lines().filter("F6"), QStringList());
+    }
+
+    // Another program holds plain F6: F6 cannot work, so it is reported, none
+    // of its combinations is kept, and the other keys work.
+    void rivalHoldsThePlainKey()
+    {
+        RivalClient rival;
+        const xcb_keycode_t f6 = rival.keycodeOf(KeysymOf(F6));
+        QVERIFY(rival.grab(f6, 0));
+        grabber->setKeys({F5, F6});
+        QCOMPARE(grabber->heldKeys(), (QList<std::int32_t>{F5}));
+        QCOMPARE(failures.size(), 1);
+        QCOMPARE(failures[0].size(), 1);
+        QCOMPARE(failures[0][0].vkCode, F6);
+        QVERIFY(failures[0][0].whole);
+        RivalClient third;
+        QVERIFY(third.grab(f6, XCB_MOD_MASK_SHIFT)); // our partial grabs were given back
+        QVERIFY(Xdotool({"key", "F5"}));
+        QTRY_COMPARE(events.size(), 2);
+    }
+
+    void releaseGivesEveryKeyBack()
+    {
+        grabber->setKeys({F4, F5, F6, F8});
+        grabber->releaseAll();
+        RivalClient rival;
+        for (int vk : {F4, F5, F6, F8})
+            QVERIFY(rival.isFreeKey(vk));
+        grabber->setKeys({F6});
+        grabber.reset(); // destruction releases too
+        QVERIFY(rival.isFreeKey(F6));
+        QVERIFY(Xdotool({"key", "F6"}));
+        QTRY_COMPARE(logger->lines(), (QStringList{"press F6 0", "release F6 0"}));
+    }
+
+    void changingKeysMovesTheGrabs()
+    {
+        grabber->setKeys({F6});
+        grabber->setKeys({120}); // F9
+        RivalClient rival;
+        QVERIFY(rival.isFreeKey(F6));
+        QVERIFY(!rival.isFreeKey(120));
+        QVERIFY(Xdotool({"key", "F6", "F9"}));
+        QTRY_COMPARE(events, (QList<std::pair<int, bool>>{{120, true}, {120, false}}));
+        QTRY_COMPARE(logger->lines(), (QStringList{"press F6 0", "release F6 0"}));
+    }
+
+    // When F6 moves to another keycode, the grab moves with it.
+    void followsKeyboardMappingChanges()
+    {
+        grabber->setKeys({F6});
+        RivalClient rival;
+        const xcb_keycode_t oldCode = rival.keycodeOf(KeysymOf(F6));
+        const xcb_keysym_t F20 = KeysymOf(131);
+        const xcb_keycode_t newCode = 253;
+        QVERIFY(rival.keycodeOf(F20) == 0);
+        auto remap = [&](xcb_keycode_t code, xcb_keysym_t sym) {
+            xcb_change_keyboard_mapping(rival.c, 1, code, 1, &sym);
+            std::free(xcb_get_input_focus_reply(rival.c, xcb_get_input_focus(rival.c), nullptr));
+        };
+        remap(oldCode, F20);
+        remap(newCode, KeysymOf(F6));
+        QTRY_VERIFY(!rival.isFree(newCode));
+        QVERIFY(rival.isFree(oldCode));
+        QVERIFY(Xdotool({"key", "F6"}));
+        QTRY_COMPARE(events, (QList<std::pair<int, bool>>{{F6, true}, {F6, false}}));
+        remap(newCode, 0);
+        remap(oldCode, KeysymOf(F6));
+        QTRY_VERIFY(!rival.isFree(oldCode));
+    }
+
+    // With detectable auto-repeat a held key gives presses and one release.
+    void heldKeyRepeatsAsPresses()
+    {
+        grabber->setKeys({F8});
+        QVERIFY(Xdotool({"keydown", "F8"}));
+        QTest::qWait(1200);
+        QVERIFY(Xdotool({"keyup", "F8"}));
+        QTRY_VERIFY(!events.isEmpty() && !events.last().second);
+        int presses = 0, releases = 0;
+        for (const auto &e : std::as_const(events))
+            (e.second ? presses : releases) += 1;
+        QVERIFY2(presses >= 3, qPrintable(QString::number(presses)));
+        QCOMPARE(releases, 1);
+    }
+};
+
+QTEST_MAIN(TestKeyGrabber)
+#include "test_keygrabber.moc"

@@ -1,0 +1,263 @@
+// The Define Keys dialog against a real settings file, offscreen.
+#include "hotkeys/KeyAssignments.h"
+#include "hotkeys/Keys.h"
+#include "shell/Controls.h"
+#include "shell/MessageBox.h"
+#include "shell/SettingsStore.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+struct Shown {
+    QString prompt;
+    int style;
+    QString title;
+};
+} // namespace
+
+class TestKeysDialog : public QObject
+{
+    Q_OBJECT
+    QWidget *bar = nullptr;
+    QList<Shown> boxes;
+
+    QByteArray storeBytes()
+    {
+        QFile f(SettingsFilePath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QStringList shownNames(Keys *k)
+    {
+        return {k->Combo1->currentText(), k->Combo2->currentText(), k->Combo3->currentText(), k->Combo4->currentText()};
+    }
+    // Closes whatever is open and lets the deferred delete run.
+    void flushClosed()
+    {
+        if (Keys::Instance())
+            Keys::Instance()->close();
+        QTRY_VERIFY(!Keys::Instance());
+    }
+
+private slots:
+    void init()
+    {
+        QFile::remove(SettingsFilePath());
+        boxes.clear();
+        SetMsgBoxHandler([this](const QString &prompt, int style, const QString &title) {
+            boxes.append({prompt, style, title});
+            return MsgBoxResult::OK;
+        });
+        bar = new QWidget(nullptr, Qt::FramelessWindowHint);
+        bar->setGeometry(100, 0, 350, Px(275));
+        bar->show();
+        FullRewindKey = FastRewindKey = PlayPauseKey = FastForwardKey = 0;
+    }
+    void cleanup()
+    {
+        flushClosed();
+        delete bar;
+        SetMsgBoxHandler({});
+    }
+
+    void windowAndControls()
+    {
+        Keys *k = Keys::Show(bar);
+        QCOMPARE(k->windowTitle(), QStringLiteral("Murmelvox - Define Keys"));
+        QCOMPARE(k->size(), QSize(176, 144));
+        QCOMPARE(k->minimumSize(), k->maximumSize());
+        const Qt::WindowFlags flags = k->windowFlags();
+        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(!k->parentWidget()); // no owner
+        QCOMPARE(k->Label1->text(), QStringLiteral("Full Rewind"));
+        QCOMPARE(k->Label2->text(), QStringLiteral("Fast Rewind"));
+        QCOMPARE(k->Label3->text(), QStringLiteral("Play/Pause"));
+        QCOMPARE(k->Label4->text(), QStringLiteral("Fast Forward"));
+        QCOMPARE(k->Command1->text(), QStringLiteral("Set"));
+        QCOMPARE(k->Command2->text(), QStringLiteral("Cancel"));
+        QCOMPARE(k->Command3->text(), QStringLiteral("Default"));
+        QCOMPARE(k->Frame1->title(), QString());
+        QCOMPARE(k->Combo1->geometry(), QRect(Px(1080), Px(210), Px(735), Px(315)));
+        QCOMPARE(k->Command2->geometry(), QRect(Px(1560), Px(1560), Px(735), Px(375)));
+        QVERIFY(k->Picture1->toolTip().startsWith(QStringLiteral("Murmelvox - from Kelvaro - ")));
+        QStringList expected;
+        for (int n = 1; n <= 12; ++n)
+            expected << QStringLiteral("F%1").arg(n);
+        for (QComboBox *c : {k->Combo1, k->Combo2, k->Combo3, k->Combo4}) {
+            QVERIFY(!c->isEditable());
+            QStringList items;
+            for (int i = 0; i < c->count(); ++i)
+                items << c->itemText(i);
+            QCOMPARE(items, expected);
+        }
+        for (QWidget *w : k->findChildren<QWidget *>()) {
+            if (qobject_cast<QComboBox *>(w) || qobject_cast<QPushButton *>(w))
+                QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+        }
+        // Neither Enter nor Escape belongs to a button.
+        for (QPushButton *b : {k->Command1, k->Command2, k->Command3})
+            QVERIFY(!b->isDefault() && !b->autoDefault());
+    }
+
+    void opensWithStoredNames_data()
+    {
+        QTest::addColumn<QStringList>("stored"); // "-" = absent
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("empty store") << QStringList{"-", "-", "-", "-"} << QStringList{"F4", "F5", "F6", "F8"};
+        QTest::newRow("stored names") << QStringList{"F1", "F12", "F10", "F2"} << QStringList{"F1", "F12", "F10", "F2"};
+        QTest::newRow("hand-edited names show the defaults")
+            << QStringList{"F13", "f5", "", "Esc"} << QStringList{"F4", "F5", "F6", "F8"};
+    }
+    void opensWithStoredNames()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, shown);
+        const char *keys[] = {"FuR", "FR", "PP", "FF"};
+        for (int i = 0; i < 4; ++i) {
+            if (stored[i] != QLatin1String("-"))
+                SaveSetting(QLatin1String(keys[i]), stored[i]);
+        }
+        QCOMPARE(shownNames(Keys::Show(bar)), shown);
+    }
+
+    void oneInstanceAndMainWindowDisabled()
+    {
+        Keys *k = Keys::Show(bar);
+        QVERIFY(!bar->isEnabled());
+        QCOMPARE(Keys::Show(bar), k);
+        QCOMPARE(Keys::Instance(), k);
+    }
+
+    void duplicatesAreRefused_data()
+    {
+        QTest::addColumn<int>("rowA");
+        QTest::addColumn<int>("rowB");
+        for (int a = 0; a < 4; ++a)
+            for (int b = a + 1; b < 4; ++b)
+                QTest::addRow("rows %d and %d", a + 1, b + 1) << a << b;
+    }
+    void duplicatesAreRefused()
+    {
+        QFETCH(int, rowA);
+        QFETCH(int, rowB);
+        SaveSetting(QStringLiteral("FF"), QStringLiteral("F12"));
+        const QByteArray before = storeBytes();
+        Keys *k = Keys::Show(bar);
+        QComboBox *combos[] = {k->Combo1, k->Combo2, k->Combo3, k->Combo4};
+        combos[rowB]->setCurrentIndex(combos[rowA]->currentIndex());
+        const QStringList chosen = shownNames(k);
+        QTest::mouseClick(k->Command1, Qt::LeftButton);
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].prompt, QStringLiteral("Duplicate Keys, Change!"));
+        QCOMPARE(boxes[0].style, MsgBoxStyle::OKOnly);
+        QCOMPARE(boxes[0].title, QStringLiteral("Murmelvox"));
+        QCOMPARE(storeBytes(), before);
+        QCOMPARE(Keys::Instance(), k);
+        QVERIFY(k->isVisible());
+        QCOMPARE(shownNames(k), chosen);
+        QVERIFY(!bar->isEnabled());
+    }
+
+    void defaultThenCancelWritesNothing()
+    {
+        SaveSetting(QStringLiteral("PP"), QStringLiteral("F9"));
+        const QByteArray before = storeBytes();
+        Keys *k = Keys::Show(bar);
+        QTest::mouseClick(k->Command3, Qt::LeftButton);
+        QCOMPARE(shownNames(k), (QStringList{"F4", "F5", "F6", "F8"}));
+        QTest::mouseClick(k->Command2, Qt::LeftButton);
+        QTRY_VERIFY(!Keys::Instance());
+        QCOMPARE(storeBytes(), before);
+        QVERIFY(bar->isEnabled());
+    }
+
+    void defaultThenSetWritesDefaults()
+    {
+        SaveSetting(QStringLiteral("FuR"), QStringLiteral("F1"));
+        SaveSetting(QStringLiteral("PP"), QStringLiteral("F9"));
+        Keys *k = Keys::Show(bar);
+        QTest::mouseClick(k->Command3, Qt::LeftButton);
+        QTest::mouseClick(k->Command1, Qt::LeftButton);
+        QVERIFY(boxes.isEmpty());
+        QCOMPARE(GetSetting(QStringLiteral("FuR"), {}), QStringLiteral("F4"));
+        QCOMPARE(GetSetting(QStringLiteral("FR"), {}), QStringLiteral("F5"));
+        QCOMPARE(GetSetting(QStringLiteral("PP"), {}), QStringLiteral("F6"));
+        QCOMPARE(GetSetting(QStringLiteral("FF"), {}), QStringLiteral("F8"));
+        QCOMPARE((QList<int>{FullRewindKey, FastRewindKey, PlayPauseKey, FastForwardKey}), (QList<int>{115, 116, 117, 119}));
+        QTRY_VERIFY(!Keys::Instance());
+        QVERIFY(bar->isEnabled());
+    }
+
+    void setF9ForPlayPauseActsAtOnce()
+    {
+        LoadKeyAssignments();
+        Keys *k = Keys::Show(bar);
+        k->Combo3->setCurrentIndex(8);
+        QTest::mouseClick(k->Command1, Qt::LeftButton);
+        QCOMPARE(GetSetting(QStringLiteral("PP"), {}), QStringLiteral("F9"));
+        QCOMPARE((QList<int>{FullRewindKey, FastRewindKey, PlayPauseKey, FastForwardKey}), (QList<int>{115, 116, 120, 119}));
+        QTRY_VERIFY(!Keys::Instance());
+        QVERIFY(bar->isEnabled());
+    }
+
+    void closeBoxEnablesMainWindowAndWritesNothing()
+    {
+        Keys *k = Keys::Show(bar);
+        k->Combo1->setCurrentIndex(0);
+        QVERIFY(!bar->isEnabled());
+        k->close(); // what the title bar's close box does
+        QTRY_VERIFY(!Keys::Instance());
+        QVERIFY(bar->isEnabled());
+        QVERIFY(!QFile::exists(SettingsFilePath()));
+    }
+
+    // Every opening rebuilds the lists from the store.
+    void reopeningShowsTheStoreAgain()
+    {
+        Keys *k = Keys::Show(bar);
+        k->Combo1->setCurrentIndex(0);
+        k->close();
+        QTRY_VERIFY(!Keys::Instance());
+        QCOMPARE(shownNames(Keys::Show(bar)), (QStringList{"F4", "F5", "F6", "F8"}));
+    }
+
+    void placedUnderTheBar_data()
+    {
+        QTest::addColumn<int>("barHeightTwips");
+        QTest::newRow("collapsed") << 275;
+        QTest::newRow("expanded") << 2090;
+    }
+    void placedUnderTheBar()
+    {
+        QFETCH(int, barHeightTwips);
+        bar->resize(bar->width(), Px(barHeightTwips));
+        Keys *k = Keys::Show(bar);
+        QCOMPARE(k->frameGeometry().top(), Px(barHeightTwips));
+        const QRect screen = bar->screen()->geometry();
+        QCOMPARE(k->frameGeometry().left(), screen.width() - k->frameGeometry().width() - Px(1000));
+    }
+
+    void storeThatCannotBeWrittenIsReported()
+    {
+        // A directory where the settings file belongs makes every write fail.
+        QFile::remove(SettingsFilePath());
+        QVERIFY(QDir().mkpath(SettingsFilePath()));
+        Keys *k = Keys::Show(bar);
+        QTest::mouseClick(k->Command1, Qt::LeftButton);
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].prompt.contains(QStringLiteral("could not be saved")));
+        QCOMPARE(Keys::Instance(), k);
+        QVERIFY(QDir().rmdir(SettingsFilePath()));
+    }
+};
+
+QTEST_MAIN(TestKeysDialog)
+#include "test_keysdialog.moc"
