@@ -46,9 +46,12 @@ Keys *Keys::Show(QWidget *mainWindow)
     if (!instance) {
         instance = new Keys(mainWindow);
         instance->Form_Load();
+        instance->show();
+        // Its outer width is known once it is shown.
+        instance->PlaceUnderBar();
+    } else {
+        instance->raise();
     }
-    instance->show();
-    instance->raise();
     instance->activateWindow();
     return instance;
 }
@@ -115,16 +118,22 @@ Keys::Keys(QWidget *mainWindow)
     connect(Command3, &QPushButton::clicked, this, &Keys::Command3_Click);
 }
 
+// Just under the right-hand part of the bar, whatever its height now.
+void Keys::PlaceUnderBar()
+{
+    if (!m_mainWindow)
+        return;
+    const QRect bar = m_mainWindow->frameGeometry();
+    const QScreen *screen = m_mainWindow->screen();
+    const QRect area = screen ? screen->geometry() : QRect();
+    move(area.x() + area.width() - frameGeometry().width() - Px(1000), bar.y() + bar.height());
+}
+
 void Keys::Form_Load()
 {
-    // Just under the right-hand part of the bar, whatever its height now.
-    if (m_mainWindow) {
-        const QRect bar = m_mainWindow->frameGeometry();
-        const QScreen *screen = m_mainWindow->screen();
-        const QRect area = screen ? screen->geometry() : QRect();
-        move(area.x() + area.width() - frameGeometry().width() - Px(1000), bar.y() + bar.height());
+    PlaceUnderBar();
+    if (m_mainWindow)
         m_mainWindow->setEnabled(false);
-    }
 
     for (QComboBox *combo : {Combo1, Combo2, Combo3, Combo4})
         combo->clear();
@@ -193,3 +202,5 @@ void Keys::closeEvent(QCloseEvent *event)
     Form_Unload();
     event->accept();
 }
+
+#include "moc_Keys.cpp"

@@ -45,6 +45,7 @@ protected:
 private:
     explicit Keys(QWidget *mainWindow);
     void Form_Load();
+    void PlaceUnderBar();
     void Form_Unload();
 
     QPointer<QWidget> m_mainWindow;
