@@ -13,6 +13,7 @@ build_pkgs=(
 )
 test_pkgs=(
   xvfb xauth xdotool x11-utils trayer
+  libxcb-xtest0-dev
   dbus dbus-x11
   espeak-ng sox libsox-fmt-mp3
 )

@@ -1,0 +1,194 @@
+// Hot-key latency: from a key release injected with XTEST to the new position
+// in the media engine, beside the engine's own seek time as the floor.
+//
+//   bench/hotkey_latency.sh [PRESSES]   (or: xvfb-run -a build/bench/bench_hotkeys MEDIA_FILE [PRESSES])
+//
+// The file plays (null audio) while Fast Forward and Fast Rewind alternate;
+// each press is injected untimed, each release is timed until
+//   written:   KeyboardHookProc has written the new position to MP
+//   restarted: the engine has restarted playback at the new position
+// The floor times MP.setCurrentPosition itself to the engine's restart.
+#include "hotkeys/HookModule.h"
+#include "hotkeys/HotKeyCounters.h"
+#include "hotkeys/KeyAssignments.h"
+#include "playback/MediaPlayerControl.h"
+#include "playback/MpvEngine.h"
+#include "shell/Module1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+#include <xcb/xtest.h>
+
+namespace {
+
+QElapsedTimer clock_;
+qint64 writtenAt = 0;
+
+// The bar's player, stamping the moment the hook's write has returned.
+class TimedTarget final : public HotKeyTarget, public MediaPlayer
+{
+public:
+    explicit TimedTarget(MediaPlayerControl &mp) : mp(mp) {}
+    MediaPlayer &Player() override { return *this; }
+    void ShowTransportImage(int, int) override {}
+
+    double CurrentPosition() const override { return mp.CurrentPosition(); }
+    void setCurrentPosition(double s) override
+    {
+        mp.setCurrentPosition(s);
+        writtenAt = clock_.nsecsElapsed();
+    }
+    double Duration() const override { return mp.Duration(); }
+    double Rate() const override { return mp.Rate(); }
+    void setRate(double r) override { mp.setRate(r); }
+    int PlayState() const override { return mp.PlayState(); }
+    void Play() override { mp.Play(); }
+    void Pause() override { mp.Pause(); }
+    void Stop() override { mp.Stop(); }
+    void Open(const QString &p) override { mp.Open(p); }
+
+private:
+    MediaPlayerControl &mp;
+};
+
+// Runs the event loop until `done` or 2 s have passed.
+template <typename Done> bool waitFor(Done done)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > 2000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+    return true;
+}
+
+struct Stats {
+    double median, p95;
+};
+Stats summarise(std::vector<qint64> ns)
+{
+    std::sort(ns.begin(), ns.end());
+    auto at = [&](double q) { return ns[std::min(ns.size() - 1, size_t(q * double(ns.size() - 1) + 0.5))] / 1e6; };
+    return {at(0.5), at(0.95)};
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    if (argc < 2 || !QFileInfo::exists(QString::fromLocal8Bit(argv[1]))) {
+        std::fprintf(stderr, "usage: bench_hotkeys MEDIA_FILE [PRESSES]\n");
+        return 2;
+    }
+    const int presses = argc > 2 ? std::max(10, std::atoi(argv[2])) : 200;
+
+    MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+    mp.Open(QString::fromLocal8Bit(argv[1]));
+    if (mp.PlayState() == MediaPlayer::NoFile) {
+        std::fprintf(stderr, "bench_hotkeys: cannot open %s\n", argv[1]);
+        return 1;
+    }
+    const double duration = mp.Duration();
+    mp.Play();
+    qint64 restartedAt = 0;
+    QObject::connect(mp.engine(), &MpvEngine::playbackRestarted, [&] { restartedAt = clock_.nsecsElapsed(); });
+
+    WindCount = 520; // 3-second step
+    FullRewindKey = 115;
+    FastRewindKey = 116;
+    PlayPauseKey = 117;
+    FastForwardKey = 119;
+    TimedTarget target(mp);
+    InstallKeyboardHook(&target);
+
+    xcb_connection_t *injector = xcb_connect(nullptr, nullptr);
+    xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(injector);
+    auto keycode = [&](xcb_keysym_t sym) {
+        xcb_keycode_t *codes = xcb_key_symbols_get_keycode(symbols, sym);
+        const xcb_keycode_t code = codes ? codes[0] : 0;
+        std::free(codes);
+        return code;
+    };
+    const xcb_keycode_t f5 = keycode(0xffc2), f8 = keycode(0xffc5);
+    auto inject = [&](uint8_t type, xcb_keycode_t code) {
+        xcb_test_fake_input(injector, type, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_flush(injector);
+    };
+    clock_.start();
+
+    std::vector<qint64> written, restarted, floorWritten, floorRestarted;
+    int lost = 0;
+    auto keepClearOfTheEnds = [&] {
+        if (mp.CurrentPosition() > duration - 8 || mp.CurrentPosition() < 5) {
+            restartedAt = 0;
+            mp.setCurrentPosition(duration / 2);
+            waitFor([&] { return restartedAt != 0; });
+        }
+    };
+    for (int i = 0; i < presses; ++i) {
+        keepClearOfTheEnds();
+        const bool forward = i % 2 == 0;
+        std::int16_t &counter = forward ? ForwardKeyCount : RewindKeyCount;
+        const xcb_keycode_t key = forward ? f8 : f5;
+        inject(XCB_KEY_PRESS, key);
+        if (!waitFor([&] { return counter == 1; })) {
+            ++lost;
+            counter = 0;
+            continue;
+        }
+        QCoreApplication::processEvents();
+        writtenAt = restartedAt = 0;
+        const qint64 t0 = clock_.nsecsElapsed();
+        inject(XCB_KEY_RELEASE, key);
+        if (!waitFor([&] { return writtenAt != 0 && restartedAt > writtenAt; })) {
+            ++lost;
+            counter = 0;
+            continue;
+        }
+        written.push_back(writtenAt - t0);
+        restarted.push_back(restartedAt - t0);
+    }
+
+    for (int i = 0; i < presses; ++i) {
+        keepClearOfTheEnds();
+        const double target = mp.CurrentPosition() + (i % 2 == 0 ? 3 : -3);
+        restartedAt = 0;
+        const qint64 t0 = clock_.nsecsElapsed();
+        mp.setCurrentPosition(target);
+        const qint64 t1 = clock_.nsecsElapsed();
+        if (!waitFor([&] { return restartedAt != 0; }))
+            continue;
+        floorWritten.push_back(t1 - t0);
+        floorRestarted.push_back(restartedAt - t0);
+    }
+    RemoveKeyboardHook();
+    xcb_key_symbols_free(symbols);
+    xcb_disconnect(injector);
+
+    if (written.empty() || floorRestarted.empty()) {
+        std::fprintf(stderr, "bench_hotkeys: no measurement (hot keys not grabbed?)\n");
+        return 1;
+    }
+    const Stats w = summarise(written), r = summarise(restarted);
+    const Stats fw = summarise(floorWritten), fr = summarise(floorRestarted);
+    std::printf("hot-key latency, %zu timed releases (%d lost), file playing, ao=null\n", written.size(), lost);
+    std::printf("%-44s %10s %10s\n", "", "median ms", "p95 ms");
+    std::printf("%-44s %10.3f %10.3f\n", "XTEST release -> position written to MP", w.median, w.p95);
+    std::printf("%-44s %10.3f %10.3f\n", "XTEST release -> engine restarted there", r.median, r.p95);
+    std::printf("%-44s %10.3f %10.3f\n", "floor: setCurrentPosition -> returned", fw.median, fw.p95);
+    std::printf("%-44s %10.3f %10.3f\n", "floor: setCurrentPosition -> engine restarted", fr.median, fr.p95);
+    return lost ? 1 : 0;
+}
