@@ -82,6 +82,13 @@ MpvEngine::~MpvEngine()
     }
 }
 
+void MpvEngine::configure(mpv_handle *handle, const QByteArray &audioOutputs)
+{
+    for (const auto &option : IsolationOptions)
+        mpv_set_option_string(handle, option[0], option[1]);
+    mpv_set_option_string(handle, "ao", audioOutputs.constData());
+}
+
 void MpvEngine::start()
 {
     ensureCore();
@@ -100,9 +107,7 @@ bool MpvEngine::ensureCore()
         m_coreFailed = true;
         return false;
     }
-    for (const auto &option : IsolationOptions)
-        mpv_set_option_string(h, option[0], option[1]);
-    mpv_set_option_string(h, "ao", m_audioOutputs.constData());
+    configure(h, m_audioOutputs);
     // A rate set before the engine ran applies from the start.
     double rate = m_rate;
     mpv_set_option(h, "speed", MPV_FORMAT_DOUBLE, &rate);

@@ -57,6 +57,10 @@ public:
     // with PlayState 6 (the file then still opens later if it can).
     static constexpr int OpenDeadlineMs = 3000;
 
+    // Sets the options this engine runs libmpv with on a created, not yet
+    // initialized handle (also used by the benchmarks' plain-libmpv floor).
+    static void configure(mpv_handle *handle, const QByteArray &audioOutputs);
+
     // Starts the engine now rather than at the first command that needs it.
     void start();
 

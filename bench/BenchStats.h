@@ -1,0 +1,31 @@
+#pragma once
+
+// Small helpers the benchmarks share: timing and order statistics.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+using BenchClock = std::chrono::steady_clock;
+
+inline double millisecondsSince(BenchClock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(BenchClock::now() - start).count();
+}
+
+// The value below which the given share of the samples lie (nearest rank).
+inline double percentile(std::vector<double> samples, double share)
+{
+    if (samples.empty())
+        return 0;
+    std::sort(samples.begin(), samples.end());
+    const size_t rank = std::min(samples.size() - 1, size_t(share * samples.size()));
+    return samples[rank];
+}
+
+inline void printRow(const char *what, const std::vector<double> &ms)
+{
+    std::printf("  %-44s median %8.3f ms   p95 %8.3f ms   (n=%zu)\n", what, percentile(ms, 0.5),
+                percentile(ms, 0.95), ms.size());
+}
