@@ -1,0 +1,130 @@
+// What the engine makes of a 440 Hz tone at the rates the pitch slider can
+// set: still audible, still 440 Hz. The engine plays through libmpv's PCM
+// file output (it writes audiodump.wav in the working directory, faster than
+// real time) and the test measures the decoded tone.
+
+#include "MediaFiles.h"
+#include "playback/MpvEngine.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Samples of the first channel of a PCM (16-bit) or float (32-bit) WAV file.
+bool readWav(const QString &path, std::vector<float> &samples, int &sampleRate)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray data = file.readAll();
+    if (data.size() < 12 || !data.startsWith("RIFF") || data.mid(8, 4) != "WAVE")
+        return false;
+    int format = 0, channels = 0, bits = 0;
+    qsizetype at = 12;
+    while (at + 8 <= data.size()) {
+        const QByteArray id = data.mid(at, 4);
+        qsizetype size = qFromLittleEndian<quint32>(data.constData() + at + 4);
+        const char *body = data.constData() + at + 8;
+        if (id == "fmt " && size >= 16) {
+            format = qFromLittleEndian<quint16>(body);
+            channels = qFromLittleEndian<quint16>(body + 2);
+            sampleRate = int(qFromLittleEndian<quint32>(body + 4));
+            bits = qFromLittleEndian<quint16>(body + 14);
+            if (format == 0xFFFE && size >= 26)  // extensible: the sub-format's first word
+                format = qFromLittleEndian<quint16>(body + 24);
+        } else if (id == "data") {
+            // The PCM output leaves the size open when it cannot seek back.
+            if (size == 0 || size == 0xFFFFFFFF || at + 8 + size > data.size())
+                size = data.size() - at - 8;
+            if (channels < 1 || (bits != 16 && bits != 32))
+                return false;
+            const int frame = channels * bits / 8;
+            for (qsizetype i = 0; i + frame <= size; i += frame) {
+                if (format == 1 && bits == 16)
+                    samples.push_back(qFromLittleEndian<qint16>(body + i) / 32768.0f);
+                else if (format == 3 && bits == 32)
+                    samples.push_back(qFromLittleEndian<float>(body + i));
+                else
+                    return false;
+            }
+            return true;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return false;
+}
+
+} // namespace
+
+class TestPitch : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        useEngineLocale();
+        requireMedia();
+    }
+
+    void toneKeepsItsPitch_data()
+    {
+        QTest::addColumn<double>("rate");
+        QTest::newRow("0.015") << 0.015;
+        QTest::newRow("0.1") << 0.1;
+        QTest::newRow("0.5") << 0.5;
+        QTest::newRow("1") << 1.0;
+        QTest::newRow("1.5") << 1.5;
+        QTest::newRow("1.999") << 1.999;
+    }
+
+    void toneKeepsItsPitch()
+    {
+        QFETCH(double, rate);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        {
+            MpvEngine mp(QByteArrayLiteral("pcm"));
+            mp.setRate(rate);
+            mp.Open(mediaFile("short.wav"));
+            QCOMPARE(mp.PlayState(), MediaPlayer::Stopped);
+            // 0.3 s of the tone, whatever the rate.
+            mp.setCurrentPosition(1.7);
+            mp.Play();
+            QVERIFY(QTest::qWaitFor([&] { return mp.PlayState() == MediaPlayer::Stopped; }, 20000));
+        }
+        QDir::setCurrent(previous);
+
+        std::vector<float> samples;
+        int sampleRate = 0;
+        QVERIFY(readWav(dir.filePath("audiodump.wav"), samples, sampleRate));
+        QVERIFY(sampleRate > 0);
+        const double seconds = double(samples.size()) / sampleRate;
+        QVERIFY2(seconds > 0.8 * 0.3 / rate, qPrintable(QString::number(seconds)));
+
+        // Away from the ramps at either end: loud, and 440 crossings up a second.
+        const size_t from = samples.size() / 5, to = samples.size() - samples.size() / 5;
+        double energy = 0;
+        int upward = 0;
+        for (size_t i = from; i < to; ++i) {
+            energy += double(samples[i]) * samples[i];
+            if (samples[i - 1] < 0 && samples[i] >= 0)
+                ++upward;
+        }
+        const double rms = std::sqrt(energy / (to - from));
+        const double frequency = upward * double(sampleRate) / (to - from);
+        QVERIFY2(rms > 0.1, qPrintable(QString("silent: RMS %1").arg(rms)));
+        QVERIFY2(std::abs(frequency - 440) < 8, qPrintable(QString("%1 Hz").arg(frequency)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPitch)
+#include "test_pitch.moc"
