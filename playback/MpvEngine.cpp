@@ -173,20 +173,12 @@ void MpvEngine::handleEvent(const mpv_event &event)
         m_seekPending = false;
         m_sinceRestart.restart();
         emit playbackRestarted();
+        checkEnd();  // a seek to the very end ends there
         break;
     case MPV_EVENT_PROPERTY_CHANGE: {
         const auto *property = static_cast<const mpv_event_property *>(event.data);
         if (std::strcmp(property->name, "eof-reached") == 0) {
-            // The event may be stale (Play at the end already seeked back):
-            // ask the engine.
-            if (hasFile() && eofReached() && !m_atEnd) {
-                m_atEnd = true;
-                m_heldPos = m_duration;
-                m_held = true;
-                if (m_state == State::Playing)
-                    m_state = State::Stopped;
-                emit stateChanged();
-            }
+            checkEnd();
         } else if (std::strcmp(property->name, "duration") == 0) {
             // MPV_FORMAT_NONE means unavailable: keep what we have.
             if (hasFile() && property->format == MPV_FORMAT_DOUBLE) {
@@ -202,6 +194,22 @@ void MpvEngine::handleEvent(const mpv_event &event)
     default:
         break;
     }
+}
+
+// At the end the engine stays paused on the file's last sample: for the
+// callers that is "stopped" at the file's length.
+void MpvEngine::checkEnd()
+{
+    // While a seek is on its way the engine's end flag still tells where it
+    // was, not where it goes; and a queued flag change may be stale.
+    if (!hasFile() || m_atEnd || m_seekPending || !eofReached())
+        return;
+    m_atEnd = true;
+    m_heldPos = m_duration;
+    m_held = true;
+    if (m_state == State::Playing)
+        m_state = State::Stopped;
+    emit stateChanged();
 }
 
 bool MpvEngine::hasFile() const
@@ -364,7 +372,7 @@ void MpvEngine::Play()
     if (m_state == State::Playing || !hasFile())
         return;
     // At the end the engine would stay there: play again from the start.
-    if (m_atEnd || eofReached()) {
+    if (m_atEnd || (!m_seekPending && eofReached())) {
         m_heldPos = 0;
         m_held = true;
         m_atEnd = false;
@@ -418,15 +426,17 @@ void MpvEngine::Open(const QString &fullPath)
     m_entryId = -1;
     unloaded();
 
-    // Local files only: anything else could name a network stream.
+    // Regular local files only: anything else could name a network stream
+    // or block the engine's reader (a pipe, a device).
     const QFileInfo info(fullPath);
     if (fullPath.isEmpty() || !info.exists() || !info.isFile()) {
         if (hadFile) {
             const char *stop[] = {"stop", nullptr};
             mpv_command(m_mpv, stop);
         }
-        emit openFailed(info.isDir() ? QStringLiteral("This is a folder, not a file.")
-                                     : QStringLiteral("The file does not exist."));
+        emit openFailed(info.isDir()     ? QStringLiteral("This is a folder, not a file.")
+                        : info.exists() ? QStringLiteral("This is not a file.")
+                                        : QStringLiteral("The file does not exist."));
         return;
     }
     // An absolute path starts with "/", so the engine never reads it as a URL;

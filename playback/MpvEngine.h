@@ -79,6 +79,7 @@ private:
     bool ensureCore();
     bool hasFile() const;
     void fileLoaded();
+    void checkEnd();
     void setPause(bool pause);
     void holdHere();
     void drainEvents();

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -136,6 +138,50 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return mp->CurrentPosition() > 0.1; }, 3000));
     }
 
+    void pipeIsRefusedAtOnce()
+    {
+        // A pipe nobody writes to would block the engine's reader: only
+        // regular files are opened.
+        QTemporaryDir dir;
+        const QString pipe = dir.filePath("hung.mp3");
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        auto mp = newEngine();
+        QSignalSpy failed(mp.get(), &MpvEngine::openFailed);
+        QElapsedTimer t;
+        t.start();
+        mp->Open(pipe);
+        QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(mp->PlayState(), MediaPlayer::NoFile);
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("This is not a file."));
+        mp->Open(mediaFile("tone.wav"));
+        QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
+    }
+
+    void userConfigurationIsIgnored()
+    {
+        // The user's own mpv settings and key bindings must not reach the
+        // engine (each test runs with its own HOME).
+        const QString config = QDir::homePath() + "/.config/mpv";
+        QVERIFY(QDir().mkpath(config + "/scripts"));
+        auto write = [](const QString &path, const QByteArray &text) {
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+        };
+        QVERIFY(write(config + "/mpv.conf", "start=7\nspeed=2\npause=no\naf=lavfi=[volume=0]\n"));
+        QVERIFY(write(config + "/scripts/seek.lua", "mp.register_event('file-loaded', function() mp.set_property('time-pos', 9) end)\n"));
+        auto mp = newEngine();
+        mp->Open(mediaFile("tone.wav"));
+        QCOMPARE(mp->Rate(), 1.0);
+        QCOMPARE(mp->CurrentPosition(), 0.0);
+        playFor(300);
+        QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
+        mp->Play();
+        QVERIFY(QTest::qWaitFor([&] { return mp->CurrentPosition() > 0.2; }, 3000));
+        QVERIFY(mp->CurrentPosition() < 2);
+        QDir(config).removeRecursively();
+    }
+
     void truncatedMp3PlaysToItsEnd()
     {
         auto mp = newEngine();
@@ -188,6 +234,11 @@ private slots:
             // Held while not playing, also once the engine has settled.
             playFor(300);
             QCOMPARE(mp->CurrentPosition(), expected);
+            QCOMPARE(mp->PlayState(), state);
+        } else if (expected == ToneLength) {
+            // Played into the end: stopped there.
+            QVERIFY(QTest::qWaitFor([&] { return mp->PlayState() == MediaPlayer::Stopped; }, 2000));
+            QCOMPARE(mp->CurrentPosition(), ToneLength);
         }
     }
 
@@ -290,14 +341,22 @@ private slots:
         QCOMPARE(mp->PlayState(), MediaPlayer::Playing);
     }
 
+    void rewindFromTheEnd_data()
+    {
+        QTest::addColumn<int>("settleMs");
+        QTest::newRow("at once") << 0;
+        QTest::newRow("after the end settled") << 200;
+    }
+
     void rewindFromTheEnd()
     {
         // A position written at the end plays on from there, not from 0.
+        QFETCH(int, settleMs);
         auto mp = newEngine();
         mp->Open(mediaFile("tone.wav"));
         mp->setCurrentPosition(ToneLength);
-        QVERIFY(QTest::qWaitFor([&] { return mp->CurrentPosition() == ToneLength; }, 1000));
-        playFor(200);
+        QCOMPARE(mp->CurrentPosition(), ToneLength);
+        playFor(settleMs);
         mp->setCurrentPosition(ToneLength - 3);
         mp->Play();
         QCOMPARE(mp->CurrentPosition(), ToneLength - 3);
