@@ -1,7 +1,9 @@
 #include "playback/MediaPlayerControl.h"
 
 #include "playback/MpvEngine.h"
+#include "playback/NumberText.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -14,6 +16,51 @@ constexpr int ControlHeight = 43;   // 645 twips
 constexpr int HandleWidth = 7;
 constexpr int TrackHeight = 4;
 constexpr int RepaintMs = 100;
+
+// Screen readers see the seek bar as a slider over the play position in
+// seconds, and can move it.
+class SeekBarAccessible : public QAccessibleWidget, public QAccessibleValueInterface
+{
+public:
+    explicit SeekBarAccessible(MediaPlayerControl *control)
+        : QAccessibleWidget(control, QAccessible::Slider), m_control(control) {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QString text(QAccessible::Text type) const override
+    {
+        if (type == QAccessible::Value)
+            return QStringLiteral("%1 of %2 seconds")
+                .arg(NumberText(RoundHalfEven2(m_control->CurrentPosition())),
+                     NumberText(RoundHalfEven2(m_control->Duration())));
+        return QAccessibleWidget::text(type);
+    }
+
+    QVariant currentValue() const override { return m_control->CurrentPosition(); }
+    void setCurrentValue(const QVariant &value) override
+    {
+        if (m_control->PlayState() != MediaPlayer::NoFile)
+            m_control->setCurrentPosition(value.toDouble());
+    }
+    QVariant maximumValue() const override { return m_control->Duration(); }
+    QVariant minimumValue() const override { return 0.0; }
+    QVariant minimumStepSize() const override { return MediaPlayerControl::ArrowStep; }
+
+private:
+    MediaPlayerControl *m_control;
+};
+
+QAccessibleInterface *seekBarAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("MediaPlayerControl") && object && object->isWidgetType())
+        return new SeekBarAccessible(static_cast<MediaPlayerControl *>(object));
+    return nullptr;
+}
 } // namespace
 
 MediaPlayerControl::MediaPlayerControl(QWidget *parent)
@@ -24,6 +71,8 @@ MediaPlayerControl::MediaPlayerControl(QWidget *parent)
 MediaPlayerControl::MediaPlayerControl(const QByteArray &audioOutputs, QWidget *parent)
     : QWidget(parent), m_engine(new MpvEngine(audioOutputs, this))
 {
+    static const bool accessibleInstalled = (QAccessible::installFactory(seekBarAccessible), true);
+    Q_UNUSED(accessibleInstalled);
     resize(ControlWidth, ControlHeight);
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Seek bar"));

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QTimer>
 
 #include <mpv/client.h>
 
@@ -18,6 +19,9 @@ constexpr double CatchUpSlack = 0.001;
 // While playing, a held position is let go this long after the restart even
 // if the live position never reached it (it cannot be later than that).
 constexpr qint64 CatchUpGiveUpMs = 1000;
+
+// How long after construction the engine starts by itself.
+constexpr int StartDelayMs = 200;
 
 // Lowest and highest rate the engine accepts.
 constexpr double MinRate = 0.01;
@@ -69,8 +73,9 @@ QString errorText(int error)
 MpvEngine::MpvEngine(const QByteArray &audioOutputs, QObject *parent)
     : QObject(parent), m_audioOutputs(audioOutputs)
 {
-    // Starting libmpv costs some milliseconds; the bar shows first.
-    QMetaObject::invokeMethod(this, &MpvEngine::start, Qt::QueuedConnection);
+    // Starting libmpv costs some 15 ms: the bar is drawn first. A command
+    // that needs the engine before then starts it at once.
+    QTimer::singleShot(StartDelayMs, this, &MpvEngine::start);
 }
 
 MpvEngine::~MpvEngine()

@@ -44,7 +44,7 @@ private slots:
     void readsWithNoFile()
     {
         auto mp = newEngine();
-        QTest::qWait(50);  // let the deferred start run
+        mp->start();
         QCOMPARE(mp->PlayState(), MediaPlayer::NoFile);
         QCOMPARE(mp->CurrentPosition(), 0.0);
         QCOMPARE(mp->Duration(), 0.0);
@@ -411,7 +411,7 @@ private slots:
     void rateSetBeforeOpenPersists()
     {
         auto mp = newEngine();
-        QTest::qWait(50);
+        mp->start();
         mp->setRate(1.5);
         QCOMPARE(mp->Rate(), 1.5);
         mp->Open(mediaFile("tone.wav"));

@@ -3,6 +3,7 @@
 #include "MediaFiles.h"
 #include "playback/MediaPlayerControl.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QtTest>
 
@@ -23,6 +24,29 @@ private slots:
         QCOMPARE(mp.accessibleName(), QStringLiteral("Seek bar"));
         QCOMPARE(mp.PlayState(), MediaPlayer::NoFile);
         QCOMPARE(mp.CurrentPosition(), 0.0);
+    }
+
+    void screenReaderSeesAndMovesTheValue()
+    {
+        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+        mp.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mp));
+        QAccessibleInterface *slider = QAccessible::queryAccessibleInterface(&mp);
+        QVERIFY(slider);
+        QCOMPARE(slider->role(), QAccessible::Slider);
+        QCOMPARE(slider->text(QAccessible::Name), QStringLiteral("Seek bar"));
+        QAccessibleValueInterface *value = slider->valueInterface();
+        QVERIFY(value);
+        value->setCurrentValue(3.0);  // no file: nothing moves
+        QCOMPARE(mp.CurrentPosition(), 0.0);
+
+        mp.Open(mediaFile("tone.wav"));
+        mp.setCurrentPosition(12.5);
+        QCOMPARE(value->currentValue().toDouble(), 12.5);
+        QCOMPARE(value->maximumValue().toDouble(), 20.0);
+        QCOMPARE(slider->text(QAccessible::Value), QStringLiteral("12.5 of 20 seconds"));
+        value->setCurrentValue(4.25);
+        QCOMPARE(mp.CurrentPosition(), 4.25);
     }
 
     void clickMovesThePosition_data()
