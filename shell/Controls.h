@@ -54,6 +54,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    // The second press of a double click is neither a mouse down nor a
+    // click: a double click acts once.
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -100,7 +103,8 @@ private:
     QList<Segment> m_segments;
 };
 
-// A label that acts as a button.
+// A label that reports clicks and double clicks. A double click is one click
+// followed by one double click, never two clicks.
 class ClickLabel : public QLabel
 {
     Q_OBJECT
@@ -109,10 +113,15 @@ public:
 
 signals:
     void clicked();
+    void doubleClicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    bool m_releaseEndsDoubleClick = false;
 };
 
 // The open-file dialog's settings and result; ShowOpen is the only platform

@@ -35,7 +35,7 @@ public:
     PictureBox *Picture6 = nullptr; // expand/collapse
     MediaPlayerControl *MP = nullptr;
     QLabel *Label1 = nullptr;       // file name
-    QLabel *Label2 = nullptr;       // time
+    ClickLabel *Label2 = nullptr;   // time
     QWidget *Line1 = nullptr;
 
     // Lower panel
@@ -68,7 +68,8 @@ public:
     // Shows ImageList1 image `imageIndex` (1-based) on a picture button.
     void ShowImage(PictureBox *box, int imageIndex);
 
-    // Window load handler (start-up steps L1 to L7).
+    // Window load handler (start-up steps L1 to L7). Main runs it right
+    // after constructing the window; tests may construct without it.
     void Form_Load();
 
     // Shell

@@ -1,8 +1,27 @@
 #include "shell/Module1.h"
 
 #include <QApplication>
+#include <QStyleFactory>
+
+#include <xcb/xcb.h>
+
 #include <clocale>
 #include <cstdio>
+
+namespace {
+
+// Whether the X display named by DISPLAY accepts us. Asked before Qt starts,
+// because Qt ends the process with a long platform-plugin report when it
+// cannot connect.
+bool DisplayReachable()
+{
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    const bool ok = xcb_connection_has_error(c) == 0;
+    xcb_disconnect(c);
+    return ok;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -10,12 +29,22 @@ int main(int argc, char *argv[])
     // XWayland unless the user chose a platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
-    if (qgetenv("QT_QPA_PLATFORM") == "xcb" && qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::fprintf(stderr, "murmelvox: no X display (DISPLAY is not set); start it from a desktop session.\n");
-        return 1;
+    if (qgetenv("QT_QPA_PLATFORM").startsWith("xcb")) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+            std::fprintf(stderr, "murmelvox: no X display (DISPLAY is not set); start Murmelvox from a desktop session.\n");
+            return 1;
+        }
+        if (!DisplayReachable()) {
+            std::fprintf(stderr, "murmelvox: cannot open the X display \"%s\"; start Murmelvox from a desktop session.\n",
+                         qgetenv("DISPLAY").constData());
+            return 1;
+        }
     }
 
     QApplication app(argc, argv);
+    // The bar's controls are laid out to the pixel; one style everywhere
+    // keeps them fitting whatever the desktop's theme.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The media engine parses numbers with the C locale.
     std::setlocale(LC_NUMERIC, "C");
 

@@ -1,0 +1,376 @@
+#include "shell/Controls.h"
+
+#include "shell/Pictures.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStringList>
+
+#include <cmath>
+
+int ButtonMask(Qt::MouseButtons buttons)
+{
+    int mask = 0;
+    if (buttons & Qt::LeftButton)
+        mask |= 1;
+    if (buttons & Qt::RightButton)
+        mask |= 2;
+    if (buttons & Qt::MiddleButton)
+        mask |= 4;
+    return mask;
+}
+
+int ShiftMask(Qt::KeyboardModifiers modifiers)
+{
+    int mask = 0;
+    if (modifiers & Qt::ShiftModifier)
+        mask |= 1;
+    if (modifiers & Qt::ControlModifier)
+        mask |= 2;
+    if (modifiers & Qt::AltModifier)
+        mask |= 4;
+    return mask;
+}
+
+namespace {
+
+float ToTwips(qreal pixels) { return float(pixels * TwipsPerPixel); }
+
+// A focus mark only once the keyboard has moved the focus, as the style does
+// for its own controls.
+bool ShowsFocus(const QWidget *w)
+{
+    return w->hasFocus() && w->window()->testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+bool IsActivationKey(const QKeyEvent *event)
+{
+    return event->key() == Qt::Key_Space || event->key() == Qt::Key_Return
+        || event->key() == Qt::Key_Enter;
+}
+
+// Screen readers see the picture buttons and the glyph labels as buttons
+// they can press, and the tracks as sliders they can step.
+class PressableAccessible : public QAccessibleWidget
+{
+public:
+    PressableAccessible(QWidget *widget, QAccessible::Role role, void (*press)(QWidget *))
+        : QAccessibleWidget(widget, role), m_press(press) {}
+
+    QStringList actionNames() const override
+    {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction() && widget()->isEnabled())
+            m_press(widget());
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    void (*m_press)(QWidget *);
+};
+
+class TrackAccessible : public QAccessibleWidget
+{
+public:
+    explicit TrackAccessible(QWidget *widget) : QAccessibleWidget(widget, QAccessible::Slider) {}
+
+    QStringList actionNames() const override
+    {
+        return QStringList{increaseAction(), decreaseAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &name) override
+    {
+        auto *track = static_cast<TrackBox *>(widget());
+        if (!track->isEnabled())
+            return;
+        if (name == increaseAction())
+            emit track->stepped(+1);
+        else if (name == decreaseAction())
+            emit track->stepped(-1);
+        else
+            QAccessibleWidget::doAction(name);
+    }
+};
+
+QAccessibleInterface *ControlsAccessibleFactory(const QString &className, QObject *object)
+{
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    auto *widget = static_cast<QWidget *>(object);
+    if (className == QLatin1String("PictureBox"))
+        return new PressableAccessible(widget, QAccessible::Button,
+                                       [](QWidget *w) { emit static_cast<PictureBox *>(w)->clicked(); });
+    if (className == QLatin1String("ClickLabel"))
+        return new PressableAccessible(widget, QAccessible::Button,
+                                       [](QWidget *w) { emit static_cast<ClickLabel *>(w)->clicked(); });
+    if (className == QLatin1String("TrackBox"))
+        return new TrackAccessible(widget);
+    return nullptr;
+}
+
+void InstallAccessibleFactory()
+{
+    QAccessible::installFactory(ControlsAccessibleFactory);
+}
+Q_CONSTRUCTOR_FUNCTION(InstallAccessibleFactory)
+
+} // namespace
+
+// ---------------------------------------------------------------- ImageList
+
+QPixmap ImageList::ListImages(int index) const
+{
+    if (index < 1 || index > Count)
+        return QPixmap();
+    return ResourcePicture(QStringLiteral(":/images/button%1.gif").arg(index, 2, 10, QLatin1Char('0')));
+}
+
+// --------------------------------------------------------------- PictureBox
+
+PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::TabFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void PictureBox::setPicture(const QPixmap &picture, int imageIndex)
+{
+    m_picture = picture;
+    m_imageIndex = imageIndex;
+    resize(picture.deviceIndependentSize().toSize());
+    update();
+}
+
+void PictureBox::setAcceptsFileDrops(bool accept)
+{
+    setAcceptDrops(accept);
+}
+
+void PictureBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_picture);
+    if (ShowsFocus(this)) {
+        // The pictures carry no focus look of their own; keyboard users need one.
+        QPen pen(palette().color(QPalette::Highlight));
+        pen.setStyle(Qt::DotLine);
+        painter.setPen(pen);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void PictureBox::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_pressedInside = true;
+    emit mouseDown(ButtonMask(event->button()), ShiftMask(event->modifiers()),
+                   ToTwips(event->position().x()), ToTwips(event->position().y()));
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool click = event->button() == Qt::LeftButton && m_pressedInside
+        && rect().contains(event->position().toPoint());
+    if (event->button() == Qt::LeftButton)
+        m_pressedInside = false;
+    emit mouseUp(ButtonMask(event->button()), ShiftMask(event->modifiers()),
+                 ToTwips(event->position().x()), ToTwips(event->position().y()));
+    if (click)
+        emit clicked();
+}
+
+void PictureBox::mouseDoubleClickEvent(QMouseEvent *)
+{
+}
+
+void PictureBox::keyPressEvent(QKeyEvent *event)
+{
+    if (IsActivationKey(event) && !event->isAutoRepeat()) {
+        emit clicked();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void PictureBox::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void PictureBox::dropEvent(QDropEvent *event)
+{
+    event->acceptProposedAction();
+    emit filesDropped(event->mimeData());
+}
+
+// ----------------------------------------------------------------- TrackBox
+
+TrackBox::TrackBox(QWidget *parent, int widthTwips, int heightTwips, const QColor &background)
+    : QWidget(parent), m_widthTwips(widthTwips), m_heightTwips(heightTwips)
+{
+    resize(Px(widthTwips), Px(heightTwips));
+    setFocusPolicy(Qt::TabFocus);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, background);
+    setPalette(pal);
+    setAutoFillBackground(true);
+}
+
+void TrackBox::Cls()
+{
+    m_segments.clear();
+    update();
+}
+
+void TrackBox::Line(float x1, float y1, float x2, float y2, const QColor &color)
+{
+    // Redrawing a line already there only brings it to the front, so a track
+    // redrawn over and over without Cls does not grow without bound.
+    m_segments.removeIf([&](const Segment &s) {
+        return s.x1 == x1 && s.y1 == y1 && s.x2 == x2 && s.y2 == y2 && s.color == color;
+    });
+    m_segments.append({x1, y1, x2, y2, color});
+    update();
+}
+
+QList<float> TrackBox::lineXs() const
+{
+    QList<float> xs;
+    for (const Segment &s : m_segments) {
+        if (s.x1 == s.x2)
+            xs.append(s.x1);
+    }
+    return xs;
+}
+
+void TrackBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    // Twips land on whole pixels, as the drawing would on a 96-dpi screen.
+    auto px = [](float twips) { return int(std::floor(twips / TwipsPerPixel)); };
+    for (const Segment &s : m_segments) {
+        painter.setPen(QPen(s.color, 1));
+        painter.drawLine(px(s.x1), px(s.y1), px(s.x2), px(s.y2));
+    }
+    if (ShowsFocus(this)) {
+        QPen pen(palette().color(QPalette::Highlight));
+        pen.setStyle(Qt::DotLine);
+        painter.setPen(pen);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void TrackBox::mousePressEvent(QMouseEvent *event)
+{
+    emit mouseDown(ButtonMask(event->button()), ShiftMask(event->modifiers()),
+                   ToTwips(event->position().x()), ToTwips(event->position().y()));
+}
+
+void TrackBox::mouseMoveEvent(QMouseEvent *event)
+{
+    emit mouseMove(ButtonMask(event->buttons()), ShiftMask(event->modifiers()),
+                   ToTwips(event->position().x()), ToTwips(event->position().y()));
+}
+
+void TrackBox::mouseDoubleClickEvent(QMouseEvent *)
+{
+    emit dblClick();
+}
+
+void TrackBox::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Down:
+        emit stepped(-1);
+        return;
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+        emit stepped(+1);
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+// --------------------------------------------------------------- ClickLabel
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_releaseEndsDoubleClick) {
+        m_releaseEndsDoubleClick = false;
+        return;
+    }
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+void ClickLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_releaseEndsDoubleClick = true;
+    emit doubleClicked();
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent *event)
+{
+    if (IsActivationKey(event)) {
+        emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+// ------------------------------------------------------------- CommonDialog
+
+namespace {
+
+// "Label|*.a;*.b|Other|*.*" as Qt name filters. "*.*" means every file, also
+// those without an extension.
+QStringList NameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString &p : patterns) {
+            p = p.trimmed();
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
+        }
+        filters.append(QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(QLatin1Char(' '))));
+    }
+    return filters;
+}
+
+} // namespace
+
+void CommonDialog::ShowOpen(QWidget *parent)
+{
+    QFileDialog dialog(parent, DialogTitle);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    const QStringList filters = NameFilters(Filter);
+    if (!filters.isEmpty())
+        dialog.setNameFilters(filters);
+    if (!FileName.isEmpty())
+        dialog.selectFile(FileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    FileName = dialog.selectedFiles().constFirst();
+    FileTitle = QFileInfo(FileName).fileName();
+}

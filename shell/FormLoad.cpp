@@ -1,0 +1,29 @@
+#include "shell/Form1.h"
+
+#include "shell/BarWindow.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <cmath>
+
+// The window's load handler: Main runs it right after creating the window,
+// before anything else of start-up. Its steps run in this order.
+void Form1::Form_Load()
+{
+    // L1. The panel starts hidden.
+    Expanded = false;
+
+    // L2. The open dialog's file types.
+    CD->Filter = QStringLiteral(
+        "All Media Files|*.mp1;*.mp2;*.mp3;*.wav;*.wma;*.amf;*.mp4;*.cda;*.mpg;*.mpeg;*.avi;*.wmv|All Files |*.*");
+
+    // L3. Top edge at 0, only the strip showing.
+    // L4. Left edge 850 twips from the screen's right edge.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const float left = BarLeftTwips(float(screen.width()) * TwipsPerPixel, float(width()) * TwipsPerPixel);
+    setGeometry(screen.x() + Px(int(std::lround(left))), screen.y(), width(), Px(CollapsedHeight));
+
+    // L5-L7. The wind count from the settings store, then the pitch and
+    // wind-count sliders drawn as if pressed.
+}

@@ -1,0 +1,40 @@
+#include "shell/Module1.h"
+
+#include "shell/BarWindow.h"
+#include "shell/Form1.h"
+#include "shell/TrayIcon.h"
+
+Form1 *Main()
+{
+    // 1. The time display starts with the elapsed time.
+    ShowElapsed = true;
+
+    // 2. Create the bar; its load handler places it and restores the sliders.
+    auto *form = new Form1;
+    form->Form_Load();
+
+    // 3. The tray icon.
+    AddTrayIcon(form);
+
+    // 4. Hot-key event counters to 0.
+    // 5. The four key codes from the settings store.
+    // 6. The global hot keys.
+
+    // 7. The bookmark file's path.
+
+    // 8. Rounded corners; the region keeps the expanded size.
+    form->setMask(RoundedRegion());
+
+    // 9. Show it, off the taskbar.
+    SkipTaskbar(form);
+    form->show();
+
+    // 10. Above all other windows (the window asks to stay on top from its
+    //     creation; this brings it there now).
+    form->raise();
+
+    // 11. The bookmark list.
+
+    // 12. From here on the program lives on window events.
+    return form;
+}

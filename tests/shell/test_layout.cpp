@@ -1,0 +1,673 @@
+// The bar as laid out: images, sizes, containers, stacking, tab order,
+// accessibility, the load handler's placement and the expand/collapse steps.
+#include "shell/BarWindow.h"
+#include "shell/Form1.h"
+#include "shell/TrayIcon.h"
+
+#include "playback/MediaPlayerControl.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFrame>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// Which of the table's looks an image has, by the colours it is drawn in.
+QString Look(const QImage &image)
+{
+    int dark = 0, yellow = 0, red = 0, green = 0, navy = 0, olive = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int r = c.red(), g = c.green(), b = c.blue();
+            if (r < 90 && g < 90 && b < 90 && std::abs(r - g) < 12 && std::abs(g - b) < 12)
+                ++dark;
+            else if (r > 220 && g > 180 && b < 110)
+                ++yellow;
+            else if (r > 180 && g < 80 && b < 80)
+                ++red;
+            else if (g > 200 && r < 200 && b < 200 && g - r > 40)
+                ++green;
+            else if (b > 100 && r < 40 && g < 40)
+                ++navy;
+            else if (r > 100 && r < 150 && g > 100 && g < 150 && b < 40)
+                ++olive;
+        }
+    }
+    const int area = image.width() * image.height();
+    auto some = [area](int n) { return n * 8 >= area; };  // at least an eighth
+    if (some(navy))
+        return QStringLiteral("window");
+    if (some(olive) && yellow > 0)
+        return QStringLiteral("folder");
+    if (some(yellow))
+        return QStringLiteral("yellow");
+    if (some(red))
+        return QStringLiteral("red");
+    if (some(green))
+        return QStringLiteral("green");
+    if (some(dark))
+        return QStringLiteral("dark");
+    return QStringLiteral("?");
+}
+
+QList<QWidget *> FocusChain(QWidget *start)
+{
+    QList<QWidget *> chain;
+    for (QWidget *w = start->nextInFocusChain(); w != start; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() & Qt::TabFocus)
+            chain.append(w);
+    }
+    return chain;
+}
+
+QStringList Names(const QList<QWidget *> &widgets)
+{
+    QStringList names;
+    for (QWidget *w : widgets)
+        names.append(w->objectName());
+    return names;
+}
+
+} // namespace
+
+class TestLayout : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void imageList_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QString>("look");
+        QTest::newRow("1 play released") << 1 << QSize(12, 11) << "dark";
+        QTest::newRow("2 pause released") << 2 << QSize(12, 11) << "dark";
+        QTest::newRow("3 stop released") << 3 << QSize(12, 11) << "dark";
+        QTest::newRow("4 play lit") << 4 << QSize(12, 11) << "yellow";
+        QTest::newRow("5 pause lit") << 5 << QSize(12, 11) << "yellow";
+        QTest::newRow("6 stop lit") << 6 << QSize(12, 11) << "yellow";
+        QTest::newRow("7 exit released") << 7 << QSize(14, 13) << "dark";
+        QTest::newRow("8 exit pressed") << 8 << QSize(14, 13) << "red";
+        QTest::newRow("9 open released") << 9 << QSize(18, 13) << "folder";
+        QTest::newRow("10 open pressed") << 10 << QSize(18, 13) << "green";
+        QTest::newRow("11 panel released") << 11 << QSize(18, 13) << "window";
+        QTest::newRow("12 panel pressed") << 12 << QSize(18, 13) << "green";
+    }
+    void imageList()
+    {
+        QFETCH(int, index);
+        QFETCH(QSize, size);
+        QFETCH(QString, look);
+        ImageList list;
+        const QPixmap image = list.ListImages(index);
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.deviceIndependentSize().toSize(), size);
+        QCOMPARE(Look(image.toImage()), look);
+        // no transparency in button images
+        QVERIFY(!image.hasAlpha());
+    }
+
+    void imageListOutOfRange_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::newRow("0, a 0-based first") << 0;
+        QTest::newRow("13, one past the end") << 13;
+        QTest::newRow("negative") << -1;
+    }
+    void imageListOutOfRange()
+    {
+        QFETCH(int, index);
+        QVERIFY(ImageList().ListImages(index).isNull());
+    }
+
+    void distinctImages()
+    {
+        // The released and lit looks of one button differ, so a swap shows.
+        ImageList list;
+        for (int i = 1; i <= 6; i += 1) {
+            const QImage a = list.ListImages(i).toImage();
+            const QImage b = list.ListImages(i <= 3 ? i + 3 : i - 3).toImage();
+            QVERIFY2(a != b, qPrintable(QString::number(i)));
+        }
+    }
+
+    void buttons_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("container");
+        QTest::addColumn<QRect>("twips");
+        QTest::addColumn<int>("image");
+        QTest::newRow("Picture1 play") << "Picture1" << "Frame1" << QRect(0, 50, 180, 165) << 1;
+        QTest::newRow("Picture2 pause") << "Picture2" << "Frame1" << QRect(210, 50, 180, 165) << 2;
+        QTest::newRow("Picture3 stop") << "Picture3" << "Frame1" << QRect(400, 50, 180, 165) << 3;
+        QTest::newRow("Picture5 open") << "Picture5" << "Frame2" << QRect(0, 0, 270, 195) << 9;
+        QTest::newRow("Picture6 expand") << "Picture6" << "Frame2" << QRect(270, 0, 270, 195) << 11;
+        QTest::newRow("Picture4 exit") << "Picture4" << "Frame2" << QRect(600, 0, 210, 195) << 7;
+    }
+    void buttons()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, container);
+        QFETCH(QRect, twips);
+        QFETCH(int, image);
+        Form1 form;
+        auto *box = form.findChild<PictureBox *>(name);
+        QVERIFY(box);
+        QCOMPARE(box->parentWidget()->objectName(), container);
+        QCOMPARE(box->geometry(), QRect(Px(twips.x()), Px(twips.y()), Px(twips.width()), Px(twips.height())));
+        QCOMPARE(box->imageIndex(), image);
+        QCOMPARE(box->size(), form.ImageList1.ListImages(image).deviceIndependentSize().toSize());
+        QVERIFY(!box->accessibleName().isEmpty());
+    }
+
+    void showImageResizesToImage()
+    {
+        Form1 form;
+        form.ShowImage(form.Picture1, 4);
+        QCOMPARE(form.Picture1->imageIndex(), 4);
+        QCOMPARE(form.Picture1->size(), QSize(12, 11));
+        form.ShowImage(form.Picture4, 8);
+        QCOMPARE(form.Picture4->size(), QSize(14, 13));
+    }
+
+    void strip()
+    {
+        Form1 form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("Murmelvox - Kelvaro"));
+        QVERIFY(form.windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(!form.acceptDrops());
+        QCOMPARE(form.size(), QSize(354, 176));  // 5310 x 2640 twips
+        QCOMPARE(form.Frame1->geometry(), QRect(24, 0, 41, 17));
+        QCOMPARE(form.Frame2->geometry(), QRect(269, 2, 57, 13));
+        QCOMPARE(form.Frame1->palette().color(QPalette::Window), QColor(192, 192, 192));
+        QCOMPARE(form.MP->parentWidget(), &form);
+        QCOMPARE(form.MP->geometry(), QRect(67, 0, 134, 43));
+        QCOMPARE(form.Label1->geometry(), QRect(200, -2, 65, 17));
+        QCOMPARE(form.Label2->geometry(), QRect(200, 6, 65, 17));
+        QCOMPARE(form.Label2->palette().color(QPalette::WindowText), QColor(64, 0, 0));
+        QVERIFY(form.Label1->text().isEmpty());
+        QVERIFY(form.Label2->text().isEmpty());
+        QCOMPARE(form.Line1->geometry().top(), 17);
+        QCOMPARE(form.Line1->height(), 1);
+        QVERIFY(form.Timer1->isActive());
+        QCOMPARE(form.Timer1->interval(), 100);
+    }
+
+    void panel_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("twips");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Label7") << "Label7" << QRect(120, 20, 1095, 255) << "Current Position:";
+        QTest::newRow("Label8") << "Label8" << QRect(1200, 20, 615, 255) << "";
+        QTest::newRow("Label3") << "Label3" << QRect(120, 360, 735, 255) << "Pitch";
+        QTest::newRow("Label4") << "Label4" << QRect(840, 360, 135, 255) << u8"\u25BC";
+        QTest::newRow("Picture8") << "Picture8" << QRect(960, 420, 2000, 135) << "";
+        QTest::newRow("Label5") << "Label5" << QRect(2925, 360, 135, 255) << u8"\u25B2";
+        QTest::newRow("Label9") << "Label9" << QRect(120, 600, 975, 255) << "Wind Count";
+        QTest::newRow("Picture9") << "Picture9" << QRect(1320, 660, 1635, 135) << "";
+        QTest::newRow("Label6") << "Label6" << QRect(120, 960, 735, 255) << "Bookmark";
+        QTest::newRow("Combo1") << "Combo1" << QRect(840, 915, 1095, 345) << "";
+        QTest::newRow("Command1") << "Command1" << QRect(1980, 960, 375, 255) << "Set";
+        QTest::newRow("Command2") << "Command2" << QRect(2400, 915, 615, 195) << "Clear";
+        QTest::newRow("Command3") << "Command3" << QRect(2400, 1095, 615, 195) << "Clear All";
+        QTest::newRow("Command4") << "Command4" << QRect(4440, 600, 615, 255) << "Keys";
+        QTest::newRow("Command5") << "Command5" << QRect(4440, 840, 615, 255) << "Help";
+        QTest::newRow("Label10") << "Label10" << QRect(480, 1560, 1095, 135) << "";
+    }
+    void panel()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, twips);
+        QFETCH(QString, text);
+        Form1 form;
+        auto *w = form.findChild<QWidget *>(name);
+        QVERIFY(w);
+        QCOMPARE(w->parentWidget(), form.Picture7);
+        QCOMPARE(w->geometry(), QRect(Px(twips.x()), Px(twips.y()), Px(twips.width()), Px(twips.height())));
+        if (auto *label = qobject_cast<QLabel *>(w)) {
+            QCOMPARE(label->text(), text);
+            // transparent: the panel picture shows around the text
+            QVERIFY(!label->autoFillBackground());
+        } else if (auto *button = qobject_cast<QPushButton *>(w)) {
+            QCOMPARE(button->text(), text);
+        }
+        QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(name));
+    }
+
+    void panelPicture()
+    {
+        Form1 form;
+        QCOMPARE(form.Picture7->geometry(), QRect(0, 18, 349, 120));
+        const QImage picture = form.Picture7->picture().toImage();
+        QCOMPARE(form.Picture7->picture().deviceIndependentSize().toSize(), QSize(349, 120));
+        // rounded: the corners are transparent, the middle is not
+        QCOMPARE(qAlpha(picture.pixel(0, 0)), 0);
+        QCOMPARE(qAlpha(picture.pixel(picture.width() - 1, picture.height() - 1)), 0);
+        QCOMPARE(qAlpha(picture.pixel(picture.width() / 2, picture.height() / 2)), 255);
+        QVERIFY(form.Picture7->acceptDrops());
+        QVERIFY(form.Label10->toolTip().startsWith(QStringLiteral("Murmelvox - from Kelvaro - ")));
+        QVERIFY(form.Label10->toolTip().endsWith(MakerAddress));
+    }
+
+    void fonts()
+    {
+        Form1 form;
+        for (QWidget *w : {static_cast<QWidget *>(form.Label3), static_cast<QWidget *>(form.Label6),
+                           static_cast<QWidget *>(form.Label7), static_cast<QWidget *>(form.Label8),
+                           static_cast<QWidget *>(form.Label9), static_cast<QWidget *>(form.Combo1),
+                           static_cast<QWidget *>(form.Command1)}) {
+            QCOMPARE(w->font().family(), QStringLiteral("Liberation Sans Narrow"));
+            QCOMPARE(w->font().pointSizeF(), 8.25);
+        }
+        QCOMPARE(form.Command2->font().pointSizeF(), 6.0);
+        QCOMPARE(form.Label1->font().pointSizeF(), 6.75);
+        QCOMPARE(form.Label7->palette().color(QPalette::WindowText),
+                 form.palette().color(QPalette::HighlightedText));
+        // the triangles fit their boxes
+        for (QLabel *glyph : {static_cast<QLabel *>(form.Label4), static_cast<QLabel *>(form.Label5)})
+            QVERIFY(glyph->fontMetrics().boundingRect(glyph->text()).width() <= glyph->width());
+    }
+
+    void stacking()
+    {
+        Form1 form;
+        // Only the player's top 18 pixels show; below that the panel covers it.
+        QWidget *top = form.childAt(100, 5);
+        QVERIFY(top == form.MP || form.MP->isAncestorOf(top));
+        QWidget *below = form.childAt(100, 30);
+        QVERIFY(below == form.Picture7 || form.Picture7->isAncestorOf(below));
+        // the labels of the strip lie behind the player where they overlap it
+        QWidget *overlap = form.childAt(200, 5);
+        QVERIFY(overlap == form.MP || form.MP->isAncestorOf(overlap));
+        // front to back: Picture7, Frame1, Frame2, MP
+        const QObjectList kids = form.children();
+        QVERIFY(kids.indexOf(form.Picture7) > kids.indexOf(form.Frame1));
+        QVERIFY(kids.indexOf(form.Frame1) > kids.indexOf(form.Frame2));
+        QVERIFY(kids.indexOf(form.Frame2) > kids.indexOf(form.MP));
+        // the tick lines are behind the tracks
+        const QObjectList panel = form.Picture7->children();
+        QVERIFY(panel.indexOf(form.Line2) < panel.indexOf(form.Picture8));
+        QVERIFY(panel.indexOf(form.Line3) < panel.indexOf(form.Picture9));
+        QVERIFY(form.Line2->testAttribute(Qt::WA_TransparentForMouseEvents));
+    }
+
+    void tabOrder()
+    {
+        Form1 form;
+        const QStringList chain = Names(FocusChain(form.Picture4));
+        const QStringList panel = {"Picture8", "Label4", "Label5", "Combo1", "Command1", "Command2",
+                                   "Command3", "Picture9", "Command4", "Command5"};
+        QCOMPARE(chain.mid(0, panel.size()), panel);
+        const QStringList strip = Names(FocusChain(form.Picture1));
+        QCOMPARE(strip.mid(0, 5), (QStringList{"Picture2", "Picture3", "Picture5", "Picture6", "Picture4"}));
+    }
+
+    void accessibility_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("role");
+        QTest::newRow("play button") << "Picture1" << int(QAccessible::Button);
+        QTest::newRow("exit button") << "Picture4" << int(QAccessible::Button);
+        QTest::newRow("pitch down glyph") << "Label4" << int(QAccessible::Button);
+        QTest::newRow("pitch track") << "Picture8" << int(QAccessible::Slider);
+        QTest::newRow("wind-count track") << "Picture9" << int(QAccessible::Slider);
+    }
+    void accessibility()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, role);
+        Form1 form;
+        auto *w = form.findChild<QWidget *>(name);
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+        QVERIFY(iface);
+        QCOMPARE(int(iface->role()), role);
+        QVERIFY(!iface->text(QAccessible::Name).isEmpty());
+        // Pressing through the accessibility interface acts like a click.
+        // (Checked on a loose control of the same kind: the bar's own
+        // handlers include the exit button, which ends the process.)
+        std::unique_ptr<QWidget> loose;
+        if (qobject_cast<PictureBox *>(w))
+            loose = std::make_unique<PictureBox>();
+        else if (qobject_cast<ClickLabel *>(w))
+            loose = std::make_unique<ClickLabel>();
+        else
+            loose = std::make_unique<TrackBox>(nullptr, 1000, 135, Qt::black);
+        QAccessibleInterface *looseIface = QAccessible::queryAccessibleInterface(loose.get());
+        QAccessibleActionInterface *actions = looseIface->actionInterface();
+        QVERIFY(actions);
+        if (role == QAccessible::Button) {
+            QSignalSpy spy(loose.get(), SIGNAL(clicked()));
+            actions->doAction(QAccessibleActionInterface::pressAction());
+            QCOMPARE(spy.count(), 1);
+            loose->setEnabled(false);
+            actions->doAction(QAccessibleActionInterface::pressAction());
+            QCOMPARE(spy.count(), 1);
+        } else {
+            QSignalSpy spy(loose.get(), SIGNAL(stepped(int)));
+            actions->doAction(QAccessibleActionInterface::increaseAction());
+            actions->doAction(QAccessibleActionInterface::decreaseAction());
+            QCOMPARE(spy.count(), 2);
+            QCOMPARE(spy.at(0).at(0).toInt(), 1);
+            QCOMPARE(spy.at(1).at(0).toInt(), -1);
+        }
+    }
+
+    void everyControlNamed()
+    {
+        Form1 form;
+        const auto widgets = form.findChildren<QWidget *>();
+        int named = 0;
+        for (QWidget *w : widgets) {
+            const QString n = w->objectName();
+            static const QRegularExpression control(QStringLiteral("^(Picture|Label|Command|Combo|Frame|Line)\\d+$|^MP$"));
+            if (!control.match(n).hasMatch())
+                continue;
+            ++named;
+            QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(n));
+        }
+        QCOMPARE(named, 9 + 10 + 5 + 1 + 2 + 3 + 1);
+    }
+
+    void pictureBoxMouse()
+    {
+        Form1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        PictureBox *box = form.Picture7;  // no handler of its own
+        QSignalSpy down(box, &PictureBox::mouseDown);
+        QSignalSpy up(box, &PictureBox::mouseUp);
+        QSignalSpy clicked(box, &PictureBox::clicked);
+        QTest::mousePress(box, Qt::LeftButton, Qt::ShiftModifier, QPoint(20, 3));
+        QTest::mouseRelease(box, Qt::LeftButton, Qt::ShiftModifier, QPoint(20, 3));
+        QCOMPARE(down.count(), 1);
+        QCOMPARE(down.at(0).at(0).toInt(), 1);
+        QCOMPARE(down.at(0).at(1).toInt(), 1);
+        QCOMPARE(down.at(0).at(2).toFloat(), 300.0f);
+        QCOMPARE(down.at(0).at(3).toFloat(), 45.0f);
+        QCOMPARE(up.count(), 1);
+        QCOMPARE(clicked.count(), 1);
+        // released outside: no click; right button: never a click
+        QTest::mousePress(box, Qt::LeftButton, {}, QPoint(20, 3));
+        QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(500, 3));
+        QTest::mousePress(box, Qt::RightButton, {}, QPoint(20, 3));
+        QTest::mouseRelease(box, Qt::RightButton, {}, QPoint(20, 3));
+        QCOMPARE(down.last().at(0).toInt(), 2);
+        QCOMPARE(clicked.count(), 1);
+        // a double click acts once
+        QTest::mousePress(box, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(5, 5));
+        QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)),
+                        Qt::LeftButton, Qt::LeftButton, {});
+        QApplication::sendEvent(box, &dbl);
+        QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(clicked.count(), 2);
+        // keyboard
+        QTest::keyClick(box, Qt::Key_Space);
+        QCOMPARE(clicked.count(), 3);
+    }
+
+    void clickLabelDoubleClick()
+    {
+        Form1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        ClickLabel *label = form.Label2;
+        QSignalSpy clicked(label, &ClickLabel::clicked);
+        QSignalSpy doubled(label, &ClickLabel::doubleClicked);
+        QTest::mousePress(label, Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(3, 3));
+        QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(3, 3), label->mapToGlobal(QPointF(3, 3)),
+                        Qt::LeftButton, Qt::LeftButton, {});
+        QApplication::sendEvent(label, &dbl);
+        QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(clicked.count(), 1);
+        QCOMPARE(doubled.count(), 1);
+    }
+
+    void trackBoxKeepsItsDrawing()
+    {
+        QWidget host;
+        TrackBox track(&host, 2000, 135, QColor(64, 64, 64));
+        QCOMPARE(track.size(), QSize(133, 9));
+        QCOMPARE(track.ScaleWidth(), 2000);
+        QCOMPARE(track.ScaleHeight(), 135);
+        track.Line(10, 10, 10, 125, Qt::white);
+        track.Line(1000, 10, 1000, 125, Qt::white);
+        track.Line(1000, 10, 1000, 125, Qt::white);  // drawn again: still one line
+        QCOMPARE(track.lineXs(), (QList<float>{10, 1000}));
+        const QImage drawn = track.grab().toImage();
+        QCOMPARE(drawn.pixelColor(66, 4), QColor(Qt::white));
+        QCOMPARE(drawn.pixelColor(0, 4), QColor(Qt::white));
+        QCOMPARE(drawn.pixelColor(30, 4), QColor(64, 64, 64));
+        // hidden and shown again, or grabbed again: the same picture
+        host.show();
+        host.hide();
+        QCOMPARE(track.grab().toImage(), drawn);
+        track.Cls();
+        QVERIFY(track.lineXs().isEmpty());
+        QCOMPARE(track.grab().toImage().pixelColor(66, 4), QColor(64, 64, 64));
+    }
+
+    void trackBoxMouseInTwips()
+    {
+        QWidget host;
+        TrackBox track(&host, 1635, 135, QColor(64, 64, 64));
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        QSignalSpy down(&track, &TrackBox::mouseDown);
+        QSignalSpy move(&track, &TrackBox::mouseMove);
+        QTest::mousePress(&track, Qt::LeftButton, {}, QPoint(34, 2));
+        QTest::mouseMove(&track, QPoint(120, 2));
+        QTest::mouseRelease(&track, Qt::LeftButton, {}, QPoint(120, 2));
+        QCOMPARE(down.count(), 1);
+        QCOMPARE(down.at(0).at(2).toFloat(), 510.0f);
+        QVERIFY(move.count() >= 1);
+        QCOMPARE(move.last().at(0).toInt(), 1);       // left button held
+        QCOMPARE(move.last().at(2).toFloat(), 1800.0f); // past the right edge
+    }
+
+    void formLoad()
+    {
+        Form1 form;
+        form.Expanded = true;
+        form.Form_Load();
+        QVERIFY(!form.Expanded);
+        QCOMPARE(form.CD->Filter,
+                 QStringLiteral("All Media Files|*.mp1;*.mp2;*.mp3;*.wav;*.wma;*.amf;*.mp4;*.cda;*.mpg;*.mpeg;"
+                                "*.avi;*.wmv|All Files |*.*"));
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QCOMPARE(form.geometry().top(), screen.top());
+        QCOMPARE(form.height(), 18);
+        QCOMPARE(form.width(), 354);
+        const int leftTwips = screen.width() * 15 - 5310 - 850;
+        QCOMPARE(form.geometry().left(), screen.left() + Px(leftTwips));
+    }
+
+    void barLeft_data()
+    {
+        QTest::addColumn<int>("screenPixels");
+        QTest::addColumn<float>("leftTwips");
+        QTest::addColumn<int>("leftPixels");
+        QTest::newRow("1024 wide") << 1024 << 9200.0f << 613;
+        QTest::newRow("1280 wide") << 1280 << 13040.0f << 869;
+        QTest::newRow("1920 wide") << 1920 << 22640.0f << 1509;
+        QTest::newRow("too narrow: off the left edge") << 300 << -1660.0f << -111;
+    }
+    void barLeft()
+    {
+        QFETCH(int, screenPixels);
+        QFETCH(float, leftTwips);
+        QFETCH(int, leftPixels);
+        const float left = BarLeftTwips(float(screenPixels * 15), 5310.0f);
+        QCOMPARE(left, leftTwips);
+        QCOMPARE(Px(int(std::lround(left))), leftPixels);
+    }
+
+    void region()
+    {
+        const QRegion r = RoundedRegion();
+        QCOMPARE(r.boundingRect(), QRect(0, 0, 350, 139));
+        // corners cut, edges between them whole
+        for (QPoint p : {QPoint(0, 0), QPoint(349, 0), QPoint(0, 138), QPoint(349, 138), QPoint(5, 5)})
+            QVERIFY2(!r.contains(p), qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
+        for (QPoint p : {QPoint(25, 0), QPoint(324, 0), QPoint(0, 25), QPoint(0, 113), QPoint(349, 69),
+                         QPoint(175, 138), QPoint(8, 8)})
+            QVERIFY2(r.contains(p), qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
+        // the four corners are mirror images of each other
+        for (int y = 0; y < 139; ++y) {
+            for (int x = 0; x < 30; ++x) {
+                const bool in = r.contains(QPoint(x, y));
+                QCOMPARE(r.contains(QPoint(349 - x, y)), in);
+                QCOMPARE(r.contains(QPoint(x, 138 - y)), in);
+            }
+        }
+    }
+
+    void trayTip_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("our address, padded")
+            << MakerAddress
+            << (QStringLiteral("Murmelvox - from Kelvaro\n") + MakerAddress + QString(64 - 25 - MakerAddress.size(), ' '));
+        QTest::newRow("no address") << QString() << QStringLiteral("Murmelvox - from Kelvaro\n").leftJustified(64, ' ');
+        QTest::newRow("long address, cut")
+            << QStringLiteral("https://www.kelvaro.example/products/murmelvox/index.html")
+            << QStringLiteral("Murmelvox - from Kelvaro\nhttps://www.kelvaro.example/products/mu");
+    }
+    void trayTip()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, tip);
+        QCOMPARE(TrayTip(address), tip);
+        QCOMPARE(TrayTip(address).size(), 64);
+    }
+
+    void expandAndCollapse()
+    {
+        Form1 form;
+        form.Form_Load();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.Picture6_Click();
+        QVERIFY(form.Expanded);
+        QCOMPARE(form.height(), 139);
+        form.Picture6_Click();
+        QVERIFY(!form.Expanded);
+        QCOMPARE(form.height(), 18);
+    }
+
+    void clickDuringExpansionRunsAtOnce()
+    {
+        Form1 form;
+        form.Form_Load();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // Record the heights the window goes through.
+        QList<int> heights;
+        struct Recorder : QObject {
+            QList<int> *heights;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                if (e->type() == QEvent::Resize)
+                    heights->append(static_cast<QResizeEvent *>(e)->size().height());
+                return false;
+            }
+        } recorder;
+        recorder.heights = &heights;
+        form.installEventFilter(&recorder);
+        // A click on the button is already waiting when the expansion begins.
+        QSignalSpy clicks(form.Picture6, &PictureBox::clicked);
+        QCoreApplication::postEvent(form.Picture6, new QMouseEvent(QEvent::MouseButtonPress, QPointF(3, 3),
+            form.Picture6->mapToGlobal(QPointF(3, 3)), Qt::LeftButton, Qt::LeftButton, {}));
+        QCoreApplication::postEvent(form.Picture6, new QMouseEvent(QEvent::MouseButtonRelease, QPointF(3, 3),
+            form.Picture6->mapToGlobal(QPointF(3, 3)), Qt::LeftButton, Qt::NoButton, {}));
+        form.Picture6_Click();
+        QCOMPARE(clicks.count(), 1);
+        // the nested click expanded fully (Expanded was still false), then the
+        // interrupted expansion went on from where it was
+        QVERIFY(form.Expanded);
+        QCOMPARE(form.height(), 139);
+        QCOMPARE(heights.count(139), 2);
+        QCOMPARE(heights.first(), 19);
+    }
+
+    void collapsingLetsNothingRun()
+    {
+        Form1 form;
+        form.Form_Load();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.Picture6_Click();
+        QVERIFY(form.Expanded);
+        QSignalSpy clicks(form.Picture6, &PictureBox::clicked);
+        QCoreApplication::postEvent(form.Picture6, new QMouseEvent(QEvent::MouseButtonPress, QPointF(3, 3),
+            form.Picture6->mapToGlobal(QPointF(3, 3)), Qt::LeftButton, Qt::LeftButton, {}));
+        QCoreApplication::postEvent(form.Picture6, new QMouseEvent(QEvent::MouseButtonRelease, QPointF(3, 3),
+            form.Picture6->mapToGlobal(QPointF(3, 3)), Qt::LeftButton, Qt::NoButton, {}));
+        form.Picture6_Click();
+        QCOMPARE(clicks.count(), 0);
+        QVERIFY(!form.Expanded);
+        QCOMPARE(form.height(), 18);
+        // the waiting click runs afterwards, and expands again
+        QTRY_COMPARE(clicks.count(), 1);
+        QTRY_VERIFY(form.Expanded);
+    }
+
+    void openDialog_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("file chosen") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void openDialog()
+    {
+        QFETCH(bool, accept);
+        QTemporaryDir dir;
+        const QString media = dir.filePath(QStringLiteral("dictation 1.mp3"));
+        QFile(media).open(QIODevice::WriteOnly);
+        CommonDialog cd;
+        cd.Filter = QStringLiteral("All Media Files|*.mp3;*.wav|All Files |*.*");
+        cd.DialogTitle = QStringLiteral("Select Media File");
+        cd.FileName = QString();
+        QStringList filters;
+        QString title;
+        QFileDialog::FileMode mode = QFileDialog::AnyFile;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            filters = dialog->nameFilters();
+            title = dialog->windowTitle();
+            mode = dialog->fileMode();
+            if (accept) {
+                dialog->selectFile(media);
+                QMetaObject::invokeMethod(dialog, "accept");
+            } else {
+                dialog->reject();
+            }
+        });
+        cd.ShowOpen(nullptr);
+        QCOMPARE(filters, (QStringList{"All Media Files (*.mp3 *.wav)", "All Files (*)"}));
+        QCOMPARE(title, QStringLiteral("Select Media File"));
+        QCOMPARE(mode, QFileDialog::ExistingFile);
+        QCOMPARE(cd.FileName, accept ? media : QString());
+        QCOMPARE(cd.FileTitle, accept ? QStringLiteral("dictation 1.mp3") : QString());
+    }
+};
+
+QTEST_MAIN(TestLayout)
+#include "test_layout.moc"
