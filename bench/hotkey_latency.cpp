@@ -8,6 +8,7 @@
 //   written:   KeyboardHookProc has written the new position to MP
 //   restarted: the engine has restarted playback at the new position
 // The floor times MP.setCurrentPosition itself to the engine's restart.
+#include "BenchStats.h"
 #include "hotkeys/HookModule.h"
 #include "hotkeys/HotKeyCounters.h"
 #include "hotkeys/KeyAssignments.h"
@@ -72,16 +73,6 @@ template <typename Done> bool waitFor(Done done)
     return true;
 }
 
-struct Stats {
-    double median, p95;
-};
-Stats summarise(std::vector<qint64> ns)
-{
-    std::sort(ns.begin(), ns.end());
-    auto at = [&](double q) { return ns[std::min(ns.size() - 1, size_t(q * double(ns.size() - 1) + 0.5))] / 1e6; };
-    return {at(0.5), at(0.95)};
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -129,7 +120,8 @@ int main(int argc, char *argv[])
     };
     clock_.start();
 
-    std::vector<qint64> written, restarted, floorWritten, floorRestarted;
+    std::vector<double> written, restarted, floorWritten, floorRestarted;
+    auto ms = [](qint64 ns) { return double(ns) / 1e6; };
     int lost = 0;
     auto keepClearOfTheEnds = [&] {
         if (mp.CurrentPosition() > duration - 8 || mp.CurrentPosition() < 5) {
@@ -158,8 +150,8 @@ int main(int argc, char *argv[])
             counter = 0;
             continue;
         }
-        written.push_back(writtenAt - t0);
-        restarted.push_back(restartedAt - t0);
+        written.push_back(ms(writtenAt - t0));
+        restarted.push_back(ms(restartedAt - t0));
     }
 
     for (int i = 0; i < presses; ++i) {
@@ -171,8 +163,8 @@ int main(int argc, char *argv[])
         const qint64 t1 = clock_.nsecsElapsed();
         if (!waitFor([&] { return restartedAt != 0; }))
             continue;
-        floorWritten.push_back(t1 - t0);
-        floorRestarted.push_back(restartedAt - t0);
+        floorWritten.push_back(ms(t1 - t0));
+        floorRestarted.push_back(ms(restartedAt - t0));
     }
     RemoveKeyboardHook();
     xcb_key_symbols_free(symbols);
@@ -182,13 +174,11 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "bench_hotkeys: no measurement (hot keys not grabbed?)\n");
         return 1;
     }
-    const Stats w = summarise(written), r = summarise(restarted);
-    const Stats fw = summarise(floorWritten), fr = summarise(floorRestarted);
-    std::printf("hot-key latency, %zu timed releases (%d lost), file playing, ao=null\n", written.size(), lost);
-    std::printf("%-44s %10s %10s\n", "", "median ms", "p95 ms");
-    std::printf("%-44s %10.3f %10.3f\n", "XTEST release -> position written to MP", w.median, w.p95);
-    std::printf("%-44s %10.3f %10.3f\n", "XTEST release -> engine restarted there", r.median, r.p95);
-    std::printf("%-44s %10.3f %10.3f\n", "floor: setCurrentPosition -> returned", fw.median, fw.p95);
-    std::printf("%-44s %10.3f %10.3f\n", "floor: setCurrentPosition -> engine restarted", fr.median, fr.p95);
+    std::printf("hot-key latency, %zu timed key releases (%d lost) while playing (ao=null)\n", written.size(), lost);
+    printRow("XTEST release -> position written to MP", written);
+    printRow("XTEST release -> engine plays from there", restarted);
+    std::printf("engine-only floor, the same seeks without a key:\n");
+    printRow("MP write -> returned", floorWritten);
+    printRow("MP write -> engine plays from there", floorRestarted);
     return lost ? 1 : 0;
 }
