@@ -1,8 +1,17 @@
 // The X11 key grabs against a real X server (Xvfb), another client competing
 // for keys, a focused logging client and keys injected with xdotool.
+#include "FakeHotKeyTarget.h"
 #include "X11TestSupport.h"
+#include "hotkeys/HookModule.h"
+#include "hotkeys/HotKeyCounters.h"
+#include "hotkeys/KeyAssignments.h"
 #include "hotkeys/X11KeyGrabber.h"
+#include "shell/Module1.h"
+#include "shell/SettingsStore.h"
 
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
 #include <QTest>
 #include <utility>
 
@@ -17,6 +26,15 @@ class TestKeyGrabber : public QObject
     QList<std::pair<int, bool>> events; // vk, press
     QList<QList<X11KeyGrabber::Failure>> failures;
     KeyLogger *logger = nullptr;
+
+    static QMessageBox *visibleNotice()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
+                return box;
+        }
+        return nullptr;
+    }
 
     void makeGrabber()
     {
@@ -178,6 +196,59 @@ private slots:
             (e.second ? presses : releases) += 1;
         QVERIFY2(presses >= 3, qPrintable(QString::number(presses)));
         QCOMPARE(releases, 1);
+    }
+
+    // The installed hook: the grabbed keys drive KeyboardHookProc, a reload
+    // of the assignments moves the grabs, a key held elsewhere is reported.
+    void installedHookFollowsTheAssignments()
+    {
+        grabber.reset();
+        QFile::remove(SettingsFilePath());
+        LoadKeyAssignments();
+        FakeHotKeyTarget target;
+        target.player.state = MediaPlayer::Playing;
+        target.player.position = 30;
+        target.player.duration = 60;
+        WindCount = 520;
+        RewindKeyCount = 0;
+        InstallKeyboardHook(&target);
+        QVERIFY(Xdotool({"key", "F5"}));
+        QTRY_COMPARE(target.player.position, 27.0);
+
+        QVERIFY(SaveSetting(QStringLiteral("FR"), QStringLiteral("F9")));
+        LoadKeyAssignments();
+        RivalClient rival;
+        QVERIFY(rival.isFreeKey(F5));
+        QVERIFY(!rival.isFreeKey(120));
+        QVERIFY(Xdotool({"key", "F5", "F9"}));
+        QTRY_COMPARE(target.player.position, 24.0);
+        QTRY_COMPARE(logger->lines(), (QStringList{"press F5 0", "release F5 0"}));
+
+        RemoveKeyboardHook();
+        for (int vk : {F4, F6, F8, 120})
+            QVERIFY(rival.isFreeKey(vk));
+        QFile::remove(SettingsFilePath());
+    }
+
+    void keyHeldElsewhereIsReported()
+    {
+        grabber.reset();
+        QFile::remove(SettingsFilePath());
+        LoadKeyAssignments();
+        RivalClient rival;
+        QVERIFY(rival.grab(rival.keycodeOf(KeysymOf(F6)), 0));
+        FakeHotKeyTarget target;
+        InstallKeyboardHook(&target);
+        QTRY_VERIFY(visibleNotice());
+        QMessageBox *notice = visibleNotice();
+        QVERIFY(!notice->isModal());
+        QVERIFY2(notice->text().contains(QStringLiteral("F6 (Play/Pause)")), qPrintable(notice->text()));
+        QVERIFY(notice->text().contains(QStringLiteral("\"Keys\"")));
+        // The keys it did get work.
+        RivalClient other;
+        QVERIFY(!other.isFreeKey(F4));
+        RemoveKeyboardHook();
+        notice->close();
     }
 };
 
