@@ -224,19 +224,6 @@ bool MpvEngine::hasFile() const
 
 void MpvEngine::fileLoaded()
 {
-    // A file without sound (a picture, a text taken for something else)
-    // loads but has nothing to play: such a file counts as not opened.
-    char *aid = mpv_get_property_string(m_mpv, "aid");
-    const bool hasAudio = aid && std::strcmp(aid, "no") != 0;
-    mpv_free(aid);
-    if (!hasAudio) {
-        m_entryId = -1;
-        const char *stop[] = {"stop", nullptr};
-        mpv_command(m_mpv, stop);
-        unloaded();
-        emit openFailed(QStringLiteral("The file has no sound."));
-        return;
-    }
     double duration = 0;
     if (mpv_get_property(m_mpv, "duration", MPV_FORMAT_DOUBLE, &duration) < 0 || !std::isfinite(duration))
         duration = 0;

@@ -15,7 +15,7 @@ test_pkgs=(
   xvfb xauth xdotool x11-utils trayer
   libxcb-xtest0-dev
   dbus dbus-x11
-  espeak-ng sox libsox-fmt-mp3
+  espeak-ng sox libsox-fmt-mp3 ffmpeg
 )
 
 pkgs=("${build_pkgs[@]}")

@@ -8,6 +8,8 @@
 # empty.mp3     0 bytes
 # text.mp3      a text file with an audio file's name
 # short.wav     2 s of 440 Hz, also copied under awkward names (names/)
+# video.mp4     3 s of a test picture with a 440 Hz tone
+# silent-video.mp4  2 s of a test picture, no sound
 set -euo pipefail
 out=${1:?usage: make_media.sh OUTDIR}
 mkdir -p "$out/names"
@@ -44,4 +46,8 @@ for name in "with blank.wav" "quote'single.wav" 'quote"double.wav' "semi;colon.w
             $'new\nline.wav' "Grüße ünïcödé.wav" "dollar\$HOME \`x\`.wav"; do
   cp "$out/short.wav" "$out/names/$name"
 done
+ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
+ff -f lavfi -i testsrc=size=160x120:rate=10 -f lavfi -i sine=frequency=440:sample_rate=$rate \
+   -t 3 -c:v mpeg4 -c:a aac -shortest "$out/video.mp4"
+ff -f lavfi -i testsrc=size=160x120:rate=10 -t 2 -c:v mpeg4 "$out/silent-video.mp4"
 echo "media written to $out"
