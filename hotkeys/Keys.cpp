@@ -4,6 +4,7 @@
 #include "shell/Controls.h"
 #include "shell/MessageBox.h"
 #include "shell/SettingsStore.h"
+#include "shell/TrayIcon.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -103,7 +104,7 @@ Keys::Keys(QWidget *mainWindow)
     Picture1->setPixmap(icon);
     Picture1->move(Px(1920), Px(120));
     Picture1->setFixedSize(32, 32);
-    Picture1->setToolTip(QStringLiteral("Murmelvox - from Kelvaro - https://www.kelvaro.example"));
+    Picture1->setToolTip(QStringLiteral("Murmelvox - from Kelvaro - ") + MakerAddress);
     Picture1->setAccessibleName(QStringLiteral("Murmelvox - from Kelvaro"));
 
     QWidget::setTabOrder(Combo1, Combo2);

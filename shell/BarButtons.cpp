@@ -1,5 +1,6 @@
 #include "shell/Form1.h"
 
+#include "hotkeys/HookModule.h"
 #include "shell/BarWindow.h"
 #include "shell/TrayIcon.h"
 
@@ -10,7 +11,8 @@
 // The exit button: the only way the program ends.
 void Form1::Picture4_Click()
 {
-    // 1. Release the global hot keys: RemoveKeyboardHook() is called here.
+    // 1. Release the global hot keys.
+    RemoveKeyboardHook();
 
     // 2. The tray icon goes first, and is gone from the tray before the
     //    process is.

@@ -1,5 +1,8 @@
 #include "shell/Module1.h"
 
+#include "hotkeys/Form1HotKeys.h"
+#include "hotkeys/HotKeyCounters.h"
+#include "hotkeys/KeyAssignments.h"
 #include "shell/BarWindow.h"
 #include "shell/Form1.h"
 #include "shell/TrayIcon.h"
@@ -17,8 +20,11 @@ Form1 *Main()
     AddTrayIcon(form);
 
     // 4. Hot-key event counters to 0.
+    PlayPauseKeyCount = RewindKeyCount = ForwardKeyCount = 0;
     // 5. The four key codes from the settings store.
+    LoadKeyAssignments();
     // 6. The global hot keys.
+    InstallKeyboardHook(form);
 
     // 7. The bookmark file's path.
 
