@@ -1,8 +1,9 @@
 // Latency of a position write as the user perceives it: from the write until
-// the engine plays from the target (libmpv's playback restart after the seek),
-// for MP and, in the same run, for the plain libmpv client API doing the same
-// seeks on the same file with the same options (the floor). Also the time
-// until a read gives the written position.
+// the engine plays from the target (libmpv's playback restart after the seek,
+// seen by a second client on MP's own engine), for MP and, in the same run,
+// for the plain libmpv client API doing the same seeks on the same file with
+// the same options (the floor). Also the time until MP's GUI thread has been
+// told, and until a read gives the written position.
 //
 //   bench_seek_latency MEDIA_DIR [SEEKS]
 // MEDIA_DIR holds speech.mp3 (tests/media/make_media.sh writes it).
@@ -128,11 +129,13 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "MP could not open %s\n", qPrintable(file));
         return 1;
     }
+    // Sees the engine's events without taking them from it.
+    mpv_handle *observer = mpv_create_weak_client(mp.engine()->handle(), "bench");
     RawPlayer raw(QFile::encodeName(file));
 
     std::mt19937 random(2026);
     std::uniform_real_distribution<double> targets(1.0, std::min(mp.Duration(), raw.duration()) - 3.0);
-    std::vector<double> mpRestart, mpRead, rawRestart, rawRead;
+    std::vector<double> mpRestart, mpTold, mpRead, rawRestart, rawRead;
     int mpTimeouts = 0, rawTimeouts = 0;
 
     // Alternate in blocks so that both see the same machine load; only one
@@ -161,6 +164,7 @@ int main(int argc, char *argv[])
         mp.Play();
         runEventsFor(PlayBetweenSeeksMs);
         for (const double target : blockTargets) {
+            while (mpv_wait_event(observer, 0)->event_id != MPV_EVENT_NONE) {}
             bool restarted = false;
             QEventLoop loop;
             const auto connection = QObject::connect(mp.engine(), &MpvEngine::playbackRestarted, &loop, [&] {
@@ -171,16 +175,22 @@ int main(int argc, char *argv[])
             mp.setCurrentPosition(target);
             const bool readsTarget = mp.CurrentPosition() == target;
             const double read = millisecondsSince(start);
+            double restart = -1;
+            while (restart < 0 && millisecondsSince(start) < RestartTimeoutMs) {
+                if (mpv_wait_event(observer, 1)->event_id == MPV_EVENT_PLAYBACK_RESTART)
+                    restart = millisecondsSince(start);
+            }
             QTimer::singleShot(RestartTimeoutMs, &loop, &QEventLoop::quit);
             if (!restarted)
                 loop.exec();
-            const double restart = millisecondsSince(start);
+            const double told = millisecondsSince(start);
             QObject::disconnect(connection);
-            if (!restarted || !readsTarget) {
+            if (!restarted || !readsTarget || restart < 0) {
                 ++mpTimeouts;
             } else {
                 mpRead.push_back(read);
                 mpRestart.push_back(restart);
+                mpTold.push_back(told);
             }
             runEventsFor(PlayBetweenSeeksMs);
         }
@@ -194,9 +204,11 @@ int main(int argc, char *argv[])
     std::printf("  ratio MP/floor: median %.2f, p95 %.2f\n",
                 percentile(mpRestart, 0.5) / percentile(rawRestart, 0.5),
                 percentile(mpRestart, 0.95) / percentile(rawRestart, 0.95));
+    printRow("MP's GUI thread told (playbackRestarted)", mpTold);
     std::printf("write -> a read gives the target (within 50 ms):\n");
     printRow("MP (MediaPlayerControl)", mpRead);
     printRow("plain libmpv client API (floor)", rawRead);
+    mpv_destroy(observer);
     if (mpTimeouts || rawTimeouts)
         std::printf("failed seeks: MP %d, floor %d\n", mpTimeouts, rawTimeouts);
     return mpTimeouts || rawTimeouts ? 1 : 0;

@@ -61,6 +61,10 @@ public:
     // initialized handle (also used by the benchmarks' plain-libmpv floor).
     static void configure(mpv_handle *handle, const QByteArray &audioOutputs);
 
+    // The engine's libmpv handle once started (null before): benchmarks
+    // watch the engine's own events through a second client on it.
+    mpv_handle *handle() const { return m_mpv; }
+
     // Starts the engine now rather than at the first command that needs it.
     void start();
 
