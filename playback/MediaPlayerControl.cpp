@@ -160,7 +160,9 @@ void MediaPlayerControl::paintEvent(QPaintEvent *)
     painter.setPen(palette().color(QPalette::Dark));
     painter.setBrush(enabled ? palette().button() : palette().window());
     painter.drawRect(handle.adjusted(0, 0, -1, -1));
-    if (hasFocus()) {
+    // The focus mark only once the keyboard has moved the focus: a click on
+    // the bar gives the seek bar focus as the window's first control.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
         painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(strip.adjusted(0, 0, -1, -1));

@@ -31,8 +31,10 @@ Form1 *Main()
     // 8. Rounded corners; the region keeps the expanded size.
     form->setMask(RoundedRegion());
 
-    // 9. Show it, off the taskbar.
+    // 9. Show it, off the taskbar, leaving the keyboard with the application
+    //    the typist is writing in.
     SkipTaskbar(form);
+    form->setAttribute(Qt::WA_ShowWithoutActivating);
     form->show();
 
     // 10. Above all other windows (the window asks to stay on top from its
