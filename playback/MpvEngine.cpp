@@ -32,9 +32,13 @@ constexpr double MaxRate = 100;
 const char *const IsolationOptions[][2] = {
     {"config", "no"},
     {"load-scripts", "no"},
+    {"load-stats-overlay", "no"},
+    {"load-osd-console", "no"},
+    {"load-auto-profiles", "no"},
     {"ytdl", "no"},
     {"osc", "no"},
     {"input-default-bindings", "no"},
+    {"input-builtin-bindings", "no"},
     {"input-vo-keyboard", "no"},
     {"input-terminal", "no"},
     {"terminal", "no"},
@@ -87,11 +91,12 @@ MpvEngine::~MpvEngine()
     }
 }
 
-void MpvEngine::configure(mpv_handle *handle, const QByteArray &audioOutputs)
+bool MpvEngine::configure(mpv_handle *handle, const QByteArray &audioOutputs)
 {
+    bool accepted = true;
     for (const auto &option : IsolationOptions)
-        mpv_set_option_string(handle, option[0], option[1]);
-    mpv_set_option_string(handle, "ao", audioOutputs.constData());
+        accepted = mpv_set_option_string(handle, option[0], option[1]) >= 0 && accepted;
+    return mpv_set_option_string(handle, "ao", audioOutputs.constData()) >= 0 && accepted;
 }
 
 void MpvEngine::start()

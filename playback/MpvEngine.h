@@ -59,7 +59,8 @@ public:
 
     // Sets the options this engine runs libmpv with on a created, not yet
     // initialized handle (also used by the benchmarks' plain-libmpv floor).
-    static void configure(mpv_handle *handle, const QByteArray &audioOutputs);
+    // False if libmpv refused one of them; the engine then runs with the rest.
+    static bool configure(mpv_handle *handle, const QByteArray &audioOutputs);
 
     // The engine's libmpv handle once started (null before): benchmarks
     // watch the engine's own events through a second client on it.

@@ -5,6 +5,7 @@
 #include "playback/MpvEngine.h"
 
 #include <QElapsedTimer>
+#include <mpv/client.h>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -39,6 +40,16 @@ private slots:
     {
         useEngineLocale();
         requireMedia();
+    }
+
+    void everyEngineOptionIsKnown()
+    {
+        // A misspelt or retired option would silently leave a gap in the
+        // engine's isolation.
+        mpv_handle *handle = mpv_create();
+        QVERIFY(handle);
+        QVERIFY(MpvEngine::configure(handle, MpvEngine::defaultAudioOutputs()));
+        mpv_destroy(handle);
     }
 
     void readsWithNoFile()
