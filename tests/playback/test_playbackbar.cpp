@@ -1,0 +1,745 @@
+// The playback controls of the bar as a typist uses them: the real window,
+// the real media engine (no audio output needed) and generated media files,
+// with the user's settings in this test's own HOME.
+#include "MediaFiles.h"
+
+#include "hotkeys/HotKeyCounters.h"
+#include "playback/MediaPlayerControl.h"
+#include "playback/NumberText.h"
+#include "playback/Sliders.h"
+#include "shell/Form1.h"
+#include "shell/MessageBox.h"
+#include "shell/Module1.h"
+#include "shell/SettingsStore.h"
+
+#include <QComboBox>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include <memory>
+
+namespace {
+
+struct ShownBox
+{
+    QString prompt;
+    int style;
+    QString title;
+};
+
+// The open dialog as a typist would answer it: records how it was set up on
+// each showing and picks `answer` ("" cancels).
+class ScriptedDialog : public CommonDialog
+{
+public:
+    QString answer;
+    QStringList fileNamesOnEntry;
+    QList<int> flags;
+    QStringList titles;
+    QStringList filters;
+
+    void ShowOpen(QWidget *) override
+    {
+        fileNamesOnEntry << FileName;
+        flags << Flags;
+        titles << DialogTitle;
+        filters << Filter;
+        if (!answer.isEmpty()) {
+            FileName = answer;
+            FileTitle = QFileInfo(answer).fileName();
+        }
+    }
+};
+
+const QString NoFileMessage = QStringLiteral("Select a Media File first!");
+const QString DialogFilter = QStringLiteral(
+    "All Media Files|*.mp1;*.mp2;*.mp3;*.wav;*.wma;*.amf;*.mp4;*.cda;*.mpg;*.mpeg;*.avi;*.wmv|All Files |*.*");
+
+QList<float> Lines(float first, float last)
+{
+    QList<float> xs;
+    for (float x = first; x <= last; x += 30)
+        xs.append(x);
+    return xs;
+}
+
+// Mouse events straight to a control, with the exact buttons held.
+void SendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons held)
+{
+    QMouseEvent event(type, QPointF(pos), w->mapToGlobal(QPointF(pos)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+void Press(QWidget *w, QPoint pos, Qt::MouseButton button = Qt::LeftButton)
+{
+    SendMouse(w, QEvent::MouseButtonPress, pos, button, button);
+}
+
+void Release(QWidget *w, QPoint pos, Qt::MouseButton button = Qt::LeftButton)
+{
+    SendMouse(w, QEvent::MouseButtonRelease, pos, button, Qt::NoButton);
+}
+
+void Drag(QWidget *w, QPoint pos, Qt::MouseButtons held)
+{
+    SendMouse(w, QEvent::MouseMove, pos, Qt::NoButton, held);
+}
+
+void Drop(QWidget *target, const QMimeData *data)
+{
+    QDropEvent event(QPointF(20, 20), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+QList<int> Looks(const Form1 &form)
+{
+    return {form.Picture1->imageIndex(), form.Picture2->imageIndex(), form.Picture3->imageIndex(),
+            form.Picture4->imageIndex(), form.Picture5->imageIndex(), form.Picture6->imageIndex()};
+}
+
+QList<int> Counters()
+{
+    return {PlayPauseKeyCount, RewindKeyCount, ForwardKeyCount};
+}
+
+void SetCounters(int value)
+{
+    PlayPauseKeyCount = RewindKeyCount = ForwardKeyCount = std::int16_t(value);
+}
+
+double LabelNumber(const QLabel *label)
+{
+    return label->text().toDouble();
+}
+
+void WriteSettingsFile(const QByteArray &contents)
+{
+    QSaveFile file(SettingsFilePath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(contents);
+    QVERIFY(file.commit());
+}
+
+} // namespace
+
+class TestPlaybackBar : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Form1> form;
+    ScriptedDialog *dialog = nullptr;
+    QList<ShownBox> boxes;
+    QTemporaryDir scratch;
+
+    // Start-up as Main does it, up to showing the bar: a fresh process's
+    // state, the window, its load handler.
+    void startBar()
+    {
+        form.reset();
+        ShowElapsed = true;
+        WindCount = 0;
+        SetCounters(0);
+        form = std::make_unique<Form1>();
+        auto scripted = std::make_unique<ScriptedDialog>();
+        dialog = scripted.get();
+        form->CD = std::move(scripted);
+        form->Form_Load();
+        // Expanded (without the animation), so the lower panel shows.
+        form->resize(form->width(), Px(2090));
+        form->Expanded = true;
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    void openByDrop(const QString &path)
+    {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        Drop(form->Picture7, &data);
+    }
+
+    void click(QWidget *w, Qt::MouseButton button = Qt::LeftButton)
+    {
+        Press(w, QPoint(5, 5), button);
+        Release(w, QPoint(5, 5), button);
+    }
+
+    // A pixel column of a track as the press position in twips.
+    static QPoint Column(int px) { return QPoint(px, 4); }
+
+private slots:
+    void initTestCase()
+    {
+        useEngineLocale();
+        requireMedia();
+        QVERIFY(scratch.isValid());
+        SetMsgBoxHandler([this](const QString &prompt, int style, const QString &title) {
+            boxes.append({prompt, style, title});
+            return MsgBoxResult::OK;
+        });
+    }
+
+    void init()
+    {
+        boxes.clear();
+        QFile::remove(SettingsFilePath());
+        startBar();
+    }
+
+    void cleanup()
+    {
+        form.reset();
+    }
+
+    void cleanupTestCase()
+    {
+        SetMsgBoxHandler({});
+    }
+
+    // ------------------------------------------------------------ transport
+
+    void buttonLooks_data()
+    {
+        QTest::addColumn<QString>("steps");     // button number, d(own) or u(p); r: right button
+        QTest::addColumn<QList<int>>("looks");  // images of Picture1..Picture6
+        QTest::newRow("form start") << "" << QList<int>{1, 2, 3, 7, 9, 11};
+        QTest::newRow("play down: playing look at once") << "1d" << QList<int>{4, 2, 3, 7, 9, 11};
+        QTest::newRow("play press") << "1d 1u" << QList<int>{4, 2, 3, 7, 9, 11};
+        QTest::newRow("pause down after play") << "1d 1u 2d" << QList<int>{4, 5, 3, 7, 9, 11};
+        QTest::newRow("pause press after play") << "1d 1u 2d 2u" << QList<int>{1, 5, 3, 7, 9, 11};
+        QTest::newRow("stop press after pause") << "2d 2u 3d 3u" << QList<int>{1, 2, 6, 7, 9, 11};
+        QTest::newRow("play after stop") << "3d 3u 1d 1u" << QList<int>{4, 2, 3, 7, 9, 11};
+        QTest::newRow("right button on play") << "1dr 1ur" << QList<int>{4, 2, 3, 7, 9, 11};
+        QTest::newRow("exit held down") << "4dr" << QList<int>{1, 2, 3, 8, 9, 11};
+        QTest::newRow("exit released") << "4dr 4ur" << QList<int>{1, 2, 3, 7, 9, 11};
+        QTest::newRow("open held down") << "5dr" << QList<int>{1, 2, 3, 7, 10, 11};
+        QTest::newRow("open released") << "5dr 5ur" << QList<int>{1, 2, 3, 7, 9, 11};
+        QTest::newRow("expand held down") << "6dr" << QList<int>{1, 2, 3, 7, 9, 12};
+        QTest::newRow("expand released") << "6dr 6ur" << QList<int>{1, 2, 3, 7, 9, 11};
+    }
+    void buttonLooks()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QList<int>, looks);
+        PictureBox *const buttons[] = {form->Picture1, form->Picture2, form->Picture3,
+                                       form->Picture4, form->Picture5, form->Picture6};
+        for (const QString &step : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            PictureBox *box = buttons[step[0].digitValue() - 1];
+            const Qt::MouseButton button = step.endsWith(QLatin1Char('r')) ? Qt::RightButton : Qt::LeftButton;
+            if (step[1] == QLatin1Char('d'))
+                Press(box, QPoint(5, 5), button);
+            else
+                Release(box, QPoint(5, 5), button);
+        }
+        QCOMPARE(Looks(*form), looks);
+    }
+
+    void refusedWithoutFile_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QList<int>>("looks");
+        QTest::newRow("play") << 1 << QList<int>{4, 2, 3};
+        QTest::newRow("pause") << 2 << QList<int>{1, 5, 3};
+        QTest::newRow("stop") << 3 << QList<int>{1, 2, 6};
+    }
+    void refusedWithoutFile()
+    {
+        QFETCH(int, button);
+        QFETCH(QList<int>, looks);
+        SetCounters(1);
+        PictureBox *box = QList<PictureBox *>{form->Picture1, form->Picture2, form->Picture3}[button - 1];
+        click(box);
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].prompt, NoFileMessage);
+        QCOMPARE(boxes[0].style, 16);
+        QCOMPARE(boxes[0].title, QStringLiteral("Murmelvox"));
+        // The look changed on the press and stays; nothing else happened.
+        QCOMPARE(Looks(*form).mid(0, 3), looks);
+        QCOMPARE(Counters(), (QList<int>{1, 1, 1}));
+        QCOMPARE(form->MP->PlayState(), MediaPlayer::NoFile);
+    }
+
+    void playPauseStop()
+    {
+        openByDrop(mediaFile(QStringLiteral("tone.wav")));
+        QCOMPARE(form->MP->PlayState(), MediaPlayer::Stopped);
+
+        // Pause while stopped: no command, yet the paused look and cleared counters.
+        SetCounters(3);
+        click(form->Picture2);
+        QCOMPARE(form->MP->PlayState(), MediaPlayer::Stopped);
+        QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 5, 3}));
+        QCOMPARE(Counters(), (QList<int>{0, 0, 0}));
+
+        SetCounters(1);
+        click(form->Picture1);
+        QCOMPARE(form->MP->PlayState(), MediaPlayer::Playing);
+        QCOMPARE(Counters(), (QList<int>{2, 0, 0}));
+        QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{4, 2, 3}));
+        // The timer shows the time running.
+        QTRY_VERIFY_WITH_TIMEOUT(LabelNumber(form->Label8) >= 1.5, 5000);
+        QVERIFY2(form->Label2->text().endsWith(QStringLiteral(" / 0:20")), qPrintable(form->Label2->text()));
+
+        SetCounters(2);
+        click(form->Picture2);
+        QVERIFY(form->MP->PlayState() != MediaPlayer::Playing);
+        QCOMPARE(Counters(), (QList<int>{0, 0, 0}));
+        QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 5, 3}));
+        // Paused: the display stands still.
+        QTest::qWait(250);
+        const QString held = form->Label8->text();
+        QTest::qWait(400);
+        QCOMPARE(form->Label8->text(), held);
+        QVERIFY(LabelNumber(form->Label8) >= 1.5);
+
+        // Pause again: still paused where it was.
+        click(form->Picture2);
+        QTest::qWait(300);
+        QCOMPARE(form->Label8->text(), held);
+        QVERIFY(form->MP->PlayState() != MediaPlayer::Playing);
+
+        // Stop goes back to the start; the next Play plays from there.
+        SetCounters(2);
+        click(form->Picture3);
+        QCOMPARE(form->MP->CurrentPosition(), 0.0);
+        QCOMPARE(Counters(), (QList<int>{0, 0, 0}));
+        QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 2, 6}));
+        QTRY_COMPARE(form->Label8->text(), QStringLiteral("0"));
+        click(form->Picture1);
+        QCOMPARE(form->MP->PlayState(), MediaPlayer::Playing);
+        QTRY_VERIFY(LabelNumber(form->Label8) > 0);
+        QVERIFY(form->MP->CurrentPosition() < held.toDouble());
+        QVERIFY(boxes.isEmpty());
+    }
+
+    // ------------------------------------------------------ position display
+
+    void timeLabel()
+    {
+        form->Timer1_Timer();
+        QCOMPARE(form->Label2->text(), QStringLiteral("0:0/0:0"));
+
+        openByDrop(mediaFile(QStringLiteral("tone.wav")));
+        form->MP->setCurrentPosition(12.5);
+        form->Timer1_Timer();
+        QCOMPARE(form->Label2->text(), QStringLiteral("0:12 / 0:20"));
+        QCOMPARE(form->Label8->text(), QStringLiteral("12.5"));
+
+        // A double-click on the time label shows the remaining time from the
+        // next tick on; a second one switches back.
+        QTest::mouseDClick(form->Label2, Qt::LeftButton);
+        QVERIFY(!ShowElapsed);
+        QTRY_COMPARE(form->Label2->text(), QStringLiteral("0:7 / 0:20"));
+        QTest::mouseDClick(form->Label2, Qt::LeftButton);
+        QVERIFY(ShowElapsed);
+        QTRY_COMPARE(form->Label2->text(), QStringLiteral("0:12 / 0:20"));
+
+        form->MP->setCurrentPosition(3.456);
+        form->Timer1_Timer();
+        QCOMPARE(form->Label8->text(), QStringLiteral("3.46"));
+    }
+
+    // -------------------------------------------------------------- opening
+
+    void openThroughDialog()
+    {
+        const QString dir = scratch.filePath(QStringLiteral("dialog"));
+        QVERIFY(QDir().mkpath(dir));
+        const QString path = dir + QStringLiteral("/Interview_0412_Final.MP3");
+        QFile::remove(path);
+        QVERIFY(QFile::copy(mediaFile(QStringLiteral("speech.mp3")), path));
+
+        QCOMPARE(dialog->filters.size(), 0);
+        dialog->answer = path;
+        click(form->Picture5);
+        QCOMPARE(dialog->flags, (QList<int>{4097}));
+        QCOMPARE(dialog->titles, QStringList{QStringLiteral("Murmelvox .::. Select a Voice file...")});
+        QCOMPARE(dialog->filters, QStringList{DialogFilter});
+        QCOMPARE(dialog->fileNamesOnEntry, QStringList{QString()});
+        QCOMPARE(form->Label1->text(), QStringLiteral("interview_0412_"));
+        QCOMPARE(form->Label1->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
+        QVERIFY(form->MP->PlayState() != MediaPlayer::NoFile);
+        QVERIFY(form->MP->Duration() > 20);
+        QVERIFY(!form->Label1->font().strikeOut());
+
+        // Cancelled: every showing starts empty, and nothing changes.
+        dialog->answer.clear();
+        const double duration = form->MP->Duration();
+        click(form->Picture5);
+        QCOMPARE(dialog->fileNamesOnEntry, (QStringList{QString(), QString()}));
+        QCOMPARE(form->Label1->text(), QStringLiteral("interview_0412_"));
+        QCOMPARE(form->Label1->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
+        QCOMPARE(form->MP->Duration(), duration);
+
+        // A short name shows whole, in lower case, and replaces the open file.
+        dialog->answer = mediaFile(QStringLiteral("short.wav"));
+        click(form->Picture5);
+        QCOMPARE(form->Label1->text(), QStringLiteral("short.wav"));
+        QCOMPARE(form->Label1->toolTip(), QStringLiteral(" short.wav "));
+        QVERIFY(form->MP->Duration() < 3);
+        QVERIFY(boxes.isEmpty());
+    }
+
+    void drop_data()
+    {
+        QTest::addColumn<QStringList>("files");   // media names or absolute paths
+        QTest::addColumn<QString>("text");        // dragged text, if any
+        QTest::addColumn<QString>("opened");      // "" when nothing opens
+        QTest::addColumn<bool>("playable");
+        QTest::newRow("one file") << QStringList{"tone.wav"} << "" << "tone.wav" << true;
+        QTest::newRow("two files: the first") << QStringList{"short.wav", "tone.wav"} << "" << "short.wav" << true;
+        QTest::newRow("blank and quote in the name") << QStringList{"names/quote\"double.wav"} << "" << "names/quote\"double.wav" << true;
+        QTest::newRow("line feed in the name") << QStringList{"names/new\nline.wav"} << "" << "names/new\nline.wav" << true;
+        QTest::newRow("text, not audio") << QStringList{"text.mp3"} << "" << "text.mp3" << false;
+        QTest::newRow("empty file") << QStringList{"empty.mp3"} << "" << "empty.mp3" << false;
+        QTest::newRow("dragged text") << QStringList() << "some words" << "" << false;
+        QTest::newRow("web link") << QStringList{"https://example.org/memo.mp3"} << "" << "" << false;
+    }
+    void drop()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, text);
+        QFETCH(QString, opened);
+        QFETCH(bool, playable);
+
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString &f : files)
+            urls << (f.startsWith(QStringLiteral("https:")) ? QUrl(f) : QUrl::fromLocalFile(mediaFile(f)));
+        if (!urls.isEmpty())
+            data.setUrls(urls);
+        if (!text.isEmpty())
+            data.setText(text);
+        Drop(form->Picture7, &data);
+        form->Timer1_Timer();
+
+        if (opened.isEmpty()) {
+            QCOMPARE(form->Label1->text(), QString());
+            QCOMPARE(form->Label1->toolTip(), QString());
+            QCOMPARE(form->MP->PlayState(), MediaPlayer::NoFile);
+            return;
+        }
+        const QString path = mediaFile(opened);
+        QCOMPARE(form->Label1->text(), path.left(15).toLower());
+        QCOMPARE(form->Label1->toolTip(), QLatin1Char(' ') + path + QLatin1Char(' '));
+        QCOMPARE(form->MP->PlayState() != MediaPlayer::NoFile, playable);
+        // A file that cannot play: the name is struck through, the time
+        // reads as with no file, and the transport still refuses.
+        QCOMPARE(form->Label1->font().strikeOut(), !playable);
+        if (!playable) {
+            QCOMPARE(form->Label2->text(), QStringLiteral("0:0/0:0"));
+            click(form->Picture1);
+            QCOMPARE(boxes.size(), 1);
+            QCOMPARE(boxes[0].prompt, NoFileMessage);
+        } else {
+            QVERIFY(form->Label2->text().contains(QStringLiteral(" / ")));
+        }
+    }
+
+    void goodFileAfterBadOne()
+    {
+        openByDrop(mediaFile(QStringLiteral("text.mp3")));
+        QVERIFY(form->Label1->font().strikeOut());
+        openByDrop(mediaFile(QStringLiteral("short.wav")));
+        QVERIFY(!form->Label1->font().strikeOut());
+        QCOMPARE(form->MP->PlayState(), MediaPlayer::Stopped);
+    }
+
+    // ---------------------------------------------------------------- pitch
+
+    void pitchAtStartUp()
+    {
+        QCOMPARE(form->MP->Rate(), 1.0);
+        QCOMPARE(form->Picture8->lineXs(), Lines(10, 970));
+        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 1"));
+    }
+
+    void pitchPress_data()
+    {
+        QTest::addColumn<int>("column");        // pixel column pressed
+        QTest::addColumn<int>("button");
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<QList<float>>("lines");
+        QTest::newRow("1.5") << 100 << int(Qt::LeftButton) << 1.5 << Lines(10, 1480);
+        QTest::newRow("second column: 0.015") << 1 << int(Qt::LeftButton) << 0.015 << QList<float>();
+        QTest::newRow("first column: rate kept") << 0 << int(Qt::LeftButton) << 1.0 << QList<float>();
+        QTest::newRow("right button") << 50 << int(Qt::RightButton) << 0.75 << Lines(10, 730);
+        QTest::newRow("middle button") << 120 << int(Qt::MiddleButton) << 1.8 << Lines(10, 1780);
+    }
+    void pitchPress()
+    {
+        QFETCH(int, column);
+        QFETCH(int, button);
+        QFETCH(double, rate);
+        QFETCH(QList<float>, lines);
+        Press(form->Picture8, Column(column), Qt::MouseButton(button));
+        Release(form->Picture8, Column(column), Qt::MouseButton(button));
+        QCOMPARE(form->MP->Rate(), rate);
+        QCOMPARE(form->Picture8->lineXs(), lines);
+        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch ") + QString::number(rate));
+    }
+
+    void pitchDrag()
+    {
+        Press(form->Picture8, Column(100));
+        Drag(form->Picture8, Column(40), Qt::LeftButton);
+        QCOMPARE(form->MP->Rate(), 0.6);
+        QCOMPARE(form->Picture8->lineXs(), Lines(10, 580));
+        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 0.6"));
+
+        // Other buttons, or a second one held, drag nothing.
+        Drag(form->Picture8, Column(80), Qt::RightButton);
+        Drag(form->Picture8, Column(80), Qt::LeftButton | Qt::RightButton);
+        Drag(form->Picture8, Column(80), Qt::MiddleButton);
+        QCOMPARE(form->MP->Rate(), 0.6);
+        QCOMPARE(form->Picture8->lineXs(), Lines(10, 580));
+
+        // Past the left edge: an empty bar, rate and label kept.
+        Drag(form->Picture8, Column(-10), Qt::LeftButton);
+        QCOMPARE(form->Picture8->lineXs(), QList<float>());
+        QCOMPARE(form->MP->Rate(), 0.6);
+        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 0.6"));
+
+        // Past the right edge: the bar fills the track, the rate is kept.
+        Drag(form->Picture8, Column(200), Qt::LeftButton);
+        QCOMPARE(form->Picture8->lineXs(), Lines(10, 1990));
+        QCOMPARE(form->MP->Rate(), 0.6);
+        Release(form->Picture8, Column(200));
+    }
+
+    void pitchDoubleClickAndGlyphs()
+    {
+        Press(form->Picture8, Column(120));
+        QCOMPARE(form->MP->Rate(), 1.8);
+        QTest::mouseDClick(form->Picture8, Qt::LeftButton, {}, Column(30));
+        QCOMPARE(form->MP->Rate(), 1.0);
+        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 1"));
+        QCOMPARE(form->Picture8->lineXs(), Lines(10, 970));
+
+        QTest::mouseClick(form->Label5, Qt::LeftButton);
+        QCOMPARE(form->MP->Rate(), 1.01);
+        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 1.01"));
+        QCOMPARE(form->Picture8->lineXs(), Lines(10, 1000));
+        QTest::mouseClick(form->Label4, Qt::LeftButton);
+        QTest::mouseClick(form->Label4, Qt::LeftButton);
+        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 0.99"));
+        QCOMPARE(form->Picture8->lineXs(), Lines(10, 970));
+
+        // Keyboard users step like the glyphs.
+        form->Picture8->setFocus();
+        QTest::keyClick(form->Picture8, Qt::Key_Right);
+        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 1"));
+    }
+
+    void pitchGlyphsWithoutBounds()
+    {
+        openByDrop(mediaFile(QStringLiteral("short.wav")));
+        click(form->Picture1);
+        Press(form->Picture8, Column(1)); // 0.015
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(form->Label4, Qt::LeftButton);
+        // Whatever the engine makes of a rate at or below zero, the label
+        // shows what it reads back and the program goes on.
+        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch ") + NumberText(form->MP->Rate()));
+        QTest::mouseDClick(form->Picture8, Qt::LeftButton, {}, Column(30));
+        QCOMPARE(form->MP->Rate(), 1.0);
+
+        Press(form->Picture8, Column(132)); // 1.98
+        for (int i = 0; i < 5; ++i)
+            QTest::mouseClick(form->Label5, Qt::LeftButton);
+        QCOMPARE(form->MP->Rate(), 2.03);
+        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 2.03"));
+        QCOMPARE(form->Picture8->lineXs(), Lines(10, 1990));
+        QTest::qWait(200);
+        QCOMPARE(form->MP->PlayState(), MediaPlayer::Playing);
+    }
+
+    // A drag step handled while the bar is still being drawn wins: its
+    // position is the one drawn and applied.
+    void pitchNewestPositionStands()
+    {
+        const QPoint newer = Column(20); // 300 twips
+        QCoreApplication::postEvent(form->Picture8,
+            new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->Picture8->mapToGlobal(QPointF(newer)),
+                            Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
+        form->Picture8_MouseDown(1, 0, 1800, 0);
+        QCOMPARE(form->MP->Rate(), 0.3);
+        QCOMPARE(form->Picture8->lineXs(), Lines(10, 280));
+        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 0.3"));
+    }
+
+    void tracksKeepTheirDrawing()
+    {
+        Press(form->Picture8, Column(100));
+        Press(form->Picture9, Column(30));
+        form->Picture7->hide();
+        QCoreApplication::processEvents();
+        form->Picture7->show();
+        for (TrackBox *track : {form->Picture8, form->Picture9}) {
+            const QImage image = track->grab().toImage();
+            QCOMPARE(image.pixelColor(Px(10), Px(60)), QColor(Qt::white));
+            QCOMPARE(image.pixelColor(Px(10), 0), QColor(64, 64, 64));         // above the line
+            QCOMPARE(image.pixelColor(Px(1600), Px(60)), QColor(64, 64, 64));  // past the bar
+        }
+    }
+
+    // ----------------------------------------------------------- wind count
+
+    void windCountAtFirstStart()
+    {
+        QCOMPARE(WindCount, 520.0f);
+        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 3"));
+        QCOMPARE(form->Picture9->lineXs(), Lines(10, 490));
+        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 520"));
+    }
+
+    void windCountPress_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<float>("windCount");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QList<float>>("lines");
+        QTest::newRow("450") << 30 << int(Qt::LeftButton) << 460.0f << "Wind Count 2" << Lines(10, 430);
+        QTest::newRow("last pixel 1620") << 108 << int(Qt::LeftButton) << 1630.0f << "Wind Count 10" << Lines(10, 1600);
+        QTest::newRow("one line: 30") << 2 << int(Qt::LeftButton) << 40.0f << "Wind Count 0" << Lines(10, 10);
+        QTest::newRow("first column: label kept") << 0 << int(Qt::LeftButton) << 10.0f << "Wind Count 3" << QList<float>();
+        QTest::newRow("right button") << 30 << int(Qt::RightButton) << 460.0f << "Wind Count 2" << Lines(10, 430);
+        QTest::newRow("middle button") << 60 << int(Qt::MiddleButton) << 910.0f << "Wind Count 5" << Lines(10, 880);
+    }
+    void windCountPress()
+    {
+        QFETCH(int, column);
+        QFETCH(int, button);
+        QFETCH(float, windCount);
+        QFETCH(QString, label);
+        QFETCH(QList<float>, lines);
+        Press(form->Picture9, Column(column), Qt::MouseButton(button));
+        Release(form->Picture9, Column(column), Qt::MouseButton(button));
+        QCOMPARE(WindCount, windCount);
+        QCOMPARE(form->Label9->text(), label);
+        QCOMPARE(form->Picture9->lineXs(), lines);
+        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), WindCountStoredText(windCount));
+    }
+
+    void windCountDrag()
+    {
+        Press(form->Picture9, Column(30));
+        Drag(form->Picture9, Column(60), Qt::LeftButton);
+        QCOMPARE(WindCount, 910.0f);
+        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 5"));
+
+        Drag(form->Picture9, Column(20), Qt::RightButton);
+        Drag(form->Picture9, Column(20), Qt::LeftButton | Qt::RightButton);
+        QCOMPARE(WindCount, 910.0f);
+        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 910"));
+
+        // Dragged past the right edge: 1660 until the cap; beyond it nothing
+        // changes and nothing is stored.
+        Drag(form->Picture9, QPoint(110, 4), Qt::LeftButton); // 1650
+        QCOMPARE(WindCount, 1660.0f);
+        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1660"));
+        Press(form->Picture9, Column(30));
+        Drag(form->Picture9, QPoint(114, 4), Qt::LeftButton); // 1710
+        QCOMPARE(WindCount, 460.0f);
+        QCOMPARE(form->Picture9->lineXs(), Lines(10, 1630));
+        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 10"));
+        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 460"));
+
+        // Past the left edge.
+        Drag(form->Picture9, Column(-20), Qt::LeftButton);
+        QCOMPARE(WindCount, 10.0f);
+        QCOMPARE(form->Picture9->lineXs(), QList<float>());
+        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 10"));
+        Release(form->Picture9, Column(-20));
+
+        QTest::mouseDClick(form->Picture9, Qt::LeftButton, {}, Column(100));
+        QCOMPARE(WindCount, 520.0f);
+        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 3"));
+        QCOMPARE(form->Picture9->lineXs(), Lines(10, 490));
+        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 520"));
+    }
+
+    void windCountNewestPositionStands()
+    {
+        const QPoint newer = Column(10); // 150 twips
+        QCoreApplication::postEvent(form->Picture9,
+            new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->Picture9->mapToGlobal(QPointF(newer)),
+                            Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
+        form->Picture9_MouseDown(1, 0, 1500, 0);
+        QCOMPARE(WindCount, 160.0f);
+        QCOMPARE(form->Picture9->lineXs(), Lines(10, 130));
+        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 0"));
+        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 160"));
+    }
+
+    void windCountKeyboard()
+    {
+        form->Picture9->setFocus();
+        QTest::keyClick(form->Picture9, Qt::Key_Right);
+        QVERIFY(WindCount > 520.0f);
+        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), WindCountStoredText(WindCount));
+        QTest::keyClick(form->Picture9, Qt::Key_Left);
+        QCOMPARE(WindCount, 520.0f);
+    }
+
+    // What the user left is there after a restart with the same settings.
+    void windCountAfterRestart()
+    {
+        Press(form->Picture9, Column(108));
+        QCOMPARE(WindCount, 1630.0f);
+        startBar();
+        QCOMPARE(WindCount, 1630.0f);
+        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 10"));
+        QCOMPARE(form->Picture9->lineXs(), Lines(10, 1600));
+        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
+        // The rate is not kept: every start plays at normal speed.
+        QCOMPARE(form->MP->Rate(), 1.0);
+        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 1"));
+    }
+
+    void windCountFromEditedSettings_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<float>("windCount");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("missing") << QByteArray() << 520.0f << "Wind Count 3" << " 520";
+        QTest::newRow("stored form") << QByteArray("[config]\nWindCount=\" 460\"\n") << 460.0f << "Wind Count 2" << " 460";
+        QTest::newRow("edited with junk after") << QByteArray("[config]\nWindCount=700abc\n") << 700.0f << "Wind Count 4" << " 700";
+        QTest::newRow("junk") << QByteArray("[config]\nWindCount=abc\n") << 10.0f << "Wind Count" << " 10";
+        QTest::newRow("empty") << QByteArray("[config]\nWindCount=\n") << 10.0f << "Wind Count" << " 10";
+        QTest::newRow("negative") << QByteArray("[config]\nWindCount=-300\n") << 10.0f << "Wind Count" << " 10";
+        QTest::newRow("beyond single precision") << QByteArray("[config]\nWindCount=1e39\n") << 10.0f << "Wind Count" << " 10";
+        QTest::newRow("past the cap: kept as read") << QByteArray("[config]\nWindCount=1700\n") << 1700.0f << "Wind Count 10" << "1700";
+        QTest::newRow("binary garbage") << QByteArray("\x00\xff[conf\x01\nWind\xfe=\x02\n", 16) << 520.0f << "Wind Count 3" << " 520";
+    }
+    void windCountFromEditedSettings()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(float, windCount);
+        QFETCH(QString, label);
+        QFETCH(QString, stored);
+        form.reset();
+        if (file.isNull())
+            QVERIFY(QFile::remove(SettingsFilePath()));
+        else
+            WriteSettingsFile(file);
+        startBar();
+        QCOMPARE(WindCount, windCount);
+        QCOMPARE(form->Label9->text(), label);
+        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), stored);
+    }
+};
+
+QTEST_MAIN(TestPlaybackBar)
+#include "test_playbackbar.moc"
