@@ -1,6 +1,9 @@
 #include "shell/Form1.h"
 
+#include "playback/Sliders.h"
 #include "shell/BarWindow.h"
+#include "shell/Module1.h"
+#include "shell/SettingsStore.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -24,6 +27,12 @@ void Form1::Form_Load()
     const float left = BarLeftTwips(float(screen.width()) * TwipsPerPixel, float(width()) * TwipsPerPixel);
     setGeometry(screen.x() + Px(int(std::lround(left))), screen.y(), width(), Px(CollapsedHeight));
 
-    // L5-L7. The wind count from the settings store, then the pitch and
-    // wind-count sliders drawn as if pressed.
+    // L5. The wind count: the number the stored text begins with.
+    WindCount = WindCountFromStoredText(GetSetting(QStringLiteral("WindCount"), QStringLiteral("500")));
+
+    // L6. The pitch slider as if pressed in its middle: normal speed.
+    Picture8_MouseDown(1, 0, 1000, 0);
+
+    // L7. The wind-count slider as if pressed at the wind count.
+    Picture9_MouseDown(1, 0, WindCount, 0);
 }

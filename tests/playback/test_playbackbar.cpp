@@ -24,6 +24,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 #include <memory>
 
@@ -94,10 +95,15 @@ void Drag(QWidget *w, QPoint pos, Qt::MouseButtons held)
     SendMouse(w, QEvent::MouseMove, pos, Qt::NoButton, held);
 }
 
-void Drop(QWidget *target, const QMimeData *data)
+// A drop as the desktop delivers it: onto the bar's window at a point of the
+// lower panel, entering first.
+void Drop(Form1 &form, const QMimeData *data)
 {
-    QDropEvent event(QPointF(20, 20), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &event);
+    const QPoint at = form.Picture7->mapTo(&form, QPoint(40, 60));
+    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.windowHandle(), &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.windowHandle(), &drop);
 }
 
 QList<int> Looks(const Form1 &form)
@@ -164,7 +170,7 @@ class TestPlaybackBar : public QObject
     {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(path)});
-        Drop(form->Picture7, &data);
+        Drop(*form, &data);
     }
 
     void click(QWidget *w, Qt::MouseButton button = Qt::LeftButton)
@@ -419,7 +425,7 @@ private slots:
             data.setUrls(urls);
         if (!text.isEmpty())
             data.setText(text);
-        Drop(form->Picture7, &data);
+        Drop(*form, &data);
         form->Timer1_Timer();
 
         if (opened.isEmpty()) {
@@ -586,9 +592,10 @@ private slots:
         form->Picture7->show();
         for (TrackBox *track : {form->Picture8, form->Picture9}) {
             const QImage image = track->grab().toImage();
-            QCOMPARE(image.pixelColor(Px(10), Px(60)), QColor(Qt::white));
-            QCOMPARE(image.pixelColor(Px(10), 0), QColor(64, 64, 64));         // above the line
-            QCOMPARE(image.pixelColor(Px(1600), Px(60)), QColor(64, 64, 64));  // past the bar
+            // The first line, at 10 twips, lies in the first pixel column.
+            QCOMPARE(image.pixelColor(0, 4), QColor(Qt::white));
+            QCOMPARE(image.pixelColor(1, 4), QColor(64, 64, 64));    // between lines
+            QCOMPARE(image.pixelColor(107, 4), QColor(64, 64, 64));  // past the bar
         }
     }
 
