@@ -77,6 +77,7 @@ private slots:
         QVERIFY(flags & Qt::WindowCloseButtonHint);
         QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QVERIFY(!k->parentWidget()); // no owner
+        QCOMPARE(k->focusWidget(), k->Combo1);
         QCOMPARE(k->Label1->text(), QStringLiteral("Full Rewind"));
         QCOMPARE(k->Label2->text(), QStringLiteral("Fast Rewind"));
         QCOMPARE(k->Label3->text(), QStringLiteral("Play/Pause"));
