@@ -1,3 +1,4 @@
+#include "desktop/DesktopSession.h"
 #include "shell/Module1.h"
 
 #include <QApplication>
@@ -48,6 +49,10 @@ int main(int argc, char *argv[])
     // The media engine parses numbers with the C locale.
     std::setlocale(LC_NUMERIC, "C");
 
-    Main();
+    // One bar per session: a second launch hands its file over and ends.
+    DesktopSession desktop(app.arguments());
+    if (desktop.HandedOver())
+        return desktop.ExitCode();
+    desktop.Attach(Main());
     return app.exec();
 }

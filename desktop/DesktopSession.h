@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class Form1;
+class MprisPlayer;
+
+// The program's place in the desktop session: one bar per session, under
+// the media player's name on the session bus, and the file asked for on the
+// command line.
+//
+// Constructed before the bar exists. When another bar already holds the
+// name, the file (or, with none, a request to come to the front) goes to
+// that bar and this process ends without showing a bar of its own, so there
+// is only ever one bar and one set of hot-key grabs. Without a session bus
+// the bar runs alone, as it always has.
+class DesktopSession
+{
+public:
+    explicit DesktopSession(const QStringList &arguments, const QString &workingDirectory = QDir::currentPath());
+    ~DesktopSession();
+
+    // Another bar took over; end with ExitCode().
+    bool HandedOver() const { return m_handedOver; }
+    int ExitCode() const { return m_exitCode; }
+
+    // The bar is up: it answers on the bus from now on and opens the file
+    // asked for.
+    void Attach(Form1 *form);
+
+private:
+    void HandOver(const QString &path);
+
+    std::unique_ptr<MprisPlayer> m_player;
+    bool m_handedOver = false;
+    int m_exitCode = 0;
+};

@@ -1,0 +1,182 @@
+#pragma once
+
+#include "desktop/MprisModel.h"
+
+#include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusObjectPath>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+class Form1;
+
+// The bar as a media player on the session bus (MPRIS 2): media keys,
+// desktop sound menus and tools such as playerctl drive it. Every command
+// goes through the bar's own handlers, as a press of the matching button
+// would, so the transport buttons' looks and the hot-key counters stay in
+// step. With no file open, commands do nothing, as the hot keys do (a
+// message box would wait for a user who is not looking at the bar).
+class MprisPlayer : public QObject
+{
+    Q_OBJECT
+public:
+    static const QString ServiceName;   // org.mpris.MediaPlayer2.murmelvox
+    static const QString ObjectPath;    // /org/mpris/MediaPlayer2
+    static const QString DesktopEntry;  // the .desktop file's name, without ".desktop"
+
+    explicit MprisPlayer(QObject *parent = nullptr);
+
+    // Puts the object on `bus`. Done before the bar exists, so that a file
+    // handed over by a second launch during start-up is not lost.
+    bool RegisterOn(const QDBusConnection &bus);
+
+    // The bar is up: commands act on it from now on, and the file asked for
+    // meanwhile (on the command line or by a second launch) opens.
+    void Attach(Form1 *form);
+
+    // Opens a local file through the bar's drop path, now or once the bar is
+    // up. Returns an empty string, or why the file was refused.
+    QString OpenFile(const QString &pathOrUri);
+
+    // org.mpris.MediaPlayer2
+    void Raise();
+    void Quit();
+
+    // org.mpris.MediaPlayer2.Player
+    void Play();
+    void Pause();
+    void PlayPause();
+    void Stop();
+    void Next();
+    void Previous();
+    void Seek(qlonglong offsetMicroseconds);
+    void SetPosition(const QDBusObjectPath &trackId, qlonglong positionMicroseconds);
+
+    QString PlaybackStatus() const;
+    double Rate() const;
+    void SetRate(double rate);
+    QVariantMap Metadata() const;
+    qlonglong Position() const;
+    bool HasFile() const;
+
+    // The pitch track's range, as the glyph buttons step it.
+    static constexpr double MinimumRate = 0.01;
+    static constexpr double MaximumRate = 1.99;
+
+    // Reads the player and announces what changed (PropertiesChanged, and
+    // Seeked for a jump made by any control). Runs with every tick of the
+    // bar's position timer and after every command.
+    void Refresh();
+
+signals:
+    void Seeked(qlonglong position);
+
+private:
+    bool Ready() const;
+    void AnnounceSeek();
+    void Opened(const QString &path);
+    void DialogClosed();
+    void Dropped(const class QMimeData *data);
+    void OpenNow(const QString &path);
+
+    QPointer<Form1> m_form;
+    QDBusConnection m_bus{QString()};
+    QString m_pendingPath;          // asked for before the bar was up
+    QString m_path;                 // the file opened last, as far as we know
+    quint64 m_trackNumber = 0;
+    PlayerReading m_announced;
+    SeekWatch m_seekWatch;
+    QElapsedTimer m_clock;
+    bool m_opening = false;         // our own drop is under way
+};
+
+// org.mpris.MediaPlayer2
+class MprisRootAdaptor : public QDBusAbstractAdaptor
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2")
+    Q_PROPERTY(bool CanQuit READ CanQuit)
+    Q_PROPERTY(bool CanRaise READ CanRaise)
+    Q_PROPERTY(bool HasTrackList READ HasTrackList)
+    Q_PROPERTY(QString Identity READ Identity)
+    Q_PROPERTY(QString DesktopEntry READ DesktopEntry)
+    Q_PROPERTY(QStringList SupportedUriSchemes READ SupportedUriSchemes)
+    Q_PROPERTY(QStringList SupportedMimeTypes READ SupportedMimeTypes)
+public:
+    explicit MprisRootAdaptor(MprisPlayer *player);
+
+    bool CanQuit() const { return true; }
+    bool CanRaise() const { return true; }
+    bool HasTrackList() const { return false; }
+    QString Identity() const;
+    QString DesktopEntry() const;
+    QStringList SupportedUriSchemes() const;
+    QStringList SupportedMimeTypes() const;
+
+public slots:
+    void Raise();
+    void Quit();
+
+private:
+    MprisPlayer *m_player;
+};
+
+// org.mpris.MediaPlayer2.Player
+class MprisPlayerAdaptor : public QDBusAbstractAdaptor, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
+    Q_PROPERTY(QString PlaybackStatus READ PlaybackStatus)
+    Q_PROPERTY(double Rate READ Rate WRITE SetRate)
+    Q_PROPERTY(double MinimumRate READ MinimumRate)
+    Q_PROPERTY(double MaximumRate READ MaximumRate)
+    Q_PROPERTY(QVariantMap Metadata READ Metadata)
+    Q_PROPERTY(double Volume READ Volume WRITE SetVolume)
+    Q_PROPERTY(qlonglong Position READ Position)
+    Q_PROPERTY(bool CanGoNext READ CanGoNext)
+    Q_PROPERTY(bool CanGoPrevious READ CanGoPrevious)
+    Q_PROPERTY(bool CanPlay READ CanPlay)
+    Q_PROPERTY(bool CanPause READ CanPause)
+    Q_PROPERTY(bool CanSeek READ CanSeek)
+    Q_PROPERTY(bool CanControl READ CanControl)
+public:
+    explicit MprisPlayerAdaptor(MprisPlayer *player);
+
+    QString PlaybackStatus() const { return m_player->PlaybackStatus(); }
+    double Rate() const { return m_player->Rate(); }
+    void SetRate(double rate) { m_player->SetRate(rate); }
+    double MinimumRate() const { return MprisPlayer::MinimumRate; }
+    double MaximumRate() const { return MprisPlayer::MaximumRate; }
+    QVariantMap Metadata() const { return m_player->Metadata(); }
+    // The program has no volume control of its own: full volume, and a
+    // request to change it is not followed.
+    double Volume() const { return 1.0; }
+    void SetVolume(double) {}
+    qlonglong Position() const { return m_player->Position(); }
+    bool CanGoNext() const { return m_player->HasFile(); }
+    bool CanGoPrevious() const { return m_player->HasFile(); }
+    bool CanPlay() const { return m_player->HasFile(); }
+    bool CanPause() const { return m_player->HasFile(); }
+    bool CanSeek() const { return m_player->HasFile(); }
+    bool CanControl() const { return true; }
+
+public slots:
+    void Next() { m_player->Next(); }
+    void Previous() { m_player->Previous(); }
+    void Pause() { m_player->Pause(); }
+    void PlayPause() { m_player->PlayPause(); }
+    void Stop() { m_player->Stop(); }
+    void Play() { m_player->Play(); }
+    void Seek(qlonglong Offset) { m_player->Seek(Offset); }
+    void SetPosition(const QDBusObjectPath &TrackId, qlonglong Position) { m_player->SetPosition(TrackId, Position); }
+    void OpenUri(const QString &Uri);
+
+signals:
+    void Seeked(qlonglong Position);
+
+private:
+    MprisPlayer *m_player;
+};

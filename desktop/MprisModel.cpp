@@ -1,0 +1,144 @@
+#include "desktop/MprisModel.h"
+
+#include "playback/MediaPlayer.h"
+
+#include <QDBusObjectPath>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <cmath>
+#include <limits>
+
+qint64 ToMicroseconds(double seconds)
+{
+    if (!std::isfinite(seconds) || seconds <= 0)
+        return 0;
+    const double us = std::round(seconds * 1e6);
+    if (us >= double(std::numeric_limits<qint64>::max()))
+        return std::numeric_limits<qint64>::max();
+    return qint64(us);
+}
+
+double FromMicroseconds(qint64 microseconds)
+{
+    return double(microseconds) / 1e6;
+}
+
+QString PlaybackStatusFor(int playState)
+{
+    if (playState == MediaPlayer::Playing)
+        return QStringLiteral("Playing");
+    if (playState == MediaPlayer::NoFile || playState == MediaPlayer::Stopped)
+        return QStringLiteral("Stopped");
+    return QStringLiteral("Paused");
+}
+
+QString TrackIdFor(quint64 trackNumber)
+{
+    if (trackNumber == 0)
+        return QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
+    return QStringLiteral("/org/mpris/MediaPlayer2/murmelvox/track/%1").arg(trackNumber);
+}
+
+QVariantMap MetadataFor(bool hasFile, quint64 trackNumber, const QString &path, double durationSeconds)
+{
+    QVariantMap m;
+    if (!hasFile || trackNumber == 0 || path.isEmpty()) {
+        m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(TrackIdFor(0))));
+        return m;
+    }
+    m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(TrackIdFor(trackNumber))));
+    m.insert(QStringLiteral("xesam:title"), QFileInfo(path).fileName());
+    m.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));
+    if (std::isfinite(durationSeconds) && durationSeconds > 0)
+        m.insert(QStringLiteral("mpris:length"), ToMicroseconds(durationSeconds));
+    return m;
+}
+
+PlayerReading PlayerReading::Of(const MediaPlayer &player, quint64 trackNumber, const QString &path)
+{
+    PlayerReading r;
+    const int state = player.PlayState();
+    r.playbackStatus = PlaybackStatusFor(state);
+    r.rate = player.Rate();
+    r.hasFile = state != MediaPlayer::NoFile;
+    r.metadata = MetadataFor(r.hasFile, trackNumber, path, r.hasFile ? player.Duration() : 0);
+    return r;
+}
+
+QVariantMap ChangedProperties(const PlayerReading &before, const PlayerReading &after)
+{
+    QVariantMap changed;
+    if (before.playbackStatus != after.playbackStatus)
+        changed.insert(QStringLiteral("PlaybackStatus"), after.playbackStatus);
+    if (before.rate != after.rate)
+        changed.insert(QStringLiteral("Rate"), after.rate);
+    if (before.metadata != after.metadata)
+        changed.insert(QStringLiteral("Metadata"), after.metadata);
+    if (before.hasFile != after.hasFile) {
+        for (const char *name : {"CanPlay", "CanPause", "CanSeek", "CanGoNext", "CanGoPrevious"})
+            changed.insert(QLatin1String(name), after.hasFile);
+    }
+    return changed;
+}
+
+void SeekWatch::Reset(double position, bool playing, double rate, qint64 nowMs)
+{
+    m_valid = true;
+    m_position = position;
+    m_playing = playing;
+    m_rate = rate;
+    m_atMs = nowMs;
+}
+
+bool SeekWatch::Jumped(double position, bool playing, double rate, qint64 nowMs)
+{
+    bool jumped = false;
+    if (m_valid) {
+        double expected = m_position;
+        // Playback may have started or stopped in between: then the position
+        // may have moved for any part of the interval.
+        const double advance = double(nowMs - m_atMs) / 1000.0 * m_rate;
+        const double low = m_playing && playing ? expected + advance : expected;
+        const double high = m_playing || playing ? expected + advance : expected;
+        jumped = position < low - ToleranceSeconds || position > high + ToleranceSeconds;
+    }
+    Reset(position, playing, rate, nowMs);
+    return jumped;
+}
+
+double SeekTarget(double position, double offsetSeconds, double duration)
+{
+    double target = position + offsetSeconds;
+    if (!(target > 0))
+        return 0;
+    if (duration > 0 && target > duration)
+        return duration;
+    return target;
+}
+
+bool ValidPosition(double seconds, double duration)
+{
+    return seconds >= 0 && seconds <= duration;
+}
+
+bool WindForward(MediaPlayer &player, double step)
+{
+    if (player.PlayState() == MediaPlayer::NoFile)
+        return false;
+    const double duration = player.Duration();
+    if (!(duration > player.CurrentPosition() + step))
+        return false;
+    player.setCurrentPosition(player.CurrentPosition() + step);
+    return true;
+}
+
+bool WindBack(MediaPlayer &player, double step)
+{
+    if (player.PlayState() == MediaPlayer::NoFile)
+        return false;
+    if (!(player.CurrentPosition() - step > 0))
+        return false;
+    player.setCurrentPosition(player.CurrentPosition() - step);
+    return true;
+}
