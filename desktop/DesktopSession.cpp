@@ -1,11 +1,13 @@
 #include "desktop/DesktopSession.h"
 
 #include "desktop/LaunchArgument.h"
+#include "desktop/MediaTypes.h"
 #include "desktop/Mpris.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QGuiApplication>
 #include <QUrl>
 
 #include <cstdio>
@@ -25,6 +27,9 @@ void Tell(const QString &text)
 DesktopSession::DesktopSession(const QStringList &arguments, const QString &workingDirectory)
     : m_player(std::make_unique<MprisPlayer>())
 {
+    // Lets the desktop match the bar's window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(MURMELVOX_APP_ID));
+
     LaunchRequest request = ParseLaunchArguments(arguments, workingDirectory);
     if (request.kind == LaunchRequest::Refused) {
         Tell(request.reason);
