@@ -42,7 +42,7 @@ LaunchRequest LocalFileRequest(const QString &pathOrUri, const QString &workingD
 
     QString path = pathOrUri;
     if (LooksLikeUri(pathOrUri)) {
-        const QUrl url(pathOrUri, QUrl::StrictMode);
+        QUrl url(pathOrUri, QUrl::StrictMode);
         if (!url.isValid())
             return Refuse(QStringLiteral("not a valid URI: %1").arg(pathOrUri));
         if (!url.isLocalFile())
@@ -50,6 +50,7 @@ LaunchRequest LocalFileRequest(const QString &pathOrUri, const QString &workingD
         // file://host/path names a file on another machine.
         if (!url.host().isEmpty() && url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
             return Refuse(QStringLiteral("only local files can be opened, not %1").arg(pathOrUri));
+        url.setHost(QString());   // "localhost" would otherwise read as a network share
         path = url.toLocalFile();
         if (path.isEmpty())
             return Refuse(QStringLiteral("no file in %1").arg(pathOrUri));
