@@ -1,0 +1,35 @@
+# Builds the Debian package and checks its control data and contents (the
+# install and removal with apt are checked by hand: they need a machine of
+# their own).
+#   deb.sh BUILD_DIR APP_ID
+set -euo pipefail
+build=${1:?usage: deb.sh BUILD_DIR APP_ID}
+id=${2:?usage: deb.sh BUILD_DIR APP_ID}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+(cd "$build" && cpack -G DEB -B "$work" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; fail "cpack"; }
+deb=$(ls "$work"/murmelvox_*.deb 2>/dev/null | head -1)
+[[ -n $deb ]] || fail "no murmelvox_*.deb"
+echo "ok: $(basename "$deb")"
+
+control=$(dpkg-deb -f "$deb")
+echo "$control"
+[[ $(dpkg-deb -f "$deb" Package) == murmelvox ]] || fail "package name"
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libmpv2 libqt6widgets6 libqt6dbus6 libxcb1 qt6-qpa-plugins fonts-liberation; do
+    [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
+done
+echo "ok: depends on the engine, Qt, xcb, the X11 platform plugin and the fonts"
+
+contents=$(dpkg-deb -c "$deb" | awk '{ print $6 }')
+for f in ./usr/bin/murmelvox ./usr/share/applications/$id.desktop ./usr/share/metainfo/$id.metainfo.xml \
+         ./usr/share/icons/hicolor/scalable/apps/$id.svg ./usr/share/icons/hicolor/48x48/apps/$id.png; do
+    grep -qxF "$f" <<<"$contents" || fail "the package lacks $f"
+done
+if grep -E 'test_|bench|render_icon|bookmark.ini' <<<"$contents"; then
+    fail "the package carries build or test files"
+fi
+echo "ok: contents"
+echo PASS

@@ -1,0 +1,63 @@
+# Files from outside: a file on the command line opens at start-up; a second
+# launch hands its file to the running bar and ends; two launches at once
+# leave one bar; without a session bus the bar runs as before.
+source "$(dirname "$0")/lib.sh"
+
+# A file on the command line, as a relative path.
+(cd "$MEDIA" && exec "$BAR" tone.wav >"$WORK/first.log" 2>&1) &
+first=$!
+STARTED+=("$first")
+check "the first bar appears on the session bus" wait_until 20 on_bus
+check "the file from the command line is open" wait_until 10 title_is tone.wav
+check "it is not started" status_is Stopped
+
+# A second launch with a relative path from another directory.
+(cd "$MEDIA/names" && exec timeout 20 "$BAR" "with blank.wav" >"$WORK/second.log" 2>&1) \
+    || fail "the second launch did not end by itself with success"
+check "the second launch handed its file over" title_is "with blank.wav"
+check "the first bar still runs" kill -0 "$first"
+
+# A file:// URI (percent-encoded).
+timeout 20 "$BAR" "file://$MEDIA/names/Gr%C3%BC%C3%9Fe%20%C3%BCn%C3%AFc%C3%B6d%C3%A9.wav" >"$WORK/third.log" 2>&1 \
+    || fail "the launch with a URI did not end with success"
+check "a URI is handed over" title_is "Grüße ünïcödé.wav"
+
+# No file: the running bar comes to the front; nothing else changes.
+timeout 20 "$BAR" >"$WORK/fourth.log" 2>&1 || fail "the launch without a file did not end with success"
+check "a launch without a file opens nothing" title_is "Grüße ünïcödé.wav"
+check "it says the bar is running" grep -q "already running" "$WORK/fourth.log"
+
+# Refused arguments never reach the running bar.
+timeout 20 "$BAR" "https://example.com/a.mp3" >"$WORK/fifth.log" 2>&1 || true
+check "a web address is refused" grep -q "only local files" "$WORK/fifth.log"
+check "the running bar keeps its file" title_is "Grüße ünïcödé.wav"
+check "the first bar still runs after all launches" kill -0 "$first"
+
+# Commands from the bus keep working after the hand-overs.
+pc play
+check "the bar answers after hand-overs" wait_until 5 status_is Playing
+kill "$first"; wait "$first" 2>/dev/null || true
+check "the name goes with the bar" wait_until 10 bash -c '! playerctl -p murmelvox status'
+
+# Two launches at the same moment: one bar, showing one of the two files.
+start_bar racer1 "$MEDIA/tone.wav"; racer1=$LAST_PID
+start_bar racer2 "$MEDIA/short.wav"; racer2=$LAST_PID
+check "one of the racing launches is on the bus" wait_until 20 on_bus
+alive() { local n=0; for p in "$racer1" "$racer2"; do kill -0 "$p" 2>/dev/null && n=$((n + 1)); done; echo $n; }
+one_left() { [[ $(alive) == 1 ]]; }
+check "the other racing launch ended" wait_until 20 one_left
+title=$(pc metadata xesam:title 2>/dev/null || true)
+check "the remaining bar has one of the files ($title)" wait_until 10 \
+    bash -c '[[ $(playerctl -p murmelvox metadata xesam:title) == @(tone.wav|short.wav) ]]'
+for p in "$racer1" "$racer2"; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
+check "racers gone" wait_until 10 bash -c '! playerctl -p murmelvox status'
+
+# Without a session bus: the bar runs, with one line on stderr at most.
+DBUS_SESSION_BUS_ADDRESS="unix:path=$WORK/no-bus" start_bar nobus "$MEDIA/tone.wav"
+nobus=$LAST_PID
+sleep 3
+check "without a session bus the bar runs" kill -0 "$nobus"
+lines=$(grep -c . "$WORK/nobus.log" || true)
+check "without a session bus one line on stderr ($lines)" [ "$lines" -le 1 ]
+check "and it says why" grep -q "no D-Bus session bus" "$WORK/nobus.log"
+echo PASS
