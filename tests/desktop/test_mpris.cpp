@@ -1,0 +1,378 @@
+// The bar on the session bus: every command arrives through the bar's own
+// handlers, so the transport buttons' looks and the hot-key counters follow;
+// what the bar does by itself is announced. Runs the real bar and engine on a
+// private session bus (dbus-run-session).
+#include "desktop/Mpris.h"
+#include "hotkeys/HotKeyCounters.h"
+#include "playback/MediaPlayerControl.h"
+#include "shell/Form1.h"
+#include "shell/MessageBox.h"
+#include "shell/Module1.h"
+#include "../playback/MediaFiles.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusVariant>
+#include <QEventLoop>
+#include <QLabel>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+const QString PlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+
+// Answers the open dialog with a chosen file, as a user would.
+class ChoosingDialog : public CommonDialog
+{
+public:
+    QString choice;
+    void ShowOpen(QWidget *) override
+    {
+        FileName = choice;
+        FileTitle = QFileInfo(choice).fileName();
+    }
+};
+
+struct Looks
+{
+    int play, pause, stop;
+};
+
+} // namespace
+
+class TestMpris : public QObject
+{
+    Q_OBJECT
+    QDBusConnection m_client{QString()};
+    MprisPlayer *m_player = nullptr;
+    Form1 *m_form = nullptr;
+    int m_boxes = 0;
+    QList<QVariantMap> m_changes;
+    QList<qlonglong> m_seeks;
+
+    QDBusMessage Call(const QString &interface, const QString &method, const QVariantList &args = {})
+    {
+        QDBusMessage msg = QDBusMessage::createMethodCall(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
+                                                          interface, method);
+        msg.setArguments(args);
+        QDBusPendingCallWatcher watcher(m_client.asyncCall(msg, 20000));
+        QEventLoop loop;
+        connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        if (!watcher.isFinished())
+            loop.exec();
+        return watcher.reply();
+    }
+    QDBusMessage Player(const QString &method, const QVariantList &args = {})
+    {
+        return Call(PlayerInterface, method, args);
+    }
+    QVariant Property(const QString &name)
+    {
+        const QDBusMessage reply = Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                                        {PlayerInterface, name});
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            return {};
+        return reply.arguments().value(0).value<QDBusVariant>().variant();
+    }
+    Looks Shown() const
+    {
+        return {m_form->Picture1->imageIndex(), m_form->Picture2->imageIndex(), m_form->Picture3->imageIndex()};
+    }
+    void Open(const QString &name)
+    {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(mediaFile(name))});
+        m_form->Picture7_OLEDragDrop(&data);
+        QVERIFY(m_form->MP->PlayState() != MediaPlayer::NoFile);
+    }
+    bool Announced(const QString &property, const QVariant &value) const
+    {
+        for (const QVariantMap &c : m_changes)
+            if (c.contains(property) && (!value.isValid() || c.value(property) == value))
+                return true;
+        return false;
+    }
+
+private slots:
+    void propertiesChanged(const QString &interface, const QVariantMap &changed, const QStringList &)
+    {
+        if (interface == PlayerInterface)
+            m_changes.append(changed);
+    }
+    void seeked(qlonglong position) { m_seeks.append(position); }
+
+    void initTestCase()
+    {
+        requireMedia();
+        useEngineLocale();
+        SetMsgBoxHandler([this](const QString &, int, const QString &) {
+            ++m_boxes;
+            return MsgBoxResult::OK;
+        });
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        QVERIFY2(bus.isConnected(), "run under dbus-run-session");
+        m_client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
+        QVERIFY(m_client.isConnected());
+
+        // Start-up order as the program has it: the name and object first,
+        // the bar after; a file asked for in between opens once it is up.
+        m_player = new MprisPlayer(this);
+        QVERIFY(m_player->RegisterOn(bus));
+        QVERIFY(bus.registerService(MprisPlayer::ServiceName));
+        QCOMPARE(m_player->OpenFile(QUrl::fromLocalFile(mediaFile("short.wav")).toString()), QString());
+        QCOMPARE(Property("PlaybackStatus").toString(), QStringLiteral("Stopped"));
+        QCOMPARE(Property("CanPlay").toBool(), false);
+
+        m_form = new Form1;
+        m_form->Form_Load();
+        WindCount = 520;   // a wind step of 3 s
+        m_player->Attach(m_form);
+        QCOMPARE(m_form->Label1->text(), QStringLiteral("short.wav").left(15));
+        QCOMPARE(Property("Metadata").value<QDBusArgument>().currentType(), QDBusArgument::MapType);
+
+        QVERIFY(m_client.connect(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
+                                 QStringLiteral("org.freedesktop.DBus.Properties"),
+                                 QStringLiteral("PropertiesChanged"), this,
+                                 SLOT(propertiesChanged(QString, QVariantMap, QStringList))));
+        QVERIFY(m_client.connect(MprisPlayer::ServiceName, MprisPlayer::ObjectPath, PlayerInterface,
+                                 QStringLiteral("Seeked"), this, SLOT(seeked(qlonglong))));
+    }
+
+    void init()
+    {
+        Open(QStringLiteral("tone.wav"));
+        m_form->Picture3_Click();   // stopped, counters cleared
+        m_changes.clear();
+        m_seeks.clear();
+        m_boxes = 0;
+    }
+
+    void cleanupTestCase()
+    {
+        delete m_form;
+    }
+
+    // Each command does what a press of its button does: the same look, the
+    // same counters, the same player command.
+    void transport_data()
+    {
+        QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("play");
+        QTest::addColumn<int>("pause");
+        QTest::addColumn<int>("stop");
+        QTest::addColumn<int>("playPauseCount");
+        QTest::newRow("Play: playing look, next hot-key press pauses")
+            << QStringList{"Play"} << "Playing" << 4 << 2 << 3 << 2;
+        QTest::newRow("Pause after Play: paused look, next hot-key press plays")
+            << QStringList{"Play", "Pause"} << "Paused" << 1 << 5 << 3 << 0;
+        QTest::newRow("Stop after Play: stopped look") << QStringList{"Play", "Stop"} << "Stopped" << 1 << 2 << 6 << 0;
+        QTest::newRow("PlayPause from stopped plays") << QStringList{"PlayPause"} << "Playing" << 4 << 2 << 3 << 2;
+        QTest::newRow("PlayPause while playing pauses")
+            << QStringList{"Play", "PlayPause"} << "Paused" << 1 << 5 << 3 << 0;
+        QTest::newRow("Pause while stopped: paused look, nothing sent")
+            << QStringList{"Pause"} << "Stopped" << 1 << 5 << 3 << 0;
+    }
+    void transport()
+    {
+        QFETCH(QStringList, commands);
+        QFETCH(QString, status);
+        QFETCH(int, play);
+        QFETCH(int, pause);
+        QFETCH(int, stop);
+        QFETCH(int, playPauseCount);
+        PlayPauseKeyCount = 7;   // mid-cycle: the buttons reset it
+        RewindKeyCount = 1;
+        ForwardKeyCount = 1;
+        for (const QString &command : commands)
+            QCOMPARE(Player(command).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(Property("PlaybackStatus").toString(), status);
+        const Looks looks = Shown();
+        QCOMPARE(looks.play, play);
+        QCOMPARE(looks.pause, pause);
+        QCOMPARE(looks.stop, stop);
+        QCOMPARE(int(PlayPauseKeyCount), playPauseCount);
+        QCOMPARE(int(RewindKeyCount), 0);
+        QCOMPARE(int(ForwardKeyCount), 0);
+        QCOMPARE(m_boxes, 0);
+        QTRY_VERIFY(Announced(QStringLiteral("PlaybackStatus"), status) || status == QLatin1String("Stopped"));
+    }
+
+    void stopGoesBackToTheStart()
+    {
+        m_form->MP->setCurrentPosition(8);
+        Player("Play");
+        Player("Stop");
+        QCOMPARE(Property("Position").toLongLong(), 0LL);
+        QCOMPARE(m_form->MP->CurrentPosition(), 0.0);
+    }
+
+    // With no file the commands do nothing: no message box waits for a user
+    // who is not at the bar, no look changes, no counter moves.
+    void noFileCommandsDoNothing()
+    {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(mediaFile(QStringLiteral("text.mp3")))});   // not media
+        m_form->Picture7_OLEDragDrop(&data);
+        QCOMPARE(m_form->MP->PlayState(), MediaPlayer::NoFile);
+        m_form->ShowImage(m_form->Picture1, 1);
+        m_form->ShowImage(m_form->Picture2, 2);
+        m_form->ShowImage(m_form->Picture3, 3);
+        PlayPauseKeyCount = 3;
+        RewindKeyCount = 1;
+        ForwardKeyCount = 1;
+        for (const char *command : {"Play", "Pause", "PlayPause", "Stop", "Next", "Previous"})
+            QCOMPARE(Player(QLatin1String(command)).type(), QDBusMessage::ReplyMessage);
+        Player("Seek", {QVariant::fromValue(qlonglong(1000000))});
+        const Looks looks = Shown();
+        QCOMPARE(looks.play, 1);
+        QCOMPARE(looks.pause, 2);
+        QCOMPARE(looks.stop, 3);
+        QCOMPARE(int(PlayPauseKeyCount), 3);
+        QCOMPARE(int(RewindKeyCount), 1);
+        QCOMPARE(int(ForwardKeyCount), 1);
+        QCOMPARE(m_boxes, 0);
+        QCOMPARE(Property("PlaybackStatus").toString(), QStringLiteral("Stopped"));
+        QCOMPARE(Property("CanPlay").toBool(), false);
+        QCOMPARE(Property("CanControl").toBool(), true);
+        QTRY_VERIFY(Announced(QStringLiteral("CanPlay"), false));
+        QVERIFY(m_seeks.isEmpty());
+    }
+
+    void positionAndSeeks()
+    {
+        m_form->MP->setCurrentPosition(10);
+        QCOMPARE(Property("Position").toLongLong(), 10000000LL);
+
+        Player("Seek", {QVariant::fromValue(qlonglong(2500000))});
+        QCOMPARE(m_form->MP->CurrentPosition(), 12.5);
+        Player("Seek", {QVariant::fromValue(qlonglong(-60000000))});
+        QCOMPARE(m_form->MP->CurrentPosition(), 0.0);
+
+        const QString track = m_player->Metadata().value("mpris:trackid").value<QDBusObjectPath>().path();
+        Player("SetPosition", {QVariant::fromValue(QDBusObjectPath(track)), QVariant::fromValue(qlonglong(7000000))});
+        QCOMPARE(m_form->MP->CurrentPosition(), 7.0);
+        Player("SetPosition", {QVariant::fromValue(QDBusObjectPath(track)), QVariant::fromValue(qlonglong(99000000))});
+        QCOMPARE(m_form->MP->CurrentPosition(), 7.0);   // past the end: ignored
+        Player("SetPosition", {QVariant::fromValue(QDBusObjectPath(QStringLiteral("/other/track"))),
+                               QVariant::fromValue(qlonglong(3000000))});
+        QCOMPARE(m_form->MP->CurrentPosition(), 7.0);   // another track: ignored
+
+        QTRY_COMPARE(m_seeks, (QList<qlonglong>{12500000, 0, 7000000}));
+    }
+
+    // Next and Previous wind by the hot keys' step and leave their counters.
+    void nextAndPrevious()
+    {
+        m_form->MP->setCurrentPosition(10);
+        ForwardKeyCount = 1;
+        Player("Next");
+        QCOMPARE(m_form->MP->CurrentPosition(), 13.0);
+        Player("Previous");
+        Player("Previous");
+        QCOMPARE(m_form->MP->CurrentPosition(), 7.0);
+        QCOMPARE(int(ForwardKeyCount), 1);
+        m_form->MP->setCurrentPosition(2.5);
+        Player("Previous");
+        QCOMPARE(m_form->MP->CurrentPosition(), 2.5);
+        m_form->MP->setCurrentPosition(18);
+        Player("Next");
+        QCOMPARE(m_form->MP->CurrentPosition(), 18.0);
+        QTRY_COMPARE(m_seeks.size(), 3);
+    }
+
+    // A jump made on the bar (a bookmark, a hot key, the seek bar) is
+    // announced at the next tick.
+    void jumpsOnTheBarAreAnnounced()
+    {
+        m_form->MP->setCurrentPosition(15);
+        QTRY_COMPARE(m_seeks, QList<qlonglong>{15000000});
+    }
+
+    // A button pressed on the bar shows on the bus.
+    void buttonsOnTheBarAreAnnounced()
+    {
+        m_form->Picture1_MouseDown(1, 0, 0, 0);
+        m_form->Picture1_Click();
+        QTRY_VERIFY(Announced(QStringLiteral("PlaybackStatus"), QStringLiteral("Playing")));
+        m_form->Picture2_MouseDown(1, 0, 0, 0);
+        m_form->Picture2_Click();
+        QTRY_VERIFY(Announced(QStringLiteral("PlaybackStatus"), QStringLiteral("Paused")));
+    }
+
+    void rateGoesThroughThePitchTrack()
+    {
+        QDBusMessage set = QDBusMessage::createMethodCall(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
+                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                          QStringLiteral("Set"));
+        set.setArguments({PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(1.5))});
+        QCOMPARE(m_client.call(set, QDBus::BlockWithGui).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(m_form->MP->Rate(), 1.5);
+        QCOMPARE(m_form->Label3->text(), QStringLiteral("Pitch 1.5"));
+        QCOMPARE(Property("Rate").toDouble(), 1.5);
+        QTRY_VERIFY(Announced(QStringLiteral("Rate"), 1.5));
+        set.setArguments({PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(1.0))});
+        m_client.call(set, QDBus::BlockWithGui);
+        QCOMPARE(m_form->MP->Rate(), 1.0);
+    }
+
+    // Whichever way a file comes in, the metadata names it.
+    void metadataFollowsEveryOpening_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("open dialog") << "dialog";
+        QTest::newRow("drop") << "drop";
+        QTest::newRow("OpenUri") << "uri";
+    }
+    void metadataFollowsEveryOpening()
+    {
+        QFETCH(QString, way);
+        const QString file = mediaFile(QStringLiteral("names/with blank.wav"));
+        const QString before = m_player->Metadata().value("mpris:trackid").value<QDBusObjectPath>().path();
+        if (way == QLatin1String("dialog")) {
+            auto *dialog = new ChoosingDialog;
+            dialog->choice = file;
+            m_form->CD.reset(dialog);
+            m_form->Picture5->clicked();
+        } else if (way == QLatin1String("drop")) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(file)});
+            m_form->Picture7->filesDropped(&data);
+        } else {
+            QCOMPARE(Player("OpenUri", {QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)}).type(),
+                     QDBusMessage::ReplyMessage);
+        }
+        const QVariantMap m = m_player->Metadata();
+        QCOMPARE(m.value("xesam:title").toString(), QStringLiteral("with blank.wav"));
+        QCOMPARE(QUrl(m.value("xesam:url").toString()).toLocalFile(), file);
+        QVERIFY(qAbs(m.value("mpris:length").toLongLong() - 2000000) < 50000);
+        QVERIFY(m.value("mpris:trackid").value<QDBusObjectPath>().path() != before);
+        QTRY_VERIFY(Announced(QStringLiteral("Metadata"), QVariant()));
+    }
+
+    void openUriRefusals_data()
+    {
+        QTest::addColumn<QString>("uri");
+        QTest::newRow("web address") << "https://example.com/a.mp3";
+        QTest::newRow("missing file") << QUrl::fromLocalFile(mediaFile("absent.wav")).toString();
+        QTest::newRow("relative path") << "tone.wav";
+        QTest::newRow("folder") << QUrl::fromLocalFile(mediaFile("names")).toString();
+    }
+    void openUriRefusals()
+    {
+        QFETCH(QString, uri);
+        const QVariantMap before = m_player->Metadata();
+        const QDBusMessage reply = Player("OpenUri", {uri});
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+        QCOMPARE(m_player->Metadata(), before);
+    }
+};
+
+QTEST_MAIN(TestMpris)
+#include "test_mpris.moc"
