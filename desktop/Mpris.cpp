@@ -322,9 +322,11 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(MprisPlayer *player) : QDBusAbstractAdapt
     connect(player, &MprisPlayer::Seeked, this, &MprisPlayerAdaptor::Seeked);
 }
 
-void MprisPlayerAdaptor::OpenUri(const QString &Uri)
+void MprisPlayerAdaptor::OpenUri(const QString &Uri, const QDBusMessage &message)
 {
     const QString refused = m_player->OpenFile(Uri);
-    if (!refused.isEmpty() && calledFromDBus())
-        sendErrorReply(QDBusError::InvalidArgs, refused);
+    if (refused.isEmpty())
+        return;
+    message.setDelayedReply(true);
+    m_player->Bus().send(message.createErrorReply(QDBusError::InvalidArgs, refused));
 }

@@ -4,7 +4,7 @@
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
-#include <QDBusContext>
+#include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QElapsedTimer>
 #include <QObject>
@@ -32,6 +32,7 @@ public:
     // Puts the object on `bus`. Done before the bar exists, so that a file
     // handed over by a second launch during start-up is not lost.
     bool RegisterOn(const QDBusConnection &bus);
+    QDBusConnection Bus() const { return m_bus; }
 
     // The bar is up: commands act on it from now on, and the file asked for
     // meanwhile (on the command line or by a second launch) opens.
@@ -125,7 +126,7 @@ private:
 };
 
 // org.mpris.MediaPlayer2.Player
-class MprisPlayerAdaptor : public QDBusAbstractAdaptor, protected QDBusContext
+class MprisPlayerAdaptor : public QDBusAbstractAdaptor
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
@@ -172,7 +173,8 @@ public slots:
     void Play() { m_player->Play(); }
     void Seek(qlonglong Offset) { m_player->Seek(Offset); }
     void SetPosition(const QDBusObjectPath &TrackId, qlonglong Position) { m_player->SetPosition(TrackId, Position); }
-    void OpenUri(const QString &Uri);
+    // `message` lets a refusal go back to the caller as an error.
+    void OpenUri(const QString &Uri, const QDBusMessage &message);
 
 signals:
     void Seeked(qlonglong Position);
