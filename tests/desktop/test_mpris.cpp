@@ -273,6 +273,8 @@ private slots:
     void nextAndPrevious()
     {
         m_form->MP->setCurrentPosition(10);
+        QTRY_VERIFY(m_seeks.contains(10000000));   // the direct write, at a tick
+        m_seeks.clear();
         ForwardKeyCount = 1;
         Player("Next");
         QCOMPARE(m_form->MP->CurrentPosition(), 13.0);
