@@ -57,7 +57,9 @@ DBUS_SESSION_BUS_ADDRESS="unix:path=$WORK/no-bus" start_bar nobus "$MEDIA/tone.w
 nobus=$LAST_PID
 sleep 3
 check "without a session bus the bar runs" kill -0 "$nobus"
-lines=$(grep -c . "$WORK/nobus.log" || true)
+# (The audio libraries' own complaints about a machine without sound are
+# not ours to count.)
+lines=$(grep -ciE 'murmelvox|dbus' "$WORK/nobus.log" || true)
 check "without a session bus one line on stderr ($lines)" [ "$lines" -le 1 ]
 check "and it says why" grep -q "no D-Bus session bus" "$WORK/nobus.log"
 echo PASS
