@@ -54,6 +54,11 @@ wait_until() {
 }
 
 pc() { playerctl -p murmelvox "$@"; }
+# prop NAME: the Player interface's property as dbus-send prints it
+prop() {
+    dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.murmelvox /org/mpris/MediaPlayer2 \
+        org.freedesktop.DBus.Properties.Get string:org.mpris.MediaPlayer2.Player string:"$1"
+}
 on_bus() { pc status; }
 status_is() { [[ $(pc status 2>/dev/null) == "$1" ]]; }
 title_is() { [[ $(pc metadata xesam:title 2>/dev/null) == "$1" ]]; }

@@ -9,7 +9,8 @@ pc play 2>/dev/null || true   # playerctl itself refuses while CanPlay is false
 dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.murmelvox /org/mpris/MediaPlayer2 \
     org.mpris.MediaPlayer2.Player.Play >/dev/null
 check "Play with no file does nothing" status_is Stopped
-check "no file: no track" [ "$(pc metadata mpris:trackid)" = /org/mpris/MediaPlayer2/TrackList/NoTrack ]
+check "no file: no track" grep -q '"/org/mpris/MediaPlayer2/TrackList/NoTrack"' <<<"$(prop Metadata)"
+check "no file: cannot play" grep -q 'boolean false' <<<"$(prop CanPlay)"
 
 pc open "file://$MEDIA/tone.wav"
 check "open: the title is the file's name" wait_until 10 title_is tone.wav
@@ -50,10 +51,7 @@ check "next stops short of the end" position_near 19 0.05
 
 dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.murmelvox /org/mpris/MediaPlayer2 \
     org.freedesktop.DBus.Properties.Set string:org.mpris.MediaPlayer2.Player string:Rate variant:double:1.5 >/dev/null
-rate() {
-    dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.murmelvox /org/mpris/MediaPlayer2 \
-        org.freedesktop.DBus.Properties.Get string:org.mpris.MediaPlayer2.Player string:Rate | awk '/double/ { print $3 }'
-}
+rate() { prop Rate | awk '/double/ { print $3 }'; }
 check "rate set through the pitch track" near "$(rate)" 1.5 0.001
 
 pc stop
