@@ -15,7 +15,7 @@ check "no file: cannot play" grep -q 'boolean false' <<<"$(prop CanPlay)"
 pc open "file://$MEDIA/tone.wav"
 check "open: the title is the file's name" wait_until 10 title_is tone.wav
 check "open: the URL is the file" [ "$(pc metadata xesam:url)" = "file://$MEDIA/tone.wav" ]
-check "open: the length is 20.75 s" near "$(pc metadata mpris:length)" 20750000 50000
+check "open: the length is 20 s" near "$(pc metadata mpris:length)" 20000000 50000
 check "open does not start playback" status_is Stopped
 
 pc play
