@@ -13,7 +13,9 @@ import pyatspi
 BUTTONS = ["Play", "Pause", "Stop", "Open a media file", "Show or hide the panel", "Exit Murmelvox",
            "Pitch down", "Pitch up", "Set a bookmark", "Clear the bookmark", "Clear all bookmarks",
            "Define keys", "Help"]
-SLIDERS = ["Pitch", "Wind Count", "Seek bar"]
+SLIDERS = ["Pitch", "Wind Count"]
+# Named, whatever role it reads as.
+OTHERS = ["Seek bar"]
 LISTS = ["Bookmarks"]
 LABELS = ["File name", "Time", "Current Position:", "Position in seconds", "Pitch", "Wind Count", "Bookmark"]
 
@@ -90,6 +92,12 @@ def main():
         if missing:
             fail(f"{kind}s not found by name: {missing} (found {names})")
         print(f"ok: {kind}s found by name: {', '.join(expected)}")
+
+    names = {node.name for node in walk(app)}
+    missing = [name for name in OTHERS if name not in names]
+    if missing:
+        fail(f"not found by name: {missing}")
+    print(f"ok: also found by name: {', '.join(OTHERS)}")
 
     # The labels are found by name; their text is what the bar shows.
     labels = {node.name: node for node in found["label"]}
