@@ -2,11 +2,11 @@
 
 #include "desktop/LaunchArgument.h"
 #include "desktop/MediaTypes.h"
+#include "hotkeys/HookModule.h"
 #include "playback/FileLabel.h"
 #include "playback/MediaPlayerControl.h"
 #include "playback/Sliders.h"
 #include "shell/Form1.h"
-#include "shell/Module1.h"
 
 #include <QDBusMessage>
 #include <QMimeData>
@@ -28,12 +28,6 @@ const QString PlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 // Mouse button and position the transport handlers are given; they read
 // neither.
 constexpr int LeftButton = 1;
-
-// The hot keys' rewind and forward jump: the wind count / 150, truncated.
-double WindStepSeconds()
-{
-    return std::trunc(WindCount / 150.0f);
-}
 
 } // namespace
 
@@ -184,13 +178,13 @@ void MprisPlayer::Stop()
 
 void MprisPlayer::Next()
 {
-    if (HasFile() && WindForward(*m_form->MP, WindStepSeconds()))
+    if (HasFile() && WindForward(*m_form->MP, WindStep()))
         AnnounceSeek();
 }
 
 void MprisPlayer::Previous()
 {
-    if (HasFile() && WindBack(*m_form->MP, WindStepSeconds()))
+    if (HasFile() && WindBack(*m_form->MP, WindStep()))
         AnnounceSeek();
 }
 
