@@ -3,6 +3,7 @@
 #include "desktop/LaunchArgument.h"
 #include "desktop/MediaTypes.h"
 #include "desktop/Mpris.h"
+#include "desktop/ReadableLabels.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -29,6 +30,7 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
 {
     // Lets the desktop match the bar's window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(MURMELVOX_APP_ID));
+    InstallReadableLabels();
 
     LaunchRequest request = ParseLaunchArguments(arguments, workingDirectory);
     if (request.kind == LaunchRequest::Refused) {

@@ -10,12 +10,14 @@ build_pkgs=(
   libmpv-dev
   libxcb1-dev libxcb-xkb-dev libxcb-keysyms1-dev
   fonts-liberation
+  qt6-svg-dev dpkg-dev
 )
 test_pkgs=(
   xvfb xauth xdotool x11-utils trayer
   libxcb-xtest0-dev
   dbus dbus-x11
   espeak-ng sox libsox-fmt-mp3 ffmpeg
+  playerctl python3-pyatspi at-spi2-core desktop-file-utils appstream
 )
 
 pkgs=("${build_pkgs[@]}")
