@@ -139,7 +139,7 @@ BUTTONS = [
     (9, (18, 13), lambda p: folder(p, (255, 222, 80), OLIVE, (90, 90, 0))),
     (10, (18, 13), lambda p: folder(p, LIGHT_GREEN, (110, 200, 100), GREEN_EDGE)),
     (11, (18, 13), lambda p: window(p, WHITE, NAVY, NAVY)),
-    (12, (18, 13), lambda p: window(p, (214, 255, 208), (60, 170, 60), GREEN_EDGE)),
+    (12, (18, 13), lambda p: window(p, LIGHT_GREEN, (46, 140, 46), GREEN_EDGE)),
 ]
 
 

@@ -73,6 +73,23 @@ bool TrayPresent()
     return present;
 }
 
+// Where the tray shows our icon, in screen coordinates; empty when it does not.
+QRect TrayIconPlace()
+{
+    const QStringList panels = Run(QStringLiteral("xdotool"),
+                                   {QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^panel$")})
+                                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QRegularExpression line(QStringLiteral(
+        "\\(\"murmelvox\" \"murmelvox\"\\)\\s+(\\d+)x(\\d+)[+-]\\d+[+-]\\d+\\s+\\+(-?\\d+)\\+(-?\\d+)"));
+    for (const QString &panel : panels) {
+        const QRegularExpressionMatch m
+            = line.match(Run(QStringLiteral("xwininfo"), {QStringLiteral("-tree"), QStringLiteral("-id"), panel}));
+        if (m.hasMatch())
+            return QRect(m.captured(3).toInt(), m.captured(4).toInt(), m.captured(1).toInt(), m.captured(2).toInt());
+    }
+    return QRect();
+}
+
 // Whether the tray's panel holds a window of our program.
 bool TrayHoldsOurIcon()
 {
@@ -198,6 +215,21 @@ private slots:
     void trayIcon()
     {
         QTRY_VERIFY_WITH_TIMEOUT(TrayHoldsOurIcon(), 5000);
+        const QRect icon = TrayIconPlace();
+        QVERIFY(icon.isValid());
+        QVERIFY(icon.width() >= 16);
+        // Clicking it, with either button, does nothing.
+        for (const char *button : {"1", "3"}) {
+            Run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(icon.center().x()),
+                                            QString::number(icon.center().y()), QStringLiteral("click"),
+                                            QLatin1String(button)});
+        }
+        QTest::qWait(500);
+        QCOMPARE(m_bar.state(), QProcess::Running);
+        QCOMPARE(Geometry(m_window), QRect(613, 0, 354, 18));
+        const QString windows = Run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                                QStringLiteral("--class"), QStringLiteral("murmelvox")});
+        QCOMPARE(windows.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 2);  // the bar and the icon
     }
 
     void expandAndCollapseByClicks()

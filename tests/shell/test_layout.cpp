@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -116,6 +117,9 @@ private slots:
         QCOMPARE(Look(image.toImage()), look);
         // no transparency in button images
         QVERIFY(!image.hasAlpha());
+        // drawn for the screen's density: twice the pixels on a 2x screen
+        QCOMPARE(image.devicePixelRatio(), qApp->devicePixelRatio() > 1 ? 2.0 : 1.0);
+        QCOMPARE(image.size(), size * image.devicePixelRatio());
     }
 
     void imageListOutOfRange_data()
@@ -449,16 +453,17 @@ private slots:
         track.Line(1000, 10, 1000, 125, Qt::white);  // drawn again: still one line
         QCOMPARE(track.lineXs(), (QList<float>{10, 1000}));
         const QImage drawn = track.grab().toImage();
-        QCOMPARE(drawn.pixelColor(66, 4), QColor(Qt::white));
-        QCOMPARE(drawn.pixelColor(0, 4), QColor(Qt::white));
-        QCOMPARE(drawn.pixelColor(30, 4), QColor(64, 64, 64));
+        const int k = int(drawn.devicePixelRatio());  // device pixels per logical one
+        QCOMPARE(drawn.pixelColor(66 * k, 4 * k), QColor(Qt::white));
+        QCOMPARE(drawn.pixelColor(0, 4 * k), QColor(Qt::white));
+        QCOMPARE(drawn.pixelColor(30 * k, 4 * k), QColor(64, 64, 64));
         // hidden and shown again, or grabbed again: the same picture
         host.show();
         host.hide();
         QCOMPARE(track.grab().toImage(), drawn);
         track.Cls();
         QVERIFY(track.lineXs().isEmpty());
-        QCOMPARE(track.grab().toImage().pixelColor(66, 4), QColor(64, 64, 64));
+        QCOMPARE(track.grab().toImage().pixelColor(66 * k, 4 * k), QColor(64, 64, 64));
     }
 
     void trackBoxMouseInTwips()
@@ -477,6 +482,31 @@ private slots:
         QVERIFY(move.count() >= 1);
         QCOMPARE(move.last().at(0).toInt(), 1);       // left button held
         QCOMPARE(move.last().at(2).toFloat(), 1800.0f); // past the right edge
+    }
+
+    void trayIconRecord()
+    {
+        QWidget window;
+        window.setWindowIcon(QIcon(QStringLiteral(":/images/murmelvox.png")));
+        AddTrayIcon(&window);
+        QVERIFY(TrayIconData);
+        QCOMPARE(TrayIconData->toolTip(), TrayTip());
+        QVERIFY(!TrayIconData->icon().isNull());
+        DeleteTrayIcon();
+        QVERIFY(!TrayIconData);
+    }
+
+    void windowIcon()
+    {
+        Form1 form;
+        const QIcon icon = form.windowIcon();
+        QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
+        QVERIFY(icon.availableSizes().contains(QSize(64, 64)));
+        const QImage image = icon.pixmap(QSize(32, 32), 1.0).toImage();
+        QCOMPARE(image.size(), QSize(32, 32));
+        QVERIFY(image.hasAlphaChannel());
+        QCOMPARE(qAlpha(image.pixel(0, 0)), 0);   // transparency mask at the corner
+        QCOMPARE(qAlpha(image.pixel(16, 16)), 255);
     }
 
     void formLoad()
