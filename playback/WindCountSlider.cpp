@@ -33,7 +33,11 @@ void Form1::Picture9_MouseDown(int, int, float X, float)
     if (!plan.windCount)
         return;
     WindCount = *plan.windCount;
-    SaveSetting(QStringLiteral("WindCount"), WindCountStoredText(WindCount));
+    // A write costs a file replacement; the same value (every start-up, a
+    // press where the bar already ends) need not be written again.
+    const QString stored = WindCountStoredText(WindCount);
+    if (GetSetting(QStringLiteral("WindCount"), QString()) != stored)
+        SaveSetting(QStringLiteral("WindCount"), stored);
 }
 
 void Form1::Picture9_MouseMove(int Button, int Shift, float X, float Y)
