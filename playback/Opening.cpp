@@ -2,6 +2,7 @@
 
 #include "playback/FileLabel.h"
 #include "playback/MediaPlayerControl.h"
+#include "playback/Opening.h"
 
 #include <QLabel>
 
@@ -13,20 +14,25 @@ namespace {
 const QString OpenDialogTitle = QStringLiteral("Murmelvox .::. Select a Voice file...");
 constexpr int OpenDialogFlags = 4097; // the file must exist; read-only box shown
 
-// Opens the file and lets the user see whether that worked: the name of a
-// file the player cannot play is struck through (the time label then reads
-// "0:0/0:0" as with no file at all).
+// Opens the file and shows at once whether that worked; the position tick
+// keeps this up to date (a slow file may still open later).
 void OpenInPlayer(Form1 &form, const QString &path)
 {
     form.MP->Open(path);
-    const bool opened = form.MP->PlayState() != MediaPlayer::NoFile;
-    QFont font = form.Label1->font();
-    font.setStrikeOut(!opened);
-    form.Label1->setFont(font);
-    form.Label1->setAccessibleDescription(opened ? QString() : QStringLiteral("The file could not be opened."));
+    ShowWhetherFileOpen(form.Label1, form.MP->PlayState() != MediaPlayer::NoFile);
 }
 
 } // namespace
+
+void ShowWhetherFileOpen(QLabel *fileLabel, bool open)
+{
+    if (fileLabel->font().strikeOut() == !open)
+        return;
+    QFont font = fileLabel->font();
+    font.setStrikeOut(!open);
+    fileLabel->setFont(font);
+    fileLabel->setAccessibleDescription(open ? QString() : QStringLiteral("The file could not be opened."));
+}
 
 void Form1::Picture5_Click()
 {

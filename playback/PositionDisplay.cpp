@@ -2,6 +2,7 @@
 
 #include "playback/MediaPlayerControl.h"
 #include "playback/NumberText.h"
+#include "playback/Opening.h"
 #include "playback/TimeText.h"
 #include "shell/Module1.h"
 
@@ -30,6 +31,8 @@ void Form1::Timer1_Timer()
         point = MP->Duration() - point;
     SetCaption(Label2, MP->PlayState() == MediaPlayer::NoFile ? NoFileTimeCaption : TimeCaption(point, length));
     SetCaption(Label8, NumberText(RoundHalfEven2(MP->CurrentPosition())));
+    // A file named on the bar but not open (any more) is shown as such.
+    ShowWhetherFileOpen(Label1, Label1->text().isEmpty() || MP->PlayState() != MediaPlayer::NoFile);
 }
 
 void Form1::Label2_DblClick()

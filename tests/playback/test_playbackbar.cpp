@@ -458,6 +458,16 @@ private slots:
         openByDrop(mediaFile(QStringLiteral("short.wav")));
         QVERIFY(!form->Label1->font().strikeOut());
         QCOMPARE(form->MP->PlayState(), MediaPlayer::Stopped);
+
+        // The tick follows the player: a file that opens only later (the
+        // player's own open stands in here) is no longer struck through.
+        openByDrop(mediaFile(QStringLiteral("empty.mp3")));
+        QVERIFY(form->Label1->font().strikeOut());
+        QCOMPARE(form->Label1->accessibleDescription(), QStringLiteral("The file could not be opened."));
+        form->MP->Open(mediaFile(QStringLiteral("short.wav")));
+        form->Timer1_Timer();
+        QVERIFY(!form->Label1->font().strikeOut());
+        QCOMPARE(form->Label1->accessibleDescription(), QString());
     }
 
     // ---------------------------------------------------------------- pitch

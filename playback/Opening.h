@@ -1,0 +1,7 @@
+#pragma once
+
+class QLabel;
+
+// Strikes the file-name label through while the file it names is not open in
+// the player (it could not be played, or went away), so the user can tell.
+void ShowWhetherFileOpen(QLabel *fileLabel, bool open);
