@@ -118,9 +118,10 @@ void MprisPlayer::Raise()
 {
     if (!Ready())
         return;
+    // Brought to the front only: the keyboard stays with the application
+    // the typist is writing in, as when the bar first appears.
     m_form->show();
     m_form->raise();
-    m_form->activateWindow();
 }
 
 void MprisPlayer::Quit()
