@@ -53,6 +53,8 @@ wait_until() {
     done
 }
 
+# ended PID: the process is gone or only waits to be reaped.
+ended() { ! kill -0 "$1" 2>/dev/null || [[ $(ps -o stat= -p "$1") == Z* ]]; }
 pc() { playerctl -p murmelvox "$@"; }
 # prop NAME: the Player interface's property as dbus-send prints it
 prop() {

@@ -80,6 +80,6 @@ check "the bar is still running" kill -0 "$LAST_PID"
 bar=$LAST_PID
 dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.murmelvox /org/mpris/MediaPlayer2 \
     org.mpris.MediaPlayer2.Quit >/dev/null 2>&1 || true
-check "Quit ends the bar" wait_until 10 bash -c "! kill -0 $bar"
+check "Quit ends the bar" wait_until 10 ended "$bar"
 check "and its name leaves the bus" wait_until 10 bash -c '! playerctl -p murmelvox status'
 echo PASS
