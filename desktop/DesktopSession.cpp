@@ -8,6 +8,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QUrl>
 
@@ -21,6 +22,16 @@ constexpr int HandOverTimeoutMs = 15000;
 void Tell(const QString &text)
 {
     std::fprintf(stderr, "murmelvox: %s\n", qPrintable(text));
+}
+
+// Whether a session bus is announced: by its address, or by the socket a
+// per-user bus keeps in the runtime folder.
+bool SessionBusAnnounced()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists();
 }
 
 } // namespace
@@ -38,6 +49,10 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
         request = {};
     }
 
+    // With no bus announced, nothing in the process (the tray icon asks for
+    // one too) may start a bus daemon that would outlive the bar.
+    if (!SessionBusAnnounced())
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
     QDBusConnection bus = QDBusConnection::sessionBus();
     bool ours = false;
     if (!bus.isConnected()) {

@@ -62,4 +62,24 @@ check "without a session bus the bar runs" kill -0 "$nobus"
 lines=$(grep -ciE 'murmelvox|dbus' "$WORK/nobus.log" || true)
 check "without a session bus one line on stderr ($lines)" [ "$lines" -le 1 ]
 check "and it says why" grep -q "no D-Bus session bus" "$WORK/nobus.log"
+
+# With no bus announced at all, no bus daemon is started for the bar (it
+# would outlive it).
+kill "$nobus"; wait "$nobus" 2>/dev/null || true
+env -u DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR="$WORK/runtime" "$BAR" "$MEDIA/tone.wav" >"$WORK/unannounced.log" 2>&1 &
+unannounced=$!
+STARTED+=("$unannounced")
+sleep 3
+check "with no bus announced the bar runs" kill -0 "$unannounced"
+check "and says so" grep -q "no D-Bus session bus" "$WORK/unannounced.log"
+# A bus started on demand announces itself on this test's own display and
+# notes its process in this test's HOME.
+if xprop -root _DBUS_SESSION_BUS_ADDRESS | grep -q '='; then
+    for note in "$HOME"/.dbus/session-bus/*; do
+        pid=$(sed -n 's/^DBUS_SESSION_BUS_PID=//p' "$note")
+        [[ -n $pid ]] && kill "$pid"
+    done
+    fail "a bus daemon was started for the bar"
+fi
+echo "ok: no bus daemon was started for it"
 echo PASS
