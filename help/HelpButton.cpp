@@ -1,5 +1,7 @@
+#include "help/Help.h"
 #include "shell/Form1.h"
 
-// Placeholder until this subsystem lands; replaced wholesale by its owner.
-
-void Form1::Command5_Click() {}
+void Form1::Command5_Click()
+{
+    Help::ShowHelp();
+}

@@ -1,0 +1,73 @@
+#include "help/Help.h"
+
+#include "shell/Controls.h"
+
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+
+namespace {
+QPointer<Help> &instance()
+{
+    static QPointer<Help> help;
+    return help;
+}
+} // namespace
+
+Help::Help()
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_picture(Picture())
+{
+    // Closing by "Close" or by the title bar's close box destroys the window.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Murmelvox Help"));
+    setAccessibleName(QStringLiteral("Murmelvox Help"));
+    setAccessibleDescription(tr("A picture of the bar with every control labelled, the defaults and the hot keys."));
+    setFixedSize(Px(8235), Px(7380));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    Command1 = new QPushButton(QStringLiteral("Close"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setAccessibleName(QStringLiteral("Close"));
+    Command1->setGeometry(Px(7080), Px(5880), Px(975), Px(375));
+    // Neither default nor cancel button: Enter and Escape do nothing by themselves.
+    Command1->setAutoDefault(false);
+    Command1->setDefault(false);
+    connect(Command1, &QPushButton::clicked, this, &Help::Command1_Click);
+    setFocusProxy(Command1);
+}
+
+Help *Help::ShowHelp()
+{
+    QPointer<Help> &help = instance();
+    if (!help)
+        help = new Help;
+    help->show();
+    help->raise();
+    help->activateWindow();
+    help->Command1->setFocus(Qt::ActiveWindowFocusReason);
+    return help;
+}
+
+Help *Help::Instance()
+{
+    return instance();
+}
+
+QPixmap Help::Picture()
+{
+    return QPixmap(QStringLiteral(":/help/help.jpg"));
+}
+
+void Help::Command1_Click()
+{
+    close();
+}
+
+void Help::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    // Unscaled from the top-left corner; the picture's last row falls outside.
+    painter.drawPixmap(0, 0, m_picture);
+}
