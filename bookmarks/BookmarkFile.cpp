@@ -196,6 +196,9 @@ QString ChooseBookmarkPath(const QString &programDir, const QString &userDataDir
 
 QString DefaultBookmarkPath()
 {
-    return ChooseBookmarkPath(QCoreApplication::applicationDirPath(),
-                              QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    // Named explicitly rather than after the application object, so the
+    // place does not depend on what start-up has set by then.
+    const QString userData = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                                 .filePath(QStringLiteral("Murmelvox"));
+    return ChooseBookmarkPath(QCoreApplication::applicationDirPath(), userData);
 }

@@ -74,5 +74,5 @@ bool IsWritableDirectory(const QString &dir);
 QString ChooseBookmarkPath(const QString &programDir, const QString &userDataDir);
 
 // ChooseBookmarkPath for this run: the executable's directory, else the
-// per-user data directory.
+// per-user data directory (~/.local/share/Murmelvox).
 QString DefaultBookmarkPath();
