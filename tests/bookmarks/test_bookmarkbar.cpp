@@ -1,0 +1,128 @@
+// Bookmarks on the real bar with the real engine playing a generated file:
+// the buttons, the user's choice jumping, and the program's choices not.
+#include "bookmarks/BookmarkList.h"
+#include "playback/MediaPlayerControl.h"
+#include "playback/MediaFiles.h"
+#include "shell/Form1.h"
+#include "shell/MessageBox.h"
+#include "shell/Module1.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestBookmarkBar : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QStringList m_messages;
+
+    QByteArray fileContent() const
+    {
+        QFile f(BookmarkPath);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    static QStringList items(const QComboBox *list)
+    {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i)
+            out.append(list->itemText(i));
+        return out;
+    }
+
+    // Chooses an item with the keyboard, as a user without a mouse would.
+    static void chooseByKeyboard(QComboBox *list, const QString &text)
+    {
+        list->setFocus();
+        const int target = list->findText(text);
+        QVERIFY(target >= 0);
+        while (list->currentIndex() < target)
+            QTest::keyClick(list, Qt::Key_Down);
+        while (list->currentIndex() > target)
+            QTest::keyClick(list, Qt::Key_Up);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        useEngineLocale();
+        requireMedia();
+        QVERIFY(m_dir.isValid());
+        BookmarkPath = m_dir.filePath("bookmark.ini");
+        SetMsgBoxHandler([this](const QString &prompt, int, const QString &) {
+            m_messages.append(prompt);
+            return int(MsgBoxResult::Yes);
+        });
+    }
+    void cleanupTestCase() { SetMsgBoxHandler({}); }
+
+    void setJumpClearAndRestart()
+    {
+        {
+            Form1 form;
+            form.Form_Load();
+            form.resize(form.width(), Px(2090));
+            form.show();
+            InitBookmarks(form.Combo1);
+            QCOMPARE(fileContent(), QByteArray()); // first start: an empty file
+            QCOMPARE(form.Combo1->count(), 0);
+
+            // Set with no file open is refused.
+            QTest::mouseClick(form.Command1, Qt::LeftButton);
+            QCOMPARE(m_messages, QStringList{"Select a Media File first!"});
+            m_messages.clear();
+
+            MediaPlayer &mp = *form.MP;
+            mp.Open(mediaFile("tone.wav"));
+            mp.Pause();
+            mp.setCurrentPosition(12.345);
+            QTest::mouseClick(form.Command1, Qt::LeftButton);
+            mp.setCurrentPosition(3.456);
+            QTest::mouseClick(form.Command1, Qt::LeftButton);
+            QCOMPARE(fileContent(), QByteArray(" 12.35 \r\n 3.46 \r\n"));
+            QCOMPARE(items(form.Combo1), (QStringList{"3.46", "12.35"}));
+            QCOMPARE(form.Combo1->currentText(), "3.46");
+            // Choosing the new item by program left the position alone.
+            QCOMPARE(mp.CurrentPosition(), 3.456);
+
+            // The user's choice jumps.
+            chooseByKeyboard(form.Combo1, "12.35");
+            QTRY_COMPARE(mp.CurrentPosition(), 12.35);
+            mp.setCurrentPosition(7);
+            chooseByKeyboard(form.Combo1, "3.46");
+            QCOMPARE(mp.CurrentPosition(), 3.46);
+
+            // Clear removes the chosen one; the program's choice of the first
+            // item does not move the position.
+            mp.setCurrentPosition(15);
+            chooseByKeyboard(form.Combo1, "12.35");
+            mp.setCurrentPosition(15);
+            QTest::mouseClick(form.Command2, Qt::LeftButton);
+            QCOMPARE(fileContent(), QByteArray("3.46\r\n"));
+            QCOMPARE(items(form.Combo1), QStringList{"3.46"});
+            QCOMPARE(form.Combo1->currentText(), "3.46");
+            QCOMPARE(mp.CurrentPosition(), 15.0);
+            QVERIFY(m_messages.isEmpty());
+        }
+
+        // The next start lists what was kept.
+        Form1 again;
+        again.Form_Load();
+        InitBookmarks(again.Combo1);
+        QCOMPARE(items(again.Combo1), QStringList{"3.46"});
+        QCOMPARE(again.Combo1->currentText(), "3.46");
+
+        // Clear All, confirmed.
+        QTest::mouseClick(again.Command3, Qt::LeftButton);
+        QCOMPARE(m_messages, QStringList{"Are you sure you want to clear all Bookmarks?"});
+        QCOMPARE(again.Combo1->count(), 0);
+        QCOMPARE(fileContent(), QByteArray());
+    }
+};
+
+QTEST_MAIN(TestBookmarkBar)
+#include "test_bookmarkbar.moc"
