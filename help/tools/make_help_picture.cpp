@@ -138,7 +138,7 @@ QImage barImage(Form1 &form)
     form.Timer1->stop();
     form.Expanded = true;
     form.resize(form.width(), Px(2090));
-    form.Label1->setText(QStringLiteral("memo-12.mp3"));
+    form.Label1->setText(QStringLiteral("memo.mp3"));
     form.Label2->setText(TimeCaption(161, 195));
     form.Label8->setText(QStringLiteral("34.5"));
     form.Combo1->clear();
@@ -191,17 +191,18 @@ void drawCallouts(Sheet &sheet, const Form1 &form)
     sheet.callout(QRect(10, 86, 100, 44), QStringLiteral("Play, Pause\nand Stop"), above, Qt::BottomEdge,
                   {QPoint(transport.center().x(), transport.top() + 2)});
     const QRect seek = placed(form, form.MP);
-    sheet.callout(QRect(130, 86, 80, 44), QStringLiteral("Seek bar"), above, Qt::BottomEdge,
+    sheet.callout(QRect(118, 86, 80, 44), QStringLiteral("Seek bar"), above, Qt::BottomEdge,
                   {QPoint(seek.center().x() - 10, stripMiddle)});
-    sheet.callout(QRect(206, 86, 70, 44), QStringLiteral("File name"), above, Qt::BottomEdge,
-                  {afterText(form, form.Label1, -4)});
-    sheet.callout(QRect(268, 86, 104, 44), QStringLiteral("Time: remaining\nor elapsed / total"), above,
+    const QRect name = placed(form, form.Label1);
+    sheet.callout(QRect(204, 86, 80, 44), QStringLiteral("File name"), above, Qt::BottomEdge,
+                  {QPoint(name.left() + 8, BarAt.y() - 1)});
+    sheet.callout(QRect(286, 86, 100, 44), QStringLiteral("Time: remaining\nor elapsed / total"), above,
                   Qt::BottomEdge, {afterText(form, form.Label2)});
-    sheet.callout(QRect(366, 86, 58, 44), QStringLiteral("Open a\nvoice file"), above, Qt::BottomEdge,
+    sheet.callout(QRect(390, 86, 54, 44), QStringLiteral("Open a\nvoice file"), above, Qt::BottomEdge,
                   {beside(form, form.Picture5, Qt::TopEdge, 1)});
-    sheet.callout(QRect(426, 86, 56, 44), QStringLiteral("Menu:\nthe panel"), above, Qt::BottomEdge,
+    sheet.callout(QRect(444, 86, 56, 44), QStringLiteral("Menu:\nthe panel"), above, Qt::BottomEdge,
                   {beside(form, form.Picture6, Qt::TopEdge, 1)});
-    sheet.callout(QRect(486, 86, 50, 44), QStringLiteral("Exit"), above, Qt::BottomEdge,
+    sheet.callout(QRect(500, 86, 44, 44), QStringLiteral("Exit"), above, Qt::BottomEdge,
                   {beside(form, form.Picture4, Qt::TopEdge, 1)});
 
     // The panel, left: read-out, sliders and the bookmark list.

@@ -79,7 +79,7 @@ private slots:
             MediaPlayer &mp = *form.MP;
             mp.Open(mediaFile("tone.wav"));
             mp.Pause();
-            mp.setCurrentPosition(12.345);
+            mp.setCurrentPosition(12.346);
             QTest::mouseClick(form.Command1, Qt::LeftButton);
             mp.setCurrentPosition(3.456);
             QTest::mouseClick(form.Command1, Qt::LeftButton);
