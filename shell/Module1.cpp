@@ -1,5 +1,7 @@
 #include "shell/Module1.h"
 
+#include "bookmarks/BookmarkFile.h"
+#include "bookmarks/BookmarkList.h"
 #include "hotkeys/Form1HotKeys.h"
 #include "hotkeys/HotKeyCounters.h"
 #include "hotkeys/KeyAssignments.h"
@@ -26,7 +28,9 @@ Form1 *Main()
     // 6. The global hot keys.
     InstallKeyboardHook(form);
 
-    // 7. The bookmark file's path.
+    // 7. The bookmark file's path: beside the program, or in the user's
+    //    data folder where the program's folder is not writable.
+    BookmarkPath = DefaultBookmarkPath();
 
     // 8. Rounded corners; the region keeps the expanded size.
     form->setMask(RoundedRegion());
@@ -42,6 +46,7 @@ Form1 *Main()
     form->raise();
 
     // 11. The bookmark list.
+    InitBookmarks(form->Combo1);
 
     // 12. From here on the program lives on window events.
     return form;
