@@ -207,7 +207,8 @@ void MpvEngine::handleEvent(const mpv_event &event)
 }
 
 // At the end the engine stays paused on the file's last sample: for the
-// callers that is "stopped" at the file's length.
+// callers that is "stopped" at the file's length, however it got there (so
+// that the Play/Pause hot key plays again rather than pausing).
 void MpvEngine::checkEnd()
 {
     // While a seek is on its way the engine's end flag still tells where it
@@ -217,8 +218,7 @@ void MpvEngine::checkEnd()
     m_atEnd = true;
     m_heldPos = m_duration;
     m_held = true;
-    if (m_state == State::Playing)
-        m_state = State::Stopped;
+    m_state = State::Stopped;
     emit stateChanged();
 }
 
@@ -287,10 +287,10 @@ double MpvEngine::CurrentPosition() const
     return std::clamp(live, 0.0, m_duration > 0 ? m_duration : std::max(live, 0.0));
 }
 
+// Callers drain the engine's events first, so that a restart or end from an
+// earlier seek is not taken for this one's.
 void MpvEngine::seekTo(double seconds)
 {
-    // Events from earlier seeks must not count as this one's restart.
-    drainEvents();
     const QByteArray target = QByteArray::number(seconds, 'f', 6);
     const char *command[] = {"seek", target.constData(), "absolute+exact", nullptr};
     if (mpv_command(m_mpv, command) >= 0)
@@ -299,6 +299,7 @@ void MpvEngine::seekTo(double seconds)
 
 void MpvEngine::setCurrentPosition(double seconds)
 {
+    drainEvents();
     // Written with no file (a bookmark chosen early): nothing to move.
     if (!hasFile() || !std::isfinite(seconds))
         return;
