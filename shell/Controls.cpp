@@ -142,7 +142,6 @@ QPixmap ImageList::ListImages(int index) const
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::TabFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
 void PictureBox::setPicture(const QPixmap &picture, int imageIndex)

@@ -58,7 +58,6 @@ LabelT *TransparentLabel(QWidget *parent, const QString &text)
 {
     auto *label = new LabelT(text, parent);
     label->setAutoFillBackground(false);
-    label->setAttribute(Qt::WA_TranslucentBackground);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setTextFormat(Qt::PlainText);
     return label;
