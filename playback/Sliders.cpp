@@ -2,6 +2,7 @@
 
 #include "playback/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 

@@ -12,10 +12,8 @@
 constexpr float TrackFirstLine = 10;
 constexpr float TrackLineStep = 30;
 constexpr float TrackLineTop = 10;     // lines run from y 10 to height - 10
-constexpr int TrackBoxHeight = 135;
 
 constexpr int PitchTrackWidth = 2000;  // rate = X / 1000 inside the track
-constexpr int WindTrackWidth = 1635;
 
 struct PitchPlan
 {
