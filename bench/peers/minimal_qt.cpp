@@ -1,0 +1,13 @@
+// The floor any Qt 6 Widgets program pays: one plain window, shown at once.
+#include <QApplication>
+#include <QWidget>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QWidget w;
+    w.setWindowTitle(QStringLiteral("minimal Qt window"));
+    w.resize(354, 18);
+    w.show();
+    return app.exec();
+}
