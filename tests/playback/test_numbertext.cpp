@@ -25,6 +25,12 @@ private slots:
         QTest::newRow("tiny plain decimal") << 1e-7 << "0.0000001";
         QTest::newRow("large plain decimal") << 1e17 << "100000000000000000";
         QTest::newRow("two decimals") << 65.37 << "65.37";
+        // Its 15-digit text is larger than any double; the text is still right.
+        QTest::newRow("largest double") << 1.7976931348623157e308
+            << QString(QStringLiteral("179769313486232") + QString(294, QLatin1Char('0')));
+        QTest::newRow("large, no binary noise") << 1e23 << "100000000000000000000000";
+        QTest::newRow("rounds up to a new digit") << 9.999999999999999 << "10";
+        QTest::newRow("negative large") << -123456789012345678.0 << "-123456789012346000";
     }
     void numberText()
     {
@@ -55,6 +61,7 @@ private slots:
         QTest::newRow("decimal half though binary above") << 2.675 << 2.68;
         QTest::newRow("whole") << 7.0 << 7.0;
         QTest::newRow("negative half") << -0.125 << -0.12;
+        QTest::newRow("huge, no hundredths") << 1e300 << 1e300;
     }
     void roundHalfEven2()
     {

@@ -1,0 +1,61 @@
+// libFuzzer target: the settings values a user or another program can leave
+// in the store, read back at start-up. "WindCount" becomes the wind count
+// through the slider's own press (it must end up a value the slider makes,
+// and store a text that reads back as itself); the four key names become
+// function-key codes or nothing.
+#include "hotkeys/KeyAssignments.h"
+#include "playback/Sliders.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void check(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "fuzz_settings: %s\n", what);
+        std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // Settings are text; the store may hold any UTF-8 (or invalid bytes,
+    // which decode to replacement characters).
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+
+    // Start-up reads the wind count and presses the slider there.
+    const float read = WindCountFromStoredText(text);
+    check(!std::isnan(read), "wind count read as NaN");
+    const WindCountPlan plan = PlanWindCount(read);
+    check(plan.lines.size() <= 55, "more lines than the slider has");
+    for (qsizetype i = 0; i < plan.lines.size(); ++i)
+        check(plan.lines[i] == 10 + 30 * float(i), "line off the 10 + 30k grid");
+    if (plan.windCount) {
+        const float w = *plan.windCount;
+        check(w >= 10 && w <= 1660 && std::fmod(w - 10, 30.0f) == 0, "wind count off the slider's values");
+        const QString stored = WindCountStoredText(w);
+        check(stored.startsWith(QLatin1Char(' ')) && !stored.startsWith(QLatin1String("  ")),
+              "stored text without its one leading blank");
+        check(WindCountFromStoredText(stored) == w, "stored wind count reads back differently");
+        // The next start redraws the same bar and stores the same text.
+        const WindCountPlan again = PlanWindCount(w);
+        check(again.windCount && *again.windCount == w, "stored wind count not stable across starts");
+    }
+
+    // A key name binds one of F1..F12 exactly when it is that key's name.
+    const std::optional<std::int32_t> code = KeyNameToCode(text);
+    if (code) {
+        check(*code >= VK_F1 && *code <= VK_F12, "key code outside F1..F12");
+        check(KeyCodeToName(*code) == text, "key code does not name the key back");
+    } else {
+        for (std::int32_t c = VK_F1; c <= VK_F12; ++c)
+            check(KeyCodeToName(c) != text, "a function key's own name not recognised");
+    }
+    return 0;
+}
