@@ -18,6 +18,7 @@ test_pkgs=(
   dbus dbus-x11
   espeak-ng sox libsox-fmt-mp3 ffmpeg
   playerctl python3-pyatspi at-spi2-core desktop-file-utils appstream
+  clang libclang-rt-14-dev
 )
 
 pkgs=("${build_pkgs[@]}")
