@@ -69,7 +69,7 @@ void TestBookmarkKill::killedAnywhere()
             QVERIFY2(churn.waitForReadyRead(10000), "the driver never got ready");
             out += churn.readAllStandardOutput();
         }
-        QTest::qSleep(int(rng.bounded(40u)));
+        QTest::qSleep(int(rng.bounded(200u)));
         ::kill(pid_t(churn.processId()), SIGKILL);
         QVERIFY(churn.waitForFinished(5000));
         QCOMPARE(churn.exitStatus(), QProcess::CrashExit);
