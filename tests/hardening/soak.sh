@@ -48,12 +48,15 @@ eval "$(xdotool getwindowgeometry --shell "$wid")"
 bx=$X by=$Y
 click() { xdotool mousemove $((bx + $1)) $((by + $2)) click "${3:-1}"; }
 alive() { kill -0 "$pid" 2>/dev/null || { echo "soak: the program died" >&2; tail -20 "$work/stderr.log" >&2; exit 1; }; }
-lines() { [[ -f $bookmarks ]] && grep -c '[0-9]' "$bookmarks" || echo 0; }
-# A message box or another window would stop the bar: nothing else may show.
+lines() { [[ -f $bookmarks ]] || { echo 0; return; }; grep -c '[0-9]' "$bookmarks" || true; }
+# A message box or a dialog would stop the bar: none may show. (Popups and
+# tool tips carry the program's name in lower case and come and go.)
 stray_window() {
-  local w
+  local w name
   for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-    [[ $w == "$wid" ]] || { echo "soak: unexpected window: $(xdotool getwindowname "$w")" >&2; return 0; }
+    [[ $w == "$wid" ]] && continue
+    name=$(xdotool getwindowname "$w" 2>/dev/null || true)
+    [[ $name == Murmelvox* ]] && { echo "soak: unexpected window: $name" >&2; return 0; }
   done
   return 1
 }
