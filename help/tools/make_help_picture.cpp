@@ -269,9 +269,10 @@ void drawLegend(Sheet &sheet)
     p.drawText(QPoint(310, 358), QStringLiteral("Hot keys, in every application"));
     struct Key { const char *key; const char *action; };
     const Key keys[] = {{"F4", "Full Rewind"}, {"F5", "Fast Rewind"}, {"F6", "Play/Pause"}, {"F8", "Fast Forward"}};
+    // One column, clear of the window's "Close" button at the bottom right.
     for (int i = 0; i < 4; ++i) {
-        const int x = 310 + (i % 2) * 116;
-        const int ky = 366 + (i / 2) * 22;
+        const int x = 310;
+        const int ky = 366 + i * 22;
         const QRect cap(x, ky, 24, 17);
         p.setPen(QPen(QColor(0x8a, 0x97, 0xa8), 1));
         p.setBrush(QColor(0xff, 0xff, 0xff));
@@ -285,8 +286,8 @@ void drawLegend(Sheet &sheet)
     }
     p.setPen(Muted);
     p.setFont(sans(10));
-    p.drawText(QRect(310, 414, 156, 28), Qt::AlignLeft | Qt::TextWordWrap,
-               QStringLiteral("Change them with Keys."));
+    p.drawText(QRect(440, 366, 100, 24), Qt::AlignLeft | Qt::TextWordWrap,
+               QStringLiteral("Change them\nwith Keys."));
 
     // Credits.
     p.setPen(QPen(QColor(0xd5, 0xdb, 0xe3), 1));
