@@ -186,9 +186,21 @@ bool IsWritableDirectory(const QString &dir)
     return probe.open();
 }
 
+// Folders shared by every installed program. Root can write there, but a
+// bookmark file beside /usr/bin/murmelvox would belong to no user.
+static bool IsSystemProgramDirectory(const QString &dir)
+{
+    const QString path = QDir(dir).absolutePath() + QLatin1Char('/');
+    for (const char *prefix : {"/usr/", "/bin/", "/sbin/"}) {
+        if (path.startsWith(QLatin1String(prefix)))
+            return true;
+    }
+    return false;
+}
+
 QString ChooseBookmarkPath(const QString &programDir, const QString &userDataDir)
 {
-    if (IsWritableDirectory(programDir))
+    if (!IsSystemProgramDirectory(programDir) && IsWritableDirectory(programDir))
         return QDir(programDir).filePath(QLatin1String(BookmarkFileName));
     QDir().mkpath(userDataDir);
     return QDir(userDataDir).filePath(QLatin1String(BookmarkFileName));

@@ -298,6 +298,7 @@ private slots:
         QTest::newRow("folder does not exist") << "missing";
         QTest::newRow("read-only folder") << "read-only";
         QTest::newRow("read-only system folder") << "proc";
+        QTest::newRow("installed program folder, even for root") << "usr-bin";
     }
     void fallBackWhenProgramDirNotWritable()
     {
@@ -315,6 +316,8 @@ private slots:
             program = base.filePath("bin");
             QVERIFY(QDir().mkdir(program));
             QVERIFY(QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        } else if (kind == "usr-bin") {
+            program = QStringLiteral("/usr/bin");
         } else {
             program = QStringLiteral("/proc");
         }
