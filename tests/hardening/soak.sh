@@ -62,10 +62,21 @@ stray_window() {
 }
 
 # Open the file through the open button and its dialog, play, show the panel.
-click 278 8
-dlg=$(timeout 20 xdotool search --sync --onlyvisible --name 'Select a Voice file' | head -1)
-xdotool windowfocus --sync "$dlg" type --delay 1 "$media"
-xdotool key --window "$dlg" Return
+# The dialog may map, unmap and map again while it sets itself up, so an id
+# found early can vanish: let it settle, then type through the keyboard focus.
+opened=
+for _ in 1 2 3; do
+  click 278 8
+  dlg=$(timeout 20 xdotool search --sync --onlyvisible --name 'Select a Voice file' | tail -1)
+  sleep 0.5
+  if xdotool windowfocus --sync "$dlg" 2>/dev/null; then
+    xdotool type --delay 1 "$media"
+    xdotool key Return
+    opened=1
+    break
+  fi
+done
+[[ -n $opened ]] || { echo "soak: the open dialog did not take the file" >&2; exit 1; }
 for _ in $(seq 100); do xdotool search --onlyvisible --name 'Select a Voice file' >/dev/null || break; sleep 0.1; done
 sleep 0.5
 click 30 9            # Picture1: play
