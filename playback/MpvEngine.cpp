@@ -5,7 +5,7 @@
 #include <QMetaObject>
 #include <QTimer>
 
-#include <mpv/client.h>
+#include "playback/MpvLibrary.h"
 
 #include <algorithm>
 #include <clocale>
@@ -20,8 +20,10 @@ constexpr double CatchUpSlack = 0.001;
 // if the live position never reached it (it cannot be later than that).
 constexpr qint64 CatchUpGiveUpMs = 1000;
 
-// How long after construction the engine starts by itself.
+// How long after construction the engine starts by itself, and how often it
+// then looks whether its library has been loaded.
 constexpr int StartDelayMs = 200;
+constexpr int LoadPollMs = 10;
 
 // Lowest and highest rate the engine accepts.
 constexpr double MinRate = 0.01;
@@ -61,15 +63,20 @@ const char *const IsolationOptions[][2] = {
     {"pause", "yes"},
     // Seeks land on the sample, not on the packet before it.
     {"hr-seek", "yes"},
-    // Natural pitch at every rate; by default scaletempo2 mutes below 0.25x
-    // and the slider goes far lower.
-    {"af", "scaletempo2=min-speed=0.001"},
     {"audio-client-name", "murmelvox"},
 };
 
-QString errorText(int error)
+// Natural pitch at every rate other than 1: by default scaletempo2 mutes
+// below 0.25x, and the slider goes far lower. At 1 the chain holds no filter,
+// which costs CPU and shifts the sound some 10 ms from the position.
+const char *TempoFilterFor(double rate)
 {
-    return QString::fromUtf8(mpv_error_string(error));
+    return rate == 1.0 ? "" : "scaletempo2=min-speed=0.001";
+}
+
+QString errorText(const MpvLibrary &mpv, int error)
+{
+    return QString::fromUtf8(mpv.error_string(error));
 }
 
 } // namespace
@@ -77,8 +84,8 @@ QString errorText(int error)
 MpvEngine::MpvEngine(const QByteArray &audioOutputs, QObject *parent)
     : QObject(parent), m_audioOutputs(audioOutputs)
 {
-    // Starting libmpv costs some 15 ms: the bar is drawn first. A command
-    // that needs the engine before then starts it at once.
+    // The bar is drawn first; a command that needs the engine before it has
+    // started starts it at once.
     QTimer::singleShot(StartDelayMs, this, &MpvEngine::start);
 }
 
@@ -86,22 +93,35 @@ MpvEngine::~MpvEngine()
 {
     if (m_mpv) {
         // No wakeup may reach a half-destroyed object.
-        mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
-        mpv_terminate_destroy(m_mpv);
+        m_lib->set_wakeup_callback(m_mpv, nullptr, nullptr);
+        m_lib->terminate_destroy(m_mpv);
     }
 }
 
 bool MpvEngine::configure(mpv_handle *handle, const QByteArray &audioOutputs)
 {
+    const MpvLibrary *mpv = MpvLibrary::Get();
+    if (!mpv)
+        return false;
     bool accepted = true;
     for (const auto &option : IsolationOptions)
-        accepted = mpv_set_option_string(handle, option[0], option[1]) >= 0 && accepted;
-    return mpv_set_option_string(handle, "ao", audioOutputs.constData()) >= 0 && accepted;
+        accepted = mpv->set_option_string(handle, option[0], option[1]) >= 0 && accepted;
+    return mpv->set_option_string(handle, "ao", audioOutputs.constData()) >= 0 && accepted;
 }
 
 void MpvEngine::start()
 {
-    ensureCore();
+    if (m_mpv || m_coreFailed)
+        return;
+    // Loading libmpv takes longer than the bar's start: on another thread,
+    // so that the bar answers meanwhile (a command that needs the engine
+    // waits for it).
+    if (MpvLibrary::Attempted()) {
+        ensureCore();
+        return;
+    }
+    MpvLibrary::LoadInBackground();
+    QTimer::singleShot(LoadPollMs, this, &MpvEngine::start);
 }
 
 bool MpvEngine::ensureCore()
@@ -112,7 +132,8 @@ bool MpvEngine::ensureCore()
         return false;
     // libmpv refuses to start under a locale that writes numbers with a comma.
     std::setlocale(LC_NUMERIC, "C");
-    mpv_handle *h = mpv_create();
+    const MpvLibrary *mpv = MpvLibrary::Get();
+    mpv_handle *h = mpv ? mpv->create() : nullptr;
     if (!h) {
         m_coreFailed = true;
         return false;
@@ -120,16 +141,18 @@ bool MpvEngine::ensureCore()
     configure(h, m_audioOutputs);
     // A rate set before the engine ran applies from the start.
     double rate = m_rate;
-    mpv_set_option(h, "speed", MPV_FORMAT_DOUBLE, &rate);
-    if (mpv_initialize(h) < 0) {
-        mpv_terminate_destroy(h);
+    mpv->set_option(h, "speed", MPV_FORMAT_DOUBLE, &rate);
+    mpv->set_option_string(h, "af", TempoFilterFor(rate));
+    if (mpv->initialize(h) < 0) {
+        mpv->terminate_destroy(h);
         m_coreFailed = true;
         return false;
     }
-    mpv_observe_property(h, 0, "eof-reached", MPV_FORMAT_FLAG);
-    mpv_observe_property(h, 0, "duration", MPV_FORMAT_DOUBLE);
+    mpv->observe_property(h, 0, "eof-reached", MPV_FORMAT_FLAG);
+    mpv->observe_property(h, 0, "duration", MPV_FORMAT_DOUBLE);
+    m_lib = mpv;
     m_mpv = h;
-    mpv_set_wakeup_callback(h, &MpvEngine::onWakeup, this);
+    mpv->set_wakeup_callback(h, &MpvEngine::onWakeup, this);
     return true;
 }
 
@@ -148,7 +171,7 @@ void MpvEngine::onWakeup(void *context)
 void MpvEngine::drainEvents()
 {
     while (m_mpv) {
-        mpv_event *event = mpv_wait_event(m_mpv, 0);
+        mpv_event *event = m_lib->wait_event(m_mpv, 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
         handleEvent(*event);
@@ -171,7 +194,7 @@ void MpvEngine::handleEvent(const mpv_event &event)
             break;  // a file we replaced
         const bool wasLoading = m_state == State::Loading;
         unloaded();
-        QString reason = end->reason == MPV_END_FILE_REASON_ERROR ? errorText(end->error)
+        QString reason = end->reason == MPV_END_FILE_REASON_ERROR ? errorText(*m_lib, end->error)
                                                                   : QStringLiteral("The file was closed.");
         if (wasLoading)
             emit openFailed(reason);
@@ -230,7 +253,7 @@ bool MpvEngine::hasFile() const
 void MpvEngine::fileLoaded()
 {
     double duration = 0;
-    if (mpv_get_property(m_mpv, "duration", MPV_FORMAT_DOUBLE, &duration) < 0 || !std::isfinite(duration))
+    if (m_lib->get_property(m_mpv, "duration", MPV_FORMAT_DOUBLE, &duration) < 0 || !std::isfinite(duration))
         duration = 0;
     m_duration = std::max(0.0, duration);
     m_state = State::Stopped;
@@ -255,7 +278,7 @@ void MpvEngine::unloaded()
 double MpvEngine::livePosition() const
 {
     double position = 0;
-    if (!m_mpv || mpv_get_property(m_mpv, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0 || !std::isfinite(position))
+    if (!m_mpv || m_lib->get_property(m_mpv, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0 || !std::isfinite(position))
         return std::nan("");
     return position;
 }
@@ -263,7 +286,7 @@ double MpvEngine::livePosition() const
 bool MpvEngine::eofReached() const
 {
     int flag = 0;
-    return m_mpv && mpv_get_property(m_mpv, "eof-reached", MPV_FORMAT_FLAG, &flag) >= 0 && flag;
+    return m_mpv && m_lib->get_property(m_mpv, "eof-reached", MPV_FORMAT_FLAG, &flag) >= 0 && flag;
 }
 
 double MpvEngine::CurrentPosition() const
@@ -293,7 +316,7 @@ void MpvEngine::seekTo(double seconds)
 {
     const QByteArray target = QByteArray::number(seconds, 'f', 6);
     const char *command[] = {"seek", target.constData(), "absolute+exact", nullptr};
-    if (mpv_command(m_mpv, command) >= 0)
+    if (m_lib->command(m_mpv, command) >= 0)
         m_seekPending = true;
 }
 
@@ -333,11 +356,19 @@ void MpvEngine::setRate(double rate)
         m_rate = rate;  // applied when the engine starts
         return;
     }
-    if (mpv_set_property(m_mpv, "speed", MPV_FORMAT_DOUBLE, &rate) < 0)
+    // The filter goes in before a rate other than 1 plays, and out after
+    // the rate is back at 1.
+    if (rate != 1.0)
+        m_lib->set_property_string(m_mpv, "af", TempoFilterFor(rate));
+    if (m_lib->set_property(m_mpv, "speed", MPV_FORMAT_DOUBLE, &rate) < 0) {
+        m_lib->set_property_string(m_mpv, "af", TempoFilterFor(m_rate));
         return;
+    }
     double held = rate;
-    mpv_get_property(m_mpv, "speed", MPV_FORMAT_DOUBLE, &held);
+    m_lib->get_property(m_mpv, "speed", MPV_FORMAT_DOUBLE, &held);
     m_rate = held;
+    if (m_rate == 1.0)
+        m_lib->set_property_string(m_mpv, "af", TempoFilterFor(m_rate));
 }
 
 int MpvEngine::PlayState() const
@@ -359,7 +390,7 @@ int MpvEngine::PlayState() const
 void MpvEngine::setPause(bool pause)
 {
     int flag = pause ? 1 : 0;
-    mpv_set_property(m_mpv, "pause", MPV_FORMAT_FLAG, &flag);
+    m_lib->set_property(m_mpv, "pause", MPV_FORMAT_FLAG, &flag);
 }
 
 void MpvEngine::Play()
@@ -430,7 +461,7 @@ void MpvEngine::Open(const QString &fullPath)
     if (fullPath.isEmpty() || !info.exists() || !info.isFile()) {
         if (hadFile) {
             const char *stop[] = {"stop", nullptr};
-            mpv_command(m_mpv, stop);
+            m_lib->command(m_mpv, stop);
         }
         emit openFailed(info.isDir()     ? QStringLiteral("This is a folder, not a file.")
                         : info.exists() ? QStringLiteral("This is not a file.")
@@ -442,9 +473,9 @@ void MpvEngine::Open(const QString &fullPath)
     const QByteArray path = QFile::encodeName(info.absoluteFilePath());
     const char *load[] = {"loadfile", path.constData(), "replace", nullptr};
     mpv_node result;
-    const int error = mpv_command_ret(m_mpv, load, &result);
+    const int error = m_lib->command_ret(m_mpv, load, &result);
     if (error < 0) {
-        emit openFailed(errorText(error));
+        emit openFailed(errorText(*m_lib, error));
         return;
     }
     int64_t id = -1;
@@ -454,7 +485,7 @@ void MpvEngine::Open(const QString &fullPath)
             if (std::strcmp(map->keys[i], "playlist_entry_id") == 0 && map->values[i].format == MPV_FORMAT_INT64)
                 id = map->values[i].u.int64;
     }
-    mpv_free_node_contents(&result);
+    m_lib->free_node_contents(&result);
     m_entryId = id;
     m_state = State::Loading;
 
@@ -467,7 +498,7 @@ void MpvEngine::Open(const QString &fullPath)
         const qint64 left = OpenDeadlineMs - waited.elapsed();
         if (left <= 0)
             break;
-        mpv_event *event = mpv_wait_event(m_mpv, left / 1000.0);
+        mpv_event *event = m_lib->wait_event(m_mpv, left / 1000.0);
         if (event->event_id != MPV_EVENT_NONE)
             handleEvent(*event);
     }

@@ -12,6 +12,7 @@
 
 struct mpv_handle;
 struct mpv_event;
+struct MpvLibrary;
 
 // The media engine behind MP: libmpv, made synchronous and consistent for the
 // callers of MediaPlayer.
@@ -94,6 +95,7 @@ private:
     double livePosition() const;
     bool eofReached() const;
 
+    const MpvLibrary *m_lib = nullptr;
     mpv_handle *m_mpv = nullptr;
     bool m_coreFailed = false;
     QByteArray m_audioOutputs;
