@@ -78,7 +78,7 @@ MediaPlayerControl::MediaPlayerControl(const QByteArray &audioOutputs, QWidget *
     setAccessibleName(QStringLiteral("Seek bar"));
     setAccessibleDescription(QStringLiteral("Play position; arrow keys move it"));
     m_repaint.setInterval(RepaintMs);
-    connect(&m_repaint, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    connect(&m_repaint, &QTimer::timeout, this, &MediaPlayerControl::repaintIfMoved);
     connect(m_engine, &MpvEngine::stateChanged, this, &MediaPlayerControl::engineStateChanged);
     connect(m_engine, &MpvEngine::openFailed, this, &MediaPlayerControl::openFailed);
     connect(m_engine, &MpvEngine::playbackError, this, &MediaPlayerControl::playbackError);
@@ -137,6 +137,23 @@ double MediaPlayerControl::positionAt(int x) const
     return fraction * m_engine->Duration();
 }
 
+// The played part in whole pixels: at a dictation's length it grows by a
+// pixel every few seconds, so most ticks have nothing to repaint.
+int MediaPlayerControl::playedWidth() const
+{
+    const double duration = m_engine->Duration();
+    if (m_engine->PlayState() == MediaPlayer::NoFile || duration <= 0)
+        return 0;
+    const double fraction = std::clamp(m_engine->CurrentPosition() / duration, 0.0, 1.0);
+    return int(fraction * trackRect().width() + 0.5);
+}
+
+void MediaPlayerControl::repaintIfMoved()
+{
+    if (playedWidth() != m_paintedWidth)
+        update();
+}
+
 void MediaPlayerControl::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -144,18 +161,17 @@ void MediaPlayerControl::paintEvent(QPaintEvent *)
     painter.fillRect(strip, palette().window());
 
     const QRect track = trackRect();
-    const double duration = m_engine->Duration();
-    const bool enabled = m_engine->PlayState() != MediaPlayer::NoFile && duration > 0;
-    const double fraction = enabled ? std::clamp(m_engine->CurrentPosition() / duration, 0.0, 1.0) : 0.0;
-    const int playedWidth = int(fraction * track.width() + 0.5);
+    const bool enabled = m_engine->PlayState() != MediaPlayer::NoFile && m_engine->Duration() > 0;
+    const int played = playedWidth();
+    m_paintedWidth = played;
 
     painter.setPen(palette().color(QPalette::Mid));
     painter.setBrush(palette().base());
     painter.drawRect(track.adjusted(0, 0, -1, -1));
-    if (playedWidth > 0)
-        painter.fillRect(QRect(track.left(), track.top(), playedWidth, track.height()), palette().highlight());
+    if (played > 0)
+        painter.fillRect(QRect(track.left(), track.top(), played, track.height()), palette().highlight());
 
-    const int centre = track.left() + playedWidth;
+    const int centre = track.left() + played;
     const QRect handle(centre - HandleWidth / 2, 2, HandleWidth, SeekBarHeight - 4);
     painter.setPen(palette().color(QPalette::Dark));
     painter.setBrush(enabled ? palette().button() : palette().window());

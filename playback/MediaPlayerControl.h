@@ -57,11 +57,14 @@ protected:
 private:
     QRect trackRect() const;
     double positionAt(int x) const;
+    int playedWidth() const;
+    void repaintIfMoved();
     void seekFromMouse(int x);
     void stepBy(double seconds);
     void engineStateChanged();
 
     MpvEngine *m_engine;
     QTimer m_repaint;       // moves the played part while playing
+    int m_paintedWidth = -1;  // the played part as last painted
     bool m_dragging = false;
 };

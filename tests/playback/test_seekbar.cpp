@@ -7,6 +7,22 @@
 #include <QApplication>
 #include <QtTest>
 
+namespace {
+
+struct PaintCounter : QObject
+{
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+    int count = 0;
+};
+
+} // namespace
+
 class TestSeekBar : public QObject
 {
     Q_OBJECT
@@ -114,6 +130,36 @@ private slots:
         QVERIFY(std::abs(mp.CurrentPosition() - middle) < 0.5);
         QVERIFY(QTest::qWaitFor([&] { return mp.CurrentPosition() > middle + 0.2; }, 3000));
         QCOMPARE(mp.PlayState(), MediaPlayer::Playing);
+    }
+
+    // While playing, the bar is repainted when the played part has grown by
+    // a pixel, not at every tick of its timer.
+    void repaintsFollowThePixels_data()
+    {
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<int>("fewest");
+        QTest::addColumn<int>("most");
+        // tone.wav: 20 s over a 127-pixel track, a pixel every 0.157 s at 1x
+        QTest::newRow("0.1x: a pixel every 1.6 s") << 0.1 << 0 << 4;
+        QTest::newRow("1x: six pixels a second") << 1.0 << 6 << 16;
+    }
+
+    void repaintsFollowThePixels()
+    {
+        QFETCH(double, rate);
+        QFETCH(int, fewest);
+        QFETCH(int, most);
+        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+        mp.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mp));
+        mp.Open(mediaFile("tone.wav"));
+        mp.setRate(rate);
+        mp.Play();
+        QTest::qWait(300);
+        PaintCounter paints(&mp);
+        QTest::qWait(2000);
+        QCOMPARE(mp.PlayState(), MediaPlayer::Playing);
+        QVERIFY2(paints.count >= fewest && paints.count <= most, qPrintable(QString::number(paints.count)));
     }
 
     void keys_data()
