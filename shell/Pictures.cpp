@@ -1,6 +1,7 @@
 #include "shell/Pictures.h"
 
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QPixmapCache>
 
 QPixmap ResourcePicture(const QString &path)
@@ -21,9 +22,14 @@ QPixmap ResourcePicture(const QString &path)
 
 QIcon WindowIcon()
 {
+    // Read as PNG outright: left to find the type, Qt first asks every image
+    // plugin whether it knows the contents, which loads them all (SVG and
+    // JPEG with their libraries) while the bar starts.
     QIcon icon;
-    icon.addFile(QStringLiteral(":/images/murmelvox.png"), QSize(32, 32));
-    icon.addFile(QStringLiteral(":/images/murmelvox@2x.png"), QSize(64, 64));
-    icon.addFile(QStringLiteral(":/images/murmelvox-256.png"), QSize(256, 256));
+    for (const char *file : {":/images/murmelvox.png", ":/images/murmelvox@2x.png", ":/images/murmelvox-256.png"}) {
+        QImageReader reader(QString::fromLatin1(file), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
