@@ -14,8 +14,6 @@
 
 namespace {
 
-// A live position this close below a held one counts as caught up.
-constexpr double CatchUpSlack = 0.001;
 // While playing, a held position is let go this long after the restart even
 // if the live position never reached it (it cannot be later than that).
 constexpr qint64 CatchUpGiveUpMs = 1000;
@@ -299,7 +297,10 @@ double MpvEngine::CurrentPosition() const
         const double live = livePosition();
         if (std::isnan(live))
             return m_heldPos;
-        if (live < m_heldPos - CatchUpSlack && m_sinceRestart.isValid()
+        // Held until playback has really reached it: a seek may land a few
+        // samples short, and a restart left from an earlier seek may come in
+        // after a new one was asked for.
+        if (live < m_heldPos && m_sinceRestart.isValid()
             && m_sinceRestart.elapsed() < CatchUpGiveUpMs)
             return m_heldPos;
         m_held = false;
