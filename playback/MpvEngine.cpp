@@ -335,6 +335,12 @@ void MpvEngine::setCurrentPosition(double seconds)
     m_atEnd = false;
     seekTo(seconds);
     m_sinceRestart.invalidate();
+    // Moved to the end while not playing: stopped there at once. Paused,
+    // libmpv may or may not report reaching the end, whenever it likes.
+    if (m_duration > 0 && seconds >= m_duration && m_state != State::Playing) {
+        m_atEnd = true;
+        m_state = State::Stopped;
+    }
     emit stateChanged();
 }
 
