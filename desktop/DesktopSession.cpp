@@ -44,8 +44,10 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
     InstallReadableLabels();
 
     LaunchRequest request = ParseLaunchArguments(arguments, workingDirectory);
+    QString unopenable;
     if (request.kind == LaunchRequest::Refused) {
         Tell(request.reason);
+        unopenable = request.path;
         request = {};
     }
 
@@ -79,6 +81,11 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
 
     if (request.kind == LaunchRequest::OpenFile)
         m_player->OpenFile(request.path);
+    else if (!unopenable.isEmpty())
+        // The engine refuses it as it refuses any file it cannot play, so
+        // the bar shows the typist which file that was, struck through.
+        // A second launch leaves the running bar's file alone instead.
+        m_player->ShowUnopenable(unopenable);
 }
 
 DesktopSession::~DesktopSession() = default;

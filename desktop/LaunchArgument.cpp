@@ -59,10 +59,11 @@ LaunchRequest LocalFileRequest(const QString &pathOrUri, const QString &workingD
     if (workingDirectory.isEmpty() && QDir::isRelativePath(path))
         return Refuse(QStringLiteral("not an absolute path: %1").arg(path));
     const QFileInfo info(QDir(workingDirectory), path);
-    if (!info.exists())
-        return Refuse(QStringLiteral("no such file: %1").arg(path));
-    if (!info.isFile())
-        return Refuse(QStringLiteral("not a file: %1").arg(path));
+    if (!info.exists() || !info.isFile()) {
+        LaunchRequest r = Refuse((info.exists() ? QStringLiteral("not a file: %1") : QStringLiteral("no such file: %1")).arg(path));
+        r.path = QDir::cleanPath(info.absoluteFilePath());
+        return r;
+    }
 
     LaunchRequest r;
     r.kind = LaunchRequest::OpenFile;

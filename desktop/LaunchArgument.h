@@ -9,7 +9,8 @@ struct LaunchRequest
 {
     enum Kind { Nothing, OpenFile, Refused };
     Kind kind = Nothing;
-    QString path;      // OpenFile: absolute local path
+    QString path;      // OpenFile: absolute local path; Refused: the local path
+                       // that is missing or not a file, else empty
     QString reason;    // Refused: why, for one line on stderr
 };
 

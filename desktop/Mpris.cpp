@@ -81,6 +81,14 @@ QString MprisPlayer::OpenFile(const QString &pathOrUri)
     return {};
 }
 
+void MprisPlayer::ShowUnopenable(const QString &path)
+{
+    if (Ready())
+        OpenNow(path);
+    else
+        m_pendingPath = path;
+}
+
 void MprisPlayer::OpenNow(const QString &path)
 {
     // The same path as a file dropped on the lower panel.

@@ -41,6 +41,9 @@ public:
     // Opens a local file through the bar's drop path, now or once the bar is
     // up. Returns an empty string, or why the file was refused.
     QString OpenFile(const QString &pathOrUri);
+    // Puts a local file that cannot be opened (missing, not a regular file)
+    // on the bar as an unplayable one.
+    void ShowUnopenable(const QString &path);
 
     // org.mpris.MediaPlayer2
     void Raise();

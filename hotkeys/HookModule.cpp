@@ -18,6 +18,12 @@ namespace {
 HotKeyTarget *hookTarget = nullptr;
 std::unique_ptr<X11KeyGrabber> grabber;
 QPointer<QMessageBox> notice;
+// The keys last reported lost, and whether the user has just asked for the
+// keys (start-up, "Set" in Keys). The grabs are taken again by themselves
+// whenever the keyboard changes (a new device, even the test tools' virtual
+// one); the same loss then is no news and is not shown again.
+QString lastLost;
+bool userAskedForKeys = false;
 
 // A counter that is not reset keeps counting (a key held for hours with no
 // file open); it stops at the top instead of wrapping, because a wrapped
@@ -67,7 +73,10 @@ void ReportGrabFailures(const QList<X11KeyGrabber::Failure> &failures)
                          qPrintable(key), qPrintable(action));
         }
     }
-    if (lost.isEmpty())
+    const QString lostText = lost.join(QStringLiteral(", "));
+    const bool news = userAskedForKeys || lostText != lastLost;
+    lastLost = lostText;
+    if (lost.isEmpty() || !news)
         return;
     const QString text = QStringLiteral(
         "Another program is using %1, so Murmelvox cannot use it as a hot key.\n\n"
@@ -84,6 +93,15 @@ void ReportGrabFailures(const QList<X11KeyGrabber::Failure> &failures)
     notice->setText(text);
     notice->setAccessibleDescription(text);
     notice->show();
+}
+
+void SetKeysAsked()
+{
+    if (!grabber)
+        return;
+    userAskedForKeys = true;
+    grabber->setKeys(AssignedKeys());
+    userAskedForKeys = false;
 }
 
 } // namespace
@@ -162,8 +180,7 @@ void InstallKeyboardHook(HotKeyTarget *target)
             },
             ReportGrabFailures);
     }
-    if (grabber)
-        grabber->setKeys(AssignedKeys());
+    SetKeysAsked();
 }
 
 void RemoveKeyboardHook()
@@ -174,6 +191,5 @@ void RemoveKeyboardHook()
 
 void KeyAssignmentsChanged()
 {
-    if (grabber)
-        grabber->setKeys(AssignedKeys());
+    SetKeysAsked();
 }

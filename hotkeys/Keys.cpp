@@ -8,6 +8,8 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -38,6 +40,21 @@ constexpr std::array<Row, 4> Rows{{
 void Place(QWidget *w, int left, int top, int width, int height)
 {
     w->setGeometry(Px(left), Px(top), Px(width), Px(height));
+}
+
+// The captions were laid out for a narrow dialog face; a wider face that the
+// desktop substitutes would cut "Full Rewind" short. Shrink the caption's
+// type until it fits its box, rather than move the box.
+void FitCaption(QLabel *label)
+{
+    QFont font = label->font();
+    const qreal room = label->contentsRect().width();
+    if (font.pointSizeF() <= 0) // sized in pixels: go on in points
+        font.setPointSizeF(QFontInfo(font).pointSizeF());
+    while (QFontMetricsF(font).horizontalAdvance(label->text()) > room && font.pointSizeF() > 5)
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    if (QFontMetricsF(font).horizontalAdvance(label->text()) <= room && font != label->font())
+        label->setFont(font);
 }
 
 } // namespace
@@ -81,9 +98,11 @@ Keys::Keys(QWidget *mainWindow)
         const QString caption = QString::fromLatin1(Rows[i].caption);
         QLabel *label = *labels[i] = new QLabel(caption, Frame1);
         Place(label, 120, Rows[i].labelTop, 975, 255);
+        FitCaption(label);
         QComboBox *combo = *combos[i] = new QComboBox(Frame1);
         combo->setEditable(false);
         combo->setAccessibleName(caption + QStringLiteral(" key"));
+        combo->setPlaceholderText(QStringLiteral("none"));
         Place(combo, 1080, Rows[i].comboTop, 735, 315);
         label->setBuddy(combo);
     }
@@ -143,13 +162,20 @@ void Keys::Form_Load()
             combo->addItem(QLatin1Char('F') + QString::number(n));
     }
 
-    // A hand-edited name that is no function key shows the row's default, so
-    // that "Set" never stores an empty name.
+    // A hand-edited name that is no function key leaves its action unbound;
+    // the list shows exactly that: no key chosen, and why.
     const std::array<QComboBox *, 4> combos{Combo1, Combo2, Combo3, Combo4};
+    const std::array<QLabel *, 4> labels{Label1, Label2, Label3, Label4};
     for (size_t i = 0; i < Rows.size(); ++i) {
         const QString name = GetSetting(QString::fromLatin1(Rows[i].settingsKey), QString::fromLatin1(Rows[i].defaultName));
         const int index = combos[i]->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        combos[i]->setCurrentIndex(index >= 0 ? index : Rows[i].defaultIndex);
+        combos[i]->setCurrentIndex(index);
+        const QString note = index >= 0 ? QString()
+                                        : QStringLiteral("No key: the stored name \"%1\" is not one of F1 to F12. "
+                                                         "Choose a key and press \"Set\".").arg(name);
+        combos[i]->setToolTip(note);
+        combos[i]->setAccessibleDescription(note);
+        labels[i]->setToolTip(note);
     }
     Combo1->setFocus();
 }

@@ -4,10 +4,11 @@
 #include "playback/MediaPlayerControl.h"
 #include "playback/Opening.h"
 
+#include <QFileInfo>
 #include <QLabel>
 
 // A file comes in through the open dialog or as a drop on the lower panel;
-// either way the player opens it and the file-name label shows its start.
+// either way the player opens it and the file-name label shows its name.
 
 namespace {
 
@@ -53,6 +54,8 @@ void Form1::Picture7_OLEDragDrop(const QMimeData *Data)
     if (!path)
         return;
     Label1->setToolTip(FileLabelToolTip(*path));
-    Label1->setText(FileLabelCaption(*path));
+    // The name, as the open dialog shows it: the start of a long path would
+    // make every file of a folder look the same.
+    Label1->setText(FileLabelCaption(QFileInfo(*path).fileName()));
     OpenInPlayer(*this, *path);
 }

@@ -50,11 +50,8 @@ WindCountPlan PlanWindCount(float x)
     WindCountPlan plan;
     const float end = x - 10;
     float i = TrackFirstLine;
-    for (; i <= end; i += TrackLineStep) {
-        if (WholeSeconds(i) > 10)
-            return plan;
+    for (; i <= end && i + TrackLineStep <= MaxWindCount; i += TrackLineStep)
         plan.lines.append(i);
-    }
     plan.windCount = i;
     return plan;
 }
@@ -64,12 +61,17 @@ QString WindCountCaption(float lineX)
     return QStringLiteral("Wind Count ") + QString::number(WholeSeconds(lineX));
 }
 
+QString WindCountFinalCaption(float windCount)
+{
+    return WindCountCaption(windCount);
+}
+
 QString WindCountStoredText(float windCount)
 {
     return QLatin1Char(' ') + NumberText(windCount);
 }
 
-float WindCountFromStoredText(const QString &text)
+std::optional<float> WindCountFromStoredText(const QString &text)
 {
     qsizetype pos = 0;
     const qsizetype n = text.size();
@@ -86,7 +88,7 @@ float WindCountFromStoredText(const QString &text)
         while (isDigit(pos)) { ++pos; digits = true; }
     }
     if (!digits)
-        return 0;
+        return std::nullopt;
     // An exponent counts only when digits follow it ("5e" reads as 5).
     if (pos < n && (text[pos] == QLatin1Char('e') || text[pos] == QLatin1Char('E'))) {
         qsizetype e = pos + 1;
@@ -98,9 +100,9 @@ float WindCountFromStoredText(const QString &text)
             pos = e;
         }
     }
-    bool ok = false;
-    const double value = text.mid(start, pos - start).toDouble(&ok);
-    if (!ok || !std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max())
-        return 0;
-    return static_cast<float>(value);
+    // An overflowing exponent reads as infinity (toDouble then says not ok,
+    // but still gives the signed infinity).
+    const double value = text.mid(start, pos - start).toDouble();
+    constexpr double maxFloat = std::numeric_limits<float>::max();
+    return static_cast<float>(std::clamp(value, -maxFloat, maxFloat));
 }

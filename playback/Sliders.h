@@ -33,26 +33,33 @@ QString PitchCaption(double rate);
 // The press position that shows a rate: rate x 1000 in single precision.
 float PitchPosition(double rate);
 
+// The largest wind count the track makes: its last line inside the box is
+// at 1600, so the label, the bar and the hot keys' jump all read 10 seconds.
+constexpr float MaxWindCount = 1630;
+
 struct WindCountPlan
 {
     QList<float> lines;                // x of each line, left to right
-    // With each line the label shows "Wind Count " and line / 150 truncated.
-    // The new wind count: one step past the last line. None when the press
-    // reached the cap (the line at 1660 and beyond): then the wind count and
-    // the stored setting stay as they were.
-    std::optional<float> windCount;
+    // The new wind count: one step past the last line, 10 to MaxWindCount.
+    // A press (or a drag, or a stored value) beyond the track's end gives the
+    // full track.
+    float windCount = 0;
 };
 
 WindCountPlan PlanWindCount(float x);
 
-// The label caption shown with the line at x.
+// The label caption while the line at x is drawn.
 QString WindCountCaption(float lineX);
+
+// The label caption once the wind count is set: the whole seconds the wind
+// hot keys jump by, so the label never promises another jump than they make.
+QString WindCountFinalCaption(float windCount);
 
 // The wind count as the settings store keeps it: one leading blank, then the
 // number (" 520").
 QString WindCountStoredText(float windCount);
 
 // The number the stored text begins with, leading blanks skipped, in single
-// precision; 0 when the text does not begin with a number or the number does
-// not fit a single-precision value.
-float WindCountFromStoredText(const QString &text);
+// precision (a number beyond it reads as the largest value of its sign);
+// none when the text does not begin with a number.
+std::optional<float> WindCountFromStoredText(const QString &text);

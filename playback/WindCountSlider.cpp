@@ -29,10 +29,8 @@ void Form1::Picture9_MouseDown(int, int, float X, float)
         Picture9->Line(x, TrackLineTop, x, Picture9->ScaleHeight() - TrackLineTop, Qt::white);
         Label9->setText(WindCountCaption(x));
     }
-    // Past the cap the wind count and the stored value stay as they were.
-    if (!plan.windCount)
-        return;
-    WindCount = *plan.windCount;
+    WindCount = plan.windCount;
+    Label9->setText(WindCountFinalCaption(WindCount));
     // A write costs a file replacement; the same value (every start-up, a
     // press where the bar already ends) need not be written again.
     const QString stored = WindCountStoredText(WindCount);

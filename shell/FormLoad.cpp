@@ -27,8 +27,10 @@ void Form1::Form_Load()
     const float left = BarLeftTwips(float(screen.width()) * TwipsPerPixel, float(width()) * TwipsPerPixel);
     setGeometry(screen.x() + Px(int(std::lround(left))), screen.y(), width(), Px(CollapsedHeight));
 
-    // L5. The wind count: the number the stored text begins with.
-    WindCount = WindCountFromStoredText(GetSetting(QStringLiteral("WindCount"), QStringLiteral("500")));
+    // L5. The wind count: the number the stored text begins with. A text
+    //     with no number at all (a damaged store) would silently turn the
+    //     wind keys into no-ops; it gets the default instead.
+    WindCount = WindCountFromStoredText(GetSetting(QStringLiteral("WindCount"), QStringLiteral("500"))).value_or(500);
 
     // L6. The pitch slider as if pressed in its middle: normal speed.
     Picture8_MouseDown(1, 0, 1000, 0);

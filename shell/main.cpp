@@ -1,4 +1,6 @@
 #include "desktop/DesktopSession.h"
+#include "shell/ExitSignals.h"
+#include "shell/Form1.h"
 #include "shell/Module1.h"
 
 #include <QApplication>
@@ -43,6 +45,10 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    // Only the exit button ends the program: closing a notice, a message box
+    // or a dialog must never count as closing the "last" window (the bar is a
+    // tool window, which Qt does not count).
+    QApplication::setQuitOnLastWindowClosed(false);
     // The bar's controls are laid out to the pixel; one style everywhere
     // keeps them fitting whatever the desktop's theme.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
@@ -53,6 +59,8 @@ int main(int argc, char *argv[])
     DesktopSession desktop(app.arguments());
     if (desktop.HandedOver())
         return desktop.ExitCode();
-    desktop.Attach(Main());
+    Form1 *bar = Main();
+    desktop.Attach(bar);
+    const ExitSignals exitSignals([bar] { bar->Picture4_Click(); });
     return app.exec();
 }

@@ -52,6 +52,15 @@ check "the remaining bar has one of the files ($title)" wait_until 10 \
 for p in "$racer1" "$racer2"; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
 check "racers gone" wait_until 10 bash -c '! playerctl -p murmelvox status'
 
+# A missing file on the command line: the bar starts (showing the name struck
+# through, as test_mpris checks) and stderr says why.
+start_bar missing "$MEDIA/absent memo.wav"; missing=$LAST_PID
+check "a bar started with a missing file is on the bus" wait_until 20 on_bus
+check "with no file open" status_is Stopped
+check "and stderr says why" grep -q "no such file" "$WORK/missing.log"
+kill "$missing"; wait "$missing" 2>/dev/null || true
+check "that bar gone" wait_until 10 bash -c '! playerctl -p murmelvox status'
+
 # Without a session bus: the bar runs, with one line on stderr at most.
 DBUS_SESSION_BUS_ADDRESS="unix:path=$WORK/no-bus" start_bar nobus "$MEDIA/tone.wav"
 nobus=$LAST_PID

@@ -87,16 +87,17 @@ private slots:
         QTest::newRow("-- before the file") << QStringList{"murmelvox", "--", "memo.wav"} << wd
                                             << LaunchRequest::OpenFile << "memo.wav";
         QTest::newRow("a name with a colon is a path, not a URI")
-            << QStringList{"murmelvox", "c:memo.wav"} << wd << LaunchRequest::Refused << QString();
+            << QStringList{"murmelvox", "c:memo.wav"} << wd << LaunchRequest::Refused << QString("c:memo.wav");
         QTest::newRow("web address refused")
             << QStringList{"murmelvox", "https://example.com/a.mp3"} << wd << LaunchRequest::Refused << QString();
         QTest::newRow("file on another host refused")
             << QStringList{"murmelvox", "file://otherhost" + QUrl::fromLocalFile(m_plain).path()} << wd
             << LaunchRequest::Refused << QString();
+        // A local file that cannot be opened keeps its path, for the bar to show.
         QTest::newRow("missing file refused") << QStringList{"murmelvox", "absent.mp3"} << wd
-                                              << LaunchRequest::Refused << QString();
+                                              << LaunchRequest::Refused << QString("absent.mp3");
         QTest::newRow("directory refused") << QStringList{"murmelvox", "sub dir"} << wd << LaunchRequest::Refused
-                                           << QString();
+                                           << QString("sub dir");
         QTest::newRow("empty argument refused") << QStringList{"murmelvox", ""} << wd << LaunchRequest::Refused
                                                 << QString();
         QTest::newRow("two files refused") << QStringList{"murmelvox", m_plain, m_file} << wd
@@ -112,8 +113,7 @@ private slots:
         QFETCH(QString, path);
         const LaunchRequest r = ParseLaunchArguments(arguments, workingDirectory);
         QCOMPARE(r.kind, kind);
-        if (kind == LaunchRequest::OpenFile)
-            QCOMPARE(r.path, m_dir.filePath(path));
+        QCOMPARE(r.path, path.isEmpty() ? QString() : m_dir.filePath(path));
         QCOMPARE(r.reason.isEmpty(), kind != LaunchRequest::Refused);
     }
 

@@ -133,8 +133,8 @@ private slots:
         m_form->Form_Load();
         WindCount = 520;   // a wind step of 3 s
         m_player->Attach(m_form);
-        // As a file dropped on the panel: the label shows the path's start.
-        QCOMPARE(m_form->Label1->text(), FileLabelCaption(mediaFile(QStringLiteral("short.wav"))));
+        // As a file dropped on the panel: the label shows the file's name.
+        QCOMPARE(m_form->Label1->text(), QStringLiteral("short.wav"));
         QCOMPARE(m_form->Label1->toolTip(), FileLabelToolTip(mediaFile(QStringLiteral("short.wav"))));
         QCOMPARE(Property("Metadata").value<QDBusArgument>().currentType(), QDBusArgument::MapType);
 
@@ -387,6 +387,16 @@ private slots:
         QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
         QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
         QCOMPARE(m_player->Metadata(), before);
+    }
+
+    // A file the command line named but that cannot be opened is on the bar
+    // as any unplayable file is: its name, struck through.
+    void unopenableFileIsShown()
+    {
+        m_player->ShowUnopenable(mediaFile(QStringLiteral("Absent Memo.wav")));
+        QCOMPARE(m_form->Label1->text(), QStringLiteral("absent memo.wav"));
+        QVERIFY(m_form->Label1->font().strikeOut());
+        QCOMPARE(m_form->MP->PlayState(), int(MediaPlayer::NoFile));
     }
 };
 

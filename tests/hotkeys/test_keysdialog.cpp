@@ -6,6 +6,7 @@
 #include "shell/SettingsStore.h"
 
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -114,8 +115,9 @@ private slots:
         QTest::addColumn<QStringList>("shown");
         QTest::newRow("empty store") << QStringList{"-", "-", "-", "-"} << QStringList{"F4", "F5", "F6", "F8"};
         QTest::newRow("stored names") << QStringList{"F1", "F12", "F10", "F2"} << QStringList{"F1", "F12", "F10", "F2"};
-        QTest::newRow("hand-edited names show the defaults")
-            << QStringList{"F13", "f5", "", "Esc"} << QStringList{"F4", "F5", "F6", "F8"};
+        // Such a name unbinds its action, and the list shows no key.
+        QTest::newRow("hand-edited names show no key")
+            << QStringList{"F13", "F5", "f6", ""} << QStringList{"", "F5", "", ""};
     }
     void opensWithStoredNames()
     {
@@ -126,7 +128,28 @@ private slots:
             if (stored[i] != QLatin1String("-"))
                 SaveSetting(QLatin1String(keys[i]), stored[i]);
         }
-        QCOMPARE(shownNames(Keys::Show(bar)), shown);
+        Keys *k = Keys::Show(bar);
+        QCOMPARE(shownNames(k), shown);
+        // An unbound row says why, and what to do.
+        const QComboBox *combos[] = {k->Combo1, k->Combo2, k->Combo3, k->Combo4};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(combos[i]->toolTip().isEmpty(), !shown[i].isEmpty());
+            if (shown[i].isEmpty())
+                QVERIFY2(combos[i]->toolTip().contains(QLatin1Char('"') + stored[i] + QLatin1Char('"')),
+                         qPrintable(combos[i]->toolTip()));
+        }
+    }
+
+    void captionsShowWhole()
+    {
+        Keys *k = Keys::Show(bar);
+        for (QLabel *label : {k->Label1, k->Label2, k->Label3, k->Label4}) {
+            const qreal needed = QFontMetricsF(label->font()).horizontalAdvance(label->text());
+            QVERIFY2(needed <= label->contentsRect().width(),
+                     qPrintable(QStringLiteral("%1 needs %2 px of %3").arg(label->text()).arg(needed)
+                                    .arg(label->contentsRect().width())));
+            QCOMPARE(label->geometry().width(), Px(975));
+        }
     }
 
     void oneInstanceAndMainWindowDisabled()

@@ -435,7 +435,8 @@ private slots:
             return;
         }
         const QString path = mediaFile(opened);
-        QCOMPARE(form->Label1->text(), path.left(15).toLower());
+        // The file's name, as the open dialog shows it, not its folder.
+        QCOMPARE(form->Label1->text(), QFileInfo(path).fileName().left(15).toLower());
         QCOMPARE(form->Label1->toolTip(), QLatin1Char(' ') + path + QLatin1Char(' '));
         QCOMPARE(form->MP->PlayState() != MediaPlayer::NoFile, playable);
         // A file that cannot play: the name is struck through, the time
@@ -626,12 +627,13 @@ private slots:
         QTest::addColumn<float>("windCount");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QList<float>>("lines");
-        QTest::newRow("450") << 30 << int(Qt::LeftButton) << 460.0f << "Wind Count 2" << Lines(10, 430);
+        QTest::newRow("450: label is the jump") << 30 << int(Qt::LeftButton) << 460.0f << "Wind Count 3" << Lines(10, 430);
         QTest::newRow("last pixel 1620") << 108 << int(Qt::LeftButton) << 1630.0f << "Wind Count 10" << Lines(10, 1600);
         QTest::newRow("one line: 30") << 2 << int(Qt::LeftButton) << 40.0f << "Wind Count 0" << Lines(10, 10);
-        QTest::newRow("first column: label kept") << 0 << int(Qt::LeftButton) << 10.0f << "Wind Count 3" << QList<float>();
-        QTest::newRow("right button") << 30 << int(Qt::RightButton) << 460.0f << "Wind Count 2" << Lines(10, 430);
-        QTest::newRow("middle button") << 60 << int(Qt::MiddleButton) << 910.0f << "Wind Count 5" << Lines(10, 880);
+        QTest::newRow("first column") << 0 << int(Qt::LeftButton) << 10.0f << "Wind Count 0" << QList<float>();
+        QTest::newRow("past the right end") << 110 << int(Qt::LeftButton) << 1630.0f << "Wind Count 10" << Lines(10, 1600);
+        QTest::newRow("right button") << 30 << int(Qt::RightButton) << 460.0f << "Wind Count 3" << Lines(10, 430);
+        QTest::newRow("middle button") << 60 << int(Qt::MiddleButton) << 910.0f << "Wind Count 6" << Lines(10, 880);
     }
     void windCountPress()
     {
@@ -653,30 +655,30 @@ private slots:
         Press(form->Picture9, Column(30));
         Drag(form->Picture9, Column(60), Qt::LeftButton);
         QCOMPARE(WindCount, 910.0f);
-        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 5"));
+        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 6"));
 
         Drag(form->Picture9, Column(20), Qt::RightButton);
         Drag(form->Picture9, Column(20), Qt::LeftButton | Qt::RightButton);
         QCOMPARE(WindCount, 910.0f);
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 910"));
 
-        // Dragged past the right edge: 1660 until the cap; beyond it nothing
-        // changes and nothing is stored.
-        Drag(form->Picture9, QPoint(110, 4), Qt::LeftButton); // 1650
-        QCOMPARE(WindCount, 1660.0f);
-        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1660"));
-        Press(form->Picture9, Column(30));
-        Drag(form->Picture9, QPoint(114, 4), Qt::LeftButton); // 1710
-        QCOMPARE(WindCount, 460.0f);
-        QCOMPARE(form->Picture9->lineXs(), Lines(10, 1630));
-        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 10"));
-        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 460"));
+        // Dragged past the right edge, a little or far: the full track, and
+        // the label, the bar and what is stored all say 10 seconds.
+        for (const QPoint &past : {QPoint(110, 4), QPoint(114, 4), QPoint(400, 4)}) {
+            Press(form->Picture9, Column(30));
+            Drag(form->Picture9, past, Qt::LeftButton);
+            QCOMPARE(WindCount, 1630.0f);
+            QCOMPARE(form->Picture9->lineXs(), Lines(10, 1600));
+            QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 10"));
+            QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
+            Release(form->Picture9, past);
+        }
 
         // Past the left edge.
         Drag(form->Picture9, Column(-20), Qt::LeftButton);
         QCOMPARE(WindCount, 10.0f);
         QCOMPARE(form->Picture9->lineXs(), QList<float>());
-        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 10"));
+        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 0"));
         Release(form->Picture9, Column(-20));
 
         QTest::mouseDClick(form->Picture9, Qt::LeftButton, {}, Column(100));
@@ -695,7 +697,7 @@ private slots:
         form->Picture9_MouseDown(1, 0, 1500, 0);
         QCOMPARE(WindCount, 160.0f);
         QCOMPARE(form->Picture9->lineXs(), Lines(10, 130));
-        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 0"));
+        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 1"));
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 160"));
     }
 
@@ -731,13 +733,17 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("stored");
         QTest::newRow("missing") << QByteArray() << 520.0f << "Wind Count 3" << " 520";
-        QTest::newRow("stored form") << QByteArray("[config]\nWindCount=\" 460\"\n") << 460.0f << "Wind Count 2" << " 460";
+        QTest::newRow("stored form") << QByteArray("[config]\nWindCount=\" 460\"\n") << 460.0f << "Wind Count 3" << " 460";
         QTest::newRow("edited with junk after") << QByteArray("[config]\nWindCount=700abc\n") << 700.0f << "Wind Count 4" << " 700";
-        QTest::newRow("junk") << QByteArray("[config]\nWindCount=abc\n") << 10.0f << "Wind Count" << " 10";
-        QTest::newRow("empty") << QByteArray("[config]\nWindCount=\n") << 10.0f << "Wind Count" << " 10";
-        QTest::newRow("negative") << QByteArray("[config]\nWindCount=-300\n") << 10.0f << "Wind Count" << " 10";
-        QTest::newRow("beyond single precision") << QByteArray("[config]\nWindCount=1e39\n") << 10.0f << "Wind Count" << " 10";
-        QTest::newRow("past the cap: kept as read") << QByteArray("[config]\nWindCount=1700\n") << 1700.0f << "Wind Count 10" << "1700";
+        // No number at all: the default, so the wind keys keep working.
+        QTest::newRow("junk") << QByteArray("[config]\nWindCount=abc\n") << 520.0f << "Wind Count 3" << " 520";
+        QTest::newRow("nan") << QByteArray("[config]\nWindCount=nan\n") << 520.0f << "Wind Count 3" << " 520";
+        QTest::newRow("empty") << QByteArray("[config]\nWindCount=\n") << 520.0f << "Wind Count 3" << " 520";
+        QTest::newRow("negative") << QByteArray("[config]\nWindCount=-300\n") << 10.0f << "Wind Count 0" << " 10";
+        // Beyond what the track makes: brought within it.
+        QTest::newRow("1650") << QByteArray("[config]\nWindCount=1650\n") << 1630.0f << "Wind Count 10" << " 1630";
+        QTest::newRow("99999") << QByteArray("[config]\nWindCount=\" 99999\"\n") << 1630.0f << "Wind Count 10" << " 1630";
+        QTest::newRow("beyond single precision") << QByteArray("[config]\nWindCount=1e39\n") << 1630.0f << "Wind Count 10" << " 1630";
         QTest::newRow("binary garbage") << QByteArray("\x00\xff[conf\x01\nWind\xfe=\x02\n", 16) << 520.0f << "Wind Count 3" << " 520";
     }
     void windCountFromEditedSettings()
