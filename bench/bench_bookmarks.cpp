@@ -1,5 +1,6 @@
 // Figures for the bookmark list with many values: start-up load, Set and
-// Clear, each reading and rewriting the whole file and refilling the list.
+// Clear, each reading the whole file and refilling the list (Clear also
+// rewrites it), then the same on a 50 MB file with the peak memory of each.
 //   build/bench/bench_bookmarks
 #include "bookmarks/BookmarkFile.h"
 #include "bookmarks/BookmarkList.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -33,6 +35,27 @@ public:
 };
 
 double ms(QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e6; }
+
+// A field of /proc/self/status in MiB (VmRSS now, VmHWM the peak since the
+// last resetPeak).
+double statusMiB(const char *field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qsizetype(qstrlen(field)) + 1).trimmed().split(' ').first().toDouble() / 1024;
+    }
+    return -1;
+}
+
+void resetPeak()
+{
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+}
 
 } // namespace
 
@@ -71,6 +94,40 @@ int main(int argc, char *argv[])
         ClearAllBookmarks(&list);
         const double clearAll = ms(t);
         std::printf("%8d %12.2f %12.2f %12.2f %12.2f\n", count, init, set, clear, clearAll);
+    }
+
+    // A 50 MB file of numbers: each operation's time and the process's peak
+    // memory while it ran, against what it held before.
+    {
+        QByteArray data;
+        data.reserve(51 * 1000 * 1000);
+        for (qint64 i = 0; data.size() < 50 * 1000 * 1000; ++i)
+            data += BookmarkSetLine(double((i * 7919) % 10000000) / 100);
+        const qint64 bytes = data.size();
+        const qint64 values = data.count('\n');
+        WriteBookmarkFile(BookmarkPath, data);
+        data = QByteArray();
+
+        std::printf("\n50 MB file: %lld bytes, %lld values, list limit %lld\n",
+                    qlonglong(bytes), qlonglong(values), qlonglong(BookmarkListLimit));
+        std::printf("%-10s %10s %14s %14s %8s\n", "operation", "ms", "RSS before MiB", "peak MiB", "items");
+        QComboBox list;
+        StillPlayer player;
+        QElapsedTimer t;
+        const auto run = [&](const char *name, const auto &operation) {
+            const double before = statusMiB("VmRSS:");
+            resetPeak();
+            t.restart();
+            operation();
+            const double took = ms(t);
+            std::printf("%-10s %10.1f %14.1f %14.1f %8d\n", name, took, before, statusMiB("VmHWM:"), list.count());
+        };
+        run("start-up", [&] { InitBookmarks(&list); });
+        player.position = 123456.789;
+        run("Set", [&] { SetBookmark(&list, player); });
+        list.setCurrentIndex(1);
+        run("Clear", [&] { ClearBookmark(&list); });
+        run("Clear All", [&] { ClearAllBookmarks(&list); });
     }
     return 0;
 }

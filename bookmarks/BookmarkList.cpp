@@ -14,6 +14,8 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <limits>
+#include <optional>
 
 namespace {
 
@@ -27,16 +29,51 @@ void reportUnreadable(const QString &error)
            MsgBoxStyle::Critical);
 }
 
+// Set on the list once it has told its user that values are left out.
+constexpr char HiddenNotedProperty[] = "murmelvoxHiddenNoted";
+
+void describeHidden(QComboBox *list, qint64 shownCount, qint64 total)
+{
+    if (shownCount >= total) {
+        list->setToolTip({});
+        list->setAccessibleDescription({});
+        return;
+    }
+    const QString note = tr("The list shows %1 of the %2 bookmarks in %3, the smallest first. "
+                            "The other %4 are kept in the file but not listed.")
+                             .arg(shownCount).arg(total).arg(shownPath()).arg(total - shownCount);
+    list->setToolTip(note);
+    list->setAccessibleDescription(note);
+    if (!list->property(HiddenNotedProperty).toBool()) {
+        list->setProperty(HiddenNotedProperty, true);
+        qCInfo(lcBookmarks).noquote() << note;
+        MsgBox(note, MsgBoxStyle::Information);
+    }
+}
+
+// ReloadBookmarks; `justSet`, a value Set has just added, is shown even when
+// it lies beyond the smallest values, so that it can be chosen.
+int fillList(QComboBox *list, std::optional<double> justSet = {})
+{
+    BookmarkListing file = ListBookmarkFile(BookmarkPath, BookmarkListLimit);
+    if (file.status == BookmarkReadResult::Failed)
+        reportUnreadable(file.error);
+    if (justSet && file.total > file.smallest.size() && (file.smallest.isEmpty() || *justSet > file.smallest.last()))
+        file.smallest.append(*justSet);
+    QStringList items;
+    items.reserve(file.smallest.size());
+    for (double v : std::as_const(file.smallest))
+        items.append(NumberText(v));
+    list->addItems(items);
+    describeHidden(list, file.smallest.size(), file.total);
+    return int(qMin<qint64>(file.total, std::numeric_limits<int>::max()));
+}
+
 } // namespace
 
 int ReloadBookmarks(QComboBox *list)
 {
-    const BookmarkReadResult file = ReadBookmarkFile(BookmarkPath);
-    if (file.status == BookmarkReadResult::Failed)
-        reportUnreadable(file.error);
-    const QStringList items = BookmarkItems(BookmarkValues(file.lines));
-    list->addItems(items);
-    return int(items.size());
+    return fillList(list);
 }
 
 void InitBookmarks(QComboBox *list)
@@ -54,6 +91,21 @@ void InitBookmarks(QComboBox *list)
         list->setCurrentIndex(0);
 }
 
+void NoteBookmarkLocation(const BookmarkLocation &where)
+{
+    if (!where.copiedFrom.isEmpty()) {
+        MsgBox(tr("Murmelvox cannot save anything in its own folder, so your bookmarks have been copied from\n%1\nto\n%2\n\n"
+                  "From now on your bookmarks are kept there.")
+                   .arg(QDir::toNativeSeparators(where.copiedFrom), QDir::toNativeSeparators(where.path)),
+               MsgBoxStyle::Information);
+    } else if (!where.copyError.isEmpty()) {
+        MsgBox(tr("Murmelvox cannot save anything in its own folder, and your bookmarks there could not be copied to\n%1\n%2\n\n"
+                  "New bookmarks are kept in %1.")
+                   .arg(QDir::toNativeSeparators(where.path), where.copyError),
+               MsgBoxStyle::Exclamation);
+    }
+}
+
 void SetBookmark(QComboBox *list, const MediaPlayer &player)
 {
     if (player.PlayState() == MediaPlayer::NoFile) {
@@ -67,12 +119,7 @@ void SetBookmark(QComboBox *list, const MediaPlayer &player)
     }
     const double value = RoundHalfEven2(position);
 
-    // Appending means rewriting: the file is small, and a new file renamed
-    // over the old one cannot be left half written.
-    const BookmarkReadResult file = ReadBookmarkFile(BookmarkPath);
-    QString error = file.error;
-    if (file.status != BookmarkReadResult::Failed)
-        error = WriteBookmarkFile(BookmarkPath, BookmarkAppend(file.data, value));
+    const QString error = AppendBookmarkFile(BookmarkPath, value);
     if (!error.isEmpty()) {
         MsgBox(tr("The bookmark %1 could not be saved in %2:\n%3")
                    .arg(NumberText(value), shownPath(), error),
@@ -81,25 +128,25 @@ void SetBookmark(QComboBox *list, const MediaPlayer &player)
     }
 
     list->clear();
-    ReloadBookmarks(list);
+    fillList(list, value);
     list->setCurrentIndex(list->findText(NumberText(value), Qt::MatchFixedString | Qt::MatchCaseSensitive));
 }
 
 void ClearBookmark(QComboBox *list)
 {
     const QString chosen = list->currentText();
-    const BookmarkReadResult file = ReadBookmarkFile(BookmarkPath);
-    if (file.status == BookmarkReadResult::Failed) {
-        reportUnreadable(file.error);
+    const BookmarkClearResult result = ClearBookmarkFile(BookmarkPath, chosen);
+    switch (result.status) {
+    case BookmarkClearResult::Cleared:
+        break;
+    case BookmarkClearResult::ReadFailed:
+        reportUnreadable(result.error);
         return;
-    }
-    if (BookmarkValues(file.lines).isEmpty()) {
+    case BookmarkClearResult::NoValues:
         MsgBox(QStringLiteral("No Bookmarks found!"), MsgBoxStyle::Critical);
         return;
-    }
-    const QString error = WriteBookmarkFile(BookmarkPath, BookmarkClearRewrite(file.lines, chosen));
-    if (!error.isEmpty()) {
-        MsgBox(tr("The bookmark could not be cleared in %1:\n%2").arg(shownPath(), error),
+    case BookmarkClearResult::WriteFailed:
+        MsgBox(tr("The bookmark could not be cleared in %1:\n%2").arg(shownPath(), result.error),
                MsgBoxStyle::Critical);
         return;
     }
@@ -125,6 +172,7 @@ void ClearAllBookmarks(QComboBox *list)
         return;
     }
     list->clear();
+    describeHidden(list, 0, 0);
 }
 
 void JumpToBookmark(const QComboBox *list, MediaPlayer &player)

@@ -30,7 +30,10 @@ Form1 *Main()
 
     // 7. The bookmark file's path: beside the program, or in the user's
     //    data folder where the program's folder is not writable.
-    BookmarkPath = DefaultBookmarkPath();
+    //    A bookmark file left in a read-only program folder starts the
+    //    user's file.
+    const BookmarkLocation bookmarks = DefaultBookmarkLocation();
+    BookmarkPath = bookmarks.path;
 
     // 8. Rounded corners; the region keeps the expanded size.
     form->setMask(RoundedRegion());
@@ -47,6 +50,8 @@ Form1 *Main()
 
     // 11. The bookmark list.
     InitBookmarks(form->Combo1);
+    //     Where they were copied to a new place just now, say where, once.
+    NoteBookmarkLocation(bookmarks);
 
     // 12. From here on the program lives on window events.
     return form;

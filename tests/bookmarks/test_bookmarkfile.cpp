@@ -3,10 +3,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,6 +33,22 @@ void writeAll(const QString &path, const QByteArray &data)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(f.write(data), data.size());
+}
+
+// Root ignores file modes; without these two capabilities a read-only folder
+// is read-only to this process too.
+bool dropFileModeOverride()
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (syscall(SYS_capget, &header, data) != 0)
+        return false;
+    for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH}) {
+        data[cap / 32].effective &= ~(1u << (cap % 32));
+        data[cap / 32].permitted &= ~(1u << (cap % 32));
+        data[cap / 32].inheritable &= ~(1u << (cap % 32));
+    }
+    return syscall(SYS_capset, &header, data) == 0;
 }
 
 } // namespace
@@ -153,6 +173,12 @@ private slots:
             << QByteArray("65.460\r\n065.46\r\n65.4\r\n") << "65.46" << QByteArray("65.4\r\n");
         QTest::newRow("lines without a number survive")
             << QByteArray("# mine\r\n5\r\n\x01\xff\r\n") << "5" << QByteArray("# mine\r\n\x01\xff\r\n");
+        QTest::newRow("written as number texts")
+            << QByteArray("-0\r\n1e3\r\n0.10\r\n-0.50\r\n1234567890123456\r\n0.0000000000000000000000001\r\n")
+            << "" << QByteArray("0\r\n1000\r\n0.1\r\n-0.5\r\n1234567890123460\r\n0.0000000000000000000000001\r\n");
+        QTest::newRow("number texts kept, chosen compared")
+            << QByteArray("0\r\n-0.25\r\n100000000000000000000000\r\n123456789012345\r\n-0.25\r\n")
+            << "-0.25" << QByteArray("0\r\n100000000000000000000000\r\n123456789012345\r\n");
         QTest::newRow("blank lines dropped, LF made CR LF")
             << QByteArray("\n\n1\n\n2") << "2" << QByteArray("1\r\n");
     }
@@ -281,6 +307,52 @@ private slots:
                  qPrintable(QStringLiteral("file is %1 bytes, neither old nor new").arg(now.size())));
     }
 
+    // A user who keeps bookmark.ini as a link into another folder (a synced
+    // one, say) keeps the link; the file it leads to is what changes.
+    void writeThroughSymlink()
+    {
+        QTemporaryDir program, synced;
+        const QString target = synced.filePath("bookmark.ini");
+        const QString link = program.filePath("bookmark.ini");
+        writeAll(target, " 1 \r\n");
+        QVERIFY(QFile::link(target, link));
+        QCOMPARE(WriteBookmarkFile(link, "2\r\n"), QString());
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(readAll(target), QByteArray("2\r\n"));
+        QCOMPARE(ReadBookmarkFile(link).data, QByteArray("2\r\n"));
+    }
+
+    // The program's folder holds bookmarks but cannot be written: they are
+    // copied to the user's file once, which from then on is left alone.
+    void copyFromReadOnlyProgramDir()
+    {
+        QTemporaryDir base;
+        const QString program = base.filePath("bin");
+        QVERIFY(QDir().mkdir(program));
+        const QByteArray old(" 10 \r\n# mine\r\n65.46\r\n");
+        writeAll(program + "/bookmark.ini", old);
+        QVERIFY(QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        auto restore = qScopeGuard([&] {
+            QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        });
+        QVERIFY2(!IsWritableDirectory(program), "the test cannot make a read-only folder");
+
+        const QString user = base.filePath("home/.local/share/Murmelvox");
+        const QString userFile = QDir(user).filePath("bookmark.ini");
+        BookmarkLocation where = ChooseBookmarkLocation(program, user);
+        QCOMPARE(where.path, userFile);
+        QCOMPARE(where.copiedFrom, program + "/bookmark.ini");
+        QCOMPARE(readAll(userFile), old);
+        QCOMPARE(readAll(program + "/bookmark.ini"), old);
+
+        writeAll(userFile, " 1 \r\n");
+        where = ChooseBookmarkLocation(program, user);
+        QCOMPARE(where.path, userFile);
+        QVERIFY(where.copiedFrom.isEmpty()); // so the user is told only once
+        QCOMPARE(readAll(userFile), QByteArray(" 1 \r\n"));
+        QCOMPARE(QDir(user).entryList(QDir::Files | QDir::Hidden), QStringList{"bookmark.ini"});
+    }
+
     void chooseProgramDirWhenWritable()
     {
         QTemporaryDir program, user;
@@ -330,5 +402,12 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestBookmarkFile)
+int main(int argc, char *argv[])
+{
+    if (geteuid() == 0 && !dropFileModeOverride())
+        qWarning("could not drop CAP_DAC_OVERRIDE; read-only folders will not be read-only");
+    QCoreApplication app(argc, argv);
+    TestBookmarkFile test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_bookmarkfile.moc"

@@ -3,6 +3,7 @@
 #include "bookmarks/BookmarkFile.h"
 #include "bookmarks/BookmarkList.h"
 #include "playback/MediaPlayer.h"
+#include "playback/NumberText.h"
 #include "shell/MessageBox.h"
 #include "shell/Module1.h"
 
@@ -10,11 +11,19 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <optional>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -68,6 +77,43 @@ QStringList items(const QComboBox &list)
 }
 
 const QString Crit = QStringLiteral("critical: ");
+
+mode_t nodeType(const QString &path)
+{
+    struct stat st {};
+    return lstat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
+// Code that opens a FIFO for reading blocks until a writer comes. After a
+// grace second this keeps opening the write end, so such a fault shows as a
+// failed check instead of a hung test.
+class FifoUnblocker
+{
+public:
+    explicit FifoUnblocker(const QString &fifo) : m_path(QFile::encodeName(fifo))
+    {
+        m_thread = std::thread([this] {
+            for (int i = 0; !m_stop; ++i) {
+                if (i >= 20) {
+                    const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK);
+                    if (fd >= 0)
+                        ::close(fd);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        });
+    }
+    ~FifoUnblocker()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+
+private:
+    QByteArray m_path;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
 
 } // namespace
 
@@ -392,6 +438,126 @@ private slots:
         QCOMPARE(items(list), QStringList{"1"});
         QVERIFY(QFileInfo(BookmarkPath).isDir());
         QDir().rmdir(BookmarkPath);
+    }
+
+    // Something that is not an ordinary file at the path: every operation
+    // refuses at once with a critical box, and the thing itself is neither
+    // replaced nor written to.
+    void notAnOrdinaryFile_data()
+    {
+        QTest::addColumn<bool>("fifo");
+        QTest::addColumn<bool>("viaSymlink");
+        QTest::newRow("symlink to a device") << false << true;
+        QTest::newRow("FIFO") << true << false;
+        QTest::newRow("symlink to a FIFO") << true << true;
+    }
+    void notAnOrdinaryFile()
+    {
+        QFETCH(bool, fifo);
+        QFETCH(bool, viaSymlink);
+        QString node = viaSymlink ? m_dir.filePath("node") : BookmarkPath;
+        QFile::remove(node);
+        if (fifo) {
+            QCOMPARE(mkfifo(QFile::encodeName(node).constData(), 0600), 0);
+        } else if (geteuid() == 0) {
+            // Root could replace the real /dev/null; a null device of our own
+            // is safe to lose.
+            QCOMPARE(mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 3)), 0);
+        } else {
+            node = QStringLiteral("/dev/null");
+        }
+        const mode_t type = nodeType(node);
+        if (viaSymlink)
+            QVERIFY(QFile::link(node, BookmarkPath));
+        auto cleanup = qScopeGuard([&] {
+            QFile::remove(BookmarkPath);
+            if (node.startsWith(m_dir.path()))
+                QFile::remove(node);
+        });
+        std::optional<FifoUnblocker> unblocker;
+        if (fifo)
+            unblocker.emplace(node);
+
+        QComboBox list;
+        FakePlayer player;
+        player.position = 5;
+        QElapsedTimer timer;
+        timer.start();
+        InitBookmarks(&list);
+        SetBookmark(&list, player);
+        list.addItem("5");
+        list.setCurrentIndex(0);
+        ClearBookmark(&list);
+        ClearAllBookmarks(&list);
+        QVERIFY2(timer.elapsed() < 1000, "an operation waited on the node");
+
+        QCOMPARE(m_messages.size(), 5);
+        for (const QString &message : std::as_const(m_messages)) {
+            if (message.startsWith(QLatin1String("question: ")))
+                continue;
+            QVERIFY2(message.startsWith(Crit) && message.contains("not an ordinary file"), qPrintable(message));
+        }
+        QCOMPARE(nodeType(node), type);
+        QCOMPARE(nodeType(BookmarkPath), viaSymlink ? mode_t(S_IFLNK) : type);
+        QCOMPARE(items(list), QStringList{"5"});
+    }
+
+    // A file with far more values than a list can usefully hold: the list
+    // shows the smallest and says how many it leaves out; Set and Clear
+    // keep every value in the file, shown or not.
+    void moreValuesThanTheListShows()
+    {
+        const int total = 20000;
+        QByteArray data;
+        for (int i = total; i >= 1; --i)
+            data += BookmarkSetLine(i / 2.0);
+        setFileContent(data);
+        QComboBox list;
+        FakePlayer player;
+        InitBookmarks(&list);
+        const int shown = list.count();
+        QVERIFY2(shown > 0 && shown < total, qPrintable(QString::number(shown)));
+        QCOMPARE(list.itemText(0), "0.5");
+        QCOMPARE(list.itemText(shown - 1), NumberText(shown / 2.0));
+        QCOMPARE(list.currentText(), "0.5");
+        const QString hidden = QString::number(total - shown);
+        QVERIFY2(list.toolTip().contains(hidden), qPrintable(list.toolTip()));
+        QCOMPARE(list.accessibleDescription(), list.toolTip());
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages[0].startsWith("warning: ") && m_messages[0].contains(hidden), qPrintable(m_messages[0]));
+
+        // A value beyond the shown ones is appended to the file alone, and
+        // shown and chosen.
+        player.position = 99999;
+        SetBookmark(&list, player);
+        QCOMPARE(fileContent(), data + " 99999 \r\n");
+        QCOMPARE(list.currentText(), "99999");
+        QCOMPARE(list.count(), shown + 1);
+
+        ClearBookmark(&list);
+        QCOMPARE(BookmarkValues(ParseBookmarkLines(fileContent())).size(), total);
+        QCOMPARE(items(list).size(), shown);
+        QCOMPARE(list.currentText(), "0.5");
+        // Told once a run, not at every rebuild.
+        QCOMPARE(m_messages.size(), 1);
+
+        list.setCurrentIndex(1);
+        ClearBookmark(&list);
+        const QList<double> left = BookmarkValues(ParseBookmarkLines(fileContent()));
+        QCOMPARE(left.size(), total - 1);
+        QVERIFY(!left.contains(1.0));
+        QVERIFY(left.contains(total / 2.0));
+    }
+
+    void bookmarksMovedNote()
+    {
+        BookmarkLocation where{QStringLiteral("/home/u/.local/share/Murmelvox/bookmark.ini"), {}, {}};
+        NoteBookmarkLocation(where);
+        QVERIFY(m_messages.isEmpty());
+        where.copiedFrom = QStringLiteral("/opt/murmelvox/bookmark.ini");
+        NoteBookmarkLocation(where);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages[0].startsWith("warning: ") && m_messages[0].contains(where.path), qPrintable(m_messages[0]));
     }
 
     void unreadablePermissions()
