@@ -3,9 +3,9 @@
 #include "hotkeys/KeyAssignments.h"
 
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
@@ -15,6 +15,8 @@
 #undef explicit
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcHotKeys, "murmelvox.hotkeys")
 
 constexpr xcb_keysym_t KeysymF1 = 0xffbe; // F1..F12 are consecutive keysyms
 constexpr std::uint16_t AllModifierBits = 0xff; // Shift, Lock, Control, Mod1..Mod5
@@ -32,11 +34,13 @@ struct Request {
 };
 
 // Sends one checked grab per request, then collects the answers: all in one
-// round trip, whatever the number of requests.
+// round trip, whatever the number of requests. The keyboard is grabbed in
+// synchronous mode: while a hot key is down, the server hands us one key
+// event at a time and waits to learn where it goes (see handleKey).
 std::vector<bool> grabChecked(xcb_connection_t *c, xcb_window_t root, std::vector<Request> &requests)
 {
     for (Request &r : requests)
-        r.cookie = xcb_grab_key_checked(c, 0, root, r.modifiers, r.keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        r.cookie = xcb_grab_key_checked(c, 0, root, r.modifiers, r.keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC);
     std::vector<bool> ok;
     ok.reserve(requests.size());
     for (const Request &r : requests) {
@@ -69,6 +73,14 @@ X11KeyGrabber::X11KeyGrabber(xcb_connection_t *connection, std::uint32_t root, K
     m_regrab.setSingleShot(true);
     m_regrab.setInterval(0);
     QObject::connect(&m_regrab, &QTimer::timeout, [this] { grabAll(); });
+    m_releaseWatch.setInterval(20);
+    QObject::connect(&m_releaseWatch, &QTimer::timeout, [this] {
+        const std::vector<std::int32_t> released = takeReleasedKeys();
+        if (m_held.empty())
+            m_releaseWatch.stop();
+        for (std::int32_t vk : released)
+            m_onKey(vk, false);
+    });
     enableDetectableAutoRepeat();
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
@@ -93,7 +105,7 @@ void X11KeyGrabber::enableDetectableAutoRepeat()
     const bool supported = use && use->supported;
     std::free(use);
     if (!supported) {
-        std::fprintf(stderr, "murmelvox: the X server has no XKB; a held hot key may act on every repeat.\n");
+        qCWarning(lcHotKeys, "The X server has no XKB; a held hot key may act on every repeat.");
         return;
     }
     const xcb_query_extension_reply_t *xkb = xcb_get_extension_data(m_connection, &xcb_xkb_id);
@@ -104,7 +116,7 @@ void X11KeyGrabber::enableDetectableAutoRepeat()
     xcb_xkb_per_client_flags_reply_t *flags = xcb_xkb_per_client_flags_reply(
         m_connection, xcb_xkb_per_client_flags(m_connection, XCB_XKB_ID_USE_CORE_KBD, dar, dar, 0, 0, 0), nullptr);
     if (!flags || !(flags->value & dar))
-        std::fprintf(stderr, "murmelvox: detectable auto-repeat is not available; a held hot key may act on every repeat.\n");
+        qCWarning(lcHotKeys, "Detectable auto-repeat is not available; a held hot key may act on every repeat.");
     std::free(flags);
 
     // Learn about a new keyboard or a changed key map, so the grabs follow.
@@ -127,6 +139,16 @@ void X11KeyGrabber::setKeys(const QList<std::int32_t> &vkCodes)
 void X11KeyGrabber::releaseAll()
 {
     m_regrab.stop();
+    if (!m_held.empty()) {
+        m_held.clear();
+        m_releaseWatch.stop();
+        xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
+    }
+    ungrabKeys();
+}
+
+void X11KeyGrabber::ungrabKeys()
+{
     for (const Grab &g : m_grabs)
         xcb_ungrab_key(m_connection, g.keycode, m_root, g.modifiers);
     if (!m_grabs.empty()) {
@@ -156,12 +178,14 @@ QList<std::int32_t> X11KeyGrabber::heldKeys() const
 // combination that grab fails whole, so the key is then grabbed combination
 // by combination, keeping what succeeds as long as the key still works
 // plainly and under Caps/Num Lock. Otherwise its partial grabs are given back.
+// A key held down meanwhile stays held: its release still comes here.
 void X11KeyGrabber::grabAll()
 {
-    releaseAll();
+    ungrabKeys();
     if (m_wanted.isEmpty())
         return;
     m_symbols = xcb_key_symbols_alloc(m_connection);
+    readModifierKeys();
 
     QList<Failure> failures;
     std::vector<Request> anyModifier;
@@ -223,6 +247,21 @@ void X11KeyGrabber::grabAll()
         m_onFailure(reported);
 }
 
+void X11KeyGrabber::readModifierKeys()
+{
+    m_modifierKeys.reset();
+    xcb_get_modifier_mapping_reply_t *map =
+        xcb_get_modifier_mapping_reply(m_connection, xcb_get_modifier_mapping(m_connection), nullptr);
+    if (!map)
+        return;
+    const xcb_keycode_t *codes = xcb_get_modifier_mapping_keycodes(map);
+    for (int i = 0, n = xcb_get_modifier_mapping_keycodes_length(map); i < n; ++i) {
+        if (codes[i])
+            m_modifierKeys.set(codes[i]);
+    }
+    std::free(map);
+}
+
 std::int32_t X11KeyGrabber::vkCodeOf(std::uint8_t keycode) const
 {
     if (!m_symbols)
@@ -233,9 +272,7 @@ std::int32_t X11KeyGrabber::vkCodeOf(std::uint8_t keycode) const
     return VK_F1 + std::int32_t(sym - KeysymF1);
 }
 
-// While a hot key is down its grab takes the whole keyboard, so other keys
-// pressed or released meanwhile (Ctrl let go before F4) come here. They are
-// passed on to the focused window, so no modifier looks stuck there.
+// Passes a key event on to the focused window as a copy.
 void X11KeyGrabber::forwardToFocus(const xcb_key_press_event_t *key)
 {
     xcb_get_input_focus_reply_t *focus =
@@ -253,7 +290,112 @@ void X11KeyGrabber::forwardToFocus(const xcb_key_press_event_t *key)
     xcb_send_event(m_connection, 0, window,
                    type == XCB_KEY_PRESS ? XCB_EVENT_MASK_KEY_PRESS : XCB_EVENT_MASK_KEY_RELEASE,
                    reinterpret_cast<const char *>(&copy));
+}
+
+// Every key event reported to the root window comes from our grabs, and the
+// server sends no further key event until told how to go on. A hot key is
+// ours; any other key, typed while a hot key is down, is handed back to the
+// server to deliver to the focused window as if never grabbed: real input,
+// which xterm, Tk and others take, where a copy sent by us is ignored.
+void X11KeyGrabber::handleKey(const xcb_key_press_event_t *key, bool press)
+{
+    const auto held =
+        std::find_if(m_held.begin(), m_held.end(), [&](const Held &h) { return h.keycode == key->detail; });
+    // A held key keeps its meaning though the mapping or the keys change.
+    const std::int32_t vk = held != m_held.end() ? held->vkCode : vkCodeOf(key->detail);
+    if (held == m_held.end() && (vk == 0 || !m_wanted.contains(vk))) {
+        std::vector<std::int32_t> released;
+        if (m_held.empty()) { // a key grabbed under a mapping now gone
+            xcb_allow_events(m_connection, XCB_ALLOW_REPLAY_KEYBOARD, XCB_CURRENT_TIME);
+        } else if (m_modifierKeys.test(key->detail)) {
+            // A modifier types nothing, and the server puts its state into
+            // every real key event anyway; a copy keeps the grab unbroken,
+            // so a hot key's release right behind it (Ctrl let go just
+            // before F4) cannot slip through a replay.
+            forwardToFocus(key);
+            xcb_allow_events(m_connection, XCB_ALLOW_SYNC_KEYBOARD, XCB_CURRENT_TIME);
+        } else {
+            released = replayAndHold();
+        }
+        xcb_flush(m_connection);
+        for (std::int32_t r : released)
+            m_onKey(r, false);
+        return;
+    }
+
+    // Otherwise this press started one of our passive grabs.
+    const bool holding = !m_held.empty() && !m_releaseWatch.isActive();
+    m_releaseWatch.stop();
+    if (press) {
+        if (!holding) {
+            // Held actively from now on, so that releasing the key that
+            // started the passive grab does not end it while others are down.
+            xcb_discard_reply(m_connection, xcb_grab_keyboard(m_connection, 0, m_root, XCB_CURRENT_TIME,
+                                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC).sequence);
+        }
+        if (held == m_held.end())
+            m_held.push_back({vk, key->detail});
+        xcb_allow_events(m_connection, XCB_ALLOW_SYNC_KEYBOARD, XCB_CURRENT_TIME);
+    } else {
+        if (held != m_held.end())
+            m_held.erase(held);
+        if (m_held.empty())
+            xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
+        else
+            xcb_allow_events(m_connection, XCB_ALLOW_SYNC_KEYBOARD, XCB_CURRENT_TIME);
+    }
     xcb_flush(m_connection);
+    // Acted on once the keyboard runs again: a slow action must not hold up typing.
+    m_onKey(vk, press);
+}
+
+// Has the server deliver the event just reported anew, past our grabs, and
+// takes the keyboard again for the hot keys' repeats and releases. Returns
+// the held keys found let go meanwhile: their releases went elsewhere but
+// still count.
+std::vector<std::int32_t> X11KeyGrabber::replayAndHold()
+{
+    // Replaying ends the grab and lets through at once every key event the
+    // server held back meanwhile: a release of a hot key among them reaches
+    // the focused window, and is found below by the key being up.
+    xcb_allow_events(m_connection, XCB_ALLOW_REPLAY_KEYBOARD, XCB_CURRENT_TIME);
+    xcb_grab_keyboard_reply_t *grab = xcb_grab_keyboard_reply(
+        m_connection,
+        xcb_grab_keyboard(m_connection, 0, m_root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC),
+        nullptr);
+    const bool ours = grab && grab->status == XCB_GRAB_STATUS_SUCCESS;
+    std::free(grab);
+
+    std::vector<std::int32_t> released = takeReleasedKeys();
+    if (!ours) {
+        // Another client took the keyboard; the releases will not come here.
+        qCDebug(lcHotKeys, "The keyboard was taken by another client while a hot key was down.");
+        if (!m_held.empty())
+            m_releaseWatch.start();
+    } else if (m_held.empty()) {
+        xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
+    } else {
+        xcb_allow_events(m_connection, XCB_ALLOW_SYNC_KEYBOARD, XCB_CURRENT_TIME);
+    }
+    return released;
+}
+
+// Forgets the held keys that are up as the server now sees the keyboard.
+std::vector<std::int32_t> X11KeyGrabber::takeReleasedKeys()
+{
+    xcb_query_keymap_reply_t *keymap =
+        xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr);
+    std::vector<std::int32_t> released;
+    if (!keymap)
+        return released;
+    const auto up = [&](const Held &h) { return !(keymap->keys[h.keycode / 8] & (1 << (h.keycode % 8))); };
+    for (const Held &h : m_held) {
+        if (up(h))
+            released.push_back(h.vkCode);
+    }
+    m_held.erase(std::remove_if(m_held.begin(), m_held.end(), up), m_held.end());
+    std::free(keymap);
+    return released;
 }
 
 bool X11KeyGrabber::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
@@ -269,17 +411,12 @@ bool X11KeyGrabber::nativeEventFilter(const QByteArray &eventType, void *message
         auto *key = reinterpret_cast<xcb_key_press_event_t *>(event);
         if (key->event != m_root)
             return false;
-        const std::int32_t vk = vkCodeOf(key->detail);
-        if (vk == 0 || !m_wanted.contains(vk)) {
-            forwardToFocus(key);
-            return true;
-        }
-        m_onKey(vk, type == XCB_KEY_PRESS);
+        handleKey(key, type == XCB_KEY_PRESS);
         return true;
     }
     if (type == XCB_MAPPING_NOTIFY) {
         auto *mapping = reinterpret_cast<xcb_mapping_notify_event_t *>(event);
-        if (mapping->request == XCB_MAPPING_KEYBOARD)
+        if (mapping->request == XCB_MAPPING_KEYBOARD || mapping->request == XCB_MAPPING_MODIFIER)
             m_regrab.start();
         return false;
     }

@@ -3,6 +3,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QList>
 #include <QTimer>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,8 +15,8 @@ typedef struct _XCBKeySymbols xcb_key_symbols_t;
 
 // Passive grabs of function keys on the X11 root window. A grabbed key is
 // the program's whatever modifiers are held and whichever window has the
-// focus; every other key passes untouched. The grabs follow changes of the
-// keyboard mapping by themselves.
+// focus; every other key passes untouched, also while a grabbed key is held
+// down. The grabs follow changes of the keyboard mapping by themselves.
 class X11KeyGrabber final : public QAbstractNativeEventFilter
 {
 public:
@@ -47,7 +48,12 @@ private:
     void enableDetectableAutoRepeat();
     void grabAll();
     std::int32_t vkCodeOf(std::uint8_t keycode) const;
+    void readModifierKeys();
     void forwardToFocus(const xcb_key_press_event_t *key);
+    void handleKey(const xcb_key_press_event_t *key, bool press);
+    std::vector<std::int32_t> replayAndHold();
+    std::vector<std::int32_t> takeReleasedKeys();
+    void ungrabKeys();
 
     struct Grab {
         std::int32_t vkCode;
@@ -62,6 +68,17 @@ private:
     KeyHandler m_onKey;
     FailureHandler m_onFailure;
     QList<std::int32_t> m_wanted;
+    std::bitset<256> m_modifierKeys; // keycodes of Shift, Ctrl, Alt and the like
     std::vector<Grab> m_grabs;
     QTimer m_regrab; // coalesces bursts of mapping changes into one regrab
+
+    // Grabbed keys now down. While there are any the keyboard is held in
+    // synchronous mode, one event at a time.
+    struct Held {
+        std::int32_t vkCode;
+        std::uint8_t keycode;
+    };
+    std::vector<Held> m_held;
+    // Polls for their releases when another client took the keyboard meanwhile.
+    QTimer m_releaseWatch;
 };

@@ -13,7 +13,7 @@ build_pkgs=(
   qt6-svg-dev dpkg-dev
 )
 test_pkgs=(
-  xvfb xauth xdotool x11-utils trayer
+  xvfb xauth xdotool x11-utils trayer xterm
   libxcb-xtest0-dev
   dbus dbus-x11
   espeak-ng sox libsox-fmt-mp3 ffmpeg

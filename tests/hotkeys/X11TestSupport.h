@@ -3,6 +3,7 @@
 // Helpers for tests that run under their own Xvfb: another X client that
 // competes for keys, the focused logging client, and xdotool.
 
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
 #include <QTest>
@@ -113,4 +114,17 @@ private:
 inline bool Xdotool(const QStringList &arguments)
 {
     return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
+}
+
+// The same while the event loop runs, as the user's typing does not wait for
+// the program: a grab in synchronous mode is answered meanwhile.
+inline bool XdotoolLive(const QStringList &arguments)
+{
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"), arguments);
+    if (!xdotool.waitForStarted())
+        return false;
+    for (QDeadlineTimer deadline(10000); xdotool.state() != QProcess::NotRunning && !deadline.hasExpired();)
+        QTest::qWait(5);
+    return xdotool.state() == QProcess::NotRunning && xdotool.exitStatus() == QProcess::NormalExit && xdotool.exitCode() == 0;
 }

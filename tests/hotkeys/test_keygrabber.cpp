@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 #include <utility>
 
@@ -196,6 +198,40 @@ private slots:
             (e.second ? presses : releases) += 1;
         QVERIFY2(presses >= 3, qPrintable(QString::number(presses)));
         QCOMPARE(releases, 1);
+    }
+
+    // Keys typed while a hot key is down reach the focused client as real
+    // input, in order. xterm ignores key events sent by another client.
+    void typingUnderAHeldHotKeyReachesXterm()
+    {
+        grabber->setKeys({F5});
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString typed = dir.filePath("typed"), id = dir.filePath("window");
+        QProcess xterm;
+        xterm.start("xterm", {"-e", "sh", "-c", QString("echo $WINDOWID > '%1'; exec cat > '%2'").arg(id, typed)});
+        QVERIFY2(xterm.waitForStarted(), "xterm is missing");
+        const auto stop = qScopeGuard([&] {
+            xterm.kill();
+            xterm.waitForFinished();
+        });
+        auto read = [](const QString &path) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(read(id).endsWith('\n'), 10000);
+        QVERIFY(Xdotool({"windowfocus", "--sync", read(id).trimmed()}));
+
+        for (const QStringList &step : std::initializer_list<QStringList>{
+                 {"type", "base "}, {"keydown", "F5"}, {"type", "held"}, {"keyup", "F5"}, {"type", " end"},
+                 {"key", "Return"}})
+            QVERIFY(XdotoolLive(step));
+        QTRY_COMPARE(read(typed), QString("base held end\n"));
+        // Only F5, counted as before: its press, any repeats, one release.
+        QVERIFY(!events.isEmpty());
+        QCOMPARE(events.first(), std::pair(F5, true));
+        QCOMPARE(events.last(), std::pair(F5, false));
+        QCOMPARE(events.count(std::pair(F5, true)), events.size() - 1);
     }
 
     // The installed hook: the grabbed keys drive KeyboardHookProc, a reload
