@@ -254,6 +254,8 @@ private slots:
     {
         m_form->MP->setCurrentPosition(10);
         QCOMPARE(Property("Position").toLongLong(), 10000000LL);
+        QTRY_VERIFY(m_seeks.contains(10000000));   // the direct write, at a tick
+        m_seeks.clear();
 
         Player("Seek", {QVariant::fromValue(qlonglong(2500000))});
         QCOMPARE(m_form->MP->CurrentPosition(), 12.5);
