@@ -12,6 +12,7 @@
 #include <QStringList>
 
 class Form1;
+class Player;
 
 // The bar as a media player on the session bus (MPRIS 2): media keys,
 // desktop sound menus and tools such as playerctl drive it. Every command
@@ -82,11 +83,10 @@ private:
     bool Ready() const;
     void AnnounceSeek();
     void Opened(const QString &path);
-    void DialogClosed();
-    void Dropped(const class QMimeData *data);
     void OpenNow(const QString &path);
 
-    QPointer<Form1> m_form;
+    QPointer<Form1> m_form;         // raised and ended as the bar
+    QPointer<Player> m_player;
     QDBusConnection m_bus{QString()};
     QString m_pendingPath;          // asked for before the bar was up
     QString m_path;                 // the file opened last, as far as we know
@@ -94,7 +94,6 @@ private:
     PlayerReading m_announced;
     SeekWatch m_seekWatch;
     QElapsedTimer m_clock;
-    bool m_opening = false;         // our own drop is under way
 };
 
 // org.mpris.MediaPlayer2

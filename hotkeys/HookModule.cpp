@@ -1,9 +1,8 @@
 #include "hotkeys/HookModule.h"
 
-#include "hotkeys/HotKeyCounters.h"
+#include "hotkeys/HotKeys.h"
 #include "hotkeys/KeyAssignments.h"
 #include "hotkeys/X11KeyGrabber.h"
-#include "playback/MediaPlayer.h"
 #include "shell/Module1.h"
 
 #include <QMessageBox>
@@ -15,7 +14,7 @@
 
 namespace {
 
-HotKeyTarget *hookTarget = nullptr;
+HotKeys *hookTarget = nullptr;
 std::unique_ptr<X11KeyGrabber> grabber;
 QPointer<QMessageBox> notice;
 // The keys last reported lost, and whether the user has just asked for the
@@ -24,15 +23,6 @@ QPointer<QMessageBox> notice;
 // one); the same loss then is no news and is not shown again.
 QString lastLost;
 bool userAskedForKeys = false;
-
-// A counter that is not reset keeps counting (a key held for hours with no
-// file open); it stops at the top instead of wrapping, because a wrapped
-// counter would come round to the firing value and act unasked.
-void Count(std::int16_t &counter)
-{
-    if (counter < std::numeric_limits<std::int16_t>::max())
-        ++counter;
-}
 
 QString ActionOf(std::int32_t vk)
 {
@@ -111,72 +101,14 @@ double WindStep()
     return std::trunc(double(WindCount) / 150.0);
 }
 
-bool KeyboardHookProc(HotKeyTarget &target, std::int32_t vkCode)
+void InstallKeyboardHook(HotKeys *hotKeys)
 {
-    // 0 marks an unbound action, never a key.
-    if (vkCode == 0)
-        return false;
-    MediaPlayer &MP = target.Player();
-
-    if (vkCode == FullRewindKey) {
-        if (MP.PlayState() != MediaPlayer::NoFile)
-            MP.setCurrentPosition(0);
-        return true;
-    }
-
-    if (vkCode == FastRewindKey) {
-        Count(RewindKeyCount);
-        if (MP.PlayState() == MediaPlayer::NoFile || RewindKeyCount != 2)
-            return true;
-        RewindKeyCount = 0;
-        const double step = WindStep();
-        if (MP.CurrentPosition() - step > 0)
-            MP.setCurrentPosition(MP.CurrentPosition() - step);
-        return true;
-    }
-
-    if (vkCode == PlayPauseKey) {
-        Count(PlayPauseKeyCount);
-        if (MP.PlayState() == MediaPlayer::NoFile)
-            return true;
-        target.ShowTransportImage(3, 3);
-        if (PlayPauseKeyCount == 2) {
-            MP.Play();
-            target.ShowTransportImage(1, 4);
-            target.ShowTransportImage(2, 2);
-        } else if (PlayPauseKeyCount == 4) {
-            if (MP.PlayState() != MediaPlayer::Stopped)
-                MP.Pause();
-            PlayPauseKeyCount = 0;
-            target.ShowTransportImage(1, 1);
-            target.ShowTransportImage(2, 5);
-        }
-        return true;
-    }
-
-    if (vkCode == FastForwardKey) {
-        Count(ForwardKeyCount);
-        if (MP.PlayState() == MediaPlayer::NoFile || ForwardKeyCount != 2)
-            return true;
-        ForwardKeyCount = 0;
-        const double step = WindStep();
-        const double duration = MP.Duration();
-        if (duration > MP.CurrentPosition() + step)
-            MP.setCurrentPosition(MP.CurrentPosition() + step);
-        return true;
-    }
-
-    return false;
-}
-
-void InstallKeyboardHook(HotKeyTarget *target)
-{
-    hookTarget = target;
+    hookTarget = hotKeys;
     if (!grabber) {
         grabber = X11KeyGrabber::forApplication(
-            [](std::int32_t vkCode, bool) {
+            [](std::int32_t vkCode, bool press) {
                 if (hookTarget)
-                    KeyboardHookProc(*hookTarget, vkCode);
+                    hookTarget->handleKey(vkCode, press ? KeyEvent::Press : KeyEvent::Release);
             },
             ReportGrabFailures);
     }

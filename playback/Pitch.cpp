@@ -1,6 +1,6 @@
 #include "shell/Form1.h"
 
-#include "playback/MediaPlayerControl.h"
+#include "playback/Player.h"
 #include "playback/Sliders.h"
 #include "playback/TrackDrawing.h"
 
@@ -18,6 +18,21 @@ constexpr double PitchStep = 0.01;
 
 } // namespace
 
+// The panel's own rate changes redraw the track themselves; any other
+// (MPRIS) is shown by pressing the track where that rate lies.
+void Form1::setRateFromPanel(double rate)
+{
+    m_rateFromPanel = true;
+    player->setRate(rate);
+    m_rateFromPanel = false;
+}
+
+void Form1::showRate(double rate)
+{
+    if (!m_rateFromPanel)
+        Picture8_MouseDown(1, 0, PitchPosition(rate), 0);
+}
+
 void Form1::Picture8_MouseDown(int, int, float X, float)
 {
     const unsigned ticket = PitchDrawing.begin();
@@ -30,8 +45,8 @@ void Form1::Picture8_MouseDown(int, int, float X, float)
         Picture8->Line(x, TrackLineTop, x, Picture8->ScaleHeight() - TrackLineTop, Qt::white);
     }
     if (plan.rate)
-        MP->setRate(*plan.rate);
-    Label3->setText(PitchCaption(MP->Rate()));
+        setRateFromPanel(*plan.rate);
+    Label3->setText(PitchCaption(player->rate()));
 }
 
 void Form1::Picture8_MouseMove(int Button, int Shift, float X, float Y)
@@ -44,7 +59,7 @@ void Form1::Picture8_MouseMove(int Button, int Shift, float X, float Y)
 
 void Form1::Picture8_DblClick()
 {
-    MP->setRate(1.0);
+    setRateFromPanel(1.0);
     Picture8_MouseDown(1, 0, 1000, 0);
 }
 
@@ -52,12 +67,12 @@ void Form1::Picture8_DblClick()
 // new rate (and leaves rates off its range alone).
 void Form1::Label4_Click()
 {
-    MP->setRate(MP->Rate() - PitchStep);
-    Picture8_MouseDown(1, 0, PitchPosition(MP->Rate()), 0);
+    setRateFromPanel(player->rate() - PitchStep);
+    Picture8_MouseDown(1, 0, PitchPosition(player->rate()), 0);
 }
 
 void Form1::Label5_Click()
 {
-    MP->setRate(MP->Rate() + PitchStep);
-    Picture8_MouseDown(1, 0, PitchPosition(MP->Rate()), 0);
+    setRateFromPanel(player->rate() + PitchStep);
+    Picture8_MouseDown(1, 0, PitchPosition(player->rate()), 0);
 }

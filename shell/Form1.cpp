@@ -1,6 +1,9 @@
 #include "shell/Form1.h"
 
+#include "hotkeys/HookModule.h"
+#include "hotkeys/HotKeys.h"
 #include "playback/MediaPlayerControl.h"
+#include "playback/Player.h"
 #include "shell/Module1.h"
 #include "shell/Pictures.h"
 #include "shell/TrayIcon.h"
@@ -153,6 +156,8 @@ void Form1::layOutStrip()
     }
 
     MP = new MediaPlayerControl(this);
+    player = new Player(*MP, [] { return WindStep(); }, this);
+    hotKeys = new HotKeys(*player, this);
     MP->setObjectName(QStringLiteral("MP"));
     MP->setAccessibleName(QStringLiteral("Seek bar"));
     PlaceTwips(MP, 1000, 0, 2010, 645);
@@ -306,6 +311,9 @@ void Form1::connectHandlers()
     connect(Picture7, &PictureBox::filesDropped, this, &Form1::Picture7_OLEDragDrop);
 
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(player, &Player::lookChanged, this, &Form1::showTransportLook);
+    connect(player, &Player::fileChanged, this, &Form1::showOpenedFile);
+    connect(player, &Player::rateChanged, this, &Form1::showRate);
     connect(Label2, &ClickLabel::doubleClicked, this, &Form1::Label2_DblClick);
 
     connect(Label4, &ClickLabel::clicked, this, &Form1::Label4_Click);

@@ -12,6 +12,9 @@ class QMimeData;
 class QPushButton;
 class QTimer;
 class MediaPlayerControl;
+class Player;
+class HotKeys;
+struct TransportLook;
 
 // The bar: a borderless strip at the top of the screen with a lower panel
 // that slides out beneath it. The constructor lays out every control; the
@@ -59,6 +62,10 @@ public:
     QWidget *Line2 = nullptr;
     QWidget *Line3 = nullptr;
 
+    // The commands every input acts through, and the hot-key rules on them.
+    Player *player = nullptr;
+    HotKeys *hotKeys = nullptr;
+
     QTimer *Timer1 = nullptr;
     std::unique_ptr<CommonDialog> CD;
     ImageList ImageList1;
@@ -67,6 +74,8 @@ public:
 
     // Shows ImageList1 image `imageIndex` (1-based) on a picture button.
     void ShowImage(PictureBox *box, int imageIndex);
+    // Shows a look on Play, Pause and Stop.
+    void showTransportLook(const TransportLook &look);
 
     // Window load handler (start-up steps L1 to L7). Main runs it right
     // after constructing the window; tests may construct without it.
@@ -96,6 +105,7 @@ public:
     // Opening
     void Picture5_Click();
     void Picture7_OLEDragDrop(const QMimeData *Data);
+    void showOpenedFile(const QString &path, bool opened);
 
     // Position display
     void Timer1_Timer();
@@ -123,7 +133,12 @@ public:
     void Command4_Click();
     void Command5_Click();
 
+    void showRate(double rate);
+
 private:
+    void setRateFromPanel(double rate);
+    bool m_rateFromPanel = false;
+
     void layOutStrip();
     void layOutPanel();
     void connectHandlers();

@@ -4,6 +4,7 @@
 #include "bookmarks/BookmarkList.h"
 #include "playback/MediaPlayer.h"
 #include "playback/NumberText.h"
+#include "playback/Player.h"
 #include "shell/MessageBox.h"
 #include "shell/Module1.h"
 
@@ -287,18 +288,19 @@ private slots:
         QComboBox list;
         FakePlayer player;
         player.state = MediaPlayer::NoFile; // no play-state check on the jump
+        Player controller(player, [] { return 0.0; });
         InitBookmarks(&list);
         list.setCurrentIndex(1);
-        JumpToBookmark(&list, player);
+        JumpToBookmark(&list, controller);
         QCOMPARE(player.position, 65.46);
         list.setCurrentIndex(0);
-        JumpToBookmark(&list, player);
+        JumpToBookmark(&list, controller);
         QCOMPARE(player.position, 0.25);
         QCOMPARE(player.positionWrites, 2);
 
         // An empty list jumps nowhere.
         list.clear();
-        JumpToBookmark(&list, player);
+        JumpToBookmark(&list, controller);
         QCOMPARE(player.positionWrites, 2);
     }
 

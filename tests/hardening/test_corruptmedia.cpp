@@ -8,7 +8,8 @@
 // (CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH) before any thread starts, so a file
 // with mode 000 is refused to this process as to any user.
 #include "hotkeys/HookModule.h"
-#include "hotkeys/HotKeyCounters.h"
+#include "hotkeys/HotKeys.h"
+#include "playback/Player.h"
 #include "hotkeys/KeyAssignments.h"
 #include "playback/MediaPlayerControl.h"
 #include "shell/Module1.h"
@@ -84,17 +85,12 @@ void runEventsFor(int ms)
     }
 }
 
-// The bar as the hot keys see it: its player, and transport images that
-// only need to be accepted.
-class BarTarget final : public HotKeyTarget
+// The bar's hot keys: the hot-key rules on the player's commands.
+struct BarHotKeys
 {
-public:
-    explicit BarTarget(MediaPlayerControl &mp) : mp(mp) {}
-    MediaPlayer &Player() override { return mp; }
-    void ShowTransportImage(int, int) override {}
-
-private:
-    MediaPlayerControl &mp;
+    explicit BarHotKeys(MediaPlayerControl &mp) : player(mp, [] { return WindStep(); }), hotKeys(player) {}
+    ::Player player;
+    HotKeys hotKeys;
 };
 
 QByteArray readAll(const QString &path)
@@ -143,7 +139,7 @@ private:
 
     QTemporaryDir dir;
     MediaPlayerControl *mp = nullptr;
-    BarTarget *target = nullptr;
+    BarHotKeys *target = nullptr;
     QString media;
     bool modesHold = false;
 };
@@ -194,7 +190,7 @@ void TestCorruptMedia::initTestCase()
     mp = new MediaPlayerControl(QByteArrayLiteral("null"), nullptr);
     mp->resize(134, 43);
     mp->show();
-    target = new BarTarget(*mp);
+    target = new BarHotKeys(*mp);
 }
 
 void TestCorruptMedia::cleanupTestCase()
@@ -221,8 +217,8 @@ void TestCorruptMedia::exercise(const QString &file)
     }
     for (std::int32_t key : {FastForwardKey, FastRewindKey, PlayPauseKey, FullRewindKey, PlayPauseKey}) {
         for (int i = 0; i < 3; ++i) {
-            QVERIFY(KeyboardHookProc(*target, key));   // press
-            QVERIFY(KeyboardHookProc(*target, key));   // release
+            QVERIFY(target->hotKeys.handleKey(key));   // press
+            QVERIFY(target->hotKeys.handleKey(key));   // release
             runEventsFor(20);
         }
     }
@@ -293,8 +289,8 @@ void TestCorruptMedia::badFile()
             runEventsFor(50);
         }
         for (std::int32_t key : {FastForwardKey, FastRewindKey, PlayPauseKey, PlayPauseKey, FullRewindKey}) {
-            QVERIFY(KeyboardHookProc(*target, key));
-            QVERIFY(KeyboardHookProc(*target, key));
+            QVERIFY(target->hotKeys.handleKey(key));
+            QVERIFY(target->hotKeys.handleKey(key));
             runEventsFor(50);
         }
         QVERIFY(std::isfinite(mp->CurrentPosition()) && std::isfinite(mp->Duration()));
