@@ -137,7 +137,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor
     Q_PROPERTY(double MinimumRate READ MinimumRate)
     Q_PROPERTY(double MaximumRate READ MaximumRate)
     Q_PROPERTY(QVariantMap Metadata READ Metadata)
-    Q_PROPERTY(double Volume READ Volume WRITE SetVolume)
+    Q_PROPERTY(double Volume READ Volume)
     Q_PROPERTY(qlonglong Position READ Position)
     Q_PROPERTY(bool CanGoNext READ CanGoNext)
     Q_PROPERTY(bool CanGoPrevious READ CanGoPrevious)
@@ -154,10 +154,8 @@ public:
     double MinimumRate() const { return MprisPlayer::MinimumRate; }
     double MaximumRate() const { return MprisPlayer::MaximumRate; }
     QVariantMap Metadata() const { return m_player->Metadata(); }
-    // The program has no volume control of its own: full volume, and a
-    // request to change it is not followed.
+    // The program has no volume control of its own: full volume, read-only.
     double Volume() const { return 1.0; }
-    void SetVolume(double) {}
     qlonglong Position() const { return m_player->Position(); }
     bool CanGoNext() const { return m_player->HasFile(); }
     bool CanGoPrevious() const { return m_player->HasFile(); }

@@ -329,6 +329,15 @@ private slots:
         QCOMPARE(m_form->MP->Rate(), 1.0);
     }
 
+    // There is no volume control: a request to change it is refused.
+    void volumeIsReadOnly()
+    {
+        const QDBusMessage reply = Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
+                                        {PlayerInterface, QStringLiteral("Volume"), QVariant::fromValue(QDBusVariant(0.5))});
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(Property("Volume").toDouble(), 1.0);
+    }
+
     // Whichever way a file comes in, the metadata names it.
     void metadataFollowsEveryOpening_data()
     {

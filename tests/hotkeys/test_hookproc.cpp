@@ -106,11 +106,13 @@ private slots:
     void heldPlayPauseAlternatesEveryTwoEvents()
     {
         t->player.state = FakePlayer::Paused;
-        for (int i = 0; i < 8; ++i)
+        // Plays on events 2 and 6, pauses on 4 and 8.
+        for (int event = 1; event <= 8; ++event) {
             QVERIFY(t->key(F6));
-        QCOMPARE(t->player.plays, 2);
-        QCOMPARE(t->player.pauses, 2);
-        QCOMPARE(t->counts().playPause, std::int16_t(0));
+            QCOMPARE(int(t->counts().playPause), event % 4);
+            QCOMPARE(t->player.plays, (event + 2) / 4);
+            QCOMPARE(t->player.pauses, event / 4);
+        }
     }
 
     void fastRewind_data()
@@ -190,9 +192,10 @@ private slots:
         t->player.duration = 600;
         t->player.position = 30;
         // press, nine auto-repeat presses, release: eleven events
-        for (int i = 0; i < 11; ++i)
+        for (int event = 1; event <= 11; ++event) {
             QVERIFY(t->key(key));
-        QCOMPARE(t->player.writes.size(), 5);
+            QCOMPARE(t->player.writes.size(), event / 2);
+        }
         QCOMPARE(t->player.position, expected);
     }
 
@@ -314,9 +317,13 @@ private slots:
     {
         t->player.state = FakePlayer::Paused;
         QVERIFY(t->key(F6)); // press on the old key
+        QCOMPARE(t->counts().playPause, std::int16_t(1));
         PlayPauseKey = 120; // F9
         QVERIFY(!t->key(F6));
+        QCOMPARE(t->counts().playPause, std::int16_t(1));
+        QCOMPARE(t->player.plays, 0);
         QVERIFY(t->key(120)); // the count carries on
+        QCOMPARE(t->counts().playPause, std::int16_t(2));
         QCOMPARE(t->player.plays, 1);
     }
 
