@@ -2,20 +2,20 @@
 
 #include "hotkeys/HotKeys.h"
 #include "hotkeys/KeyAssignments.h"
-#include "hotkeys/X11KeyGrabber.h"
+#include "hotkeys/KeySource.h"
 #include "shell/Module1.h"
 
 #include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
 #include <cmath>
-#include <cstdio>
-#include <limits>
+
+#include <QLoggingCategory>
 
 namespace {
 
 HotKeys *hookTarget = nullptr;
-std::unique_ptr<X11KeyGrabber> grabber;
+std::unique_ptr<KeySource> source;
 QPointer<QMessageBox> notice;
 // The keys last reported lost, and whether the user has just asked for the
 // keys (start-up, "Set" in Keys). The grabs are taken again by themselves
@@ -24,43 +24,33 @@ QPointer<QMessageBox> notice;
 QString lastLost;
 bool userAskedForKeys = false;
 
-QString ActionOf(std::int32_t vk)
+QList<KeyBinding> AssignedBindings()
 {
-    if (vk == FullRewindKey)
-        return QStringLiteral("Full Rewind");
-    if (vk == FastRewindKey)
-        return QStringLiteral("Fast Rewind");
-    if (vk == PlayPauseKey)
-        return QStringLiteral("Play/Pause");
-    return QStringLiteral("Fast Forward");
-}
-
-QList<std::int32_t> AssignedKeys()
-{
-    QList<std::int32_t> keys;
-    for (std::int32_t vk : {FullRewindKey, FastRewindKey, PlayPauseKey, FastForwardKey}) {
-        if (vk != 0)
-            keys.append(vk);
+    const std::int32_t keys[] = {FullRewindKey, FastRewindKey, PlayPauseKey, FastForwardKey};
+    QList<KeyBinding> bindings;
+    for (const HotKeyActionInfo &info : HotKeyActions) {
+        if (const std::int32_t vk = keys[std::size_t(info.action)])
+            bindings.append({info.action, vk});
     }
-    return keys;
+    return bindings;
 }
 
 // Tells the user which hot keys are missing and what to do, without stopping
 // the program: the keys that were taken work meanwhile.
-void ReportGrabFailures(const QList<X11KeyGrabber::Failure> &failures)
+void ReportUnavailable(const QList<UnavailableKey> &keys)
 {
     QStringList lost;
-    for (const X11KeyGrabber::Failure &f : failures) {
-        const QString key = KeyCodeToName(f.vkCode);
-        const QString action = ActionOf(f.vkCode);
-        if (f.whole) {
+    for (const UnavailableKey &k : keys) {
+        const QString key = KeyCodeToName(k.vkCode);
+        const QString action = QString::fromLatin1(InfoOf(k.action).caption);
+        if (k.whole) {
             lost.append(QStringLiteral("%1 (%2)").arg(key, action));
-            std::fprintf(stderr, "murmelvox: hot key %s (%s) is held by another program; it does not work here.\n",
-                         qPrintable(key), qPrintable(action));
+            qCWarning(lcHotKeys, "hot key %s (%s) is held by another program; it does not work here",
+                      qPrintable(key), qPrintable(action));
         } else {
-            std::fprintf(stderr, "murmelvox: another program holds %s (%s) together with some modifier keys; "
-                                 "with those modifiers the key goes to that program.\n",
-                         qPrintable(key), qPrintable(action));
+            qCWarning(lcHotKeys, "another program holds %s (%s) together with some modifier keys; "
+                                 "with those modifiers the key goes to that program",
+                      qPrintable(key), qPrintable(action));
         }
     }
     const QString lostText = lost.join(QStringLiteral(", "));
@@ -87,10 +77,10 @@ void ReportGrabFailures(const QList<X11KeyGrabber::Failure> &failures)
 
 void SetKeysAsked()
 {
-    if (!grabber)
+    if (!source)
         return;
     userAskedForKeys = true;
-    grabber->setKeys(AssignedKeys());
+    source->bind(AssignedBindings());
     userAskedForKeys = false;
 }
 
@@ -104,20 +94,20 @@ double WindStep()
 void InstallKeyboardHook(HotKeys *hotKeys)
 {
     hookTarget = hotKeys;
-    if (!grabber) {
-        grabber = X11KeyGrabber::forApplication(
-            [](std::int32_t vkCode, bool press) {
-                if (hookTarget)
-                    hookTarget->handleKey(vkCode, press ? KeyEvent::Press : KeyEvent::Release);
-            },
-            ReportGrabFailures);
+    if (!source) {
+        source = CreateKeySource();
+        QObject::connect(source.get(), &KeySource::activated, [](HotKeyAction action, KeyEvent event) {
+            if (hookTarget)
+                hookTarget->handle(action, event);
+        });
+        QObject::connect(source.get(), &KeySource::unavailable, ReportUnavailable);
     }
     SetKeysAsked();
 }
 
 void RemoveKeyboardHook()
 {
-    grabber.reset();
+    source.reset();
     hookTarget = nullptr;
 }
 

@@ -1,17 +1,11 @@
 #pragma once
 
+#include "hotkeys/HotKeyActions.h"
+
 #include <QObject>
 #include <cstdint>
 
 class Player;
-
-// The four things a hot key can do, in the order in which a key bound to
-// several of them is given to the first.
-enum class HotKeyAction { FullRewind, FastRewind, PlayPause, FastForward };
-
-// What happened to an action's key. Every event counts the same; the kind is
-// for the key sources and for logging.
-enum class KeyEvent { Press, Repeat, Release };
 
 // The hot-key rules: they count each action's key events and act on the
 // player at the counts that fire. Full Rewind acts on every event; the winds

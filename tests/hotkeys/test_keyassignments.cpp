@@ -2,7 +2,7 @@
 #include "HotKeyRig.h"
 #include "hotkeys/HookModule.h"
 #include "hotkeys/KeyAssignments.h"
-#include "hotkeys/X11KeyGrabber.h"
+#include "hotkeys/x11/X11KeyGrabber.h"
 #include "shell/SettingsStore.h"
 
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "X11TestSupport.h"
 #include "hotkeys/HookModule.h"
 #include "hotkeys/KeyAssignments.h"
-#include "hotkeys/X11KeyGrabber.h"
+#include "hotkeys/x11/X11KeyGrabber.h"
 #include "shell/Module1.h"
 #include "shell/SettingsStore.h"
 

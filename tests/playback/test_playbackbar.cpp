@@ -155,7 +155,6 @@ class TestPlaybackBar : public QObject
         form.reset();
         ShowElapsed = true;
         WindCount = 0;
-        SetCounters(*form, 0);
         form = std::make_unique<Form1>();
         auto scripted = std::make_unique<ScriptedDialog>();
         dialog = scripted.get();
