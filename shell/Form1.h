@@ -44,10 +44,10 @@ public:
     QLabel *Label8 = nullptr;       // position in seconds
     QLabel *Label3 = nullptr;       // pitch caption
     ClickLabel *Label4 = nullptr;   // pitch down
-    TrackBox *Picture8 = nullptr;   // pitch track
+    TrackSlider *Picture8 = nullptr; // pitch track
     ClickLabel *Label5 = nullptr;   // pitch up
     QLabel *Label9 = nullptr;       // wind count caption
-    TrackBox *Picture9 = nullptr;   // wind count track
+    TrackSlider *Picture9 = nullptr; // wind count track
     QLabel *Label6 = nullptr;       // "Bookmark"
     QComboBox *Combo1 = nullptr;    // bookmarks
     QPushButton *Command1 = nullptr; // bookmark Set

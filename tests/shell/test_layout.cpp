@@ -71,6 +71,14 @@ QList<QWidget *> FocusChain(QWidget *start)
     return chain;
 }
 
+QList<float> Lines(float first, float last)
+{
+    QList<float> xs;
+    for (float x = first; x <= last; x += 30)
+        xs.append(x);
+    return xs;
+}
+
 QStringList Names(const QList<QWidget *> &widgets)
 {
     QStringList names;
@@ -348,7 +356,7 @@ private slots:
         else if (qobject_cast<ClickLabel *>(w))
             loose = std::make_unique<ClickLabel>();
         else
-            loose = std::make_unique<TrackBox>(nullptr, 1000, 135, Qt::black);
+            loose = std::make_unique<TrackSlider>(nullptr, 1000, 135, Qt::black);
         QAccessibleInterface *looseIface = QAccessible::queryAccessibleInterface(loose.get());
         QAccessibleActionInterface *actions = looseIface->actionInterface();
         QVERIFY(actions);
@@ -441,39 +449,41 @@ private slots:
         QCOMPARE(doubled.count(), 1);
     }
 
-    void trackBoxKeepsItsDrawing()
+    // The fill is drawn from the value alone: a line a pixel wide every 30
+    // twips, the track's full height, and only up to the value.
+    void trackSliderPaintsItsValue()
     {
         QWidget host;
-        TrackBox track(&host, 2000, 135, QColor(64, 64, 64));
+        TrackSlider track(&host, 2000, 135, QColor(64, 64, 64));
+        track.setRange(10, 2020);
         QCOMPARE(track.size(), QSize(133, 9));
-        QCOMPARE(track.ScaleWidth(), 2000);
-        QCOMPARE(track.ScaleHeight(), 135);
-        track.Line(10, 10, 10, 125, Qt::white);
-        track.Line(1000, 10, 1000, 125, Qt::white);
-        track.Line(1000, 10, 1000, 125, Qt::white);  // drawn again: still one line
-        QCOMPARE(track.lineXs(), (QList<float>{10, 1000}));
+        track.setValue(1030);
+        QCOMPARE(track.lineXs(), Lines(10, 1000));
         const QImage drawn = track.grab().toImage();
         const int k = int(drawn.devicePixelRatio());  // device pixels per logical one
-        QCOMPARE(drawn.pixelColor(66 * k, 4 * k), QColor(Qt::white));
-        QCOMPARE(drawn.pixelColor(0, 4 * k), QColor(Qt::white));
-        QCOMPARE(drawn.pixelColor(30 * k, 4 * k), QColor(64, 64, 64));
+        for (int y : {0, 4, 8}) {
+            QCOMPARE(drawn.pixelColor(0, y * k), QColor(Qt::white));       // 10 twips
+            QCOMPARE(drawn.pixelColor(66 * k, y * k), QColor(Qt::white));  // 1000 twips
+        }
+        QCOMPARE(drawn.pixelColor(1 * k, 4 * k), QColor(64, 64, 64));   // between lines
+        QCOMPARE(drawn.pixelColor(68 * k, 4 * k), QColor(64, 64, 64));  // 1030: past the fill
         // hidden and shown again, or grabbed again: the same picture
         host.show();
         host.hide();
         QCOMPARE(track.grab().toImage(), drawn);
-        track.Cls();
+        track.setValue(10);
         QVERIFY(track.lineXs().isEmpty());
-        QCOMPARE(track.grab().toImage().pixelColor(66 * k, 4 * k), QColor(64, 64, 64));
+        QCOMPARE(track.grab().toImage().pixelColor(0, 4 * k), QColor(64, 64, 64));
     }
 
-    void trackBoxMouseInTwips()
+    void trackSliderMouseInTwips()
     {
         QWidget host;
-        TrackBox track(&host, 1635, 135, QColor(64, 64, 64));
+        TrackSlider track(&host, 1635, 135, QColor(64, 64, 64));
         host.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host));
-        QSignalSpy down(&track, &TrackBox::mouseDown);
-        QSignalSpy move(&track, &TrackBox::mouseMove);
+        QSignalSpy down(&track, &TrackSlider::mouseDown);
+        QSignalSpy move(&track, &TrackSlider::mouseMove);
         QTest::mousePress(&track, Qt::LeftButton, {}, QPoint(34, 2));
         QTest::mouseMove(&track, QPoint(120, 2));
         QTest::mouseRelease(&track, Qt::LeftButton, {}, QPoint(120, 2));
