@@ -7,6 +7,8 @@ class QWidget;
 // Heights of the bar in twips: the strip alone, and the strip with the panel.
 constexpr int CollapsedHeight = 275;
 constexpr int ExpandedHeight = 2090;
+// How long the panel takes to slide out or in, milliseconds.
+constexpr int PanelMotionMs = 200;
 // Distance of the bar from the screen's right edge, twips.
 constexpr int RightMargin = 850;
 

@@ -2,6 +2,7 @@
 
 #include "playback/MediaPlayerControl.h"
 #include "playback/Sliders.h"
+#include "shell/BarWindow.h"
 #include "shell/Module1.h"
 #include "shell/Pictures.h"
 #include "shell/TrayIcon.h"
@@ -10,6 +11,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMimeData>
+#include <QPropertyAnimation>
 #include <QPushButton>
 #include <QTimer>
 
@@ -117,6 +119,9 @@ Form1::Form1(QWidget *parent)
     Timer1->setInterval(100);
 
     CD = std::make_unique<CommonDialog>();
+
+    m_panelMotion = new QPropertyAnimation(this, "size", this);
+    m_panelMotion->setDuration(PanelMotionMs);
 
     connectHandlers();
     Timer1->start();
@@ -308,6 +313,8 @@ void Form1::connectHandlers()
         connect(w.box, &PictureBox::clicked, this, w.click);
     }
     connect(Picture7, &PictureBox::filesDropped, this, &Form1::Picture7_OLEDragDrop);
+
+    connect(m_panelMotion, &QPropertyAnimation::finished, this, &Form1::panelMotionEnded);
 
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(Label2, &ClickLabel::doubleClicked, this, &Form1::Label2_DblClick);

@@ -9,6 +9,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QMimeData;
+class QPropertyAnimation;
 class QPushButton;
 class QTimer;
 class MediaPlayerControl;
@@ -63,6 +64,8 @@ public:
     std::unique_ptr<CommonDialog> CD;
     ImageList ImageList1;
 
+    // True once the panel has slid all the way out, until it has slid all
+    // the way back in.
     bool Expanded = false;
 
     // Shows ImageList1 image `imageIndex` (1-based) on a picture button.
@@ -127,4 +130,9 @@ private:
     void layOutStrip();
     void layOutPanel();
     void connectHandlers();
+    void panelMotionEnded();
+
+    // The window's height sliding between collapsed and expanded.
+    QPropertyAnimation *m_panelMotion = nullptr;
+    bool m_clickedWhileCollapsing = false;
 };
