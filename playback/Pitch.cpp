@@ -2,17 +2,13 @@
 
 #include "playback/Player.h"
 #include "playback/Sliders.h"
-#include "playback/TrackDrawing.h"
 
 #include <QLabel>
-#include <QPointer>
 
-// The pitch track: a press at X sets the playback rate X / 1000 and draws the
-// bar up to X; the label shows the rate read back from the player.
+// The pitch track: a press at X sets the playback rate X / 1000 and fills the
+// track up to X; the label shows the rate read back from the player.
 
 namespace {
-
-TrackDrawing PitchDrawing;
 
 constexpr double PitchStep = 0.01;
 
@@ -35,15 +31,8 @@ void Form1::showRate(double rate)
 
 void Form1::Picture8_MouseDown(int, int, float X, float)
 {
-    const unsigned ticket = PitchDrawing.begin();
-    const QPointer<Form1> alive(this);
     const PitchPlan plan = PlanPitch(X);
-    Picture8->Cls();
-    for (float x : plan.lines) {
-        if (!PitchDrawing.letEventsRun(ticket) || !alive)
-            return;
-        Picture8->Line(x, TrackLineTop, x, Picture8->ScaleHeight() - TrackLineTop, Qt::white);
-    }
+    Picture8->setValue(TrackFill(plan.lines));
     if (plan.rate)
         setRateFromPanel(*plan.rate);
     Label3->setText(PitchCaption(player->rate()));

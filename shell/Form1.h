@@ -9,6 +9,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QMimeData;
+class QPropertyAnimation;
 class QPushButton;
 class QTimer;
 class MediaPlayerControl;
@@ -47,10 +48,10 @@ public:
     QLabel *Label8 = nullptr;       // position in seconds
     QLabel *Label3 = nullptr;       // pitch caption
     ClickLabel *Label4 = nullptr;   // pitch down
-    TrackBox *Picture8 = nullptr;   // pitch track
+    TrackSlider *Picture8 = nullptr; // pitch track
     ClickLabel *Label5 = nullptr;   // pitch up
     QLabel *Label9 = nullptr;       // wind count caption
-    TrackBox *Picture9 = nullptr;   // wind count track
+    TrackSlider *Picture9 = nullptr; // wind count track
     QLabel *Label6 = nullptr;       // "Bookmark"
     QComboBox *Combo1 = nullptr;    // bookmarks
     QPushButton *Command1 = nullptr; // bookmark Set
@@ -70,6 +71,8 @@ public:
     std::unique_ptr<CommonDialog> CD;
     ImageList ImageList1;
 
+    // True once the panel has slid all the way out, until it has slid all
+    // the way back in.
     bool Expanded = false;
 
     // Shows ImageList1 image `imageIndex` (1-based) on a picture button.
@@ -142,4 +145,9 @@ private:
     void layOutStrip();
     void layOutPanel();
     void connectHandlers();
+    void panelMotionEnded();
+
+    // The window's height sliding between collapsed and expanded.
+    QPropertyAnimation *m_panelMotion = nullptr;
+    bool m_clickedWhileCollapsing = false;
 };

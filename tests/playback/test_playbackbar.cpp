@@ -581,8 +581,9 @@ private slots:
         QCOMPARE(form->MP->PlayState(), MediaPlayer::Playing);
     }
 
-    // A drag step handled while the bar is still being drawn wins: its
-    // position is the one drawn and applied.
+    // A press is drawn and applied at once, without running the events
+    // waiting meanwhile; a drag step that was waiting follows it, and its
+    // position is the one that stands.
     void pitchNewestPositionStands()
     {
         const QPoint newer = Column(20); // 300 twips
@@ -590,6 +591,9 @@ private slots:
             new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->Picture8->mapToGlobal(QPointF(newer)),
                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
         form->Picture8_MouseDown(1, 0, 1800, 0);
+        QCOMPARE(form->MP->Rate(), 1.8);
+        QCOMPARE(form->Picture8->lineXs(), Lines(10, 1780));
+        QCoreApplication::processEvents();
         QCOMPARE(form->MP->Rate(), 0.3);
         QCOMPARE(form->Picture8->lineXs(), Lines(10, 280));
         QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 0.3"));
@@ -602,7 +606,7 @@ private slots:
         form->Picture7->hide();
         QCoreApplication::processEvents();
         form->Picture7->show();
-        for (TrackBox *track : {form->Picture8, form->Picture9}) {
+        for (TrackSlider *track : {form->Picture8, form->Picture9}) {
             const QImage image = track->grab().toImage();
             // The first line, at 10 twips, lies in the first pixel column.
             QCOMPARE(image.pixelColor(0, 4), QColor(Qt::white));
@@ -696,6 +700,9 @@ private slots:
             new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->Picture9->mapToGlobal(QPointF(newer)),
                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
         form->Picture9_MouseDown(1, 0, 1500, 0);
+        QCOMPARE(WindCount, 1510.0f);
+        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 10"));
+        QCoreApplication::processEvents();
         QCOMPARE(WindCount, 160.0f);
         QCOMPARE(form->Picture9->lineXs(), Lines(10, 130));
         QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 1"));
