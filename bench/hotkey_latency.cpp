@@ -5,12 +5,13 @@
 //
 // The file plays (null audio) while Fast Forward and Fast Rewind alternate;
 // each press is injected untimed, each release is timed until
-//   written:   KeyboardHookProc has written the new position to MP
+//   written:   the hot keys have written the new position to the engine
 //   restarted: the engine has restarted playback at the new position
 // The floor times MP.setCurrentPosition itself to the engine's restart.
 #include "BenchStats.h"
 #include "hotkeys/HookModule.h"
-#include "hotkeys/HotKeyCounters.h"
+#include "hotkeys/HotKeys.h"
+#include "playback/Player.h"
 #include "hotkeys/KeyAssignments.h"
 #include "playback/MediaPlayerControl.h"
 #include "playback/MpvEngine.h"
@@ -33,13 +34,11 @@ namespace {
 QElapsedTimer clock_;
 qint64 writtenAt = 0;
 
-// The bar's player, stamping the moment the hook's write has returned.
-class TimedTarget final : public HotKeyTarget, public MediaPlayer
+// The bar's engine, stamping the moment the hot keys' write has returned.
+class TimedEngine final : public MediaPlayer
 {
 public:
-    explicit TimedTarget(MediaPlayerControl &mp) : mp(mp) {}
-    MediaPlayer &Player() override { return *this; }
-    void ShowTransportImage(int, int) override {}
+    explicit TimedEngine(MediaPlayerControl &mp) : mp(mp) {}
 
     double CurrentPosition() const override { return mp.CurrentPosition(); }
     void setCurrentPosition(double s) override
@@ -102,8 +101,10 @@ int main(int argc, char *argv[])
     FastRewindKey = 116;
     PlayPauseKey = 117;
     FastForwardKey = 119;
-    TimedTarget target(mp);
-    InstallKeyboardHook(&target);
+    TimedEngine engine(mp);
+    Player player(engine, [] { return WindStep(); });
+    HotKeys hotKeys(player);
+    InstallKeyboardHook(&hotKeys);
 
     xcb_connection_t *injector = xcb_connect(nullptr, nullptr);
     xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(injector);
@@ -133,12 +134,12 @@ int main(int argc, char *argv[])
     for (int i = 0; i < presses; ++i) {
         keepClearOfTheEnds();
         const bool forward = i % 2 == 0;
-        std::int16_t &counter = forward ? ForwardKeyCount : RewindKeyCount;
+        auto counter = [&] { return forward ? hotKeys.counts().forward : hotKeys.counts().rewind; };
         const xcb_keycode_t key = forward ? f8 : f5;
         inject(XCB_KEY_PRESS, key);
-        if (!waitFor([&] { return counter == 1; })) {
+        if (!waitFor([&] { return counter() == 1; })) {
             ++lost;
-            counter = 0;
+            hotKeys.setCounts({});
             continue;
         }
         QCoreApplication::processEvents();
@@ -147,7 +148,7 @@ int main(int argc, char *argv[])
         inject(XCB_KEY_RELEASE, key);
         if (!waitFor([&] { return writtenAt != 0 && restartedAt > writtenAt; })) {
             ++lost;
-            counter = 0;
+            hotKeys.setCounts({});
             continue;
         }
         written.push_back(ms(writtenAt - t0));

@@ -4,6 +4,7 @@
 #include "playback/MediaPlayer.h"
 #include "playback/MediaPlayerControl.h"
 #include "playback/NumberText.h"
+#include "playback/Player.h"
 #include "shell/Form1.h"
 #include "shell/MessageBox.h"
 #include "shell/Module1.h"
@@ -175,15 +176,15 @@ void ClearAllBookmarks(QComboBox *list)
     describeHidden(list, 0, 0);
 }
 
-void JumpToBookmark(const QComboBox *list, MediaPlayer &player)
+void JumpToBookmark(const QComboBox *list, Player &player)
 {
     if (const auto seconds = ParseBookmarkNumber(list->currentText().toLatin1()))
-        player.setCurrentPosition(*seconds);
+        player.jumpTo(*seconds);
 }
 
 void Form1::Combo1_Click()
 {
-    JumpToBookmark(Combo1, *MP);
+    JumpToBookmark(Combo1, *player);
 }
 
 void Form1::Command1_Click()

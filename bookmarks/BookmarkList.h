@@ -8,6 +8,7 @@
 #include <QtGlobal>
 
 class MediaPlayer;
+class Player;
 class QComboBox;
 struct BookmarkLocation;
 
@@ -42,4 +43,4 @@ void ClearBookmark(QComboBox *list);
 void ClearAllBookmarks(QComboBox *list);
 
 // The user chose an item: moves the playback position there.
-void JumpToBookmark(const QComboBox *list, MediaPlayer &player);
+void JumpToBookmark(const QComboBox *list, Player &player);

@@ -2,14 +2,13 @@
 
 #include "desktop/LaunchArgument.h"
 #include "desktop/MediaTypes.h"
-#include "hotkeys/HookModule.h"
 #include "playback/FileLabel.h"
 #include "playback/MediaPlayerControl.h"
+#include "playback/Player.h"
 #include "playback/Sliders.h"
 #include "shell/Form1.h"
 
 #include <QDBusMessage>
-#include <QMimeData>
 #include <QTimer>
 #include <QUrl>
 
@@ -24,10 +23,6 @@ const QString MprisPlayer::DesktopEntry = QStringLiteral(MURMELVOX_APP_ID);
 namespace {
 
 const QString PlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
-
-// Mouse button and position the transport handlers are given; they read
-// neither.
-constexpr int LeftButton = 1;
 
 } // namespace
 
@@ -47,10 +42,8 @@ bool MprisPlayer::RegisterOn(const QDBusConnection &bus)
 void MprisPlayer::Attach(Form1 *form)
 {
     m_form = form;
-    // After the bar's own handlers (connected when it was built), learn
-    // which file the open dialog or a drop brought in.
-    connect(form->Picture5, &PictureBox::clicked, this, &MprisPlayer::DialogClosed);
-    connect(form->Picture7, &PictureBox::filesDropped, this, &MprisPlayer::Dropped);
+    m_player = form->player;
+    connect(m_player, &Player::fileChanged, this, [this](const QString &path) { Opened(path); });
     connect(form->Timer1, &QTimer::timeout, this, &MprisPlayer::Refresh);
     if (!m_pendingPath.isEmpty())
         OpenNow(std::exchange(m_pendingPath, QString()));
@@ -59,12 +52,12 @@ void MprisPlayer::Attach(Form1 *form)
 
 bool MprisPlayer::Ready() const
 {
-    return m_form && m_form->MP;
+    return m_form && m_player;
 }
 
 bool MprisPlayer::HasFile() const
 {
-    return Ready() && m_form->MP->PlayState() != MediaPlayer::NoFile;
+    return Ready() && m_player->hasFile();
 }
 
 QString MprisPlayer::OpenFile(const QString &pathOrUri)
@@ -91,28 +84,7 @@ void MprisPlayer::ShowUnopenable(const QString &path)
 
 void MprisPlayer::OpenNow(const QString &path)
 {
-    // The same path as a file dropped on the lower panel.
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(path)});
-    m_opening = true;
-    m_form->Picture7_OLEDragDrop(&data);
-    m_opening = false;
-    Opened(path);
-}
-
-void MprisPlayer::DialogClosed()
-{
-    // The dialog leaves FileName empty when cancelled.
-    if (m_form && m_form->CD && !m_form->CD->FileName.isEmpty())
-        Opened(m_form->CD->FileName);
-}
-
-void MprisPlayer::Dropped(const QMimeData *data)
-{
-    if (m_opening)
-        return;
-    if (const std::optional<QString> path = FirstDroppedFile(data))
-        Opened(*path);
+    m_player->open(path);
 }
 
 void MprisPlayer::Opened(const QString &path)
@@ -148,9 +120,7 @@ void MprisPlayer::Play()
 {
     if (!HasFile())
         return;
-    m_form->Picture1_MouseDown(LeftButton, 0, 0, 0);
-    m_form->Picture1_MouseUp(LeftButton, 0, 0, 0);
-    m_form->Picture1_Click();
+    m_player->play();
     Refresh();
 }
 
@@ -158,9 +128,7 @@ void MprisPlayer::Pause()
 {
     if (!HasFile())
         return;
-    m_form->Picture2_MouseDown(LeftButton, 0, 0, 0);
-    m_form->Picture2_MouseUp(LeftButton, 0, 0, 0);
-    m_form->Picture2_Click();
+    m_player->pause();
     Refresh();
 }
 
@@ -169,31 +137,27 @@ void MprisPlayer::PlayPause()
     if (!HasFile())
         return;
     // Toggles what the user hears, whatever button was pressed last.
-    if (m_form->MP->PlayState() == MediaPlayer::Playing)
-        Pause();
-    else
-        Play();
+    m_player->togglePlayPause();
+    Refresh();
 }
 
 void MprisPlayer::Stop()
 {
     if (!HasFile())
         return;
-    m_form->Picture3_MouseDown(LeftButton, 0, 0, 0);
-    m_form->Picture3_MouseUp(LeftButton, 0, 0, 0);
-    m_form->Picture3_Click();
+    m_player->stop();
     Refresh();
 }
 
 void MprisPlayer::Next()
 {
-    if (HasFile() && WindForward(*m_form->MP, WindStep()))
+    if (HasFile() && m_player->windForward())
         AnnounceSeek();
 }
 
 void MprisPlayer::Previous()
 {
-    if (HasFile() && WindBack(*m_form->MP, WindStep()))
+    if (HasFile() && m_player->windBack())
         AnnounceSeek();
 }
 
@@ -201,8 +165,7 @@ void MprisPlayer::Seek(qlonglong offsetMicroseconds)
 {
     if (!HasFile())
         return;
-    MediaPlayer &mp = *m_form->MP;
-    mp.setCurrentPosition(SeekTarget(mp.CurrentPosition(), FromMicroseconds(offsetMicroseconds), mp.Duration()));
+    m_player->jumpTo(SeekTarget(m_player->position(), FromMicroseconds(offsetMicroseconds), m_player->duration()));
     AnnounceSeek();
 }
 
@@ -210,30 +173,29 @@ void MprisPlayer::SetPosition(const QDBusObjectPath &trackId, qlonglong position
 {
     if (!HasFile() || trackId.path() != TrackIdFor(m_trackNumber))
         return;
-    MediaPlayer &mp = *m_form->MP;
     const double seconds = FromMicroseconds(positionMicroseconds);
-    if (!ValidPosition(seconds, mp.Duration()))
+    if (!ValidPosition(seconds, m_player->duration()))
         return;
-    mp.setCurrentPosition(seconds);
+    m_player->jumpTo(seconds);
     AnnounceSeek();
 }
 
 void MprisPlayer::AnnounceSeek()
 {
-    const double position = m_form->MP->CurrentPosition();
-    m_seekWatch.Reset(position, m_form->MP->PlayState() == MediaPlayer::Playing, m_form->MP->Rate(), m_clock.elapsed());
+    const double position = m_player->engine().CurrentPosition();
+    m_seekWatch.Reset(position, m_player->engine().PlayState() == MediaPlayer::Playing, m_player->engine().Rate(), m_clock.elapsed());
     emit Seeked(ToMicroseconds(position));
     Refresh();
 }
 
 QString MprisPlayer::PlaybackStatus() const
 {
-    return Ready() ? PlaybackStatusFor(m_form->MP->PlayState()) : PlaybackStatusFor(MediaPlayer::NoFile);
+    return Ready() ? PlaybackStatusFor(m_player->engine().PlayState()) : PlaybackStatusFor(MediaPlayer::NoFile);
 }
 
 double MprisPlayer::Rate() const
 {
-    return Ready() ? m_form->MP->Rate() : 1.0;
+    return Ready() ? m_player->engine().Rate() : 1.0;
 }
 
 void MprisPlayer::SetRate(double rate)
@@ -245,9 +207,8 @@ void MprisPlayer::SetRate(double rate)
         Pause();
         return;
     }
-    // Through the pitch track, as a press on it would set the rate.
-    const double onTrack = std::clamp(rate, MinimumRate, MaximumRate);
-    m_form->Picture8_MouseDown(LeftButton, 0, PitchPosition(onTrack), 0);
+    // As a press on the pitch track would set it (the track shows it).
+    m_player->setRate(double(PitchPosition(std::clamp(rate, MinimumRate, MaximumRate))) / 1000);
     Refresh();
 }
 
@@ -255,19 +216,19 @@ QVariantMap MprisPlayer::Metadata() const
 {
     if (!Ready())
         return MetadataFor(false, 0, QString(), 0);
-    return PlayerReading::Of(*m_form->MP, m_trackNumber, m_path).metadata;
+    return PlayerReading::Of(m_player->engine(), m_trackNumber, m_path).metadata;
 }
 
 qlonglong MprisPlayer::Position() const
 {
-    return HasFile() ? ToMicroseconds(m_form->MP->CurrentPosition()) : 0;
+    return HasFile() ? ToMicroseconds(m_player->engine().CurrentPosition()) : 0;
 }
 
 void MprisPlayer::Refresh()
 {
     if (!Ready())
         return;
-    const MediaPlayer &mp = *m_form->MP;
+    const MediaPlayer &mp = m_player->engine();
     const PlayerReading now = PlayerReading::Of(mp, m_trackNumber, m_path);
     const QVariantMap changed = ChangedProperties(m_announced, now);
     const bool newTrack = now.metadata != m_announced.metadata;

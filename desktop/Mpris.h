@@ -12,6 +12,7 @@
 #include <QStringList>
 
 class Form1;
+class Player;
 
 // The bar as a media player on the session bus (MPRIS 2): media keys,
 // desktop sound menus and tools such as playerctl drive it. Every command
@@ -82,11 +83,10 @@ private:
     bool Ready() const;
     void AnnounceSeek();
     void Opened(const QString &path);
-    void DialogClosed();
-    void Dropped(const class QMimeData *data);
     void OpenNow(const QString &path);
 
-    QPointer<Form1> m_form;
+    QPointer<Form1> m_form;         // raised and ended as the bar
+    QPointer<Player> m_player;
     QDBusConnection m_bus{QString()};
     QString m_pendingPath;          // asked for before the bar was up
     QString m_path;                 // the file opened last, as far as we know
@@ -94,7 +94,6 @@ private:
     PlayerReading m_announced;
     SeekWatch m_seekWatch;
     QElapsedTimer m_clock;
-    bool m_opening = false;         // our own drop is under way
 };
 
 // org.mpris.MediaPlayer2
@@ -138,7 +137,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor
     Q_PROPERTY(double MinimumRate READ MinimumRate)
     Q_PROPERTY(double MaximumRate READ MaximumRate)
     Q_PROPERTY(QVariantMap Metadata READ Metadata)
-    Q_PROPERTY(double Volume READ Volume WRITE SetVolume)
+    Q_PROPERTY(double Volume READ Volume)
     Q_PROPERTY(qlonglong Position READ Position)
     Q_PROPERTY(bool CanGoNext READ CanGoNext)
     Q_PROPERTY(bool CanGoPrevious READ CanGoPrevious)
@@ -155,10 +154,8 @@ public:
     double MinimumRate() const { return MprisPlayer::MinimumRate; }
     double MaximumRate() const { return MprisPlayer::MaximumRate; }
     QVariantMap Metadata() const { return m_player->Metadata(); }
-    // The program has no volume control of its own: full volume, and a
-    // request to change it is not followed.
+    // The program has no volume control of its own: full volume, read-only.
     double Volume() const { return 1.0; }
-    void SetVolume(double) {}
     qlonglong Position() const { return m_player->Position(); }
     bool CanGoNext() const { return m_player->HasFile(); }
     bool CanGoPrevious() const { return m_player->HasFile(); }

@@ -1,22 +1,21 @@
 #include "hotkeys/HookModule.h"
 
-#include "hotkeys/HotKeyCounters.h"
+#include "hotkeys/HotKeys.h"
 #include "hotkeys/KeyAssignments.h"
-#include "hotkeys/X11KeyGrabber.h"
-#include "playback/MediaPlayer.h"
+#include "hotkeys/KeySource.h"
 #include "shell/Module1.h"
 
 #include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
 #include <cmath>
-#include <cstdio>
-#include <limits>
+
+#include <QLoggingCategory>
 
 namespace {
 
-HotKeyTarget *hookTarget = nullptr;
-std::unique_ptr<X11KeyGrabber> grabber;
+HotKeys *hookTarget = nullptr;
+std::unique_ptr<KeySource> source;
 QPointer<QMessageBox> notice;
 // The keys last reported lost, and whether the user has just asked for the
 // keys (start-up, "Set" in Keys). The grabs are taken again by themselves
@@ -25,52 +24,33 @@ QPointer<QMessageBox> notice;
 QString lastLost;
 bool userAskedForKeys = false;
 
-// A counter that is not reset keeps counting (a key held for hours with no
-// file open); it stops at the top instead of wrapping, because a wrapped
-// counter would come round to the firing value and act unasked.
-void Count(std::int16_t &counter)
+QList<KeyBinding> AssignedBindings()
 {
-    if (counter < std::numeric_limits<std::int16_t>::max())
-        ++counter;
-}
-
-QString ActionOf(std::int32_t vk)
-{
-    if (vk == FullRewindKey)
-        return QStringLiteral("Full Rewind");
-    if (vk == FastRewindKey)
-        return QStringLiteral("Fast Rewind");
-    if (vk == PlayPauseKey)
-        return QStringLiteral("Play/Pause");
-    return QStringLiteral("Fast Forward");
-}
-
-QList<std::int32_t> AssignedKeys()
-{
-    QList<std::int32_t> keys;
-    for (std::int32_t vk : {FullRewindKey, FastRewindKey, PlayPauseKey, FastForwardKey}) {
-        if (vk != 0)
-            keys.append(vk);
+    const std::int32_t keys[] = {FullRewindKey, FastRewindKey, PlayPauseKey, FastForwardKey};
+    QList<KeyBinding> bindings;
+    for (const HotKeyActionInfo &info : HotKeyActions) {
+        if (const std::int32_t vk = keys[std::size_t(info.action)])
+            bindings.append({info.action, vk});
     }
-    return keys;
+    return bindings;
 }
 
 // Tells the user which hot keys are missing and what to do, without stopping
 // the program: the keys that were taken work meanwhile.
-void ReportGrabFailures(const QList<X11KeyGrabber::Failure> &failures)
+void ReportUnavailable(const QList<UnavailableKey> &keys)
 {
     QStringList lost;
-    for (const X11KeyGrabber::Failure &f : failures) {
-        const QString key = KeyCodeToName(f.vkCode);
-        const QString action = ActionOf(f.vkCode);
-        if (f.whole) {
+    for (const UnavailableKey &k : keys) {
+        const QString key = KeyCodeToName(k.vkCode);
+        const QString action = QString::fromLatin1(InfoOf(k.action).caption);
+        if (k.whole) {
             lost.append(QStringLiteral("%1 (%2)").arg(key, action));
-            std::fprintf(stderr, "murmelvox: hot key %s (%s) is held by another program; it does not work here.\n",
-                         qPrintable(key), qPrintable(action));
+            qCWarning(lcHotKeys, "hot key %s (%s) is held by another program; it does not work here",
+                      qPrintable(key), qPrintable(action));
         } else {
-            std::fprintf(stderr, "murmelvox: another program holds %s (%s) together with some modifier keys; "
-                                 "with those modifiers the key goes to that program.\n",
-                         qPrintable(key), qPrintable(action));
+            qCWarning(lcHotKeys, "another program holds %s (%s) together with some modifier keys; "
+                                 "with those modifiers the key goes to that program",
+                      qPrintable(key), qPrintable(action));
         }
     }
     const QString lostText = lost.join(QStringLiteral(", "));
@@ -97,10 +77,10 @@ void ReportGrabFailures(const QList<X11KeyGrabber::Failure> &failures)
 
 void SetKeysAsked()
 {
-    if (!grabber)
+    if (!source)
         return;
     userAskedForKeys = true;
-    grabber->setKeys(AssignedKeys());
+    source->bind(AssignedBindings());
     userAskedForKeys = false;
 }
 
@@ -111,81 +91,23 @@ double WindStep()
     return std::trunc(double(WindCount) / 150.0);
 }
 
-bool KeyboardHookProc(HotKeyTarget &target, std::int32_t vkCode)
+void InstallKeyboardHook(HotKeys *hotKeys)
 {
-    // 0 marks an unbound action, never a key.
-    if (vkCode == 0)
-        return false;
-    MediaPlayer &MP = target.Player();
-
-    if (vkCode == FullRewindKey) {
-        if (MP.PlayState() != MediaPlayer::NoFile)
-            MP.setCurrentPosition(0);
-        return true;
-    }
-
-    if (vkCode == FastRewindKey) {
-        Count(RewindKeyCount);
-        if (MP.PlayState() == MediaPlayer::NoFile || RewindKeyCount != 2)
-            return true;
-        RewindKeyCount = 0;
-        const double step = WindStep();
-        if (MP.CurrentPosition() - step > 0)
-            MP.setCurrentPosition(MP.CurrentPosition() - step);
-        return true;
-    }
-
-    if (vkCode == PlayPauseKey) {
-        Count(PlayPauseKeyCount);
-        if (MP.PlayState() == MediaPlayer::NoFile)
-            return true;
-        target.ShowTransportImage(3, 3);
-        if (PlayPauseKeyCount == 2) {
-            MP.Play();
-            target.ShowTransportImage(1, 4);
-            target.ShowTransportImage(2, 2);
-        } else if (PlayPauseKeyCount == 4) {
-            if (MP.PlayState() != MediaPlayer::Stopped)
-                MP.Pause();
-            PlayPauseKeyCount = 0;
-            target.ShowTransportImage(1, 1);
-            target.ShowTransportImage(2, 5);
-        }
-        return true;
-    }
-
-    if (vkCode == FastForwardKey) {
-        Count(ForwardKeyCount);
-        if (MP.PlayState() == MediaPlayer::NoFile || ForwardKeyCount != 2)
-            return true;
-        ForwardKeyCount = 0;
-        const double step = WindStep();
-        const double duration = MP.Duration();
-        if (duration > MP.CurrentPosition() + step)
-            MP.setCurrentPosition(MP.CurrentPosition() + step);
-        return true;
-    }
-
-    return false;
-}
-
-void InstallKeyboardHook(HotKeyTarget *target)
-{
-    hookTarget = target;
-    if (!grabber) {
-        grabber = X11KeyGrabber::forApplication(
-            [](std::int32_t vkCode, bool) {
-                if (hookTarget)
-                    KeyboardHookProc(*hookTarget, vkCode);
-            },
-            ReportGrabFailures);
+    hookTarget = hotKeys;
+    if (!source) {
+        source = CreateKeySource();
+        QObject::connect(source.get(), &KeySource::activated, [](HotKeyAction action, KeyEvent event) {
+            if (hookTarget)
+                hookTarget->handle(action, event);
+        });
+        QObject::connect(source.get(), &KeySource::unavailable, ReportUnavailable);
     }
     SetKeysAsked();
 }
 
 void RemoveKeyboardHook()
 {
-    grabber.reset();
+    source.reset();
     hookTarget = nullptr;
 }
 

@@ -1,6 +1,7 @@
 #include "hotkeys/KeyAssignments.h"
 
 #include "hotkeys/HookModule.h"
+#include "hotkeys/HotKeyActions.h"
 #include "shell/SettingsStore.h"
 
 std::optional<std::int32_t> KeyNameToCode(const QString &name)
@@ -22,9 +23,10 @@ QString KeyCodeToName(std::int32_t code)
 
 void LoadKeyAssignments()
 {
-    FullRewindKey = KeyNameToCode(GetSetting(QStringLiteral("FuR"), QStringLiteral("F4"))).value_or(0);
-    FastRewindKey = KeyNameToCode(GetSetting(QStringLiteral("FR"), QStringLiteral("F5"))).value_or(0);
-    PlayPauseKey = KeyNameToCode(GetSetting(QStringLiteral("PP"), QStringLiteral("F6"))).value_or(0);
-    FastForwardKey = KeyNameToCode(GetSetting(QStringLiteral("FF"), QStringLiteral("F8"))).value_or(0);
+    std::int32_t *keys[] = {&FullRewindKey, &FastRewindKey, &PlayPauseKey, &FastForwardKey};
+    for (const HotKeyActionInfo &info : HotKeyActions) {
+        const QString name = GetSetting(QString::fromLatin1(info.settingsKey), QString::fromLatin1(info.defaultKey));
+        *keys[std::size_t(info.action)] = KeyNameToCode(name).value_or(0);
+    }
     KeyAssignmentsChanged();
 }

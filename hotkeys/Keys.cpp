@@ -1,5 +1,6 @@
 #include "hotkeys/Keys.h"
 
+#include "hotkeys/HotKeyActions.h"
 #include "hotkeys/KeyAssignments.h"
 #include "shell/Controls.h"
 #include "shell/MessageBox.h"
@@ -20,22 +21,28 @@ namespace {
 
 QPointer<Keys> instance;
 
-struct Row {
-    const char *caption;
-    const char *settingsKey;
-    const char *defaultName;
-    int defaultIndex;
+// Where each action's row sits, in the order of the action table.
+struct RowPlace {
     int labelTop;
     int comboTop;
 };
+constexpr std::array<RowPlace, HotKeyActions.size()> RowPlaces{{{240, 210}, {630, 600}, {870, 840}, {1110, 1080}}};
 
-// Read, checked and written in this order.
-constexpr std::array<Row, 4> Rows{{
-    {"Full Rewind", "FuR", "F4", 3, 240, 210},
-    {"Fast Rewind", "FR", "F5", 4, 630, 600},
-    {"Play/Pause", "PP", "F6", 5, 870, 840},
-    {"Fast Forward", "FF", "F8", 7, 1110, 1080},
-}};
+QString SettingsKeyOf(size_t row)
+{
+    return QString::fromLatin1(HotKeyActions[row].settingsKey);
+}
+
+QString DefaultKeyOf(size_t row)
+{
+    return QString::fromLatin1(HotKeyActions[row].defaultKey);
+}
+
+// The list position of a row's default key (F1 is the first).
+int DefaultIndexOf(size_t row)
+{
+    return *KeyNameToCode(DefaultKeyOf(row)) - VK_F1;
+}
 
 void Place(QWidget *w, int left, int top, int width, int height)
 {
@@ -94,16 +101,16 @@ Keys::Keys(QWidget *mainWindow)
 
     std::array<QLabel **, 4> labels{&Label1, &Label2, &Label3, &Label4};
     std::array<QComboBox **, 4> combos{&Combo1, &Combo2, &Combo3, &Combo4};
-    for (size_t i = 0; i < Rows.size(); ++i) {
-        const QString caption = QString::fromLatin1(Rows[i].caption);
+    for (size_t i = 0; i < HotKeyActions.size(); ++i) {
+        const QString caption = QString::fromLatin1(HotKeyActions[i].caption);
         QLabel *label = *labels[i] = new QLabel(caption, Frame1);
-        Place(label, 120, Rows[i].labelTop, 975, 255);
+        Place(label, 120, RowPlaces[i].labelTop, 975, 255);
         FitCaption(label);
         QComboBox *combo = *combos[i] = new QComboBox(Frame1);
         combo->setEditable(false);
         combo->setAccessibleName(caption + QStringLiteral(" key"));
         combo->setPlaceholderText(QStringLiteral("none"));
-        Place(combo, 1080, Rows[i].comboTop, 735, 315);
+        Place(combo, 1080, RowPlaces[i].comboTop, 735, 315);
         label->setBuddy(combo);
     }
 
@@ -166,8 +173,8 @@ void Keys::Form_Load()
     // the list shows exactly that: no key chosen, and why.
     const std::array<QComboBox *, 4> combos{Combo1, Combo2, Combo3, Combo4};
     const std::array<QLabel *, 4> labels{Label1, Label2, Label3, Label4};
-    for (size_t i = 0; i < Rows.size(); ++i) {
-        const QString name = GetSetting(QString::fromLatin1(Rows[i].settingsKey), QString::fromLatin1(Rows[i].defaultName));
+    for (size_t i = 0; i < HotKeyActions.size(); ++i) {
+        const QString name = GetSetting(SettingsKeyOf(i), DefaultKeyOf(i));
         const int index = combos[i]->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
         combos[i]->setCurrentIndex(index);
         const QString note = index >= 0 ? QString()
@@ -193,8 +200,8 @@ void Keys::Command1_Click()
         }
     }
     bool saved = true;
-    for (size_t i = 0; i < Rows.size(); ++i)
-        saved = SaveSetting(QString::fromLatin1(Rows[i].settingsKey), names[i]) && saved;
+    for (size_t i = 0; i < HotKeyActions.size(); ++i)
+        saved = SaveSetting(SettingsKeyOf(i), names[i]) && saved;
     // The hot keys follow what the store holds, saved or not.
     LoadKeyAssignments();
     if (!saved) {
@@ -212,10 +219,9 @@ void Keys::Command2_Click()
 
 void Keys::Command3_Click()
 {
-    Combo1->setCurrentIndex(Rows[0].defaultIndex);
-    Combo2->setCurrentIndex(Rows[1].defaultIndex);
-    Combo3->setCurrentIndex(Rows[2].defaultIndex);
-    Combo4->setCurrentIndex(Rows[3].defaultIndex);
+    const std::array<QComboBox *, 4> combos{Combo1, Combo2, Combo3, Combo4};
+    for (size_t i = 0; i < combos.size(); ++i)
+        combos[i]->setCurrentIndex(DefaultIndexOf(i));
 }
 
 void Keys::Form_Unload()

@@ -3,6 +3,7 @@
 #include "playback/FileLabel.h"
 #include "playback/MediaPlayerControl.h"
 #include "playback/Opening.h"
+#include "playback/Player.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -15,15 +16,19 @@ namespace {
 const QString OpenDialogTitle = QStringLiteral("Murmelvox .::. Select a Voice file...");
 constexpr int OpenDialogFlags = 4097; // the file must exist; read-only box shown
 
-// Opens the file and shows at once whether that worked; the position tick
-// keeps this up to date (a slow file may still open later).
-void OpenInPlayer(Form1 &form, const QString &path)
-{
-    form.MP->Open(path);
-    ShowWhetherFileOpen(form.Label1, form.MP->PlayState() != MediaPlayer::NoFile);
-}
-
 } // namespace
+
+// Whoever opened it, the label names the file and shows at once whether it
+// could be opened; the position tick keeps this up to date (a slow file may
+// still open later).
+void Form1::showOpenedFile(const QString &path, bool opened)
+{
+    Label1->setToolTip(FileLabelToolTip(path));
+    // The name, as the open dialog shows it: the start of a long path would
+    // make every file of a folder look the same.
+    Label1->setText(FileLabelCaption(QFileInfo(path).fileName()));
+    ShowWhetherFileOpen(Label1, opened);
+}
 
 void ShowWhetherFileOpen(QLabel *fileLabel, bool open)
 {
@@ -43,8 +48,8 @@ void Form1::Picture5_Click()
     CD->ShowOpen(this);
     if (CD->FileName.isEmpty())
         return;
+    player->open(CD->FileName);
     Label1->setText(FileLabelCaption(CD->FileTitle));
-    OpenInPlayer(*this, CD->FileName);
     Label1->setToolTip(FileLabelToolTip(CD->FileTitle));
 }
 
@@ -53,9 +58,5 @@ void Form1::Picture7_OLEDragDrop(const QMimeData *Data)
     const std::optional<QString> path = FirstDroppedFile(Data);
     if (!path)
         return;
-    Label1->setToolTip(FileLabelToolTip(*path));
-    // The name, as the open dialog shows it: the start of a long path would
-    // make every file of a folder look the same.
-    Label1->setText(FileLabelCaption(QFileInfo(*path).fileName()));
-    OpenInPlayer(*this, *path);
+    player->open(*path);
 }

@@ -1,37 +1,41 @@
 #include "shell/Form1.h"
 
-#include "playback/MediaPlayerControl.h"
+#include "playback/Player.h"
 #include "playback/Sliders.h"
-#include "playback/TrackDrawing.h"
 
 #include <QLabel>
-#include <QPointer>
 
-// The pitch track: a press at X sets the playback rate X / 1000 and draws the
-// bar up to X; the label shows the rate read back from the player.
+// The pitch track: a press at X sets the playback rate X / 1000 and fills the
+// track up to X; the label shows the rate read back from the player.
 
 namespace {
-
-TrackDrawing PitchDrawing;
 
 constexpr double PitchStep = 0.01;
 
 } // namespace
 
+// The panel's own rate changes redraw the track themselves; any other
+// (MPRIS) is shown by pressing the track where that rate lies.
+void Form1::setRateFromPanel(double rate)
+{
+    m_rateFromPanel = true;
+    player->setRate(rate);
+    m_rateFromPanel = false;
+}
+
+void Form1::showRate(double rate)
+{
+    if (!m_rateFromPanel)
+        Picture8_MouseDown(1, 0, PitchPosition(rate), 0);
+}
+
 void Form1::Picture8_MouseDown(int, int, float X, float)
 {
-    const unsigned ticket = PitchDrawing.begin();
-    const QPointer<Form1> alive(this);
     const PitchPlan plan = PlanPitch(X);
-    Picture8->Cls();
-    for (float x : plan.lines) {
-        if (!PitchDrawing.letEventsRun(ticket) || !alive)
-            return;
-        Picture8->Line(x, TrackLineTop, x, Picture8->ScaleHeight() - TrackLineTop, Qt::white);
-    }
+    Picture8->setValue(TrackFill(plan.lines));
     if (plan.rate)
-        MP->setRate(*plan.rate);
-    Label3->setText(PitchCaption(MP->Rate()));
+        setRateFromPanel(*plan.rate);
+    Label3->setText(PitchCaption(player->rate()));
 }
 
 void Form1::Picture8_MouseMove(int Button, int Shift, float X, float Y)
@@ -44,7 +48,7 @@ void Form1::Picture8_MouseMove(int Button, int Shift, float X, float Y)
 
 void Form1::Picture8_DblClick()
 {
-    MP->setRate(1.0);
+    setRateFromPanel(1.0);
     Picture8_MouseDown(1, 0, 1000, 0);
 }
 
@@ -52,12 +56,12 @@ void Form1::Picture8_DblClick()
 // new rate (and leaves rates off its range alone).
 void Form1::Label4_Click()
 {
-    MP->setRate(MP->Rate() - PitchStep);
-    Picture8_MouseDown(1, 0, PitchPosition(MP->Rate()), 0);
+    setRateFromPanel(player->rate() - PitchStep);
+    Picture8_MouseDown(1, 0, PitchPosition(player->rate()), 0);
 }
 
 void Form1::Label5_Click()
 {
-    MP->setRate(MP->Rate() + PitchStep);
-    Picture8_MouseDown(1, 0, PitchPosition(MP->Rate()), 0);
+    setRateFromPanel(player->rate() + PitchStep);
+    Picture8_MouseDown(1, 0, PitchPosition(player->rate()), 0);
 }

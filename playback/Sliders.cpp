@@ -8,13 +8,26 @@
 
 namespace {
 
-// i / 150 truncated toward zero: the wind count's whole seconds.
-int WholeSeconds(float lineX)
+// x / 150 truncated toward zero: the wind count's whole seconds.
+int WholeSeconds(float x)
 {
-    return static_cast<int>(std::trunc(lineX / 150));
+    return static_cast<int>(std::trunc(x / 150));
 }
 
 } // namespace
+
+int TrackFill(const QList<float> &lines)
+{
+    return int(TrackFirstLine + TrackLineStep * float(lines.size()));
+}
+
+QList<float> TrackFillLines(int fill)
+{
+    QList<float> lines;
+    for (float x = TrackFirstLine; x < float(fill); x += TrackLineStep)
+        lines.append(x);
+    return lines;
+}
 
 PitchPlan PlanPitch(float x)
 {
@@ -56,14 +69,9 @@ WindCountPlan PlanWindCount(float x)
     return plan;
 }
 
-QString WindCountCaption(float lineX)
-{
-    return QStringLiteral("Wind Count ") + QString::number(WholeSeconds(lineX));
-}
-
 QString WindCountFinalCaption(float windCount)
 {
-    return WindCountCaption(windCount);
+    return QStringLiteral("Wind Count ") + QString::number(WholeSeconds(windCount));
 }
 
 QString WindCountStoredText(float windCount)

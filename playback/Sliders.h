@@ -5,15 +5,20 @@
 #include <optional>
 
 // What a press at X (twips, single precision) on the pitch or wind-count
-// track does. Both tracks draw vertical lines at 10, 40, 70, ... up to
-// X - 10; the handlers carry the plan out, letting pending events run before
-// each line.
+// track does. Both tracks fill with vertical lines at 10, 40, 70, ... up to
+// X - 10; the handlers carry the plan out.
 
 constexpr float TrackFirstLine = 10;
 constexpr float TrackLineStep = 30;
 constexpr float TrackLineTop = 10;     // lines run from y 10 to height - 10
 
 constexpr int PitchTrackWidth = 2000;  // rate = X / 1000 inside the track
+
+// A track's fill as one number, the slider's value: one step past its last
+// line, TrackFirstLine when it has none.
+int TrackFill(const QList<float> &lines);
+// The lines a fill shows, left to right.
+QList<float> TrackFillLines(int fill);
 
 struct PitchPlan
 {
@@ -47,9 +52,6 @@ struct WindCountPlan
 };
 
 WindCountPlan PlanWindCount(float x);
-
-// The label caption while the line at x is drawn.
-QString WindCountCaption(float lineX);
 
 // The label caption once the wind count is set: the whole seconds the wind
 // hot keys jump by, so the label never promises another jump than they make.

@@ -1,93 +1,83 @@
 #include "shell/Form1.h"
 
-#include "hotkeys/HotKeyCounters.h"
-#include "playback/MediaPlayerControl.h"
+#include "playback/Player.h"
 #include "shell/MessageBox.h"
 
 // Play, Pause and Stop show which of them was pressed last: the look changes
-// on mouse down, before the click is handled (and also when it is refused).
-// The counters keep the Play/Pause hot key in step with the buttons.
+// on mouse down, before the click is handled (and also when it is refused),
+// and again when the player carries the command out.
 
 namespace {
 
 const QString NoFileMessage = QStringLiteral("Select a Media File first!");
 
 // The refusal every transport click gives while no file is open.
-bool RefuseWithoutFile(const MediaPlayer &player)
+bool RefuseWithoutFile(const Player &player)
 {
-    if (player.PlayState() != MediaPlayer::NoFile)
+    if (player.hasFile())
         return false;
     MsgBox(NoFileMessage, MsgBoxStyle::OKOnly | MsgBoxStyle::Critical, QStringLiteral("Murmelvox"));
     return true;
 }
 
-void ClearKeyCounts()
-{
-    PlayPauseKeyCount = 0;
-    RewindKeyCount = 0;
-    ForwardKeyCount = 0;
-}
+// Images of the buttons pressed and released.
+constexpr int PlayUp = 1, PauseUp = 2, StopUp = 3, PlayDown = 4, PauseDown = 5, StopDown = 6;
 
 } // namespace
 
+void Form1::showTransportLook(const TransportLook &look)
+{
+    if (look.play)
+        ShowImage(Picture1, *look.play ? PlayDown : PlayUp);
+    if (look.pause)
+        ShowImage(Picture2, *look.pause ? PauseDown : PauseUp);
+    if (look.stop)
+        ShowImage(Picture3, *look.stop ? StopDown : StopUp);
+}
+
 void Form1::Picture1_Click()
 {
-    if (RefuseWithoutFile(*MP))
-        return;
-    MP->Play();
-    // Playing: the next Play/Pause hot-key press pauses.
-    PlayPauseKeyCount = 2;
-    RewindKeyCount = 0;
-    ForwardKeyCount = 0;
+    if (!RefuseWithoutFile(*player))
+        player->play();
 }
 
 void Form1::Picture2_Click()
 {
-    if (RefuseWithoutFile(*MP))
-        return;
-    if (MP->PlayState() == MediaPlayer::Playing)
-        MP->Pause();
-    ClearKeyCounts();
+    if (!RefuseWithoutFile(*player))
+        player->pause();
 }
 
 void Form1::Picture3_Click()
 {
-    if (RefuseWithoutFile(*MP))
-        return;
-    MP->Stop();
-    MP->setCurrentPosition(0);
-    ClearKeyCounts();
+    if (!RefuseWithoutFile(*player))
+        player->stop();
 }
 
 void Form1::Picture1_MouseDown(int, int, float, float)
 {
-    ShowImage(Picture1, 4);
-    ShowImage(Picture2, 2);
-    ShowImage(Picture3, 3);
+    player->showLook(TransportLook::playing());
 }
 
 void Form1::Picture1_MouseUp(int, int, float, float) {}
 
 void Form1::Picture2_MouseDown(int, int, float, float)
 {
-    ShowImage(Picture2, 5);
-    ShowImage(Picture3, 3);
+    player->showLook({std::nullopt, true, false});
 }
 
 void Form1::Picture2_MouseUp(int, int, float, float)
 {
-    ShowImage(Picture1, 1);
+    player->showLook({false, std::nullopt, std::nullopt});
 }
 
 void Form1::Picture3_MouseDown(int, int, float, float)
 {
-    ShowImage(Picture3, 6);
-    ShowImage(Picture2, 2);
+    player->showLook({std::nullopt, false, true});
 }
 
 void Form1::Picture3_MouseUp(int, int, float, float)
 {
-    ShowImage(Picture1, 1);
+    player->showLook({false, std::nullopt, std::nullopt});
 }
 
 void Form1::Picture4_MouseDown(int, int, float, float) { ShowImage(Picture4, 8); }

@@ -1,34 +1,19 @@
 #include "shell/Form1.h"
 
 #include "playback/Sliders.h"
-#include "playback/TrackDrawing.h"
 #include "shell/Module1.h"
 #include "shell/SettingsStore.h"
 
 #include <QLabel>
-#include <QPointer>
 
-// The wind-count track: a press at X draws the bar up to X and sets (and
-// stores) WindCount, from which the wind hot keys take their jump.
-
-namespace {
-
-TrackDrawing WindDrawing;
-
-} // namespace
+// The wind-count track: a press at X fills the track up to X and sets (and
+// stores) WindCount, from which the wind hot keys take their jump. The
+// track's value is the wind count.
 
 void Form1::Picture9_MouseDown(int, int, float X, float)
 {
-    const unsigned ticket = WindDrawing.begin();
-    const QPointer<Form1> alive(this);
     const WindCountPlan plan = PlanWindCount(X);
-    Picture9->Cls();
-    for (float x : plan.lines) {
-        if (!WindDrawing.letEventsRun(ticket) || !alive)
-            return;
-        Picture9->Line(x, TrackLineTop, x, Picture9->ScaleHeight() - TrackLineTop, Qt::white);
-        Label9->setText(WindCountCaption(x));
-    }
+    Picture9->setValue(TrackFill(plan.lines));
     WindCount = plan.windCount;
     Label9->setText(WindCountFinalCaption(WindCount));
     // A write costs a file replacement; the same value (every start-up, a

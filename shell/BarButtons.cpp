@@ -4,7 +4,7 @@
 #include "shell/BarWindow.h"
 #include "shell/TrayIcon.h"
 
-#include <QCoreApplication>
+#include <QPropertyAnimation>
 
 #include <cstdlib>
 
@@ -25,23 +25,28 @@ void Form1::Picture4_Click()
     std::_Exit(0);
 }
 
-// The expand/collapse button. Only the window's height changes; the panel is
-// uncovered or covered in place.
+// The expand/collapse button. Only the window's height changes, frame by
+// frame; the panel is uncovered or covered in place.
 void Form1::Picture6_Click()
 {
-    if (Expanded) {
-        // Collapse in one go: no event runs in between.
-        for (int h = ExpandedHeight; h >= CollapsedHeight; --h)
-            resize(width(), Px(h));
-        Expanded = false;
-    } else {
-        // Expand a twip at a time, letting pending events run before each
-        // step: the panel slides out while the bar stays responsive, and a
-        // click that arrives meanwhile is handled at once, inside this loop.
-        for (int h = CollapsedHeight; h <= ExpandedHeight; ++h) {
-            QCoreApplication::processEvents();
-            resize(width(), Px(h));
-        }
-        Expanded = true;
+    if (m_panelMotion->state() == QAbstractAnimation::Running) {
+        // While the panel slides out, a click asks for what is under way.
+        // While it slides in, the click waits for the bar to close and then
+        // opens it again.
+        if (Expanded)
+            m_clickedWhileCollapsing = true;
+        return;
+    }
+    m_panelMotion->setStartValue(size());
+    m_panelMotion->setEndValue(QSize(width(), Px(Expanded ? CollapsedHeight : ExpandedHeight)));
+    m_panelMotion->start();
+}
+
+void Form1::panelMotionEnded()
+{
+    Expanded = !Expanded;
+    if (m_clickedWhileCollapsing) {
+        m_clickedWhileCollapsing = false;
+        Picture6_Click();
     }
 }

@@ -1,32 +1,33 @@
 #include "shell/BarWindow.h"
 
+#include <QBitmap>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QPainterPath>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 QRegion RoundedRegion(int width, int height, int ellipseWidth, int ellipseHeight)
 {
-    const double rx = ellipseWidth / 2.0, ry = ellipseHeight / 2.0;
-    QRegion region;
-    for (int y = 0; y < height; ++y) {
-        const double yc = y + 0.5;
-        const double cy = std::clamp(yc, ry, height - ry);
-        const double dy = (yc - cy) / ry;
-        // Horizontal distance of the outline from the straight side, this row.
-        const double inset = dy * dy >= 1.0 ? rx : rx - rx * std::sqrt(1.0 - dy * dy);
-        const int first = int(std::ceil(inset - 0.5));
-        const int last = int(std::floor(width - inset - 0.5));
-        if (last >= first)
-            region += QRect(first, y, last - first + 1, 1);
-    }
-    return region;
+    QPainterPath outline;
+    outline.addRoundedRect(QRectF(0, 0, width, height), ellipseWidth / 2.0, ellipseHeight / 2.0);
+    // Filled without antialiasing, a pixel is set when its centre lies inside.
+    // (A region made straight from the outline's polygon would not do: its
+    // corners come out unequal, as a polygon region keeps the pixels on its
+    // left and top edges and drops those on its right and bottom ones.)
+    QBitmap mask(width, height);
+    mask.fill(Qt::color0);
+    QPainter painter(&mask);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::color1);
+    painter.drawPath(outline);
+    painter.end();
+    return QRegion(mask);
 }
 
 float BarLeftTwips(float screenWidthTwips, float windowWidthTwips)

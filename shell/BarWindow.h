@@ -7,12 +7,15 @@ class QWidget;
 // Heights of the bar in twips: the strip alone, and the strip with the panel.
 constexpr int CollapsedHeight = 275;
 constexpr int ExpandedHeight = 2090;
+// How long the panel takes to slide out or in, milliseconds.
+constexpr int PanelMotionMs = 200;
 // Distance of the bar from the screen's right edge, twips.
 constexpr int RightMargin = 850;
 
 // A rectangle `width` x `height` pixels whose corners are rounded by an
 // ellipse `ellipseWidth` x `ellipseHeight`: a pixel belongs to it when its
-// centre lies inside the rounded outline. The bar's region is the default.
+// centre lies inside the rounded outline (as Qt draws the outline). The bar's
+// region is the default.
 QRegion RoundedRegion(int width = 350, int height = 139, int ellipseWidth = 50, int ellipseHeight = 50);
 
 // The bar's left edge in twips: the screen's width less the window's width

@@ -1,5 +1,6 @@
 #include "shell/Controls.h"
 
+#include "playback/Sliders.h"
 #include "shell/Pictures.h"
 
 #include <QAccessible>
@@ -92,7 +93,7 @@ public:
     }
     void doAction(const QString &name) override
     {
-        auto *track = static_cast<TrackBox *>(widget());
+        auto *track = static_cast<TrackSlider *>(widget());
         if (!track->isEnabled())
             return;
         if (name == increaseAction())
@@ -115,7 +116,7 @@ QAccessibleInterface *ControlsAccessibleFactory(const QString &className, QObjec
     if (className == QLatin1String("ClickLabel"))
         return new PressableAccessible(widget, QAccessible::Button,
                                        [](QWidget *w) { emit static_cast<ClickLabel *>(w)->clicked(); });
-    if (className == QLatin1String("TrackBox"))
+    if (className == QLatin1String("TrackSlider"))
         return new TrackAccessible(widget);
     return nullptr;
 }
@@ -215,11 +216,13 @@ void PictureBox::dropEvent(QDropEvent *event)
     emit filesDropped(event->mimeData());
 }
 
-// ----------------------------------------------------------------- TrackBox
+// -------------------------------------------------------------- TrackSlider
 
-TrackBox::TrackBox(QWidget *parent, int widthTwips, int heightTwips, const QColor &background)
-    : QWidget(parent), m_widthTwips(widthTwips), m_heightTwips(heightTwips)
+TrackSlider::TrackSlider(QWidget *parent, int widthTwips, int heightTwips, const QColor &background)
+    : QAbstractSlider(parent), m_heightTwips(heightTwips)
 {
+    setOrientation(Qt::Horizontal);
+    setSingleStep(int(TrackLineStep));
     resize(Px(widthTwips), Px(heightTwips));
     setFocusPolicy(Qt::TabFocus);
     QPalette pal = palette();
@@ -228,42 +231,20 @@ TrackBox::TrackBox(QWidget *parent, int widthTwips, int heightTwips, const QColo
     setAutoFillBackground(true);
 }
 
-void TrackBox::Cls()
+QList<float> TrackSlider::lineXs() const
 {
-    m_segments.clear();
-    update();
+    return TrackFillLines(value());
 }
 
-void TrackBox::Line(float x1, float y1, float x2, float y2, const QColor &color)
-{
-    // Redrawing a line already there only brings it to the front, so a track
-    // redrawn over and over without Cls does not grow without bound.
-    m_segments.removeIf([&](const Segment &s) {
-        return s.x1 == x1 && s.y1 == y1 && s.x2 == x2 && s.y2 == y2 && s.color == color;
-    });
-    m_segments.append({x1, y1, x2, y2, color});
-    update();
-}
-
-QList<float> TrackBox::lineXs() const
-{
-    QList<float> xs;
-    for (const Segment &s : m_segments) {
-        if (s.x1 == s.x2)
-            xs.append(s.x1);
-    }
-    return xs;
-}
-
-void TrackBox::paintEvent(QPaintEvent *)
+void TrackSlider::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     // Twips land on whole pixels, as the drawing would on a 96-dpi screen.
     auto px = [](float twips) { return int(std::floor(twips / TwipsPerPixel)); };
-    for (const Segment &s : m_segments) {
-        painter.setPen(QPen(s.color, 1));
-        painter.drawLine(px(s.x1), px(s.y1), px(s.x2), px(s.y2));
-    }
+    painter.setPen(QPen(Qt::white, 1));
+    const int top = px(TrackLineTop), bottom = px(float(m_heightTwips) - TrackLineTop);
+    for (float x : lineXs())
+        painter.drawLine(px(x), top, px(x), bottom);
     if (ShowsFocus(this)) {
         QPen pen(palette().color(QPalette::Highlight));
         pen.setStyle(Qt::DotLine);
@@ -272,24 +253,26 @@ void TrackBox::paintEvent(QPaintEvent *)
     }
 }
 
-void TrackBox::mousePressEvent(QMouseEvent *event)
+void TrackSlider::mousePressEvent(QMouseEvent *event)
 {
     emit mouseDown(ButtonMask(event->button()), ShiftMask(event->modifiers()),
                    ToTwips(event->position().x()), ToTwips(event->position().y()));
 }
 
-void TrackBox::mouseMoveEvent(QMouseEvent *event)
+void TrackSlider::mouseMoveEvent(QMouseEvent *event)
 {
     emit mouseMove(ButtonMask(event->buttons()), ShiftMask(event->modifiers()),
                    ToTwips(event->position().x()), ToTwips(event->position().y()));
 }
 
-void TrackBox::mouseDoubleClickEvent(QMouseEvent *)
+void TrackSlider::mouseDoubleClickEvent(QMouseEvent *)
 {
     emit dblClick();
 }
 
-void TrackBox::keyPressEvent(QKeyEvent *event)
+// The value follows the handlers only: the keys and the wheel a slider would
+// act on by itself would move the fill away from the rate or wind count.
+void TrackSlider::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_Left:
@@ -303,6 +286,11 @@ void TrackBox::keyPressEvent(QKeyEvent *event)
     default:
         QWidget::keyPressEvent(event);
     }
+}
+
+void TrackSlider::wheelEvent(QWheelEvent *event)
+{
+    QWidget::wheelEvent(event);
 }
 
 // --------------------------------------------------------------- ClickLabel

@@ -3,6 +3,7 @@
 // Small controls the windows are built from. Lengths that handlers see are in
 // twips, 15 to a logical pixel, as the layout tables give them.
 
+#include <QAbstractSlider>
 #include <QLabel>
 #include <QList>
 #include <QPixmap>
@@ -67,19 +68,17 @@ private:
     bool m_pressedInside = false;
 };
 
-// A box the program draws on in twips. What is drawn persists: the box keeps
-// its lines and repaints them after being covered.
-class TrackBox : public QWidget
+// The pitch and wind-count tracks: a slider whose value, in twips, is how far
+// its fill of vertical lines reaches. The handlers set the value; presses,
+// drags and double clicks come to them in twips as they are, since the exact
+// position says more than the value keeps (the pitch track's rate).
+class TrackSlider : public QAbstractSlider
 {
     Q_OBJECT
 public:
-    TrackBox(QWidget *parent, int widthTwips, int heightTwips, const QColor &background);
+    TrackSlider(QWidget *parent, int widthTwips, int heightTwips, const QColor &background);
 
-    int ScaleWidth() const { return m_widthTwips; }
-    int ScaleHeight() const { return m_heightTwips; }
-    void Cls();
-    void Line(float x1, float y1, float x2, float y2, const QColor &color);
-    // The x positions (twips) of the vertical lines now drawn, oldest first.
+    // The x positions (twips) of the lines the fill shows, left to right.
     QList<float> lineXs() const;
 
 signals:
@@ -95,12 +94,10 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
-    struct Segment { float x1, y1, x2, y2; QColor color; };
-    int m_widthTwips;
     int m_heightTwips;
-    QList<Segment> m_segments;
 };
 
 // A label that reports clicks and double clicks. A double click is one click

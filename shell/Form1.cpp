@@ -1,6 +1,11 @@
 #include "shell/Form1.h"
 
+#include "hotkeys/HookModule.h"
+#include "hotkeys/HotKeys.h"
 #include "playback/MediaPlayerControl.h"
+#include "playback/Player.h"
+#include "playback/Sliders.h"
+#include "shell/BarWindow.h"
 #include "shell/Module1.h"
 #include "shell/Pictures.h"
 #include "shell/TrayIcon.h"
@@ -9,6 +14,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMimeData>
+#include <QPropertyAnimation>
 #include <QPushButton>
 #include <QTimer>
 
@@ -117,6 +123,9 @@ Form1::Form1(QWidget *parent)
 
     CD = std::make_unique<CommonDialog>();
 
+    m_panelMotion = new QPropertyAnimation(this, "size", this);
+    m_panelMotion->setDuration(PanelMotionMs);
+
     connectHandlers();
     Timer1->start();
 }
@@ -153,6 +162,8 @@ void Form1::layOutStrip()
     }
 
     MP = new MediaPlayerControl(this);
+    player = new Player(*MP, [] { return WindStep(); }, this);
+    hotKeys = new HotKeys(*player, this);
     MP->setObjectName(QStringLiteral("MP"));
     MP->setAccessibleName(QStringLiteral("Seek bar"));
     PlaceTwips(MP, 1000, 0, 2010, 645);
@@ -224,12 +235,15 @@ void Form1::layOutPanel()
     glyph(Label4, "Label4", QStringLiteral("\u25BC"), "Pitch down", 840);
     glyph(Label5, "Label5", QStringLiteral("\u25B2"), "Pitch up", 2925);
 
-    Picture8 = new TrackBox(Picture7, 2000, 135, QColor(64, 64, 64));
+    // A press at or past a track's right end fills it whole.
+    Picture8 = new TrackSlider(Picture7, 2000, 135, QColor(64, 64, 64));
+    Picture8->setRange(int(TrackFirstLine), TrackFill(PlanPitch(PitchTrackWidth).lines));
     Picture8->setObjectName(QStringLiteral("Picture8"));
     Picture8->setAccessibleName(QStringLiteral("Pitch"));
     Picture8->move(Px(960), Px(420));
 
-    Picture9 = new TrackBox(Picture7, 1635, 135, QColor(64, 64, 64));
+    Picture9 = new TrackSlider(Picture7, 1635, 135, QColor(64, 64, 64));
+    Picture9->setRange(int(TrackFirstLine), TrackFill(PlanWindCount(MaxWindCount).lines));
     Picture9->setObjectName(QStringLiteral("Picture9"));
     Picture9->setAccessibleName(QStringLiteral("Wind Count"));
     Picture9->move(Px(1320), Px(660));
@@ -305,28 +319,33 @@ void Form1::connectHandlers()
     }
     connect(Picture7, &PictureBox::filesDropped, this, &Form1::Picture7_OLEDragDrop);
 
+    connect(m_panelMotion, &QPropertyAnimation::finished, this, &Form1::panelMotionEnded);
+
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(player, &Player::lookChanged, this, &Form1::showTransportLook);
+    connect(player, &Player::fileChanged, this, &Form1::showOpenedFile);
+    connect(player, &Player::rateChanged, this, &Form1::showRate);
     connect(Label2, &ClickLabel::doubleClicked, this, &Form1::Label2_DblClick);
 
     connect(Label4, &ClickLabel::clicked, this, &Form1::Label4_Click);
     connect(Label5, &ClickLabel::clicked, this, &Form1::Label5_Click);
-    connect(Picture8, &TrackBox::mouseDown, this, &Form1::Picture8_MouseDown);
-    connect(Picture8, &TrackBox::mouseMove, this, &Form1::Picture8_MouseMove);
-    connect(Picture8, &TrackBox::dblClick, this, &Form1::Picture8_DblClick);
+    connect(Picture8, &TrackSlider::mouseDown, this, &Form1::Picture8_MouseDown);
+    connect(Picture8, &TrackSlider::mouseMove, this, &Form1::Picture8_MouseMove);
+    connect(Picture8, &TrackSlider::dblClick, this, &Form1::Picture8_DblClick);
     // Arrow keys on the pitch track act as the two glyphs.
-    connect(Picture8, &TrackBox::stepped, this, [this](int direction) {
+    connect(Picture8, &TrackSlider::stepped, this, [this](int direction) {
         if (direction < 0)
             Label4_Click();
         else
             Label5_Click();
     });
 
-    connect(Picture9, &TrackBox::mouseDown, this, &Form1::Picture9_MouseDown);
-    connect(Picture9, &TrackBox::mouseMove, this, &Form1::Picture9_MouseMove);
-    connect(Picture9, &TrackBox::dblClick, this, &Form1::Picture9_DblClick);
+    connect(Picture9, &TrackSlider::mouseDown, this, &Form1::Picture9_MouseDown);
+    connect(Picture9, &TrackSlider::mouseMove, this, &Form1::Picture9_MouseMove);
+    connect(Picture9, &TrackSlider::dblClick, this, &Form1::Picture9_DblClick);
     // Arrow keys on the wind-count track wind one second more or less: 150
     // twips, one wind step.
-    connect(Picture9, &TrackBox::stepped, this, [this](int direction) {
+    connect(Picture9, &TrackSlider::stepped, this, [this](int direction) {
         Picture9_MouseDown(1, 0, WindCount + 150.0f * float(direction), 0);
     });
 

@@ -9,9 +9,13 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QMimeData;
+class QPropertyAnimation;
 class QPushButton;
 class QTimer;
 class MediaPlayerControl;
+class Player;
+class HotKeys;
+struct TransportLook;
 
 // The bar: a borderless strip at the top of the screen with a lower panel
 // that slides out beneath it. The constructor lays out every control; the
@@ -44,10 +48,10 @@ public:
     QLabel *Label8 = nullptr;       // position in seconds
     QLabel *Label3 = nullptr;       // pitch caption
     ClickLabel *Label4 = nullptr;   // pitch down
-    TrackBox *Picture8 = nullptr;   // pitch track
+    TrackSlider *Picture8 = nullptr; // pitch track
     ClickLabel *Label5 = nullptr;   // pitch up
     QLabel *Label9 = nullptr;       // wind count caption
-    TrackBox *Picture9 = nullptr;   // wind count track
+    TrackSlider *Picture9 = nullptr; // wind count track
     QLabel *Label6 = nullptr;       // "Bookmark"
     QComboBox *Combo1 = nullptr;    // bookmarks
     QPushButton *Command1 = nullptr; // bookmark Set
@@ -59,14 +63,22 @@ public:
     QWidget *Line2 = nullptr;
     QWidget *Line3 = nullptr;
 
+    // The commands every input acts through, and the hot-key rules on them.
+    Player *player = nullptr;
+    HotKeys *hotKeys = nullptr;
+
     QTimer *Timer1 = nullptr;
     std::unique_ptr<CommonDialog> CD;
     ImageList ImageList1;
 
+    // True once the panel has slid all the way out, until it has slid all
+    // the way back in.
     bool Expanded = false;
 
     // Shows ImageList1 image `imageIndex` (1-based) on a picture button.
     void ShowImage(PictureBox *box, int imageIndex);
+    // Shows a look on Play, Pause and Stop.
+    void showTransportLook(const TransportLook &look);
 
     // Window load handler (start-up steps L1 to L7). Main runs it right
     // after constructing the window; tests may construct without it.
@@ -96,6 +108,7 @@ public:
     // Opening
     void Picture5_Click();
     void Picture7_OLEDragDrop(const QMimeData *Data);
+    void showOpenedFile(const QString &path, bool opened);
 
     // Position display
     void Timer1_Timer();
@@ -123,8 +136,18 @@ public:
     void Command4_Click();
     void Command5_Click();
 
+    void showRate(double rate);
+
 private:
+    void setRateFromPanel(double rate);
+    bool m_rateFromPanel = false;
+
     void layOutStrip();
     void layOutPanel();
     void connectHandlers();
+    void panelMotionEnded();
+
+    // The window's height sliding between collapsed and expanded.
+    QPropertyAnimation *m_panelMotion = nullptr;
+    bool m_clickedWhileCollapsing = false;
 };

@@ -2,8 +2,7 @@
 
 #include "bookmarks/BookmarkFile.h"
 #include "bookmarks/BookmarkList.h"
-#include "hotkeys/Form1HotKeys.h"
-#include "hotkeys/HotKeyCounters.h"
+#include "hotkeys/HookModule.h"
 #include "hotkeys/KeyAssignments.h"
 #include "shell/BarWindow.h"
 #include "shell/Form1.h"
@@ -21,12 +20,11 @@ Form1 *Main()
     // 3. The tray icon.
     AddTrayIcon(form);
 
-    // 4. Hot-key event counters to 0.
-    PlayPauseKeyCount = RewindKeyCount = ForwardKeyCount = 0;
+    // 4. The hot-key event counters start at 0 with the bar's hot-key rules.
     // 5. The four key codes from the settings store.
     LoadKeyAssignments();
     // 6. The global hot keys.
-    InstallKeyboardHook(form);
+    InstallKeyboardHook(form->hotKeys);
 
     // 7. The bookmark file's path: beside the program, or in the user's
     //    data folder where the program's folder is not writable.

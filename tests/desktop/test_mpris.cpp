@@ -3,7 +3,7 @@
 // what the bar does by itself is announced. Runs the real bar and engine on a
 // private session bus (dbus-run-session).
 #include "desktop/Mpris.h"
-#include "hotkeys/HotKeyCounters.h"
+#include "hotkeys/HotKeys.h"
 #include "playback/FileLabel.h"
 #include "playback/MediaPlayerControl.h"
 #include "shell/Form1.h"
@@ -192,9 +192,7 @@ private slots:
         QFETCH(int, pause);
         QFETCH(int, stop);
         QFETCH(int, playPauseCount);
-        PlayPauseKeyCount = 7;   // mid-cycle: the buttons reset it
-        RewindKeyCount = 1;
-        ForwardKeyCount = 1;
+        m_form->hotKeys->setCounts({7, 1, 1});   // mid-cycle: the buttons reset it
         for (const QString &command : commands)
             QCOMPARE(Player(command).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(Property("PlaybackStatus").toString(), status);
@@ -202,9 +200,7 @@ private slots:
         QCOMPARE(looks.play, play);
         QCOMPARE(looks.pause, pause);
         QCOMPARE(looks.stop, stop);
-        QCOMPARE(int(PlayPauseKeyCount), playPauseCount);
-        QCOMPARE(int(RewindKeyCount), 0);
-        QCOMPARE(int(ForwardKeyCount), 0);
+        QCOMPARE(m_form->hotKeys->counts(), (HotKeys::Counts{std::int16_t(playPauseCount), 0, 0}));
         QCOMPARE(m_boxes, 0);
         QTRY_VERIFY(Announced(QStringLiteral("PlaybackStatus"), status) || status == QLatin1String("Stopped"));
     }
@@ -229,9 +225,7 @@ private slots:
         m_form->ShowImage(m_form->Picture1, 1);
         m_form->ShowImage(m_form->Picture2, 2);
         m_form->ShowImage(m_form->Picture3, 3);
-        PlayPauseKeyCount = 3;
-        RewindKeyCount = 1;
-        ForwardKeyCount = 1;
+        m_form->hotKeys->setCounts({3, 1, 1});
         for (const char *command : {"Play", "Pause", "PlayPause", "Stop", "Next", "Previous"})
             QCOMPARE(Player(QLatin1String(command)).type(), QDBusMessage::ReplyMessage);
         Player("Seek", {QVariant::fromValue(qlonglong(1000000))});
@@ -239,9 +233,7 @@ private slots:
         QCOMPARE(looks.play, 1);
         QCOMPARE(looks.pause, 2);
         QCOMPARE(looks.stop, 3);
-        QCOMPARE(int(PlayPauseKeyCount), 3);
-        QCOMPARE(int(RewindKeyCount), 1);
-        QCOMPARE(int(ForwardKeyCount), 1);
+        QCOMPARE(m_form->hotKeys->counts(), (HotKeys::Counts{3, 1, 1}));
         QCOMPARE(m_boxes, 0);
         QCOMPARE(Property("PlaybackStatus").toString(), QStringLiteral("Stopped"));
         QCOMPARE(Property("CanPlay").toBool(), false);
@@ -280,13 +272,13 @@ private slots:
         m_form->MP->setCurrentPosition(10);
         QTRY_VERIFY(m_seeks.contains(10000000));   // the direct write, at a tick
         m_seeks.clear();
-        ForwardKeyCount = 1;
+        m_form->hotKeys->setCounts({0, 0, 1});
         Player("Next");
         QCOMPARE(m_form->MP->CurrentPosition(), 13.0);
         Player("Previous");
         Player("Previous");
         QCOMPARE(m_form->MP->CurrentPosition(), 7.0);
-        QCOMPARE(int(ForwardKeyCount), 1);
+        QCOMPARE(m_form->hotKeys->counts().forward, std::int16_t(1));
         m_form->MP->setCurrentPosition(2.5);
         Player("Previous");
         QCOMPARE(m_form->MP->CurrentPosition(), 2.5);
@@ -337,6 +329,15 @@ private slots:
         set.setArguments({PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(1.0))});
         m_client.call(set, QDBus::BlockWithGui);
         QCOMPARE(m_form->MP->Rate(), 1.0);
+    }
+
+    // There is no volume control: a request to change it is refused.
+    void volumeIsReadOnly()
+    {
+        const QDBusMessage reply = Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
+                                        {PlayerInterface, QStringLiteral("Volume"), QVariant::fromValue(QDBusVariant(0.5))});
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(Property("Volume").toDouble(), 1.0);
     }
 
     // Whichever way a file comes in, the metadata names it.

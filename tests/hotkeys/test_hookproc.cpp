@@ -1,7 +1,6 @@
-// The hot-key actions, driven event by event as the X11 grabs deliver them.
-#include "FakeHotKeyTarget.h"
+// The hot-key rules, driven event by event as the key sources deliver them.
+#include "HotKeyRig.h"
 #include "hotkeys/HookModule.h"
-#include "hotkeys/HotKeyCounters.h"
 #include "hotkeys/KeyAssignments.h"
 #include "shell/Module1.h"
 
@@ -15,24 +14,23 @@ constexpr std::int32_t F4 = 115, F5 = 116, F6 = 117, F7 = 118, F8 = 119;
 class TestHookProc : public QObject
 {
     Q_OBJECT
-    FakeHotKeyTarget *t = nullptr;
+    HotKeyRig *t = nullptr;
 
     // One press and one release.
     void pressAndRelease(std::int32_t vk)
     {
-        QVERIFY(KeyboardHookProc(*t, vk));
-        QVERIFY(KeyboardHookProc(*t, vk));
+        QVERIFY(t->key(vk));
+        QVERIFY(t->key(vk));
     }
 
 private slots:
     void init()
     {
-        t = new FakeHotKeyTarget;
+        t = new HotKeyRig;
         FullRewindKey = F4;
         FastRewindKey = F5;
         PlayPauseKey = F6;
         FastForwardKey = F8;
-        PlayPauseKeyCount = RewindKeyCount = ForwardKeyCount = 0;
         WindCount = 520;
     }
     void cleanup() { delete t; }
@@ -66,24 +64,24 @@ private slots:
         QFETCH(int, picture1);
         QFETCH(int, picture2);
         t->player.state = state;
-        PlayPauseKeyCount = std::int16_t(countBefore);
-        QVERIFY(KeyboardHookProc(*t, F6));
-        QCOMPARE(int(PlayPauseKeyCount), countAfter);
+        t->hotKeys.setCounts({std::int16_t(countBefore), 0, 0});
+        QVERIFY(t->key(F6));
+        QCOMPARE(int(t->counts().playPause), countAfter);
         QCOMPARE(t->player.plays, plays);
         QCOMPARE(t->player.pauses, pauses);
         QCOMPARE(t->images[1], picture1);
         QCOMPARE(t->images[2], picture2);
         QCOMPARE(t->images[3], 3); // the stop button is released on every event
-        QCOMPARE(RewindKeyCount, std::int16_t(0));
-        QCOMPARE(ForwardKeyCount, std::int16_t(0));
+        QCOMPARE(t->counts().rewind, std::int16_t(0));
+        QCOMPARE(t->counts().forward, std::int16_t(0));
     }
 
     void playPauseToggleWithPressAndRelease()
     {
         t->player.state = FakePlayer::Paused;
-        QVERIFY(KeyboardHookProc(*t, F6));
+        QVERIFY(t->key(F6));
         QCOMPARE(t->player.plays, 0); // not on the press
-        QVERIFY(KeyboardHookProc(*t, F6));
+        QVERIFY(t->key(F6));
         QCOMPARE(t->player.plays, 1);
         QCOMPARE(t->images[1], 4);
         QCOMPARE(t->images[2], 2);
@@ -91,7 +89,7 @@ private slots:
         QCOMPARE(t->player.pauses, 1);
         QCOMPARE(t->images[1], 1);
         QCOMPARE(t->images[2], 5);
-        QCOMPARE(PlayPauseKeyCount, std::int16_t(0));
+        QCOMPARE(t->counts().playPause, std::int16_t(0));
         pressAndRelease(F6);
         QCOMPARE(t->player.plays, 2);
     }
@@ -99,7 +97,7 @@ private slots:
     void afterPlayButtonOnePressPauses()
     {
         t->player.state = MediaPlayer::Playing;
-        PlayPauseKeyCount = 2; // what a click on Play leaves
+        t->hotKeys.setCounts({2, 0, 0}); // what a click on Play leaves
         pressAndRelease(F6);
         QCOMPARE(t->player.pauses, 1);
         QCOMPARE(t->player.plays, 0);
@@ -108,11 +106,13 @@ private slots:
     void heldPlayPauseAlternatesEveryTwoEvents()
     {
         t->player.state = FakePlayer::Paused;
-        for (int i = 0; i < 8; ++i)
-            QVERIFY(KeyboardHookProc(*t, F6));
-        QCOMPARE(t->player.plays, 2);
-        QCOMPARE(t->player.pauses, 2);
-        QCOMPARE(PlayPauseKeyCount, std::int16_t(0));
+        // Plays on events 2 and 6, pauses on 4 and 8.
+        for (int event = 1; event <= 8; ++event) {
+            QVERIFY(t->key(F6));
+            QCOMPARE(int(t->counts().playPause), event % 4);
+            QCOMPARE(t->player.plays, (event + 2) / 4);
+            QCOMPARE(t->player.pauses, event / 4);
+        }
     }
 
     void fastRewind_data()
@@ -138,11 +138,11 @@ private slots:
         WindCount = windCount;
         t->player.state = MediaPlayer::Playing;
         t->player.position = position;
-        QVERIFY(KeyboardHookProc(*t, F5));
-        QCOMPARE(RewindKeyCount, std::int16_t(1));
+        QVERIFY(t->key(F5));
+        QCOMPARE(t->counts().rewind, std::int16_t(1));
         QVERIFY(t->player.writes.isEmpty()); // nothing on the press
-        QVERIFY(KeyboardHookProc(*t, F5));
-        QCOMPARE(RewindKeyCount, std::int16_t(0));
+        QVERIFY(t->key(F5));
+        QCOMPARE(t->counts().rewind, std::int16_t(0));
         QCOMPARE(!t->player.writes.isEmpty(), written);
         QCOMPARE(t->player.position, result);
         QCOMPARE(t->imageChanges, 0);
@@ -172,7 +172,7 @@ private slots:
         t->player.duration = 60.0;
         t->player.position = position;
         pressAndRelease(F8);
-        QCOMPARE(ForwardKeyCount, std::int16_t(0));
+        QCOMPARE(t->counts().forward, std::int16_t(0));
         QCOMPARE(!t->player.writes.isEmpty(), written);
         QCOMPARE(t->player.position, result);
     }
@@ -192,9 +192,10 @@ private slots:
         t->player.duration = 600;
         t->player.position = 30;
         // press, nine auto-repeat presses, release: eleven events
-        for (int i = 0; i < 11; ++i)
-            QVERIFY(KeyboardHookProc(*t, key));
-        QCOMPARE(t->player.writes.size(), 5);
+        for (int event = 1; event <= 11; ++event) {
+            QVERIFY(t->key(key));
+            QCOMPARE(t->player.writes.size(), event / 2);
+        }
         QCOMPARE(t->player.position, expected);
     }
 
@@ -203,7 +204,7 @@ private slots:
         t->player.state = MediaPlayer::Playing;
         for (int i = 0; i < 5; ++i) {
             t->player.position = 42;
-            QVERIFY(KeyboardHookProc(*t, F4));
+            QVERIFY(t->key(F4));
             QCOMPARE(t->player.position, 0.0);
         }
         QCOMPARE(t->player.writes.size(), 5);
@@ -227,9 +228,9 @@ private slots:
         QVERIFY(t->player.writes.isEmpty());
         QCOMPARE(t->player.plays + t->player.pauses, 0);
         QCOMPARE(t->imageChanges, 0);
-        QCOMPARE(int(RewindKeyCount), key == F5 ? 2 : 0);
-        QCOMPARE(int(PlayPauseKeyCount), key == F6 ? 2 : 0);
-        QCOMPARE(int(ForwardKeyCount), key == F8 ? 2 : 0);
+        QCOMPARE(int(t->counts().rewind), key == F5 ? 2 : 0);
+        QCOMPARE(int(t->counts().playPause), key == F6 ? 2 : 0);
+        QCOMPARE(int(t->counts().forward), key == F8 ? 2 : 0);
     }
 
     // Counts made with no file open are not undone by the hook; only a
@@ -241,7 +242,9 @@ private slots:
         t->player.position = 30;
         pressAndRelease(F5);
         QVERIFY(t->player.writes.isEmpty());
-        RewindKeyCount = 0; // a click on Play, Pause or Stop
+        t->controller.stop(); // a click on Play, Pause or Stop
+        t->player.state = MediaPlayer::Playing;
+        t->player.position = 30;
         pressAndRelease(F5);
         QCOMPARE(t->player.position, 27.0);
     }
@@ -250,23 +253,23 @@ private slots:
     // the cycle nor fire on its own.
     void counterStopsAtTheTop()
     {
-        for (std::int16_t *counter : {&RewindKeyCount, &PlayPauseKeyCount, &ForwardKeyCount})
-            *counter = std::numeric_limits<std::int16_t>::max() - 1;
+        constexpr std::int16_t nearTop = std::numeric_limits<std::int16_t>::max() - 1;
+        t->hotKeys.setCounts({nearTop, nearTop, nearTop});
         for (int i = 0; i < 70000; ++i) {
-            KeyboardHookProc(*t, F5);
-            KeyboardHookProc(*t, F6);
-            KeyboardHookProc(*t, F8);
+            t->key(F5);
+            t->key(F6);
+            t->key(F8);
         }
-        QCOMPARE(RewindKeyCount, std::numeric_limits<std::int16_t>::max());
-        QCOMPARE(PlayPauseKeyCount, std::numeric_limits<std::int16_t>::max());
-        QCOMPARE(ForwardKeyCount, std::numeric_limits<std::int16_t>::max());
+        QCOMPARE(t->counts().rewind, std::numeric_limits<std::int16_t>::max());
+        QCOMPARE(t->counts().playPause, std::numeric_limits<std::int16_t>::max());
+        QCOMPARE(t->counts().forward, std::numeric_limits<std::int16_t>::max());
         t->player.state = MediaPlayer::Playing;
         t->player.position = 30;
         t->player.duration = 60;
         for (int i = 0; i < 10; ++i) {
-            KeyboardHookProc(*t, F5);
-            KeyboardHookProc(*t, F6);
-            KeyboardHookProc(*t, F8);
+            t->key(F5);
+            t->key(F6);
+            t->key(F8);
         }
         QVERIFY(t->player.writes.isEmpty());
         QCOMPARE(t->player.plays + t->player.pauses, 0);
@@ -287,10 +290,10 @@ private slots:
         t->player.state = MediaPlayer::Playing;
         t->player.position = 30;
         t->player.duration = 60;
-        QVERIFY(!KeyboardHookProc(*t, key));
-        QVERIFY(!KeyboardHookProc(*t, key));
+        QVERIFY(!t->key(key));
+        QVERIFY(!t->key(key));
         QVERIFY(t->player.writes.isEmpty());
-        QCOMPARE(PlayPauseKeyCount + RewindKeyCount + ForwardKeyCount, 0);
+        QCOMPARE(t->counts(), HotKeys::Counts{});
         QCOMPARE(t->imageChanges, 0);
     }
 
@@ -303,21 +306,55 @@ private slots:
         t->player.duration = 60;
         pressAndRelease(F4);
         QCOMPARE(t->player.position, 0.0);
-        QCOMPARE(PlayPauseKeyCount, std::int16_t(0));
+        QCOMPARE(t->counts().playPause, std::int16_t(0));
         t->player.position = 30;
         pressAndRelease(F5);
         QCOMPARE(t->player.position, 27.0);
-        QCOMPARE(ForwardKeyCount, std::int16_t(0));
+        QCOMPARE(t->counts().forward, std::int16_t(0));
     }
 
     void rebindingActsAtOnceAndKeepsCounters()
     {
         t->player.state = FakePlayer::Paused;
-        QVERIFY(KeyboardHookProc(*t, F6)); // press on the old key
+        QVERIFY(t->key(F6)); // press on the old key
+        QCOMPARE(t->counts().playPause, std::int16_t(1));
         PlayPauseKey = 120; // F9
-        QVERIFY(!KeyboardHookProc(*t, F6));
-        QVERIFY(KeyboardHookProc(*t, 120)); // the count carries on
+        QVERIFY(!t->key(F6));
+        QCOMPARE(t->counts().playPause, std::int16_t(1));
+        QCOMPARE(t->player.plays, 0);
+        QVERIFY(t->key(120)); // the count carries on
+        QCOMPARE(t->counts().playPause, std::int16_t(2));
         QCOMPARE(t->player.plays, 1);
+    }
+
+    // Play, Pause and Stop from anywhere but the hot keys (buttons, MPRIS, a
+    // pedal) put the counts in step with what is heard; the hot keys' own
+    // commands leave the wind counts alone.
+    void transportElsewhereResetsTheCounts_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("playPause");
+        QTest::newRow("play") << int(Player::Transport::Play) << 2;
+        QTest::newRow("pause") << int(Player::Transport::Pause) << 0;
+        QTest::newRow("stop") << int(Player::Transport::Stop) << 0;
+    }
+    void transportElsewhereResetsTheCounts()
+    {
+        QFETCH(int, command);
+        QFETCH(int, playPause);
+        t->player.state = MediaPlayer::Stopped;
+        t->hotKeys.setCounts({3, 1, 1});
+        switch (Player::Transport(command)) {
+        case Player::Transport::Play: t->controller.play(); break;
+        case Player::Transport::Pause: t->controller.pause(); break;
+        case Player::Transport::Stop: t->controller.stop(); break;
+        }
+        QCOMPARE(t->counts(), (HotKeys::Counts{std::int16_t(playPause), 0, 0}));
+
+        t->hotKeys.setCounts({1, 1, 1});
+        QVERIFY(t->key(F6)); // the hot key's own play
+        QCOMPARE(t->player.state, int(MediaPlayer::Playing));
+        QCOMPARE(t->counts(), (HotKeys::Counts{2, 1, 1}));
     }
 
     void windStep_data()

@@ -4,7 +4,7 @@
 #include "../playback/MediaFiles.h"
 #include "X11TestSupport.h"
 #include "hotkeys/HookModule.h"
-#include "hotkeys/HotKeyCounters.h"
+#include "hotkeys/HotKeys.h"
 #include "hotkeys/KeyAssignments.h"
 #include "hotkeys/Keys.h"
 #include "playback/MediaPlayerControl.h"
@@ -88,7 +88,7 @@ private slots:
         QTRY_COMPARE(form->MP->PlayState(), 1);
         QCOMPARE(form->Picture1->imageIndex(), 1);
         QCOMPARE(form->Picture2->imageIndex(), 5);
-        QCOMPARE(PlayPauseKeyCount, std::int16_t(0));
+        QCOMPARE(form->hotKeys->counts().playPause, std::int16_t(0));
         QCOMPARE(logger.lines(), QStringList());
     }
 
@@ -133,7 +133,7 @@ private slots:
         QVERIFY(Xdotool({"keydown", "F8"}));
         QTest::qWait(900);
         QVERIFY(Xdotool({"keyup", "F8"}));
-        QTRY_COMPARE(ForwardKeyCount, std::int16_t(counter.count % 2));
+        QTRY_COMPARE(form->hotKeys->counts().forward, std::int16_t(counter.count % 2));
         QTest::qWait(100);
         QAbstractEventDispatcher::instance()->removeNativeEventFilter(&counter);
         QVERIFY2(counter.count >= 4, "the key did not repeat");

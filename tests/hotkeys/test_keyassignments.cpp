@@ -1,8 +1,8 @@
 // Key names to codes, and the four bindings loaded from the settings store.
-#include "FakeHotKeyTarget.h"
+#include "HotKeyRig.h"
 #include "hotkeys/HookModule.h"
 #include "hotkeys/KeyAssignments.h"
-#include "hotkeys/X11KeyGrabber.h"
+#include "hotkeys/x11/X11KeyGrabber.h"
 #include "shell/SettingsStore.h"
 
 #include <QFile>
@@ -98,8 +98,8 @@ private slots:
     void offscreenHasNoHook()
     {
         QVERIFY(!X11KeyGrabber::forApplication([](std::int32_t, bool) {}, [](const auto &) {}));
-        FakeHotKeyTarget target;
-        InstallKeyboardHook(&target);
+        HotKeyRig target;
+        InstallKeyboardHook(&target.hotKeys);
         LoadKeyAssignments();
         RemoveKeyboardHook();
         RemoveKeyboardHook();

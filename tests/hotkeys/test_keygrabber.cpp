@@ -1,11 +1,10 @@
 // The X11 key grabs against a real X server (Xvfb), another client competing
 // for keys, a focused logging client and keys injected with xdotool.
-#include "FakeHotKeyTarget.h"
+#include "HotKeyRig.h"
 #include "X11TestSupport.h"
 #include "hotkeys/HookModule.h"
-#include "hotkeys/HotKeyCounters.h"
 #include "hotkeys/KeyAssignments.h"
-#include "hotkeys/X11KeyGrabber.h"
+#include "hotkeys/x11/X11KeyGrabber.h"
 #include "shell/Module1.h"
 #include "shell/SettingsStore.h"
 
@@ -234,20 +233,19 @@ private slots:
         QCOMPARE(events.count(std::pair(F5, true)), events.size() - 1);
     }
 
-    // The installed hook: the grabbed keys drive KeyboardHookProc, a reload
+    // The installed hook: the grabbed keys drive the hot-key rules, a reload
     // of the assignments moves the grabs, a key held elsewhere is reported.
     void installedHookFollowsTheAssignments()
     {
         grabber.reset();
         QFile::remove(SettingsFilePath());
         LoadKeyAssignments();
-        FakeHotKeyTarget target;
+        HotKeyRig target;
         target.player.state = MediaPlayer::Playing;
         target.player.position = 30;
         target.player.duration = 60;
         WindCount = 520;
-        RewindKeyCount = 0;
-        InstallKeyboardHook(&target);
+        InstallKeyboardHook(&target.hotKeys);
         QVERIFY(Xdotool({"key", "F5"}));
         QTRY_COMPARE(target.player.position, 27.0);
 
@@ -273,8 +271,8 @@ private slots:
         LoadKeyAssignments();
         RivalClient rival;
         QVERIFY(rival.grab(rival.keycodeOf(KeysymOf(F6)), 0));
-        FakeHotKeyTarget target;
-        InstallKeyboardHook(&target);
+        HotKeyRig target;
+        InstallKeyboardHook(&target.hotKeys);
         QTRY_VERIFY(visibleNotice());
         QMessageBox *notice = visibleNotice();
         QVERIFY(!notice->isModal());

@@ -4,6 +4,7 @@
 #include "MediaFiles.h"
 #include "playback/MpvEngine.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <mpv/client.h>
 #include <QSignalSpy>
@@ -12,9 +13,11 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <thread>
 
 namespace {
 constexpr double ToneLength = 20.0;
@@ -485,14 +488,29 @@ private slots:
 
     void engineGoneAfterDestruction()
     {
-        // Tearing down while playing, with events still queued, is clean.
+        // Destroyed while playing, with events still queued, the engine
+        // shuts its libmpv core down: a second client on the core is told.
         for (int i = 0; i < 3; ++i) {
             auto mp = newEngine();
             mp->Open(mediaFile("short.wav"));
             mp->Play();
             mp->setCurrentPosition(1);
+            QCOMPARE(mp->PlayState(), MediaPlayer::Playing);
+            mpv_handle *watcher = mpv_create_client(mp->handle(), "watcher");
+            QVERIFY(watcher);
+            // The core waits for every client to go before it ends, so the
+            // watcher goes on its own thread, at the shutdown or after 5 s.
+            std::atomic_bool shutdownSeen = false;
+            std::thread watching([&] {
+                QDeadlineTimer deadline(5000);
+                while (!shutdownSeen && !deadline.hasExpired())
+                    shutdownSeen = mpv_wait_event(watcher, 0.1)->event_id == MPV_EVENT_SHUTDOWN;
+                mpv_destroy(watcher);
+            });
+            mp.reset();
+            watching.join();
+            QVERIFY(shutdownSeen);
         }
-        QTest::qWait(100);
     }
 };
 

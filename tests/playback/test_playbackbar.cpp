@@ -3,7 +3,7 @@
 // with the user's settings in this test's own HOME.
 #include "MediaFiles.h"
 
-#include "hotkeys/HotKeyCounters.h"
+#include "hotkeys/HotKeys.h"
 #include "playback/MediaPlayerControl.h"
 #include "playback/NumberText.h"
 #include "playback/Sliders.h"
@@ -112,14 +112,16 @@ QList<int> Looks(const Form1 &form)
             form.Picture4->imageIndex(), form.Picture5->imageIndex(), form.Picture6->imageIndex()};
 }
 
-QList<int> Counters()
+QList<int> Counters(const Form1 &form)
 {
-    return {PlayPauseKeyCount, RewindKeyCount, ForwardKeyCount};
+    const HotKeys::Counts c = form.hotKeys->counts();
+    return {c.playPause, c.rewind, c.forward};
 }
 
-void SetCounters(int value)
+void SetCounters(const Form1 &form, int value)
 {
-    PlayPauseKeyCount = RewindKeyCount = ForwardKeyCount = std::int16_t(value);
+    const auto v = std::int16_t(value);
+    form.hotKeys->setCounts({v, v, v});
 }
 
 double LabelNumber(const QLabel *label)
@@ -153,7 +155,6 @@ class TestPlaybackBar : public QObject
         form.reset();
         ShowElapsed = true;
         WindCount = 0;
-        SetCounters(0);
         form = std::make_unique<Form1>();
         auto scripted = std::make_unique<ScriptedDialog>();
         dialog = scripted.get();
@@ -261,7 +262,7 @@ private slots:
     {
         QFETCH(int, button);
         QFETCH(QList<int>, looks);
-        SetCounters(1);
+        SetCounters(*form, 1);
         PictureBox *box = QList<PictureBox *>{form->Picture1, form->Picture2, form->Picture3}[button - 1];
         click(box);
         QCOMPARE(boxes.size(), 1);
@@ -270,7 +271,7 @@ private slots:
         QCOMPARE(boxes[0].title, QStringLiteral("Murmelvox"));
         // The look changed on the press and stays; nothing else happened.
         QCOMPARE(Looks(*form).mid(0, 3), looks);
-        QCOMPARE(Counters(), (QList<int>{1, 1, 1}));
+        QCOMPARE(Counters(*form), (QList<int>{1, 1, 1}));
         QCOMPARE(form->MP->PlayState(), MediaPlayer::NoFile);
     }
 
@@ -280,25 +281,25 @@ private slots:
         QCOMPARE(form->MP->PlayState(), MediaPlayer::Stopped);
 
         // Pause while stopped: no command, yet the paused look and cleared counters.
-        SetCounters(3);
+        SetCounters(*form, 3);
         click(form->Picture2);
         QCOMPARE(form->MP->PlayState(), MediaPlayer::Stopped);
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 5, 3}));
-        QCOMPARE(Counters(), (QList<int>{0, 0, 0}));
+        QCOMPARE(Counters(*form), (QList<int>{0, 0, 0}));
 
-        SetCounters(1);
+        SetCounters(*form, 1);
         click(form->Picture1);
         QCOMPARE(form->MP->PlayState(), MediaPlayer::Playing);
-        QCOMPARE(Counters(), (QList<int>{2, 0, 0}));
+        QCOMPARE(Counters(*form), (QList<int>{2, 0, 0}));
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{4, 2, 3}));
         // The timer shows the time running.
         QTRY_VERIFY_WITH_TIMEOUT(LabelNumber(form->Label8) >= 1.5, 5000);
         QVERIFY2(form->Label2->text().endsWith(QStringLiteral(" / 0:20")), qPrintable(form->Label2->text()));
 
-        SetCounters(2);
+        SetCounters(*form, 2);
         click(form->Picture2);
         QVERIFY(form->MP->PlayState() != MediaPlayer::Playing);
-        QCOMPARE(Counters(), (QList<int>{0, 0, 0}));
+        QCOMPARE(Counters(*form), (QList<int>{0, 0, 0}));
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 5, 3}));
         // Paused: the display stands still.
         QTest::qWait(250);
@@ -314,10 +315,10 @@ private slots:
         QVERIFY(form->MP->PlayState() != MediaPlayer::Playing);
 
         // Stop goes back to the start; the next Play plays from there.
-        SetCounters(2);
+        SetCounters(*form, 2);
         click(form->Picture3);
         QCOMPARE(form->MP->CurrentPosition(), 0.0);
-        QCOMPARE(Counters(), (QList<int>{0, 0, 0}));
+        QCOMPARE(Counters(*form), (QList<int>{0, 0, 0}));
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 2, 6}));
         QTRY_COMPARE(form->Label8->text(), QStringLiteral("0"));
         click(form->Picture1);
@@ -580,8 +581,9 @@ private slots:
         QCOMPARE(form->MP->PlayState(), MediaPlayer::Playing);
     }
 
-    // A drag step handled while the bar is still being drawn wins: its
-    // position is the one drawn and applied.
+    // A press is drawn and applied at once, without running the events
+    // waiting meanwhile; a drag step that was waiting follows it, and its
+    // position is the one that stands.
     void pitchNewestPositionStands()
     {
         const QPoint newer = Column(20); // 300 twips
@@ -589,6 +591,9 @@ private slots:
             new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->Picture8->mapToGlobal(QPointF(newer)),
                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
         form->Picture8_MouseDown(1, 0, 1800, 0);
+        QCOMPARE(form->MP->Rate(), 1.8);
+        QCOMPARE(form->Picture8->lineXs(), Lines(10, 1780));
+        QCoreApplication::processEvents();
         QCOMPARE(form->MP->Rate(), 0.3);
         QCOMPARE(form->Picture8->lineXs(), Lines(10, 280));
         QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 0.3"));
@@ -601,7 +606,7 @@ private slots:
         form->Picture7->hide();
         QCoreApplication::processEvents();
         form->Picture7->show();
-        for (TrackBox *track : {form->Picture8, form->Picture9}) {
+        for (TrackSlider *track : {form->Picture8, form->Picture9}) {
             const QImage image = track->grab().toImage();
             // The first line, at 10 twips, lies in the first pixel column.
             QCOMPARE(image.pixelColor(0, 4), QColor(Qt::white));
@@ -695,6 +700,9 @@ private slots:
             new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->Picture9->mapToGlobal(QPointF(newer)),
                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
         form->Picture9_MouseDown(1, 0, 1500, 0);
+        QCOMPARE(WindCount, 1510.0f);
+        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 10"));
+        QCoreApplication::processEvents();
         QCOMPARE(WindCount, 160.0f);
         QCOMPARE(form->Picture9->lineXs(), Lines(10, 130));
         QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 1"));

@@ -91,6 +91,25 @@ private slots:
             QCOMPARE(*plan.rate, rate); // a double quotient: 1010 / 1000 is 1.01, not 1.00999999
     }
 
+    // A track's lines and its slider value say the same.
+    void trackFill_data()
+    {
+        QTest::addColumn<int>("fill");
+        QTest::addColumn<QList<float>>("lines");
+        QTest::newRow("empty") << 10 << QList<float>();
+        QTest::newRow("one line") << 40 << Lines(10, 10);
+        QTest::newRow("pitch 1") << 1000 << Lines(10, 970);
+        QTest::newRow("full pitch track") << 2020 << Lines(10, 1990);
+        QTest::newRow("full wind-count track") << 1630 << Lines(10, 1600);
+    }
+    void trackFill()
+    {
+        QFETCH(int, fill);
+        QFETCH(QList<float>, lines);
+        QCOMPARE(TrackFill(lines), fill);
+        QCOMPARE(TrackFillLines(fill), lines);
+    }
+
     void pitchCaption_data()
     {
         QTest::addColumn<double>("rate");
@@ -154,6 +173,7 @@ private slots:
         const WindCountPlan plan = PlanWindCount(x);
         QCOMPARE(plan.lines, lines);
         QCOMPARE(plan.windCount, windCount);
+        QCOMPARE(float(TrackFill(plan.lines)), plan.windCount); // the slider's value is the wind count
         QCOMPARE(WindCountFinalCaption(plan.windCount),
                  QStringLiteral("Wind Count %1").arg(int(std::trunc(double(plan.windCount) / 150))));
     }

@@ -71,6 +71,14 @@ QList<QWidget *> FocusChain(QWidget *start)
     return chain;
 }
 
+QList<float> Lines(float first, float last)
+{
+    QList<float> xs;
+    for (float x = first; x <= last; x += 30)
+        xs.append(x);
+    return xs;
+}
+
 QStringList Names(const QList<QWidget *> &widgets)
 {
     QStringList names;
@@ -348,7 +356,7 @@ private slots:
         else if (qobject_cast<ClickLabel *>(w))
             loose = std::make_unique<ClickLabel>();
         else
-            loose = std::make_unique<TrackBox>(nullptr, 1000, 135, Qt::black);
+            loose = std::make_unique<TrackSlider>(nullptr, 1000, 135, Qt::black);
         QAccessibleInterface *looseIface = QAccessible::queryAccessibleInterface(loose.get());
         QAccessibleActionInterface *actions = looseIface->actionInterface();
         QVERIFY(actions);
@@ -441,39 +449,41 @@ private slots:
         QCOMPARE(doubled.count(), 1);
     }
 
-    void trackBoxKeepsItsDrawing()
+    // The fill is drawn from the value alone: a line a pixel wide every 30
+    // twips, the track's full height, and only up to the value.
+    void trackSliderPaintsItsValue()
     {
         QWidget host;
-        TrackBox track(&host, 2000, 135, QColor(64, 64, 64));
+        TrackSlider track(&host, 2000, 135, QColor(64, 64, 64));
+        track.setRange(10, 2020);
         QCOMPARE(track.size(), QSize(133, 9));
-        QCOMPARE(track.ScaleWidth(), 2000);
-        QCOMPARE(track.ScaleHeight(), 135);
-        track.Line(10, 10, 10, 125, Qt::white);
-        track.Line(1000, 10, 1000, 125, Qt::white);
-        track.Line(1000, 10, 1000, 125, Qt::white);  // drawn again: still one line
-        QCOMPARE(track.lineXs(), (QList<float>{10, 1000}));
+        track.setValue(1030);
+        QCOMPARE(track.lineXs(), Lines(10, 1000));
         const QImage drawn = track.grab().toImage();
         const int k = int(drawn.devicePixelRatio());  // device pixels per logical one
-        QCOMPARE(drawn.pixelColor(66 * k, 4 * k), QColor(Qt::white));
-        QCOMPARE(drawn.pixelColor(0, 4 * k), QColor(Qt::white));
-        QCOMPARE(drawn.pixelColor(30 * k, 4 * k), QColor(64, 64, 64));
+        for (int y : {0, 4, 8}) {
+            QCOMPARE(drawn.pixelColor(0, y * k), QColor(Qt::white));       // 10 twips
+            QCOMPARE(drawn.pixelColor(66 * k, y * k), QColor(Qt::white));  // 1000 twips
+        }
+        QCOMPARE(drawn.pixelColor(1 * k, 4 * k), QColor(64, 64, 64));   // between lines
+        QCOMPARE(drawn.pixelColor(68 * k, 4 * k), QColor(64, 64, 64));  // 1030: past the fill
         // hidden and shown again, or grabbed again: the same picture
         host.show();
         host.hide();
         QCOMPARE(track.grab().toImage(), drawn);
-        track.Cls();
+        track.setValue(10);
         QVERIFY(track.lineXs().isEmpty());
-        QCOMPARE(track.grab().toImage().pixelColor(66 * k, 4 * k), QColor(64, 64, 64));
+        QCOMPARE(track.grab().toImage().pixelColor(0, 4 * k), QColor(64, 64, 64));
     }
 
-    void trackBoxMouseInTwips()
+    void trackSliderMouseInTwips()
     {
         QWidget host;
-        TrackBox track(&host, 1635, 135, QColor(64, 64, 64));
+        TrackSlider track(&host, 1635, 135, QColor(64, 64, 64));
         host.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host));
-        QSignalSpy down(&track, &TrackBox::mouseDown);
-        QSignalSpy move(&track, &TrackBox::mouseMove);
+        QSignalSpy down(&track, &TrackSlider::mouseDown);
+        QSignalSpy move(&track, &TrackSlider::mouseMove);
         QTest::mousePress(&track, Qt::LeftButton, {}, QPoint(34, 2));
         QTest::mouseMove(&track, QPoint(120, 2));
         QTest::mouseRelease(&track, Qt::LeftButton, {}, QPoint(120, 2));
@@ -592,69 +602,79 @@ private slots:
         form.Form_Load();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Picture6_Click();
-        QVERIFY(form.Expanded);
-        QCOMPARE(form.height(), 139);
+        // The panel slides on the event loop: the click returns at once.
         form.Picture6_Click();
         QVERIFY(!form.Expanded);
+        QTRY_VERIFY(form.Expanded);
+        QCOMPARE(form.height(), 139);
+        form.Picture6_Click();
+        QVERIFY(form.Expanded);
+        QTRY_VERIFY(!form.Expanded);
         QCOMPARE(form.height(), 18);
     }
 
-    void clickDuringExpansionRunsAtOnce()
+    // A click on the button while the panel slides out is handled at once
+    // and the panel goes on sliding out; one while it slides in waits until
+    // the bar is closed, then opens it again.
+    void clickDuringTheMotion_data()
     {
+        QTest::addColumn<bool>("expanding");
+        QTest::newRow("expanding") << true;
+        QTest::newRow("collapsing") << false;
+    }
+    void clickDuringTheMotion()
+    {
+        QFETCH(bool, expanding);
         Form1 form;
         form.Form_Load();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        // Record the heights the window goes through.
-        QList<int> heights;
+        if (!expanding) {
+            form.Picture6_Click();
+            QTRY_VERIFY(form.Expanded);
+        }
+        // Click as soon as the height has left where it started, and record
+        // the heights from then on.
         struct Recorder : QObject {
-            QList<int> *heights;
+            Form1 *form;
+            QList<int> heights;
             bool eventFilter(QObject *, QEvent *e) override
             {
-                if (e->type() == QEvent::Resize)
-                    heights->append(static_cast<QResizeEvent *>(e)->size().height());
+                if (e->type() != QEvent::Resize)
+                    return false;
+                const int h = static_cast<QResizeEvent *>(e)->size().height();
+                if (heights.isEmpty() && (h == 18 || h == 139))
+                    return false;
+                if (heights.isEmpty()) {
+                    const QPointF at(3, 3);
+                    QMouseEvent press(QEvent::MouseButtonPress, at, form->Picture6->mapToGlobal(at),
+                                      Qt::LeftButton, Qt::LeftButton, {});
+                    QMouseEvent release(QEvent::MouseButtonRelease, at, form->Picture6->mapToGlobal(at),
+                                        Qt::LeftButton, Qt::NoButton, {});
+                    QApplication::sendEvent(form->Picture6, &press);
+                    QApplication::sendEvent(form->Picture6, &release);
+                }
+                heights.append(h);
                 return false;
             }
         } recorder;
-        recorder.heights = &heights;
+        recorder.form = &form;
         form.installEventFilter(&recorder);
-        // A click on the button is already waiting when the expansion begins.
         QSignalSpy clicks(form.Picture6, &PictureBox::clicked);
-        QCoreApplication::postEvent(form.Picture6, new QMouseEvent(QEvent::MouseButtonPress, QPointF(3, 3),
-            form.Picture6->mapToGlobal(QPointF(3, 3)), Qt::LeftButton, Qt::LeftButton, {}));
-        QCoreApplication::postEvent(form.Picture6, new QMouseEvent(QEvent::MouseButtonRelease, QPointF(3, 3),
-            form.Picture6->mapToGlobal(QPointF(3, 3)), Qt::LeftButton, Qt::NoButton, {}));
         form.Picture6_Click();
-        QCOMPARE(clicks.count(), 1);
-        // the nested click expanded fully (Expanded was still false), then the
-        // interrupted expansion went on from where it was
+        QTRY_COMPARE(clicks.count(), 1);
+        QTRY_VERIFY(form.Expanded && form.height() == 139);
+        QTest::qWait(3 * PanelMotionMs);
         QVERIFY(form.Expanded);
         QCOMPARE(form.height(), 139);
-        QCOMPARE(heights.count(139), 2);
-        QCOMPARE(heights.first(), 19);
-    }
-
-    void collapsingLetsNothingRun()
-    {
-        Form1 form;
-        form.Form_Load();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Picture6_Click();
-        QVERIFY(form.Expanded);
-        QSignalSpy clicks(form.Picture6, &PictureBox::clicked);
-        QCoreApplication::postEvent(form.Picture6, new QMouseEvent(QEvent::MouseButtonPress, QPointF(3, 3),
-            form.Picture6->mapToGlobal(QPointF(3, 3)), Qt::LeftButton, Qt::LeftButton, {}));
-        QCoreApplication::postEvent(form.Picture6, new QMouseEvent(QEvent::MouseButtonRelease, QPointF(3, 3),
-            form.Picture6->mapToGlobal(QPointF(3, 3)), Qt::LeftButton, Qt::NoButton, {}));
-        form.Picture6_Click();
-        QCOMPARE(clicks.count(), 0);
-        QVERIFY(!form.Expanded);
-        QCOMPARE(form.height(), 18);
-        // the waiting click runs afterwards, and expands again
-        QTRY_COMPARE(clicks.count(), 1);
-        QTRY_VERIFY(form.Expanded);
+        // Expanding: up all the way. Collapsing: down to closed, then up.
+        const qsizetype closed = recorder.heights.indexOf(18);
+        QCOMPARE(closed == -1, expanding);
+        for (qsizetype i = 1; i < recorder.heights.size(); ++i) {
+            const bool down = i <= closed;
+            QVERIFY2(down ? recorder.heights[i] < recorder.heights[i - 1] : recorder.heights[i] > recorder.heights[i - 1],
+                     qPrintable(QString::number(i)));
+        }
     }
 
     void openDialog_data()

@@ -1,6 +1,7 @@
-#include "hotkeys/X11KeyGrabber.h"
+#include "hotkeys/x11/X11KeyGrabber.h"
 
 #include "hotkeys/KeyAssignments.h"
+#include "hotkeys/KeySource.h"
 
 #include <QGuiApplication>
 #include <QLoggingCategory>
@@ -15,8 +16,6 @@
 #undef explicit
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcHotKeys, "murmelvox.hotkeys")
 
 constexpr xcb_keysym_t KeysymF1 = 0xffbe; // F1..F12 are consecutive keysyms
 constexpr std::uint16_t AllModifierBits = 0xff; // Shift, Lock, Control, Mod1..Mod5

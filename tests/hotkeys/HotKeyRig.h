@@ -1,11 +1,13 @@
 #pragma once
 
 #include "hotkeys/HookModule.h"
+#include "hotkeys/HotKeys.h"
 #include "playback/MediaPlayer.h"
+#include "playback/Player.h"
 
 #include <QList>
 
-// A player that does what it is told and remembers it, for the hook's logic.
+// A player that does what it is told and remembers it, for the hot keys' logic.
 class FakePlayer : public MediaPlayer
 {
 public:
@@ -30,18 +32,35 @@ public:
     void Open(const QString &) override { state = Stopped; }
 };
 
-// The player plus the images last shown on Picture1..3 (0 = none shown).
-class FakeHotKeyTarget : public HotKeyTarget
+// The hot-key rules on a fake engine, with the images the transport buttons
+// were last given (1..3; 0 = none shown).
+class HotKeyRig
 {
 public:
     FakePlayer player;
+    ::Player controller{player, [] { return WindStep(); }};
+    HotKeys hotKeys{controller};
     int images[4] = {0, 0, 0, 0};
     int imageChanges = 0;
 
-    MediaPlayer &Player() override { return player; }
-    void ShowTransportImage(int pictureNumber, int imageIndex) override
+    HotKeyRig()
     {
-        images[pictureNumber] = imageIndex;
+        QObject::connect(&controller, &::Player::lookChanged, [this](const TransportLook &look) {
+            show(1, look.play, 4, 1);
+            show(2, look.pause, 5, 2);
+            show(3, look.stop, 6, 3);
+        });
+    }
+
+    bool key(std::int32_t vkCode) { return hotKeys.handleKey(vkCode); }
+    HotKeys::Counts counts() const { return hotKeys.counts(); }
+
+private:
+    void show(int button, std::optional<bool> down, int downImage, int upImage)
+    {
+        if (!down)
+            return;
+        images[button] = *down ? downImage : upImage;
         ++imageChanges;
     }
 };

@@ -1,0 +1,97 @@
+#include "hotkeys/HotKeys.h"
+
+#include "hotkeys/KeyAssignments.h"
+#include "playback/Player.h"
+
+#include <limits>
+
+namespace {
+
+// A counter that is not reset keeps counting (a key held for hours with no
+// file open); it stops at the top instead of wrapping, because a wrapped
+// counter would come round to the firing value and act unasked.
+void Count(std::int16_t &counter)
+{
+    if (counter < std::numeric_limits<std::int16_t>::max())
+        ++counter;
+}
+
+} // namespace
+
+HotKeys::HotKeys(Player &player, QObject *parent) : QObject(parent), m_player(player)
+{
+    connect(&player, &Player::transportCommanded, this,
+            [this](Player::Transport command) { transportCommanded(int(command)); });
+}
+
+void HotKeys::transportCommanded(int command)
+{
+    if (m_acting)
+        return;
+    // After Play the next Play/Pause stroke pauses; after Pause or Stop it plays.
+    m_counts = {};
+    if (Player::Transport(command) == Player::Transport::Play)
+        m_counts.playPause = 2;
+}
+
+void HotKeys::handle(HotKeyAction action, KeyEvent)
+{
+    struct Acting {
+        bool &flag;
+        explicit Acting(bool &f) : flag(f) { flag = true; }
+        ~Acting() { flag = false; }
+    } acting(m_acting);
+
+    switch (action) {
+    case HotKeyAction::FullRewind:
+        m_player.rewindToStart();
+        return;
+    case HotKeyAction::FastRewind:
+        Count(m_counts.rewind);
+        if (!m_player.hasFile() || m_counts.rewind != 2)
+            return;
+        m_counts.rewind = 0;
+        m_player.windBack();
+        return;
+    case HotKeyAction::FastForward:
+        Count(m_counts.forward);
+        if (!m_player.hasFile() || m_counts.forward != 2)
+            return;
+        m_counts.forward = 0;
+        m_player.windForward();
+        return;
+    case HotKeyAction::PlayPause:
+        Count(m_counts.playPause);
+        if (!m_player.hasFile())
+            return;
+        // Any stroke lets the Stop button up; the second plays, the fourth pauses.
+        m_player.showLook({std::nullopt, std::nullopt, false});
+        if (m_counts.playPause == 2) {
+            m_player.play();
+        } else if (m_counts.playPause == 4) {
+            m_player.pause();
+            m_counts.playPause = 0;
+        }
+        return;
+    }
+}
+
+bool HotKeys::handleKey(std::int32_t vkCode, KeyEvent event)
+{
+    // 0 marks an unbound action, never a key.
+    if (vkCode == 0)
+        return false;
+    const std::pair<std::int32_t, HotKeyAction> bindings[] = {
+        {FullRewindKey, HotKeyAction::FullRewind},
+        {FastRewindKey, HotKeyAction::FastRewind},
+        {PlayPauseKey, HotKeyAction::PlayPause},
+        {FastForwardKey, HotKeyAction::FastForward},
+    };
+    for (const auto &[key, action] : bindings) {
+        if (key == vkCode) {
+            handle(action, event);
+            return true;
+        }
+    }
+    return false;
+}
