@@ -8,8 +8,8 @@
 
 #include "BenchStats.h"
 #include "playback/MediaPlayerControl.h"
-#include "shell/Form1.h"
-#include "shell/Module1.h"
+#include "shell/Bar.h"
+#include "shell/Startup.h"
 
 #include <QApplication>
 #include <QDir>
@@ -40,18 +40,18 @@ int main(int argc, char *argv[])
     std::setlocale(LC_NUMERIC, "C");
 
     ShowElapsed = true;
-    Form1 form;
-    form.Form_Load();
+    Bar form;
+    form.load();
     form.show();
-    form.Timer1->stop(); // ticks are timed one by one below
+    form.positionTimer->stop(); // ticks are timed one by one below
 
     const QString media = QDir(QString::fromLocal8Bit(argv[1])).filePath(QStringLiteral("tone.wav"));
-    form.MP->Open(media);
-    if (form.MP->PlayState() == MediaPlayer::NoFile) {
+    form.mediaControl->Open(media);
+    if (form.mediaControl->PlayState() == MediaPlayer::NoFile) {
         std::fprintf(stderr, "cannot open %s\n", qPrintable(media));
         return 1;
     }
-    form.MP->Play();
+    form.mediaControl->Play();
 
     std::printf("bar playback handlers, %d rounds\n", rounds);
     std::vector<double> ticks;
@@ -62,7 +62,7 @@ int main(int argc, char *argv[])
         while (millisecondsSince(pause) < 10)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         const auto start = BenchClock::now();
-        form.Timer1_Timer();
+        form.showPosition();
         ticks.push_back(millisecondsSince(start));
     }
     printRow("position tick while playing", ticks);
@@ -70,13 +70,13 @@ int main(int argc, char *argv[])
     std::vector<double> pitch, wind, windSame;
     for (int i = 0; i < rounds; ++i) {
         auto start = BenchClock::now();
-        form.Picture8_MouseDown(1, 0, 1995, 0); // 66 lines
+        form.pressPitchTrack(1, 0, 1995, 0); // 66 lines
         pitch.push_back(millisecondsSince(start));
         start = BenchClock::now();
-        form.Picture9_MouseDown(1, 0, i % 2 ? 1650 : 1620, 0); // 55 lines, a new value stored
+        form.pressWindTrack(1, 0, i % 2 ? 1650 : 1620, 0); // 55 lines, a new value stored
         wind.push_back(millisecondsSince(start));
         start = BenchClock::now();
-        form.Picture9_MouseDown(1, 0, i % 2 ? 1650 : 1620, 0); // the same again
+        form.pressWindTrack(1, 0, i % 2 ? 1650 : 1620, 0); // the same again
         windSame.push_back(millisecondsSince(start));
     }
     printRow("pitch track, full redraw (66 lines)", pitch);
@@ -88,18 +88,18 @@ int main(int argc, char *argv[])
     std::vector<double> dragStep;
     for (int i = 0; i < rounds; ++i) {
         const QPointF at(20, 4);
-        QCoreApplication::postEvent(form.Picture8,
-            new QMouseEvent(QEvent::MouseMove, at, form.Picture8->mapToGlobal(at), Qt::NoButton,
+        QCoreApplication::postEvent(form.pitchTrack,
+            new QMouseEvent(QEvent::MouseMove, at, form.pitchTrack->mapToGlobal(at), Qt::NoButton,
                             Qt::LeftButton, Qt::NoModifier));
         const auto start = BenchClock::now();
-        form.Picture8_MouseDown(1, 0, 1995, 0);
+        form.pressPitchTrack(1, 0, 1995, 0);
         dragStep.push_back(millisecondsSince(start));
-        if (form.Label3->text() != QStringLiteral("Pitch 0.3")) {
-            std::fprintf(stderr, "drag step lost: %s\n", qPrintable(form.Label3->text()));
+        if (form.pitchLabel->text() != QStringLiteral("Pitch 0.3")) {
+            std::fprintf(stderr, "drag step lost: %s\n", qPrintable(form.pitchLabel->text()));
             return 1;
         }
     }
     printRow("drag step during a pitch redraw, shown after", dragStep);
-    form.MP->Stop();
+    form.mediaControl->Stop();
     return 0;
 }

@@ -6,7 +6,7 @@
 #include "bookmarks/BookmarkList.h"
 #include "playback/MediaPlayer.h"
 #include "shell/MessageBox.h"
-#include "shell/Module1.h"
+#include "shell/Startup.h"
 
 #include <QApplication>
 #include <QComboBox>

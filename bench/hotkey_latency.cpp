@@ -7,15 +7,15 @@
 // each press is injected untimed, each release is timed until
 //   written:   the hot keys have written the new position to the engine
 //   restarted: the engine has restarted playback at the new position
-// The floor times MP.setCurrentPosition itself to the engine's restart.
+// The floor times mediaControl.setCurrentPosition itself to the engine's restart.
 #include "BenchStats.h"
-#include "hotkeys/HookModule.h"
+#include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
 #include "playback/Player.h"
 #include "hotkeys/KeyAssignments.h"
 #include "playback/MediaPlayerControl.h"
 #include "playback/MpvEngine.h"
-#include "shell/Module1.h"
+#include "shell/Startup.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -176,10 +176,10 @@ int main(int argc, char *argv[])
         return 1;
     }
     std::printf("hot-key latency, %zu timed key releases (%d lost) while playing (ao=null)\n", written.size(), lost);
-    printRow("XTEST release -> position written to MP", written);
+    printRow("XTEST release -> position written to mediaControl", written);
     printRow("XTEST release -> engine plays from there", restarted);
     std::printf("engine-only floor, the same seeks without a key:\n");
-    printRow("MP write -> returned", floorWritten);
-    printRow("MP write -> engine plays from there", floorRestarted);
+    printRow("mediaControl write -> returned", floorWritten);
+    printRow("mediaControl write -> engine plays from there", floorRestarted);
     return lost ? 1 : 0;
 }

@@ -1,8 +1,8 @@
 // Latency of a position write as the user perceives it: from the write until
 // the engine plays from the target (libmpv's playback restart after the seek,
-// seen by a second client on MP's own engine), for MP and, in the same run,
+// seen by a second client on mediaControl's own engine), for mediaControl and, in the same run,
 // for the plain libmpv client API doing the same seeks on the same file with
-// the same options (the floor). Also the time until MP's GUI thread has been
+// the same options (the floor). Also the time until mediaControl's GUI thread has been
 // told, and until a read gives the written position.
 //
 //   bench_seek_latency MEDIA_DIR [SEEKS]
@@ -126,7 +126,7 @@ int main(int argc, char *argv[])
     mp.show();
     mp.Open(file);
     if (mp.PlayState() == MediaPlayer::NoFile) {
-        std::fprintf(stderr, "MP could not open %s\n", qPrintable(file));
+        std::fprintf(stderr, "mediaControl could not open %s\n", qPrintable(file));
         return 1;
     }
     // Sees the engine's events without taking them from it.
@@ -199,17 +199,17 @@ int main(int argc, char *argv[])
 
     std::printf("seek latency, %d seeks while playing %s (ao=null, hr-seek)\n", seeks, qPrintable(QFileInfo(file).fileName()));
     std::printf("write -> playing from the target (playback restart):\n");
-    printRow("MP (MediaPlayerControl)", mpRestart);
+    printRow("mediaControl (MediaPlayerControl)", mpRestart);
     printRow("plain libmpv client API (floor)", rawRestart);
-    std::printf("  ratio MP/floor: median %.2f, p95 %.2f\n",
+    std::printf("  ratio mediaControl/floor: median %.2f, p95 %.2f\n",
                 percentile(mpRestart, 0.5) / percentile(rawRestart, 0.5),
                 percentile(mpRestart, 0.95) / percentile(rawRestart, 0.95));
-    printRow("MP's GUI thread told (playbackRestarted)", mpTold);
+    printRow("mediaControl's GUI thread told (playbackRestarted)", mpTold);
     std::printf("write -> a read gives the target (within 50 ms):\n");
-    printRow("MP (MediaPlayerControl)", mpRead);
+    printRow("mediaControl (MediaPlayerControl)", mpRead);
     printRow("plain libmpv client API (floor)", rawRead);
     mpv_destroy(observer);
     if (mpTimeouts || rawTimeouts)
-        std::printf("failed seeks: MP %d, floor %d\n", mpTimeouts, rawTimeouts);
+        std::printf("failed seeks: mediaControl %d, floor %d\n", mpTimeouts, rawTimeouts);
     return mpTimeouts || rawTimeouts ? 1 : 0;
 }

@@ -5,9 +5,9 @@
 #include "playback/MediaPlayerControl.h"
 #include "playback/NumberText.h"
 #include "playback/Player.h"
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 #include "shell/MessageBox.h"
-#include "shell/Module1.h"
+#include "shell/Startup.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -182,22 +182,22 @@ void JumpToBookmark(const QComboBox *list, Player &player)
         player.jumpTo(*seconds);
 }
 
-void Form1::Combo1_Click()
+void Bar::jumpToBookmark()
 {
-    JumpToBookmark(Combo1, *player);
+    JumpToBookmark(bookmarkList, *player);
 }
 
-void Form1::Command1_Click()
+void Bar::setBookmark()
 {
-    SetBookmark(Combo1, *MP);
+    SetBookmark(bookmarkList, *mediaControl);
 }
 
-void Form1::Command2_Click()
+void Bar::clearBookmark()
 {
-    ClearBookmark(Combo1);
+    ClearBookmark(bookmarkList);
 }
 
-void Form1::Command3_Click()
+void Bar::clearAllBookmarks()
 {
-    ClearAllBookmarks(Combo1);
+    ClearAllBookmarks(bookmarkList);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-// The bookmark list `Combo1` and its file at `BookmarkPath`. The file is the
+// The bookmark list `bookmarkList` and its file at `BookmarkPath`. The file is the
 // only store: every change is written to it first (atomically), then the list
 // is rebuilt from it. Choosing an item by program never moves the playback
-// position; only the user's choice (Combo1_Click) jumps.
+// position; only the user's choice (jumpToBookmark) jumps.
 
 #include <QtGlobal>
 

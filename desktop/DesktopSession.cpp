@@ -111,7 +111,7 @@ void DesktopSession::HandOver(const QString &path)
     }
 }
 
-void DesktopSession::Attach(Form1 *form)
+void DesktopSession::Attach(Bar *form)
 {
     m_player->Attach(form);
 }

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-class Form1;
+class Bar;
 class MprisPlayer;
 
 // The program's place in the desktop session: one bar per session, under
@@ -30,7 +30,7 @@ public:
 
     // The bar is up: it answers on the bus from now on and opens the file
     // asked for.
-    void Attach(Form1 *form);
+    void Attach(Bar *form);
 
 private:
     void HandOver(const QString &path);

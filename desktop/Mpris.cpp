@@ -6,7 +6,7 @@
 #include "playback/MediaPlayerControl.h"
 #include "playback/Player.h"
 #include "playback/Sliders.h"
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 
 #include <QDBusMessage>
 #include <QTimer>
@@ -39,12 +39,12 @@ bool MprisPlayer::RegisterOn(const QDBusConnection &bus)
     return m_bus.registerObject(ObjectPath, this, QDBusConnection::ExportAdaptors);
 }
 
-void MprisPlayer::Attach(Form1 *form)
+void MprisPlayer::Attach(Bar *form)
 {
     m_form = form;
     m_player = form->player;
     connect(m_player, &Player::fileChanged, this, [this](const QString &path) { Opened(path); });
-    connect(form->Timer1, &QTimer::timeout, this, &MprisPlayer::Refresh);
+    connect(form->positionTimer, &QTimer::timeout, this, &MprisPlayer::Refresh);
     if (!m_pendingPath.isEmpty())
         OpenNow(std::exchange(m_pendingPath, QString()));
     Refresh();
@@ -112,7 +112,7 @@ void MprisPlayer::Quit()
     // answer first.
     QTimer::singleShot(0, m_form.data(), [form = m_form] {
         if (form)
-            form->Picture4_Click();
+            form->exitProgram();
     });
 }
 

@@ -11,7 +11,7 @@
 #include <QPointer>
 #include <QStringList>
 
-class Form1;
+class Bar;
 class Player;
 
 // The bar as a media player on the session bus (MPRIS 2): media keys,
@@ -37,7 +37,7 @@ public:
 
     // The bar is up: commands act on it from now on, and the file asked for
     // meanwhile (on the command line or by a second launch) opens.
-    void Attach(Form1 *form);
+    void Attach(Bar *form);
 
     // Opens a local file through the bar's drop path, now or once the bar is
     // up. Returns an empty string, or why the file was refused.
@@ -85,7 +85,7 @@ private:
     void Opened(const QString &path);
     void OpenNow(const QString &path);
 
-    QPointer<Form1> m_form;         // raised and ended as the bar
+    QPointer<Bar> m_form;         // raised and ended as the bar
     QPointer<Player> m_player;
     QDBusConnection m_bus{QString()};
     QString m_pendingPath;          // asked for before the bar was up

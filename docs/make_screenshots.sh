@@ -47,7 +47,7 @@ shoot() { # scale name-suffix
   local margin=$((12 * scale))
   local cx=$((x - margin)) cw=$((w + 2 * margin))
   import -window root -crop "${cw}x$((18 * scale + margin))+${cx}+0" +repage "$out/bar-collapsed$suffix.png"
-  # Picture6, the expand button, at (287, 2) in the window, 18 x 13
+  # panelButton, the expand button, at (287, 2) in the window, 18 x 13
   xdotool mousemove $((x + (287 + 9) * scale)) $((8 * scale)) click 1
   for _ in $(seq 100); do
     [[ $(xwininfo -id "$win" | awk '/Height/ {print $2}') == $((139 * scale)) ]] && break

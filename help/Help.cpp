@@ -26,15 +26,15 @@ Help::Help()
     setFixedSize(Px(8235), Px(7380));
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    Command1 = new QPushButton(QStringLiteral("Close"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setAccessibleName(QStringLiteral("Close"));
-    Command1->setGeometry(Px(7080), Px(5880), Px(975), Px(375));
+    closeButton = new QPushButton(QStringLiteral("Close"), this);
+    closeButton->setObjectName(QStringLiteral("closeButton"));
+    closeButton->setAccessibleName(QStringLiteral("Close"));
+    closeButton->setGeometry(Px(7080), Px(5880), Px(975), Px(375));
     // Neither default nor cancel button: Enter and Escape do nothing by themselves.
-    Command1->setAutoDefault(false);
-    Command1->setDefault(false);
-    connect(Command1, &QPushButton::clicked, this, &Help::Command1_Click);
-    setFocusProxy(Command1);
+    closeButton->setAutoDefault(false);
+    closeButton->setDefault(false);
+    connect(closeButton, &QPushButton::clicked, this, &Help::closeHelp);
+    setFocusProxy(closeButton);
 }
 
 Help *Help::ShowHelp()
@@ -45,7 +45,7 @@ Help *Help::ShowHelp()
     help->show();
     help->raise();
     help->activateWindow();
-    help->Command1->setFocus(Qt::ActiveWindowFocusReason);
+    help->closeButton->setFocus(Qt::ActiveWindowFocusReason);
     return help;
 }
 
@@ -59,7 +59,7 @@ QPixmap Help::Picture()
     return QPixmap(QStringLiteral(":/help/help.jpg"));
 }
 
-void Help::Command1_Click()
+void Help::closeHelp()
 {
     close();
 }

@@ -20,9 +20,9 @@ public:
     // The help picture compiled into the program.
     static QPixmap Picture();
 
-    QPushButton *Command1 = nullptr; // "Close"
+    QPushButton *closeButton = nullptr; // "Close"
 
-    void Command1_Click();
+    void closeHelp();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

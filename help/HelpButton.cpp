@@ -1,7 +1,7 @@
 #include "help/Help.h"
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 
-void Form1::Command5_Click()
+void Bar::showHelp()
 {
     Help::ShowHelp();
 }

@@ -1,6 +1,6 @@
 #include "hotkeys/KeyAssignments.h"
 
-#include "hotkeys/HookModule.h"
+#include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeyActions.h"
 #include "shell/SettingsStore.h"
 

@@ -1,7 +1,7 @@
-#include "hotkeys/Keys.h"
-#include "shell/Form1.h"
+#include "hotkeys/KeysDialog.h"
+#include "shell/Bar.h"
 
-void Form1::Command4_Click()
+void Bar::showKeys()
 {
-    Keys::Show(this);
+    KeysDialog::Show(this);
 }

@@ -8,7 +8,7 @@
 
 class MpvEngine;
 
-// The media player control MP on the bar: the engine behind the MediaPlayer
+// The media player control mediaControl on the bar: the engine behind the MediaPlayer
 // operations, and the seek bar it shows. The control is 2010 x 645 twips, of
 // which the bar's panel leaves only the top 18 pixels visible: that strip is
 // the seek bar (track, played part, handle). A click or drag there, or the

@@ -14,7 +14,7 @@ struct mpv_handle;
 struct mpv_event;
 struct MpvLibrary;
 
-// The media engine behind MP: libmpv, made synchronous and consistent for the
+// The media engine behind mediaControl: libmpv, made synchronous and consistent for the
 // callers of MediaPlayer.
 //
 // libmpv answers asynchronously (a written position is reached a little

@@ -1,4 +1,4 @@
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 
 #include "playback/FileLabel.h"
 #include "playback/MediaPlayerControl.h"
@@ -21,13 +21,13 @@ constexpr int OpenDialogFlags = 4097; // the file must exist; read-only box show
 // Whoever opened it, the label names the file and shows at once whether it
 // could be opened; the position tick keeps this up to date (a slow file may
 // still open later).
-void Form1::showOpenedFile(const QString &path, bool opened)
+void Bar::showOpenedFile(const QString &path, bool opened)
 {
-    Label1->setToolTip(FileLabelToolTip(path));
+    fileLabel->setToolTip(FileLabelToolTip(path));
     // The name, as the open dialog shows it: the start of a long path would
     // make every file of a folder look the same.
-    Label1->setText(FileLabelCaption(QFileInfo(path).fileName()));
-    ShowWhetherFileOpen(Label1, opened);
+    fileLabel->setText(FileLabelCaption(QFileInfo(path).fileName()));
+    ShowWhetherFileOpen(fileLabel, opened);
 }
 
 void ShowWhetherFileOpen(QLabel *fileLabel, bool open)
@@ -40,20 +40,20 @@ void ShowWhetherFileOpen(QLabel *fileLabel, bool open)
     fileLabel->setAccessibleDescription(open ? QString() : QStringLiteral("The file could not be opened."));
 }
 
-void Form1::Picture5_Click()
+void Bar::chooseFile()
 {
-    CD->Flags = OpenDialogFlags;
-    CD->DialogTitle = OpenDialogTitle;
-    CD->FileName.clear();
-    CD->ShowOpen(this);
-    if (CD->FileName.isEmpty())
+    openDialog->Flags = OpenDialogFlags;
+    openDialog->DialogTitle = OpenDialogTitle;
+    openDialog->FileName.clear();
+    openDialog->ShowOpen(this);
+    if (openDialog->FileName.isEmpty())
         return;
-    player->open(CD->FileName);
-    Label1->setText(FileLabelCaption(CD->FileTitle));
-    Label1->setToolTip(FileLabelToolTip(CD->FileTitle));
+    player->open(openDialog->FileName);
+    fileLabel->setText(FileLabelCaption(openDialog->FileTitle));
+    fileLabel->setToolTip(FileLabelToolTip(openDialog->FileTitle));
 }
 
-void Form1::Picture7_OLEDragDrop(const QMimeData *Data)
+void Bar::openDroppedFile(const QMimeData *Data)
 {
     const std::optional<QString> path = FirstDroppedFile(Data);
     if (!path)

@@ -1,10 +1,10 @@
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 
 #include "playback/MediaPlayerControl.h"
 #include "playback/NumberText.h"
 #include "playback/Opening.h"
 #include "playback/TimeText.h"
-#include "shell/Module1.h"
+#include "shell/Startup.h"
 
 #include <QLabel>
 
@@ -23,19 +23,19 @@ void SetCaption(QLabel *label, const QString &caption)
 
 } // namespace
 
-void Form1::Timer1_Timer()
+void Bar::showPosition()
 {
-    const double length = MP->Duration();
-    double point = MP->CurrentPosition();
+    const double length = mediaControl->Duration();
+    double point = mediaControl->CurrentPosition();
     if (!ShowElapsed)
-        point = MP->Duration() - point;
-    SetCaption(Label2, MP->PlayState() == MediaPlayer::NoFile ? NoFileTimeCaption : TimeCaption(point, length));
-    SetCaption(Label8, NumberText(RoundHalfEven2(MP->CurrentPosition())));
+        point = mediaControl->Duration() - point;
+    SetCaption(timeLabel, mediaControl->PlayState() == MediaPlayer::NoFile ? NoFileTimeCaption : TimeCaption(point, length));
+    SetCaption(positionLabel, NumberText(RoundHalfEven2(mediaControl->CurrentPosition())));
     // A file named on the bar but not open (any more) is shown as such.
-    ShowWhetherFileOpen(Label1, Label1->text().isEmpty() || MP->PlayState() != MediaPlayer::NoFile);
+    ShowWhetherFileOpen(fileLabel, fileLabel->text().isEmpty() || mediaControl->PlayState() != MediaPlayer::NoFile);
 }
 
-void Form1::Label2_DblClick()
+void Bar::toggleTimeShown()
 {
     ShowElapsed = !ShowElapsed;
 }

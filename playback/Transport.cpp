@@ -1,4 +1,4 @@
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 
 #include "playback/Player.h"
 #include "shell/MessageBox.h"
@@ -25,64 +25,64 @@ constexpr int PlayUp = 1, PauseUp = 2, StopUp = 3, PlayDown = 4, PauseDown = 5, 
 
 } // namespace
 
-void Form1::showTransportLook(const TransportLook &look)
+void Bar::showTransportLook(const TransportLook &look)
 {
     if (look.play)
-        ShowImage(Picture1, *look.play ? PlayDown : PlayUp);
+        ShowImage(playButton, *look.play ? PlayDown : PlayUp);
     if (look.pause)
-        ShowImage(Picture2, *look.pause ? PauseDown : PauseUp);
+        ShowImage(pauseButton, *look.pause ? PauseDown : PauseUp);
     if (look.stop)
-        ShowImage(Picture3, *look.stop ? StopDown : StopUp);
+        ShowImage(stopButton, *look.stop ? StopDown : StopUp);
 }
 
-void Form1::Picture1_Click()
+void Bar::startPlaying()
 {
     if (!RefuseWithoutFile(*player))
         player->play();
 }
 
-void Form1::Picture2_Click()
+void Bar::pausePlaying()
 {
     if (!RefuseWithoutFile(*player))
         player->pause();
 }
 
-void Form1::Picture3_Click()
+void Bar::stopPlaying()
 {
     if (!RefuseWithoutFile(*player))
         player->stop();
 }
 
-void Form1::Picture1_MouseDown(int, int, float, float)
+void Bar::playButtonDown(int, int, float, float)
 {
     player->showLook(TransportLook::playing());
 }
 
-void Form1::Picture1_MouseUp(int, int, float, float) {}
+void Bar::playButtonUp(int, int, float, float) {}
 
-void Form1::Picture2_MouseDown(int, int, float, float)
+void Bar::pauseButtonDown(int, int, float, float)
 {
     player->showLook({std::nullopt, true, false});
 }
 
-void Form1::Picture2_MouseUp(int, int, float, float)
+void Bar::pauseButtonUp(int, int, float, float)
 {
     player->showLook({false, std::nullopt, std::nullopt});
 }
 
-void Form1::Picture3_MouseDown(int, int, float, float)
+void Bar::stopButtonDown(int, int, float, float)
 {
     player->showLook({std::nullopt, false, true});
 }
 
-void Form1::Picture3_MouseUp(int, int, float, float)
+void Bar::stopButtonUp(int, int, float, float)
 {
     player->showLook({false, std::nullopt, std::nullopt});
 }
 
-void Form1::Picture4_MouseDown(int, int, float, float) { ShowImage(Picture4, 8); }
-void Form1::Picture4_MouseUp(int, int, float, float) { ShowImage(Picture4, 7); }
-void Form1::Picture5_MouseDown(int, int, float, float) { ShowImage(Picture5, 10); }
-void Form1::Picture5_MouseUp(int, int, float, float) { ShowImage(Picture5, 9); }
-void Form1::Picture6_MouseDown(int, int, float, float) { ShowImage(Picture6, 12); }
-void Form1::Picture6_MouseUp(int, int, float, float) { ShowImage(Picture6, 11); }
+void Bar::exitButtonDown(int, int, float, float) { ShowImage(exitButton, 8); }
+void Bar::exitButtonUp(int, int, float, float) { ShowImage(exitButton, 7); }
+void Bar::openButtonDown(int, int, float, float) { ShowImage(openButton, 10); }
+void Bar::openButtonUp(int, int, float, float) { ShowImage(openButton, 9); }
+void Bar::panelButtonDown(int, int, float, float) { ShowImage(panelButton, 12); }
+void Bar::panelButtonUp(int, int, float, float) { ShowImage(panelButton, 11); }

@@ -1,7 +1,7 @@
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 
 #include "playback/Sliders.h"
-#include "shell/Module1.h"
+#include "shell/Startup.h"
 #include "shell/SettingsStore.h"
 
 #include <QLabel>
@@ -10,12 +10,12 @@
 // stores) WindCount, from which the wind hot keys take their jump. The
 // track's value is the wind count.
 
-void Form1::Picture9_MouseDown(int, int, float X, float)
+void Bar::pressWindTrack(int, int, float X, float)
 {
     const WindCountPlan plan = PlanWindCount(X);
-    Picture9->setValue(TrackFill(plan.lines));
+    windTrack->setValue(TrackFill(plan.lines));
     WindCount = plan.windCount;
-    Label9->setText(WindCountFinalCaption(WindCount));
+    windLabel->setText(WindCountFinalCaption(WindCount));
     // A write costs a file replacement; the same value (every start-up, a
     // press where the bar already ends) need not be written again.
     const QString stored = WindCountStoredText(WindCount);
@@ -23,13 +23,13 @@ void Form1::Picture9_MouseDown(int, int, float X, float)
         SaveSetting(QStringLiteral("WindCount"), stored);
 }
 
-void Form1::Picture9_MouseMove(int Button, int Shift, float X, float Y)
+void Bar::dragWindTrack(int Button, int Shift, float X, float Y)
 {
     if (Button == 1)
-        Picture9_MouseDown(Button, Shift, X, Y);
+        pressWindTrack(Button, Shift, X, Y);
 }
 
-void Form1::Picture9_DblClick()
+void Bar::resetWindCount()
 {
-    Picture9_MouseDown(1, 0, 500, 0);
+    pressWindTrack(1, 0, 500, 0);
 }

@@ -1,6 +1,6 @@
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 
-#include "hotkeys/HookModule.h"
+#include "hotkeys/GlobalHotKeys.h"
 #include "shell/BarWindow.h"
 #include "shell/TrayIcon.h"
 
@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 // The exit button: the only way the program ends.
-void Form1::Picture4_Click()
+void Bar::exitProgram()
 {
     // 1. Release the global hot keys.
     RemoveKeyboardHook();
@@ -27,7 +27,7 @@ void Form1::Picture4_Click()
 
 // The expand/collapse button. Only the window's height changes, frame by
 // frame; the panel is uncovered or covered in place.
-void Form1::Picture6_Click()
+void Bar::togglePanel()
 {
     if (m_panelMotion->state() == QAbstractAnimation::Running) {
         // While the panel slides out, a click asks for what is under way.
@@ -42,11 +42,11 @@ void Form1::Picture6_Click()
     m_panelMotion->start();
 }
 
-void Form1::panelMotionEnded()
+void Bar::panelMotionEnded()
 {
     Expanded = !Expanded;
     if (m_clickedWhileCollapsing) {
         m_clickedWhileCollapsing = false;
-        Picture6_Click();
+        togglePanel();
     }
 }

@@ -1,7 +1,7 @@
 #include "desktop/DesktopSession.h"
 #include "shell/ExitSignals.h"
-#include "shell/Form1.h"
-#include "shell/Module1.h"
+#include "shell/Bar.h"
+#include "shell/Startup.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -59,8 +59,8 @@ int main(int argc, char *argv[])
     DesktopSession desktop(app.arguments());
     if (desktop.HandedOver())
         return desktop.ExitCode();
-    Form1 *bar = Main();
+    Bar *bar = startup();
     desktop.Attach(bar);
-    const ExitSignals exitSignals([bar] { bar->Picture4_Click(); });
+    const ExitSignals exitSignals([bar] { bar->exitProgram(); });
     return app.exec();
 }

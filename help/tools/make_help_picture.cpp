@@ -1,4 +1,4 @@
-// Draws the help picture from the real bar: builds Form1 off screen in its
+// Draws the help picture from the real bar: builds Bar off screen in its
 // expanded state, grabs it, and lays the title, callouts and legend around it.
 // Run it after the bar's layout changes and commit what it writes:
 //   cmake --build build --target help_picture
@@ -6,7 +6,7 @@
 #include "playback/MediaPlayerControl.h"
 #include "playback/TimeText.h"
 #include "shell/Controls.h"
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 #include "shell/TrayIcon.h"
 
 #include <QApplication>
@@ -50,14 +50,14 @@ QFont sans(int pixelSize, bool bold = false)
 }
 
 // A control's rectangle in picture coordinates.
-QRect placed(const Form1 &form, const QWidget *control)
+QRect placed(const Bar &form, const QWidget *control)
 {
     return QRect(BarAt + control->mapTo(&form, QPoint(0, 0)), control->size());
 }
 
 // A point just outside the middle of one edge of a control, where a leader
 // ends without covering the control's text.
-QPoint beside(const Form1 &form, const QWidget *control, Qt::Edge edge, int gap = 3)
+QPoint beside(const Bar &form, const QWidget *control, Qt::Edge edge, int gap = 3)
 {
     const QRect r = placed(form, control);
     switch (edge) {
@@ -70,14 +70,14 @@ QPoint beside(const Form1 &form, const QWidget *control, Qt::Edge edge, int gap 
 }
 
 // Just left of a label's first line of text.
-QPoint beforeText(const Form1 &form, const QLabel *label)
+QPoint beforeText(const Bar &form, const QLabel *label)
 {
     const QRect r = placed(form, label);
     return QPoint(r.left() - 2, r.top() + QFontMetrics(label->font()).height() / 2 + 1);
 }
 
 // Just right of a label's first line of text, moved up by `dy`.
-QPoint afterText(const Form1 &form, const QLabel *label, int dy = 0)
+QPoint afterText(const Bar &form, const QLabel *label, int dy = 0)
 {
     const QRect r = placed(form, label);
     const QFontMetrics fm(label->font());
@@ -132,18 +132,18 @@ private:
     QPainter m_painter;
 };
 
-QImage barImage(Form1 &form)
+QImage barImage(Bar &form)
 {
     // The real bar, expanded, with a file open and bookmarks in its list.
-    form.Timer1->stop();
+    form.positionTimer->stop();
     form.Expanded = true;
     form.resize(form.width(), Px(2090));
-    form.Label1->setText(QStringLiteral("memo.mp3"));
-    form.Label2->setText(TimeCaption(161, 195));
-    form.Label8->setText(QStringLiteral("34.5"));
-    form.Combo1->clear();
-    form.Combo1->addItems({QStringLiteral("12.5"), QStringLiteral("34.5"), QStringLiteral("120")});
-    form.Combo1->setCurrentIndex(1);
+    form.fileLabel->setText(QStringLiteral("memo.mp3"));
+    form.timeLabel->setText(TimeCaption(161, 195));
+    form.positionLabel->setText(QStringLiteral("34.5"));
+    form.bookmarkList->clear();
+    form.bookmarkList->addItems({QStringLiteral("12.5"), QStringLiteral("34.5"), QStringLiteral("120")});
+    form.bookmarkList->setCurrentIndex(1);
 
     QImage grabbed = form.grab(QRect(0, 0, BarWidth, BarHeight)).toImage().convertToFormat(QImage::Format_ARGB32);
     QImage bar(BarWidth, BarHeight, QImage::Format_ARGB32);
@@ -181,56 +181,56 @@ void drawHeader(Sheet &sheet)
     p.drawText(QPoint(16, 70), QStringLiteral("Runs on Linux desktops with X11: GNOME, KDE Plasma, Xfce, MATE, Cinnamon and LXQt"));
 }
 
-void drawCallouts(Sheet &sheet, const Form1 &form)
+void drawCallouts(Sheet &sheet, const Bar &form)
 {
     // The strip, above the bar: transport buttons, seek bar, file name and
     // time, then the open, menu and exit buttons.
     const int stripMiddle = BarAt.y() + Px(130);
     const auto above = Qt::AlignHCenter | Qt::AlignBottom;
-    const QRect transport = placed(form, form.Frame1);
+    const QRect transport = placed(form, form.transportFrame);
     sheet.callout(QRect(10, 86, 100, 44), QStringLiteral("Play, Pause\nand Stop"), above, Qt::BottomEdge,
                   {QPoint(transport.center().x(), transport.top() + 2)});
-    const QRect seek = placed(form, form.MP);
+    const QRect seek = placed(form, form.mediaControl);
     sheet.callout(QRect(118, 86, 80, 44), QStringLiteral("Seek bar"), above, Qt::BottomEdge,
                   {QPoint(seek.center().x() - 10, stripMiddle)});
-    const QRect name = placed(form, form.Label1);
+    const QRect name = placed(form, form.fileLabel);
     sheet.callout(QRect(204, 86, 80, 44), QStringLiteral("File name"), above, Qt::BottomEdge,
                   {QPoint(name.left() + 8, BarAt.y() - 1)});
     sheet.callout(QRect(286, 86, 100, 44), QStringLiteral("Time: remaining\nor elapsed / total"), above,
-                  Qt::BottomEdge, {afterText(form, form.Label2)});
+                  Qt::BottomEdge, {afterText(form, form.timeLabel)});
     sheet.callout(QRect(390, 86, 54, 44), QStringLiteral("Open a\nvoice file"), above, Qt::BottomEdge,
-                  {beside(form, form.Picture5, Qt::TopEdge, 1)});
+                  {beside(form, form.openButton, Qt::TopEdge, 1)});
     sheet.callout(QRect(444, 86, 56, 44), QStringLiteral("Menu:\nthe panel"), above, Qt::BottomEdge,
-                  {beside(form, form.Picture6, Qt::TopEdge, 1)});
+                  {beside(form, form.panelButton, Qt::TopEdge, 1)});
     sheet.callout(QRect(500, 86, 44, 44), QStringLiteral("Exit"), above, Qt::BottomEdge,
-                  {beside(form, form.Picture4, Qt::TopEdge, 1)});
+                  {beside(form, form.exitButton, Qt::TopEdge, 1)});
 
     // The panel, left: read-out, sliders and the bookmark list.
     const auto left = Qt::AlignRight | Qt::AlignVCenter;
     sheet.callout(QRect(2, 150, 92, 30), QStringLiteral("Position in\nseconds"), left, Qt::RightEdge,
-                  {beforeText(form, form.Label7)});
+                  {beforeText(form, form.positionCaption)});
     sheet.callout(QRect(2, 183, 92, 30), QStringLiteral("Pitch: play rate\n\u25BC slower \u25B2 faster"), left,
-                  Qt::RightEdge, {beforeText(form, form.Label3)});
+                  Qt::RightEdge, {beforeText(form, form.pitchLabel)});
     sheet.callout(QRect(2, 216, 92, 30), QStringLiteral("Wind Count: F5\nand F8 jump"), left, Qt::RightEdge,
-                  {beforeText(form, form.Label9)});
+                  {beforeText(form, form.windLabel)});
     sheet.callout(QRect(2, 249, 92, 30), QStringLiteral("Bookmarks:\njump to one"), left, Qt::RightEdge,
-                  {beforeText(form, form.Label6)});
+                  {beforeText(form, form.bookmarkCaption)});
 
     // The panel, right: Keys and Help.
     const auto right = Qt::AlignLeft | Qt::AlignVCenter;
     sheet.callout(QRect(458, 190, 90, 30), QStringLiteral("Keys: change\nthe hot keys"), right, Qt::LeftEdge,
-                  {beside(form, form.Command4, Qt::RightEdge)});
+                  {beside(form, form.keysButton, Qt::RightEdge)});
     sheet.callout(QRect(458, 228, 90, 30), QStringLiteral("Help: shows\nthis help"), right, Qt::LeftEdge,
-                  {beside(form, form.Command5, Qt::RightEdge)});
+                  {beside(form, form.helpButton, Qt::RightEdge)});
 
     // Below the bar: the bookmark buttons.
     const auto below = Qt::AlignHCenter | Qt::AlignTop;
     sheet.callout(QRect(160, 296, 96, 30), QStringLiteral("Set a new\nbookmark"), below, Qt::TopEdge,
-                  {beside(form, form.Command1, Qt::BottomEdge, 2)});
+                  {beside(form, form.setBookmarkButton, Qt::BottomEdge, 2)});
     sheet.callout(QRect(262, 296, 96, 30), QStringLiteral("Clear all\nbookmarks"), below, Qt::TopEdge,
-                  {beside(form, form.Command3, Qt::BottomEdge, 2)});
+                  {beside(form, form.clearAllBookmarksButton, Qt::BottomEdge, 2)});
     sheet.callout(QRect(360, 296, 96, 30), QStringLiteral("Clear the\nbookmark shown"), below, Qt::TopEdge,
-                  {beside(form, form.Command2, Qt::RightEdge, 2)});
+                  {beside(form, form.clearBookmarkButton, Qt::RightEdge, 2)});
 }
 
 void drawLegend(Sheet &sheet)
@@ -298,7 +298,7 @@ void drawLegend(Sheet &sheet)
                QStringLiteral("Murmelvox 1.0 \u2014 from Kelvaro \u2014 ") + MakerAddress);
 }
 
-QImage helpPicture(Form1 &form)
+QImage helpPicture(Bar &form)
 {
     QImage image(PictureWidth, PictureHeight, QImage::Format_RGB32);
     image.fill(Paper);
@@ -337,8 +337,8 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    Form1 form;
-    form.Form_Load();
+    Bar form;
+    form.load();
     form.show();
     QCoreApplication::processEvents();
 

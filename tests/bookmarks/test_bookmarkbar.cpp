@@ -3,9 +3,9 @@
 #include "bookmarks/BookmarkList.h"
 #include "playback/MediaPlayerControl.h"
 #include "playback/MediaFiles.h"
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 #include "shell/MessageBox.h"
-#include "shell/Module1.h"
+#include "shell/Startup.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -63,63 +63,63 @@ private slots:
     void setJumpClearAndRestart()
     {
         {
-            Form1 form;
-            form.Form_Load();
+            Bar form;
+            form.load();
             form.resize(form.width(), Px(2090));
             form.show();
-            InitBookmarks(form.Combo1);
+            InitBookmarks(form.bookmarkList);
             QCOMPARE(fileContent(), QByteArray()); // first start: an empty file
-            QCOMPARE(form.Combo1->count(), 0);
+            QCOMPARE(form.bookmarkList->count(), 0);
 
             // Set with no file open is refused.
-            QTest::mouseClick(form.Command1, Qt::LeftButton);
+            QTest::mouseClick(form.setBookmarkButton, Qt::LeftButton);
             QCOMPARE(m_messages, QStringList{"Select a Media File first!"});
             m_messages.clear();
 
-            MediaPlayer &mp = *form.MP;
+            MediaPlayer &mp = *form.mediaControl;
             mp.Open(mediaFile("tone.wav"));
             mp.Pause();
             mp.setCurrentPosition(12.346);
-            QTest::mouseClick(form.Command1, Qt::LeftButton);
+            QTest::mouseClick(form.setBookmarkButton, Qt::LeftButton);
             mp.setCurrentPosition(3.456);
-            QTest::mouseClick(form.Command1, Qt::LeftButton);
+            QTest::mouseClick(form.setBookmarkButton, Qt::LeftButton);
             QCOMPARE(fileContent(), QByteArray(" 12.35 \r\n 3.46 \r\n"));
-            QCOMPARE(items(form.Combo1), (QStringList{"3.46", "12.35"}));
-            QCOMPARE(form.Combo1->currentText(), "3.46");
+            QCOMPARE(items(form.bookmarkList), (QStringList{"3.46", "12.35"}));
+            QCOMPARE(form.bookmarkList->currentText(), "3.46");
             // Choosing the new item by program left the position alone.
             QCOMPARE(mp.CurrentPosition(), 3.456);
 
             // The user's choice jumps.
-            chooseByKeyboard(form.Combo1, "12.35");
+            chooseByKeyboard(form.bookmarkList, "12.35");
             QTRY_COMPARE(mp.CurrentPosition(), 12.35);
             mp.setCurrentPosition(7);
-            chooseByKeyboard(form.Combo1, "3.46");
+            chooseByKeyboard(form.bookmarkList, "3.46");
             QCOMPARE(mp.CurrentPosition(), 3.46);
 
             // Clear removes the chosen one; the program's choice of the first
             // item does not move the position.
             mp.setCurrentPosition(15);
-            chooseByKeyboard(form.Combo1, "12.35");
+            chooseByKeyboard(form.bookmarkList, "12.35");
             mp.setCurrentPosition(15);
-            QTest::mouseClick(form.Command2, Qt::LeftButton);
+            QTest::mouseClick(form.clearBookmarkButton, Qt::LeftButton);
             QCOMPARE(fileContent(), QByteArray("3.46\r\n"));
-            QCOMPARE(items(form.Combo1), QStringList{"3.46"});
-            QCOMPARE(form.Combo1->currentText(), "3.46");
+            QCOMPARE(items(form.bookmarkList), QStringList{"3.46"});
+            QCOMPARE(form.bookmarkList->currentText(), "3.46");
             QCOMPARE(mp.CurrentPosition(), 15.0);
             QVERIFY(m_messages.isEmpty());
         }
 
         // The next start lists what was kept.
-        Form1 again;
-        again.Form_Load();
-        InitBookmarks(again.Combo1);
-        QCOMPARE(items(again.Combo1), QStringList{"3.46"});
-        QCOMPARE(again.Combo1->currentText(), "3.46");
+        Bar again;
+        again.load();
+        InitBookmarks(again.bookmarkList);
+        QCOMPARE(items(again.bookmarkList), QStringList{"3.46"});
+        QCOMPARE(again.bookmarkList->currentText(), "3.46");
 
         // Clear All, confirmed.
-        QTest::mouseClick(again.Command3, Qt::LeftButton);
+        QTest::mouseClick(again.clearAllBookmarksButton, Qt::LeftButton);
         QCOMPARE(m_messages, QStringList{"Are you sure you want to clear all Bookmarks?"});
-        QCOMPARE(again.Combo1->count(), 0);
+        QCOMPARE(again.bookmarkList->count(), 0);
         QCOMPARE(fileContent(), QByteArray());
     }
 };

@@ -7,7 +7,7 @@
 #include "playback/NumberText.h"
 #include "playback/Player.h"
 #include "shell/MessageBox.h"
-#include "shell/Module1.h"
+#include "shell/Startup.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -6,9 +6,9 @@
 #include "hotkeys/HotKeys.h"
 #include "playback/FileLabel.h"
 #include "playback/MediaPlayerControl.h"
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 #include "shell/MessageBox.h"
-#include "shell/Module1.h"
+#include "shell/Startup.h"
 #include "../playback/MediaFiles.h"
 
 #include <QDBusConnection>
@@ -51,7 +51,7 @@ class TestMpris : public QObject
     Q_OBJECT
     QDBusConnection m_client{QString()};
     MprisPlayer *m_player = nullptr;
-    Form1 *m_form = nullptr;
+    Bar *m_form = nullptr;
     int m_boxes = 0;
     QList<QVariantMap> m_changes;
     QList<qlonglong> m_seeks;
@@ -82,14 +82,14 @@ class TestMpris : public QObject
     }
     Looks Shown() const
     {
-        return {m_form->Picture1->imageIndex(), m_form->Picture2->imageIndex(), m_form->Picture3->imageIndex()};
+        return {m_form->playButton->imageIndex(), m_form->pauseButton->imageIndex(), m_form->stopButton->imageIndex()};
     }
     void Open(const QString &name)
     {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(mediaFile(name))});
-        m_form->Picture7_OLEDragDrop(&data);
-        QVERIFY(m_form->MP->PlayState() != MediaPlayer::NoFile);
+        m_form->openDroppedFile(&data);
+        QVERIFY(m_form->mediaControl->PlayState() != MediaPlayer::NoFile);
     }
     bool Announced(const QString &property, const QVariant &value) const
     {
@@ -129,13 +129,13 @@ private slots:
         QCOMPARE(Property("PlaybackStatus").toString(), QStringLiteral("Stopped"));
         QCOMPARE(Property("CanPlay").toBool(), false);
 
-        m_form = new Form1;
-        m_form->Form_Load();
+        m_form = new Bar;
+        m_form->load();
         WindCount = 520;   // a wind step of 3 s
         m_player->Attach(m_form);
         // As a file dropped on the panel: the label shows the file's name.
-        QCOMPARE(m_form->Label1->text(), QStringLiteral("short.wav"));
-        QCOMPARE(m_form->Label1->toolTip(), FileLabelToolTip(mediaFile(QStringLiteral("short.wav"))));
+        QCOMPARE(m_form->fileLabel->text(), QStringLiteral("short.wav"));
+        QCOMPARE(m_form->fileLabel->toolTip(), FileLabelToolTip(mediaFile(QStringLiteral("short.wav"))));
         QCOMPARE(Property("Metadata").value<QDBusArgument>().currentType(), QDBusArgument::MapType);
 
         QVERIFY(m_client.connect(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
@@ -149,10 +149,10 @@ private slots:
     void init()
     {
         Open(QStringLiteral("tone.wav"));
-        m_form->Picture3_Click();   // stopped, counters cleared
+        m_form->stopPlaying();   // stopped, counters cleared
         // The previous case's last jump and the reset above are announced at
         // the next ticks; let those arrive before recording this case's.
-        QTest::qWait(3 * m_form->Timer1->interval() + 300);
+        QTest::qWait(3 * m_form->positionTimer->interval() + 300);
         m_changes.clear();
         m_seeks.clear();
         m_boxes = 0;
@@ -207,11 +207,11 @@ private slots:
 
     void stopGoesBackToTheStart()
     {
-        m_form->MP->setCurrentPosition(8);
+        m_form->mediaControl->setCurrentPosition(8);
         Player("Play");
         Player("Stop");
         QCOMPARE(Property("Position").toLongLong(), 0LL);
-        QCOMPARE(m_form->MP->CurrentPosition(), 0.0);
+        QCOMPARE(m_form->mediaControl->CurrentPosition(), 0.0);
     }
 
     // With no file the commands do nothing: no message box waits for a user
@@ -220,11 +220,11 @@ private slots:
     {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(mediaFile(QStringLiteral("text.mp3")))});   // not media
-        m_form->Picture7_OLEDragDrop(&data);
-        QCOMPARE(m_form->MP->PlayState(), MediaPlayer::NoFile);
-        m_form->ShowImage(m_form->Picture1, 1);
-        m_form->ShowImage(m_form->Picture2, 2);
-        m_form->ShowImage(m_form->Picture3, 3);
+        m_form->openDroppedFile(&data);
+        QCOMPARE(m_form->mediaControl->PlayState(), MediaPlayer::NoFile);
+        m_form->ShowImage(m_form->playButton, 1);
+        m_form->ShowImage(m_form->pauseButton, 2);
+        m_form->ShowImage(m_form->stopButton, 3);
         m_form->hotKeys->setCounts({3, 1, 1});
         for (const char *command : {"Play", "Pause", "PlayPause", "Stop", "Next", "Previous"})
             QCOMPARE(Player(QLatin1String(command)).type(), QDBusMessage::ReplyMessage);
@@ -244,24 +244,24 @@ private slots:
 
     void positionAndSeeks()
     {
-        m_form->MP->setCurrentPosition(10);
+        m_form->mediaControl->setCurrentPosition(10);
         QCOMPARE(Property("Position").toLongLong(), 10000000LL);
         QTRY_VERIFY(m_seeks.contains(10000000));   // the direct write, at a tick
         m_seeks.clear();
 
         Player("Seek", {QVariant::fromValue(qlonglong(2500000))});
-        QCOMPARE(m_form->MP->CurrentPosition(), 12.5);
+        QCOMPARE(m_form->mediaControl->CurrentPosition(), 12.5);
         Player("Seek", {QVariant::fromValue(qlonglong(-60000000))});
-        QCOMPARE(m_form->MP->CurrentPosition(), 0.0);
+        QCOMPARE(m_form->mediaControl->CurrentPosition(), 0.0);
 
         const QString track = m_player->Metadata().value("mpris:trackid").value<QDBusObjectPath>().path();
         Player("SetPosition", {QVariant::fromValue(QDBusObjectPath(track)), QVariant::fromValue(qlonglong(7000000))});
-        QCOMPARE(m_form->MP->CurrentPosition(), 7.0);
+        QCOMPARE(m_form->mediaControl->CurrentPosition(), 7.0);
         Player("SetPosition", {QVariant::fromValue(QDBusObjectPath(track)), QVariant::fromValue(qlonglong(99000000))});
-        QCOMPARE(m_form->MP->CurrentPosition(), 7.0);   // past the end: ignored
+        QCOMPARE(m_form->mediaControl->CurrentPosition(), 7.0);   // past the end: ignored
         Player("SetPosition", {QVariant::fromValue(QDBusObjectPath(QStringLiteral("/other/track"))),
                                QVariant::fromValue(qlonglong(3000000))});
-        QCOMPARE(m_form->MP->CurrentPosition(), 7.0);   // another track: ignored
+        QCOMPARE(m_form->mediaControl->CurrentPosition(), 7.0);   // another track: ignored
 
         QTRY_COMPARE(m_seeks, (QList<qlonglong>{12500000, 0, 7000000}));
     }
@@ -269,22 +269,22 @@ private slots:
     // Next and Previous wind by the hot keys' step and leave their counters.
     void nextAndPrevious()
     {
-        m_form->MP->setCurrentPosition(10);
+        m_form->mediaControl->setCurrentPosition(10);
         QTRY_VERIFY(m_seeks.contains(10000000));   // the direct write, at a tick
         m_seeks.clear();
         m_form->hotKeys->setCounts({0, 0, 1});
         Player("Next");
-        QCOMPARE(m_form->MP->CurrentPosition(), 13.0);
+        QCOMPARE(m_form->mediaControl->CurrentPosition(), 13.0);
         Player("Previous");
         Player("Previous");
-        QCOMPARE(m_form->MP->CurrentPosition(), 7.0);
+        QCOMPARE(m_form->mediaControl->CurrentPosition(), 7.0);
         QCOMPARE(m_form->hotKeys->counts().forward, std::int16_t(1));
-        m_form->MP->setCurrentPosition(2.5);
+        m_form->mediaControl->setCurrentPosition(2.5);
         Player("Previous");
-        QCOMPARE(m_form->MP->CurrentPosition(), 2.5);
-        m_form->MP->setCurrentPosition(18);
+        QCOMPARE(m_form->mediaControl->CurrentPosition(), 2.5);
+        m_form->mediaControl->setCurrentPosition(18);
         Player("Next");
-        QCOMPARE(m_form->MP->CurrentPosition(), 18.0);
+        QCOMPARE(m_form->mediaControl->CurrentPosition(), 18.0);
         // The commands' own announcements, in order (the test's direct
         // writes are announced too, at the next tick).
         QTRY_VERIFY(m_seeks.contains(7000000));
@@ -300,18 +300,18 @@ private slots:
     // announced at the next tick.
     void jumpsOnTheBarAreAnnounced()
     {
-        m_form->MP->setCurrentPosition(15);
+        m_form->mediaControl->setCurrentPosition(15);
         QTRY_COMPARE(m_seeks, QList<qlonglong>{15000000});
     }
 
     // A button pressed on the bar shows on the bus.
     void buttonsOnTheBarAreAnnounced()
     {
-        m_form->Picture1_MouseDown(1, 0, 0, 0);
-        m_form->Picture1_Click();
+        m_form->playButtonDown(1, 0, 0, 0);
+        m_form->startPlaying();
         QTRY_VERIFY(Announced(QStringLiteral("PlaybackStatus"), QStringLiteral("Playing")));
-        m_form->Picture2_MouseDown(1, 0, 0, 0);
-        m_form->Picture2_Click();
+        m_form->pauseButtonDown(1, 0, 0, 0);
+        m_form->pausePlaying();
         QTRY_VERIFY(Announced(QStringLiteral("PlaybackStatus"), QStringLiteral("Paused")));
     }
 
@@ -322,13 +322,13 @@ private slots:
                                                           QStringLiteral("Set"));
         set.setArguments({PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(1.5))});
         QCOMPARE(m_client.call(set, QDBus::BlockWithGui).type(), QDBusMessage::ReplyMessage);
-        QCOMPARE(m_form->MP->Rate(), 1.5);
-        QCOMPARE(m_form->Label3->text(), QStringLiteral("Pitch 1.5"));
+        QCOMPARE(m_form->mediaControl->Rate(), 1.5);
+        QCOMPARE(m_form->pitchLabel->text(), QStringLiteral("Pitch 1.5"));
         QCOMPARE(Property("Rate").toDouble(), 1.5);
         QTRY_VERIFY(Announced(QStringLiteral("Rate"), 1.5));
         set.setArguments({PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(1.0))});
         m_client.call(set, QDBus::BlockWithGui);
-        QCOMPARE(m_form->MP->Rate(), 1.0);
+        QCOMPARE(m_form->mediaControl->Rate(), 1.0);
     }
 
     // There is no volume control: a request to change it is refused.
@@ -356,12 +356,12 @@ private slots:
         if (way == QLatin1String("dialog")) {
             auto *dialog = new ChoosingDialog;
             dialog->choice = file;
-            m_form->CD.reset(dialog);
-            m_form->Picture5->clicked();
+            m_form->openDialog.reset(dialog);
+            m_form->openButton->clicked();
         } else if (way == QLatin1String("drop")) {
             QMimeData data;
             data.setUrls({QUrl::fromLocalFile(file)});
-            m_form->Picture7->filesDropped(&data);
+            m_form->panel->filesDropped(&data);
         } else {
             QCOMPARE(Player("OpenUri", {QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)}).type(),
                      QDBusMessage::ReplyMessage);
@@ -397,9 +397,9 @@ private slots:
     void unopenableFileIsShown()
     {
         m_player->ShowUnopenable(mediaFile(QStringLiteral("Absent Memo.wav")));
-        QCOMPARE(m_form->Label1->text(), QStringLiteral("absent memo.wav"));
-        QVERIFY(m_form->Label1->font().strikeOut());
-        QCOMPARE(m_form->MP->PlayState(), int(MediaPlayer::NoFile));
+        QCOMPARE(m_form->fileLabel->text(), QStringLiteral("absent memo.wav"));
+        QVERIFY(m_form->fileLabel->font().strikeOut());
+        QCOMPARE(m_form->mediaControl->PlayState(), int(MediaPlayer::NoFile));
     }
 };
 

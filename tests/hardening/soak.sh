@@ -79,8 +79,8 @@ done
 [[ -n $opened ]] || { echo "soak: the open dialog did not take the file" >&2; exit 1; }
 for _ in $(seq 100); do xdotool search --onlyvisible --name 'Select a Voice file' >/dev/null || break; sleep 0.1; done
 sleep 0.5
-click 30 9            # Picture1: play
-click 296 8           # Picture6: expand
+click 30 9            # playButton: play
+click 296 8           # panelButton: expand
 sleep 4
 
 rss_kb() { awk '/^VmRSS:/{print $2}' "/proc/$pid/status"; }

@@ -8,12 +8,12 @@
 // (CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH) before any thread starts, so a file
 // with mode 000 is refused to this process as to any user.
 #include "Capabilities.h"
-#include "hotkeys/HookModule.h"
+#include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
 #include "hotkeys/KeyAssignments.h"
 #include "playback/MediaPlayerControl.h"
 #include "playback/Player.h"
-#include "shell/Module1.h"
+#include "shell/Startup.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 // The Help window opened from the real bar's "Help" button.
 #include "help/Help.h"
 #include "shell/Controls.h"
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 #include "shell/MessageBox.h"
 
 #include <QApplication>
@@ -28,7 +28,7 @@ class TestHelp : public QObject
 {
     Q_OBJECT
 
-    Form1 *m_form = nullptr;
+    Bar *m_form = nullptr;
     QStringList m_messages;
 
 private slots:
@@ -38,8 +38,8 @@ private slots:
             m_messages.append(prompt);
             return int(MsgBoxResult::OK);
         });
-        m_form = new Form1;
-        m_form->Form_Load();
+        m_form = new Bar;
+        m_form->load();
         m_form->resize(m_form->width(), Px(2090));
         m_form->Expanded = true;
         m_form->show();
@@ -68,7 +68,7 @@ private slots:
 
     void windowAsLaidOut()
     {
-        QTest::mouseClick(m_form->Command5, Qt::LeftButton);
+        QTest::mouseClick(m_form->helpButton, Qt::LeftButton);
         Help *help = Help::Instance();
         QVERIFY(help);
         QVERIFY(QTest::qWaitForWindowExposed(help));
@@ -83,11 +83,11 @@ private slots:
         QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
         QVERIFY(!help->parentWidget()); // no owner
 
-        QCOMPARE(help->Command1->text(), "Close");
-        QCOMPARE(help->Command1->geometry(), QRect(472, 392, 65, 25));
-        QCOMPARE(help->Command1->accessibleName(), "Close");
-        QVERIFY(!help->Command1->isDefault());
-        QVERIFY(!help->Command1->autoDefault());
+        QCOMPARE(help->closeButton->text(), "Close");
+        QCOMPARE(help->closeButton->geometry(), QRect(472, 392, 65, 25));
+        QCOMPARE(help->closeButton->accessibleName(), "Close");
+        QVERIFY(!help->closeButton->isDefault());
+        QVERIFY(!help->closeButton->autoDefault());
     }
 
     // The picture is the background: unscaled, from the top-left corner.
@@ -109,7 +109,7 @@ private slots:
     {
         Help *help = Help::ShowHelp();
         QVERIFY(QTest::qWaitForWindowActive(help));
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(help->Command1));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(help->closeButton));
         // Neither default nor cancel button.
         QTest::keyClick(help, Qt::Key_Escape);
         QTest::qWait(20);
@@ -119,10 +119,10 @@ private slots:
 
     void helpTwiceGivesOneWindow()
     {
-        QTest::mouseClick(m_form->Command5, Qt::LeftButton);
+        QTest::mouseClick(m_form->helpButton, Qt::LeftButton);
         QPointer<Help> first = Help::Instance();
         QVERIFY(first);
-        QTest::mouseClick(m_form->Command5, Qt::LeftButton);
+        QTest::mouseClick(m_form->helpButton, Qt::LeftButton);
         QCOMPARE(Help::Instance(), first.data());
         QCOMPARE(helpWindows(), 1);
         QVERIFY(first->isVisible());
@@ -130,15 +130,15 @@ private slots:
 
     void closeDestroysAndNextHelpCreatesAfresh()
     {
-        QTest::mouseClick(m_form->Command5, Qt::LeftButton);
+        QTest::mouseClick(m_form->helpButton, Qt::LeftButton);
         QPointer<Help> first = Help::Instance();
         QVERIFY(first);
-        QTest::mouseClick(first->Command1, Qt::LeftButton);
+        QTest::mouseClick(first->closeButton, Qt::LeftButton);
         QTRY_VERIFY(first.isNull());
         QCOMPARE(helpWindows(), 0);
         QVERIFY(!Help::Instance());
 
-        QTest::mouseClick(m_form->Command5, Qt::LeftButton);
+        QTest::mouseClick(m_form->helpButton, Qt::LeftButton);
         QVERIFY(Help::Instance());
         QVERIFY(Help::Instance()->isVisible());
         QCOMPARE(helpWindows(), 1);
@@ -154,13 +154,13 @@ private slots:
 
     void mainWindowStaysUsable()
     {
-        QTest::mouseClick(m_form->Command5, Qt::LeftButton);
+        QTest::mouseClick(m_form->helpButton, Qt::LeftButton);
         QVERIFY(Help::Instance());
         QVERIFY(m_form->isEnabled());
-        QVERIFY(m_form->Command1->isEnabled());
+        QVERIFY(m_form->setBookmarkButton->isEnabled());
         QVERIFY(!QApplication::activeModalWidget());
         // A click on the bar reaches its handler while Help is open.
-        QTest::mouseClick(m_form->Command1, Qt::LeftButton);
+        QTest::mouseClick(m_form->setBookmarkButton, Qt::LeftButton);
         QCOMPARE(m_messages, QStringList{"Select a Media File first!"});
         QVERIFY(Help::Instance());
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "hotkeys/HookModule.h"
+#include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
 #include "playback/MediaPlayer.h"
 #include "playback/Player.h"

@@ -1,8 +1,8 @@
 // The hot-key rules, driven event by event as the key sources deliver them.
 #include "HotKeyRig.h"
-#include "hotkeys/HookModule.h"
+#include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/KeyAssignments.h"
-#include "shell/Module1.h"
+#include "shell/Startup.h"
 
 #include <QTest>
 #include <limits>

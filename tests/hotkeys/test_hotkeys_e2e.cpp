@@ -3,13 +3,13 @@
 // and keys typed with xdotool.
 #include "../playback/MediaFiles.h"
 #include "X11TestSupport.h"
-#include "hotkeys/HookModule.h"
+#include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
 #include "hotkeys/KeyAssignments.h"
-#include "hotkeys/Keys.h"
+#include "hotkeys/KeysDialog.h"
 #include "playback/MediaPlayerControl.h"
-#include "shell/Form1.h"
-#include "shell/Module1.h"
+#include "shell/Bar.h"
+#include "shell/Startup.h"
 #include "shell/SettingsStore.h"
 
 #include <QAbstractEventDispatcher>
@@ -58,11 +58,11 @@ public:
 class TestHotKeysEndToEnd : public QObject
 {
     Q_OBJECT
-    Form1 *form = nullptr;
+    Bar *form = nullptr;
     KeyLogger logger;
 
-    bool playing() { return form->MP->PlayState() == MediaPlayer::Playing; }
-    double position() { return form->MP->CurrentPosition(); }
+    bool playing() { return form->mediaControl->PlayState() == MediaPlayer::Playing; }
+    double position() { return form->mediaControl->CurrentPosition(); }
 
 private slots:
     void initTestCase()
@@ -70,11 +70,11 @@ private slots:
         useEngineLocale();
         requireMedia();
         QFile::remove(SettingsFilePath());
-        form = Main();
+        form = startup();
         QVERIFY(form);
-        form->CD = std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav")));
-        form->Picture5_Click();
-        QCOMPARE(form->MP->PlayState(), int(MediaPlayer::Stopped));
+        form->openDialog = std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav")));
+        form->chooseFile();
+        QCOMPARE(form->mediaControl->PlayState(), int(MediaPlayer::Stopped));
         QVERIFY(logger.start());
     }
 
@@ -82,12 +82,12 @@ private slots:
     {
         QVERIFY(Xdotool({"key", "F6"}));
         QTRY_VERIFY(playing());
-        QCOMPARE(form->Picture1->imageIndex(), 4);
-        QCOMPARE(form->Picture2->imageIndex(), 2);
+        QCOMPARE(form->playButton->imageIndex(), 4);
+        QCOMPARE(form->pauseButton->imageIndex(), 2);
         QVERIFY(Xdotool({"key", "F6"}));
-        QTRY_COMPARE(form->MP->PlayState(), 1);
-        QCOMPARE(form->Picture1->imageIndex(), 1);
-        QCOMPARE(form->Picture2->imageIndex(), 5);
+        QTRY_COMPARE(form->mediaControl->PlayState(), 1);
+        QCOMPARE(form->playButton->imageIndex(), 1);
+        QCOMPARE(form->pauseButton->imageIndex(), 5);
         QCOMPARE(form->hotKeys->counts().playPause, std::int16_t(0));
         QCOMPARE(logger.lines(), QStringList());
     }
@@ -104,7 +104,7 @@ private slots:
 
     void ctrlF4RewindsAndReachesNobody()
     {
-        form->MP->setCurrentPosition(12);
+        form->mediaControl->setCurrentPosition(12);
         logger.clear();
         QVERIFY(Xdotool({"keydown", "ctrl", "keydown", "F4", "keyup", "F4", "keyup", "ctrl"}));
         QTRY_COMPARE(position(), 0.0);
@@ -113,9 +113,9 @@ private slots:
 
     void windKeysMoveByTheWindStep()
     {
-        form->Picture9_DblClick(); // the default wind count, 520 on the slider
+        form->resetWindCount(); // the default wind count, 520 on the slider
         QCOMPARE(WindStep(), 3.0);
-        form->MP->setCurrentPosition(10);
+        form->mediaControl->setCurrentPosition(10);
         logger.clear();
         QVERIFY(Xdotool({"key", "F8"}));
         QTRY_COMPARE(position(), 13.0);
@@ -129,7 +129,7 @@ private slots:
         RivalClient rival;
         KeyEventCounter counter(rival.keycodeOf(KeysymOf(F8)));
         QAbstractEventDispatcher::instance()->installNativeEventFilter(&counter);
-        form->MP->setCurrentPosition(1);
+        form->mediaControl->setCurrentPosition(1);
         QVERIFY(Xdotool({"keydown", "F8"}));
         QTest::qWait(900);
         QVERIFY(Xdotool({"keyup", "F8"}));
@@ -142,13 +142,13 @@ private slots:
 
     void rebindingInTheDialogMovesTheHotKey()
     {
-        form->Command4->click();
-        Keys *keys = Keys::Instance();
+        form->keysButton->click();
+        KeysDialog *keys = KeysDialog::Instance();
         QVERIFY(keys);
         QVERIFY(!form->isEnabled());
-        keys->Combo3->setCurrentIndex(8); // F9
-        keys->Command1->click();
-        QTRY_VERIFY(!Keys::Instance());
+        keys->playPauseList->setCurrentIndex(8); // F9
+        keys->setButton->click();
+        QTRY_VERIFY(!KeysDialog::Instance());
         QVERIFY(form->isEnabled());
 
         logger.clear();
@@ -184,7 +184,7 @@ private slots:
         RivalClient rival;
         QTRY_VERIFY_WITH_TIMEOUT(!rival.isFreeKey(120), 15000); // F9, as stored above
         QVERIFY(!rival.isFreeKey(115));
-        // The exit button: Picture4 in Frame2, 4635 x 30 twips into the bar.
+        // The exit button: exitButton in windowButtonsFrame, 4635 x 30 twips into the bar.
         // The window may still be settling when it is first found: click
         // until the program is gone.
         for (int attempt = 0; attempt < 10 && program.state() != QProcess::NotRunning; ++attempt) {

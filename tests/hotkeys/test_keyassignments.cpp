@@ -1,6 +1,6 @@
 // Key names to codes, and the four bindings loaded from the settings store.
 #include "HotKeyRig.h"
-#include "hotkeys/HookModule.h"
+#include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/KeyAssignments.h"
 #include "hotkeys/x11/X11KeyGrabber.h"
 #include "shell/SettingsStore.h"

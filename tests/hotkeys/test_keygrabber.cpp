@@ -2,10 +2,10 @@
 // for keys, a focused logging client and keys injected with xdotool.
 #include "HotKeyRig.h"
 #include "X11TestSupport.h"
-#include "hotkeys/HookModule.h"
+#include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/KeyAssignments.h"
 #include "hotkeys/x11/X11KeyGrabber.h"
-#include "shell/Module1.h"
+#include "shell/Startup.h"
 #include "shell/SettingsStore.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // The Define Keys dialog against a real settings file, offscreen.
 #include "hotkeys/KeyAssignments.h"
-#include "hotkeys/Keys.h"
+#include "hotkeys/KeysDialog.h"
 #include "shell/Controls.h"
 #include "shell/MessageBox.h"
 #include "shell/SettingsStore.h"
@@ -34,16 +34,16 @@ class TestKeysDialog : public QObject
         QFile f(SettingsFilePath());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    QStringList shownNames(Keys *k)
+    QStringList shownNames(KeysDialog *k)
     {
-        return {k->Combo1->currentText(), k->Combo2->currentText(), k->Combo3->currentText(), k->Combo4->currentText()};
+        return {k->fullRewindList->currentText(), k->fastRewindList->currentText(), k->playPauseList->currentText(), k->fastForwardList->currentText()};
     }
     // Closes whatever is open and lets the deferred delete run.
     void flushClosed()
     {
-        if (Keys::Instance())
-            Keys::Instance()->close();
-        QTRY_VERIFY(!Keys::Instance());
+        if (KeysDialog::Instance())
+            KeysDialog::Instance()->close();
+        QTRY_VERIFY(!KeysDialog::Instance());
     }
 
 private slots:
@@ -69,7 +69,7 @@ private slots:
 
     void windowAndControls()
     {
-        Keys *k = Keys::Show(bar);
+        KeysDialog *k = KeysDialog::Show(bar);
         QCOMPARE(k->windowTitle(), QStringLiteral("Murmelvox - Define Keys"));
         QCOMPARE(k->size(), QSize(176, 144));
         QCOMPARE(k->minimumSize(), k->maximumSize());
@@ -78,22 +78,22 @@ private slots:
         QVERIFY(flags & Qt::WindowCloseButtonHint);
         QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QVERIFY(!k->parentWidget()); // no owner
-        QCOMPARE(k->focusWidget(), k->Combo1);
-        QCOMPARE(k->Label1->text(), QStringLiteral("Full Rewind"));
-        QCOMPARE(k->Label2->text(), QStringLiteral("Fast Rewind"));
-        QCOMPARE(k->Label3->text(), QStringLiteral("Play/Pause"));
-        QCOMPARE(k->Label4->text(), QStringLiteral("Fast Forward"));
-        QCOMPARE(k->Command1->text(), QStringLiteral("Set"));
-        QCOMPARE(k->Command2->text(), QStringLiteral("Cancel"));
-        QCOMPARE(k->Command3->text(), QStringLiteral("Default"));
-        QCOMPARE(k->Frame1->title(), QString());
-        QCOMPARE(k->Combo1->geometry(), QRect(Px(1080), Px(210), Px(735), Px(315)));
-        QCOMPARE(k->Command2->geometry(), QRect(Px(1560), Px(1560), Px(735), Px(375)));
-        QVERIFY(k->Picture1->toolTip().startsWith(QStringLiteral("Murmelvox - from Kelvaro - ")));
+        QCOMPARE(k->focusWidget(), k->fullRewindList);
+        QCOMPARE(k->fullRewindLabel->text(), QStringLiteral("Full Rewind"));
+        QCOMPARE(k->fastRewindLabel->text(), QStringLiteral("Fast Rewind"));
+        QCOMPARE(k->playPauseLabel->text(), QStringLiteral("Play/Pause"));
+        QCOMPARE(k->fastForwardLabel->text(), QStringLiteral("Fast Forward"));
+        QCOMPARE(k->setButton->text(), QStringLiteral("Set"));
+        QCOMPARE(k->cancelButton->text(), QStringLiteral("Cancel"));
+        QCOMPARE(k->defaultButton->text(), QStringLiteral("Default"));
+        QCOMPARE(k->frame->title(), QString());
+        QCOMPARE(k->fullRewindList->geometry(), QRect(Px(1080), Px(210), Px(735), Px(315)));
+        QCOMPARE(k->cancelButton->geometry(), QRect(Px(1560), Px(1560), Px(735), Px(375)));
+        QVERIFY(k->iconLabel->toolTip().startsWith(QStringLiteral("Murmelvox - from Kelvaro - ")));
         QStringList expected;
         for (int n = 1; n <= 12; ++n)
             expected << QStringLiteral("F%1").arg(n);
-        for (QComboBox *c : {k->Combo1, k->Combo2, k->Combo3, k->Combo4}) {
+        for (QComboBox *c : {k->fullRewindList, k->fastRewindList, k->playPauseList, k->fastForwardList}) {
             QVERIFY(!c->isEditable());
             QStringList items;
             for (int i = 0; i < c->count(); ++i)
@@ -105,7 +105,7 @@ private slots:
                 QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
         }
         // Neither Enter nor Escape belongs to a button.
-        for (QPushButton *b : {k->Command1, k->Command2, k->Command3})
+        for (QPushButton *b : {k->setButton, k->cancelButton, k->defaultButton})
             QVERIFY(!b->isDefault() && !b->autoDefault());
     }
 
@@ -128,10 +128,10 @@ private slots:
             if (stored[i] != QLatin1String("-"))
                 SaveSetting(QLatin1String(keys[i]), stored[i]);
         }
-        Keys *k = Keys::Show(bar);
+        KeysDialog *k = KeysDialog::Show(bar);
         QCOMPARE(shownNames(k), shown);
         // An unbound row says why, and what to do.
-        const QComboBox *combos[] = {k->Combo1, k->Combo2, k->Combo3, k->Combo4};
+        const QComboBox *combos[] = {k->fullRewindList, k->fastRewindList, k->playPauseList, k->fastForwardList};
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(combos[i]->toolTip().isEmpty(), !shown[i].isEmpty());
             if (shown[i].isEmpty())
@@ -142,8 +142,8 @@ private slots:
 
     void captionsShowWhole()
     {
-        Keys *k = Keys::Show(bar);
-        for (QLabel *label : {k->Label1, k->Label2, k->Label3, k->Label4}) {
+        KeysDialog *k = KeysDialog::Show(bar);
+        for (QLabel *label : {k->fullRewindLabel, k->fastRewindLabel, k->playPauseLabel, k->fastForwardLabel}) {
             const qreal needed = QFontMetricsF(label->font()).horizontalAdvance(label->text());
             QVERIFY2(needed <= label->contentsRect().width(),
                      qPrintable(QStringLiteral("%1 needs %2 px of %3").arg(label->text()).arg(needed)
@@ -154,10 +154,10 @@ private slots:
 
     void oneInstanceAndMainWindowDisabled()
     {
-        Keys *k = Keys::Show(bar);
+        KeysDialog *k = KeysDialog::Show(bar);
         QVERIFY(!bar->isEnabled());
-        QCOMPARE(Keys::Show(bar), k);
-        QCOMPARE(Keys::Instance(), k);
+        QCOMPARE(KeysDialog::Show(bar), k);
+        QCOMPARE(KeysDialog::Instance(), k);
     }
 
     void duplicatesAreRefused_data()
@@ -174,17 +174,17 @@ private slots:
         QFETCH(int, rowB);
         SaveSetting(QStringLiteral("FF"), QStringLiteral("F12"));
         const QByteArray before = storeBytes();
-        Keys *k = Keys::Show(bar);
-        QComboBox *combos[] = {k->Combo1, k->Combo2, k->Combo3, k->Combo4};
+        KeysDialog *k = KeysDialog::Show(bar);
+        QComboBox *combos[] = {k->fullRewindList, k->fastRewindList, k->playPauseList, k->fastForwardList};
         combos[rowB]->setCurrentIndex(combos[rowA]->currentIndex());
         const QStringList chosen = shownNames(k);
-        QTest::mouseClick(k->Command1, Qt::LeftButton);
+        QTest::mouseClick(k->setButton, Qt::LeftButton);
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].prompt, QStringLiteral("Duplicate Keys, Change!"));
         QCOMPARE(boxes[0].style, MsgBoxStyle::OKOnly);
         QCOMPARE(boxes[0].title, QStringLiteral("Murmelvox"));
         QCOMPARE(storeBytes(), before);
-        QCOMPARE(Keys::Instance(), k);
+        QCOMPARE(KeysDialog::Instance(), k);
         QVERIFY(k->isVisible());
         QCOMPARE(shownNames(k), chosen);
         QVERIFY(!bar->isEnabled());
@@ -194,11 +194,11 @@ private slots:
     {
         SaveSetting(QStringLiteral("PP"), QStringLiteral("F9"));
         const QByteArray before = storeBytes();
-        Keys *k = Keys::Show(bar);
-        QTest::mouseClick(k->Command3, Qt::LeftButton);
+        KeysDialog *k = KeysDialog::Show(bar);
+        QTest::mouseClick(k->defaultButton, Qt::LeftButton);
         QCOMPARE(shownNames(k), (QStringList{"F4", "F5", "F6", "F8"}));
-        QTest::mouseClick(k->Command2, Qt::LeftButton);
-        QTRY_VERIFY(!Keys::Instance());
+        QTest::mouseClick(k->cancelButton, Qt::LeftButton);
+        QTRY_VERIFY(!KeysDialog::Instance());
         QCOMPARE(storeBytes(), before);
         QVERIFY(bar->isEnabled());
     }
@@ -207,38 +207,38 @@ private slots:
     {
         SaveSetting(QStringLiteral("FuR"), QStringLiteral("F1"));
         SaveSetting(QStringLiteral("PP"), QStringLiteral("F9"));
-        Keys *k = Keys::Show(bar);
-        QTest::mouseClick(k->Command3, Qt::LeftButton);
-        QTest::mouseClick(k->Command1, Qt::LeftButton);
+        KeysDialog *k = KeysDialog::Show(bar);
+        QTest::mouseClick(k->defaultButton, Qt::LeftButton);
+        QTest::mouseClick(k->setButton, Qt::LeftButton);
         QVERIFY(boxes.isEmpty());
         QCOMPARE(GetSetting(QStringLiteral("FuR"), {}), QStringLiteral("F4"));
         QCOMPARE(GetSetting(QStringLiteral("FR"), {}), QStringLiteral("F5"));
         QCOMPARE(GetSetting(QStringLiteral("PP"), {}), QStringLiteral("F6"));
         QCOMPARE(GetSetting(QStringLiteral("FF"), {}), QStringLiteral("F8"));
         QCOMPARE((QList<int>{FullRewindKey, FastRewindKey, PlayPauseKey, FastForwardKey}), (QList<int>{115, 116, 117, 119}));
-        QTRY_VERIFY(!Keys::Instance());
+        QTRY_VERIFY(!KeysDialog::Instance());
         QVERIFY(bar->isEnabled());
     }
 
     void setF9ForPlayPauseActsAtOnce()
     {
         LoadKeyAssignments();
-        Keys *k = Keys::Show(bar);
-        k->Combo3->setCurrentIndex(8);
-        QTest::mouseClick(k->Command1, Qt::LeftButton);
+        KeysDialog *k = KeysDialog::Show(bar);
+        k->playPauseList->setCurrentIndex(8);
+        QTest::mouseClick(k->setButton, Qt::LeftButton);
         QCOMPARE(GetSetting(QStringLiteral("PP"), {}), QStringLiteral("F9"));
         QCOMPARE((QList<int>{FullRewindKey, FastRewindKey, PlayPauseKey, FastForwardKey}), (QList<int>{115, 116, 120, 119}));
-        QTRY_VERIFY(!Keys::Instance());
+        QTRY_VERIFY(!KeysDialog::Instance());
         QVERIFY(bar->isEnabled());
     }
 
     void closeBoxEnablesMainWindowAndWritesNothing()
     {
-        Keys *k = Keys::Show(bar);
-        k->Combo1->setCurrentIndex(0);
+        KeysDialog *k = KeysDialog::Show(bar);
+        k->fullRewindList->setCurrentIndex(0);
         QVERIFY(!bar->isEnabled());
         k->close(); // what the title bar's close box does
-        QTRY_VERIFY(!Keys::Instance());
+        QTRY_VERIFY(!KeysDialog::Instance());
         QVERIFY(bar->isEnabled());
         QVERIFY(!QFile::exists(SettingsFilePath()));
     }
@@ -246,11 +246,11 @@ private slots:
     // Every opening rebuilds the lists from the store.
     void reopeningShowsTheStoreAgain()
     {
-        Keys *k = Keys::Show(bar);
-        k->Combo1->setCurrentIndex(0);
+        KeysDialog *k = KeysDialog::Show(bar);
+        k->fullRewindList->setCurrentIndex(0);
         k->close();
-        QTRY_VERIFY(!Keys::Instance());
-        QCOMPARE(shownNames(Keys::Show(bar)), (QStringList{"F4", "F5", "F6", "F8"}));
+        QTRY_VERIFY(!KeysDialog::Instance());
+        QCOMPARE(shownNames(KeysDialog::Show(bar)), (QStringList{"F4", "F5", "F6", "F8"}));
     }
 
     void placedUnderTheBar_data()
@@ -263,7 +263,7 @@ private slots:
     {
         QFETCH(int, barHeightTwips);
         bar->resize(bar->width(), Px(barHeightTwips));
-        Keys *k = Keys::Show(bar);
+        KeysDialog *k = KeysDialog::Show(bar);
         QCOMPARE(k->frameGeometry().top(), Px(barHeightTwips));
         const QRect screen = bar->screen()->geometry();
         QCOMPARE(k->frameGeometry().left(), screen.width() - k->frameGeometry().width() - Px(1000));
@@ -274,11 +274,11 @@ private slots:
         // A directory where the settings file belongs makes every write fail.
         QFile::remove(SettingsFilePath());
         QVERIFY(QDir().mkpath(SettingsFilePath()));
-        Keys *k = Keys::Show(bar);
-        QTest::mouseClick(k->Command1, Qt::LeftButton);
+        KeysDialog *k = KeysDialog::Show(bar);
+        QTest::mouseClick(k->setButton, Qt::LeftButton);
         QCOMPARE(boxes.size(), 1);
         QVERIFY(boxes[0].prompt.contains(QStringLiteral("could not be saved")));
-        QCOMPARE(Keys::Instance(), k);
+        QCOMPARE(KeysDialog::Instance(), k);
         QVERIFY(QDir().rmdir(SettingsFilePath()));
     }
 };

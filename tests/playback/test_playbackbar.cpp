@@ -7,9 +7,9 @@
 #include "playback/MediaPlayerControl.h"
 #include "playback/NumberText.h"
 #include "playback/Sliders.h"
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 #include "shell/MessageBox.h"
-#include "shell/Module1.h"
+#include "shell/Startup.h"
 #include "shell/SettingsStore.h"
 
 #include <QComboBox>
@@ -97,28 +97,28 @@ void Drag(QWidget *w, QPoint pos, Qt::MouseButtons held)
 
 // A drop as the desktop delivers it: onto the bar's window at a point of the
 // lower panel, entering first.
-void Drop(Form1 &form, const QMimeData *data)
+void Drop(Bar &form, const QMimeData *data)
 {
-    const QPoint at = form.Picture7->mapTo(&form, QPoint(40, 60));
+    const QPoint at = form.panel->mapTo(&form, QPoint(40, 60));
     QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form.windowHandle(), &enter);
     QDropEvent drop(QPointF(at), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form.windowHandle(), &drop);
 }
 
-QList<int> Looks(const Form1 &form)
+QList<int> Looks(const Bar &form)
 {
-    return {form.Picture1->imageIndex(), form.Picture2->imageIndex(), form.Picture3->imageIndex(),
-            form.Picture4->imageIndex(), form.Picture5->imageIndex(), form.Picture6->imageIndex()};
+    return {form.playButton->imageIndex(), form.pauseButton->imageIndex(), form.stopButton->imageIndex(),
+            form.exitButton->imageIndex(), form.openButton->imageIndex(), form.panelButton->imageIndex()};
 }
 
-QList<int> Counters(const Form1 &form)
+QList<int> Counters(const Bar &form)
 {
     const HotKeys::Counts c = form.hotKeys->counts();
     return {c.playPause, c.rewind, c.forward};
 }
 
-void SetCounters(const Form1 &form, int value)
+void SetCounters(const Bar &form, int value)
 {
     const auto v = std::int16_t(value);
     form.hotKeys->setCounts({v, v, v});
@@ -143,23 +143,23 @@ class TestPlaybackBar : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<Bar> form;
     ScriptedDialog *dialog = nullptr;
     QList<ShownBox> boxes;
     QTemporaryDir scratch;
 
-    // Start-up as Main does it, up to showing the bar: a fresh process's
+    // Start-up as startup does it, up to showing the bar: a fresh process's
     // state, the window, its load handler.
     void startBar()
     {
         form.reset();
         ShowElapsed = true;
         WindCount = 0;
-        form = std::make_unique<Form1>();
+        form = std::make_unique<Bar>();
         auto scripted = std::make_unique<ScriptedDialog>();
         dialog = scripted.get();
-        form->CD = std::move(scripted);
-        form->Form_Load();
+        form->openDialog = std::move(scripted);
+        form->load();
         // Expanded (without the animation), so the lower panel shows.
         form->resize(form->width(), Px(2090));
         form->Expanded = true;
@@ -217,7 +217,7 @@ private slots:
     void buttonLooks_data()
     {
         QTest::addColumn<QString>("steps");     // button number, d(own) or u(p); r: right button
-        QTest::addColumn<QList<int>>("looks");  // images of Picture1..Picture6
+        QTest::addColumn<QList<int>>("looks");  // images of playButton..panelButton
         QTest::newRow("form start") << "" << QList<int>{1, 2, 3, 7, 9, 11};
         QTest::newRow("play down: playing look at once") << "1d" << QList<int>{4, 2, 3, 7, 9, 11};
         QTest::newRow("play press") << "1d 1u" << QList<int>{4, 2, 3, 7, 9, 11};
@@ -237,8 +237,8 @@ private slots:
     {
         QFETCH(QString, steps);
         QFETCH(QList<int>, looks);
-        PictureBox *const buttons[] = {form->Picture1, form->Picture2, form->Picture3,
-                                       form->Picture4, form->Picture5, form->Picture6};
+        PictureBox *const buttons[] = {form->playButton, form->pauseButton, form->stopButton,
+                                       form->exitButton, form->openButton, form->panelButton};
         for (const QString &step : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             PictureBox *box = buttons[step[0].digitValue() - 1];
             const Qt::MouseButton button = step.endsWith(QLatin1Char('r')) ? Qt::RightButton : Qt::LeftButton;
@@ -263,7 +263,7 @@ private slots:
         QFETCH(int, button);
         QFETCH(QList<int>, looks);
         SetCounters(*form, 1);
-        PictureBox *box = QList<PictureBox *>{form->Picture1, form->Picture2, form->Picture3}[button - 1];
+        PictureBox *box = QList<PictureBox *>{form->playButton, form->pauseButton, form->stopButton}[button - 1];
         click(box);
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].prompt, NoFileMessage);
@@ -272,59 +272,59 @@ private slots:
         // The look changed on the press and stays; nothing else happened.
         QCOMPARE(Looks(*form).mid(0, 3), looks);
         QCOMPARE(Counters(*form), (QList<int>{1, 1, 1}));
-        QCOMPARE(form->MP->PlayState(), MediaPlayer::NoFile);
+        QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::NoFile);
     }
 
     void playPauseStop()
     {
         openByDrop(mediaFile(QStringLiteral("tone.wav")));
-        QCOMPARE(form->MP->PlayState(), MediaPlayer::Stopped);
+        QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::Stopped);
 
         // Pause while stopped: no command, yet the paused look and cleared counters.
         SetCounters(*form, 3);
-        click(form->Picture2);
-        QCOMPARE(form->MP->PlayState(), MediaPlayer::Stopped);
+        click(form->pauseButton);
+        QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::Stopped);
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 5, 3}));
         QCOMPARE(Counters(*form), (QList<int>{0, 0, 0}));
 
         SetCounters(*form, 1);
-        click(form->Picture1);
-        QCOMPARE(form->MP->PlayState(), MediaPlayer::Playing);
+        click(form->playButton);
+        QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::Playing);
         QCOMPARE(Counters(*form), (QList<int>{2, 0, 0}));
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{4, 2, 3}));
         // The timer shows the time running.
-        QTRY_VERIFY_WITH_TIMEOUT(LabelNumber(form->Label8) >= 1.5, 5000);
-        QVERIFY2(form->Label2->text().endsWith(QStringLiteral(" / 0:20")), qPrintable(form->Label2->text()));
+        QTRY_VERIFY_WITH_TIMEOUT(LabelNumber(form->positionLabel) >= 1.5, 5000);
+        QVERIFY2(form->timeLabel->text().endsWith(QStringLiteral(" / 0:20")), qPrintable(form->timeLabel->text()));
 
         SetCounters(*form, 2);
-        click(form->Picture2);
-        QVERIFY(form->MP->PlayState() != MediaPlayer::Playing);
+        click(form->pauseButton);
+        QVERIFY(form->mediaControl->PlayState() != MediaPlayer::Playing);
         QCOMPARE(Counters(*form), (QList<int>{0, 0, 0}));
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 5, 3}));
         // Paused: the display stands still.
         QTest::qWait(250);
-        const QString held = form->Label8->text();
+        const QString held = form->positionLabel->text();
         QTest::qWait(400);
-        QCOMPARE(form->Label8->text(), held);
-        QVERIFY(LabelNumber(form->Label8) >= 1.5);
+        QCOMPARE(form->positionLabel->text(), held);
+        QVERIFY(LabelNumber(form->positionLabel) >= 1.5);
 
         // Pause again: still paused where it was.
-        click(form->Picture2);
+        click(form->pauseButton);
         QTest::qWait(300);
-        QCOMPARE(form->Label8->text(), held);
-        QVERIFY(form->MP->PlayState() != MediaPlayer::Playing);
+        QCOMPARE(form->positionLabel->text(), held);
+        QVERIFY(form->mediaControl->PlayState() != MediaPlayer::Playing);
 
         // Stop goes back to the start; the next Play plays from there.
         SetCounters(*form, 2);
-        click(form->Picture3);
-        QCOMPARE(form->MP->CurrentPosition(), 0.0);
+        click(form->stopButton);
+        QCOMPARE(form->mediaControl->CurrentPosition(), 0.0);
         QCOMPARE(Counters(*form), (QList<int>{0, 0, 0}));
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 2, 6}));
-        QTRY_COMPARE(form->Label8->text(), QStringLiteral("0"));
-        click(form->Picture1);
-        QCOMPARE(form->MP->PlayState(), MediaPlayer::Playing);
-        QTRY_VERIFY(LabelNumber(form->Label8) > 0);
-        QVERIFY(form->MP->CurrentPosition() < held.toDouble());
+        QTRY_COMPARE(form->positionLabel->text(), QStringLiteral("0"));
+        click(form->playButton);
+        QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::Playing);
+        QTRY_VERIFY(LabelNumber(form->positionLabel) > 0);
+        QVERIFY(form->mediaControl->CurrentPosition() < held.toDouble());
         QVERIFY(boxes.isEmpty());
     }
 
@@ -332,27 +332,27 @@ private slots:
 
     void timeLabel()
     {
-        form->Timer1_Timer();
-        QCOMPARE(form->Label2->text(), QStringLiteral("0:0/0:0"));
+        form->showPosition();
+        QCOMPARE(form->timeLabel->text(), QStringLiteral("0:0/0:0"));
 
         openByDrop(mediaFile(QStringLiteral("tone.wav")));
-        form->MP->setCurrentPosition(12.5);
-        form->Timer1_Timer();
-        QCOMPARE(form->Label2->text(), QStringLiteral("0:12 / 0:20"));
-        QCOMPARE(form->Label8->text(), QStringLiteral("12.5"));
+        form->mediaControl->setCurrentPosition(12.5);
+        form->showPosition();
+        QCOMPARE(form->timeLabel->text(), QStringLiteral("0:12 / 0:20"));
+        QCOMPARE(form->positionLabel->text(), QStringLiteral("12.5"));
 
         // A double-click on the time label shows the remaining time from the
         // next tick on; a second one switches back.
-        QTest::mouseDClick(form->Label2, Qt::LeftButton);
+        QTest::mouseDClick(form->timeLabel, Qt::LeftButton);
         QVERIFY(!ShowElapsed);
-        QTRY_COMPARE(form->Label2->text(), QStringLiteral("0:7 / 0:20"));
-        QTest::mouseDClick(form->Label2, Qt::LeftButton);
+        QTRY_COMPARE(form->timeLabel->text(), QStringLiteral("0:7 / 0:20"));
+        QTest::mouseDClick(form->timeLabel, Qt::LeftButton);
         QVERIFY(ShowElapsed);
-        QTRY_COMPARE(form->Label2->text(), QStringLiteral("0:12 / 0:20"));
+        QTRY_COMPARE(form->timeLabel->text(), QStringLiteral("0:12 / 0:20"));
 
-        form->MP->setCurrentPosition(3.456);
-        form->Timer1_Timer();
-        QCOMPARE(form->Label8->text(), QStringLiteral("3.46"));
+        form->mediaControl->setCurrentPosition(3.456);
+        form->showPosition();
+        QCOMPARE(form->positionLabel->text(), QStringLiteral("3.46"));
     }
 
     // -------------------------------------------------------------- opening
@@ -367,32 +367,32 @@ private slots:
 
         QCOMPARE(dialog->filters.size(), 0);
         dialog->answer = path;
-        click(form->Picture5);
+        click(form->openButton);
         QCOMPARE(dialog->flags, (QList<int>{4097}));
         QCOMPARE(dialog->titles, QStringList{QStringLiteral("Murmelvox .::. Select a Voice file...")});
         QCOMPARE(dialog->filters, QStringList{DialogFilter});
         QCOMPARE(dialog->fileNamesOnEntry, QStringList{QString()});
-        QCOMPARE(form->Label1->text(), QStringLiteral("interview_0412_"));
-        QCOMPARE(form->Label1->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
-        QVERIFY(form->MP->PlayState() != MediaPlayer::NoFile);
-        QVERIFY(form->MP->Duration() > 20);
-        QVERIFY(!form->Label1->font().strikeOut());
+        QCOMPARE(form->fileLabel->text(), QStringLiteral("interview_0412_"));
+        QCOMPARE(form->fileLabel->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
+        QVERIFY(form->mediaControl->PlayState() != MediaPlayer::NoFile);
+        QVERIFY(form->mediaControl->Duration() > 20);
+        QVERIFY(!form->fileLabel->font().strikeOut());
 
         // Cancelled: every showing starts empty, and nothing changes.
         dialog->answer.clear();
-        const double duration = form->MP->Duration();
-        click(form->Picture5);
+        const double duration = form->mediaControl->Duration();
+        click(form->openButton);
         QCOMPARE(dialog->fileNamesOnEntry, (QStringList{QString(), QString()}));
-        QCOMPARE(form->Label1->text(), QStringLiteral("interview_0412_"));
-        QCOMPARE(form->Label1->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
-        QCOMPARE(form->MP->Duration(), duration);
+        QCOMPARE(form->fileLabel->text(), QStringLiteral("interview_0412_"));
+        QCOMPARE(form->fileLabel->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
+        QCOMPARE(form->mediaControl->Duration(), duration);
 
         // A short name shows whole, in lower case, and replaces the open file.
         dialog->answer = mediaFile(QStringLiteral("short.wav"));
-        click(form->Picture5);
-        QCOMPARE(form->Label1->text(), QStringLiteral("short.wav"));
-        QCOMPARE(form->Label1->toolTip(), QStringLiteral(" short.wav "));
-        QVERIFY(form->MP->Duration() < 3);
+        click(form->openButton);
+        QCOMPARE(form->fileLabel->text(), QStringLiteral("short.wav"));
+        QCOMPARE(form->fileLabel->toolTip(), QStringLiteral(" short.wav "));
+        QVERIFY(form->mediaControl->Duration() < 3);
         QVERIFY(boxes.isEmpty());
     }
 
@@ -427,58 +427,58 @@ private slots:
         if (!text.isEmpty())
             data.setText(text);
         Drop(*form, &data);
-        form->Timer1_Timer();
+        form->showPosition();
 
         if (opened.isEmpty()) {
-            QCOMPARE(form->Label1->text(), QString());
-            QCOMPARE(form->Label1->toolTip(), QString());
-            QCOMPARE(form->MP->PlayState(), MediaPlayer::NoFile);
+            QCOMPARE(form->fileLabel->text(), QString());
+            QCOMPARE(form->fileLabel->toolTip(), QString());
+            QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::NoFile);
             return;
         }
         const QString path = mediaFile(opened);
         // The file's name, as the open dialog shows it, not its folder.
-        QCOMPARE(form->Label1->text(), QFileInfo(path).fileName().left(15).toLower());
-        QCOMPARE(form->Label1->toolTip(), QLatin1Char(' ') + path + QLatin1Char(' '));
-        QCOMPARE(form->MP->PlayState() != MediaPlayer::NoFile, playable);
+        QCOMPARE(form->fileLabel->text(), QFileInfo(path).fileName().left(15).toLower());
+        QCOMPARE(form->fileLabel->toolTip(), QLatin1Char(' ') + path + QLatin1Char(' '));
+        QCOMPARE(form->mediaControl->PlayState() != MediaPlayer::NoFile, playable);
         // A file that cannot play: the name is struck through, the time
         // reads as with no file, and the transport still refuses.
-        QCOMPARE(form->Label1->font().strikeOut(), !playable);
+        QCOMPARE(form->fileLabel->font().strikeOut(), !playable);
         if (!playable) {
-            QCOMPARE(form->Label2->text(), QStringLiteral("0:0/0:0"));
-            click(form->Picture1);
+            QCOMPARE(form->timeLabel->text(), QStringLiteral("0:0/0:0"));
+            click(form->playButton);
             QCOMPARE(boxes.size(), 1);
             QCOMPARE(boxes[0].prompt, NoFileMessage);
         } else {
-            QVERIFY(form->Label2->text().contains(QStringLiteral(" / ")));
+            QVERIFY(form->timeLabel->text().contains(QStringLiteral(" / ")));
         }
     }
 
     void goodFileAfterBadOne()
     {
         openByDrop(mediaFile(QStringLiteral("text.mp3")));
-        QVERIFY(form->Label1->font().strikeOut());
+        QVERIFY(form->fileLabel->font().strikeOut());
         openByDrop(mediaFile(QStringLiteral("short.wav")));
-        QVERIFY(!form->Label1->font().strikeOut());
-        QCOMPARE(form->MP->PlayState(), MediaPlayer::Stopped);
+        QVERIFY(!form->fileLabel->font().strikeOut());
+        QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::Stopped);
 
         // The tick follows the player: a file that opens only later (the
         // player's own open stands in here) is no longer struck through.
         openByDrop(mediaFile(QStringLiteral("empty.mp3")));
-        QVERIFY(form->Label1->font().strikeOut());
-        QCOMPARE(form->Label1->accessibleDescription(), QStringLiteral("The file could not be opened."));
-        form->MP->Open(mediaFile(QStringLiteral("short.wav")));
-        form->Timer1_Timer();
-        QVERIFY(!form->Label1->font().strikeOut());
-        QCOMPARE(form->Label1->accessibleDescription(), QString());
+        QVERIFY(form->fileLabel->font().strikeOut());
+        QCOMPARE(form->fileLabel->accessibleDescription(), QStringLiteral("The file could not be opened."));
+        form->mediaControl->Open(mediaFile(QStringLiteral("short.wav")));
+        form->showPosition();
+        QVERIFY(!form->fileLabel->font().strikeOut());
+        QCOMPARE(form->fileLabel->accessibleDescription(), QString());
     }
 
     // ---------------------------------------------------------------- pitch
 
     void pitchAtStartUp()
     {
-        QCOMPARE(form->MP->Rate(), 1.0);
-        QCOMPARE(form->Picture8->lineXs(), Lines(10, 970));
-        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 1"));
+        QCOMPARE(form->mediaControl->Rate(), 1.0);
+        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 970));
+        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 1"));
     }
 
     void pitchPress_data()
@@ -499,86 +499,86 @@ private slots:
         QFETCH(int, button);
         QFETCH(double, rate);
         QFETCH(QList<float>, lines);
-        Press(form->Picture8, Column(column), Qt::MouseButton(button));
-        Release(form->Picture8, Column(column), Qt::MouseButton(button));
-        QCOMPARE(form->MP->Rate(), rate);
-        QCOMPARE(form->Picture8->lineXs(), lines);
-        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch ") + QString::number(rate));
+        Press(form->pitchTrack, Column(column), Qt::MouseButton(button));
+        Release(form->pitchTrack, Column(column), Qt::MouseButton(button));
+        QCOMPARE(form->mediaControl->Rate(), rate);
+        QCOMPARE(form->pitchTrack->lineXs(), lines);
+        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch ") + QString::number(rate));
     }
 
     void pitchDrag()
     {
-        Press(form->Picture8, Column(100));
-        Drag(form->Picture8, Column(40), Qt::LeftButton);
-        QCOMPARE(form->MP->Rate(), 0.6);
-        QCOMPARE(form->Picture8->lineXs(), Lines(10, 580));
-        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 0.6"));
+        Press(form->pitchTrack, Column(100));
+        Drag(form->pitchTrack, Column(40), Qt::LeftButton);
+        QCOMPARE(form->mediaControl->Rate(), 0.6);
+        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 580));
+        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 0.6"));
 
         // Other buttons, or a second one held, drag nothing.
-        Drag(form->Picture8, Column(80), Qt::RightButton);
-        Drag(form->Picture8, Column(80), Qt::LeftButton | Qt::RightButton);
-        Drag(form->Picture8, Column(80), Qt::MiddleButton);
-        QCOMPARE(form->MP->Rate(), 0.6);
-        QCOMPARE(form->Picture8->lineXs(), Lines(10, 580));
+        Drag(form->pitchTrack, Column(80), Qt::RightButton);
+        Drag(form->pitchTrack, Column(80), Qt::LeftButton | Qt::RightButton);
+        Drag(form->pitchTrack, Column(80), Qt::MiddleButton);
+        QCOMPARE(form->mediaControl->Rate(), 0.6);
+        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 580));
 
         // Past the left edge: an empty bar, rate and label kept.
-        Drag(form->Picture8, Column(-10), Qt::LeftButton);
-        QCOMPARE(form->Picture8->lineXs(), QList<float>());
-        QCOMPARE(form->MP->Rate(), 0.6);
-        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 0.6"));
+        Drag(form->pitchTrack, Column(-10), Qt::LeftButton);
+        QCOMPARE(form->pitchTrack->lineXs(), QList<float>());
+        QCOMPARE(form->mediaControl->Rate(), 0.6);
+        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 0.6"));
 
         // Past the right edge: the bar fills the track, the rate is kept.
-        Drag(form->Picture8, Column(200), Qt::LeftButton);
-        QCOMPARE(form->Picture8->lineXs(), Lines(10, 1990));
-        QCOMPARE(form->MP->Rate(), 0.6);
-        Release(form->Picture8, Column(200));
+        Drag(form->pitchTrack, Column(200), Qt::LeftButton);
+        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 1990));
+        QCOMPARE(form->mediaControl->Rate(), 0.6);
+        Release(form->pitchTrack, Column(200));
     }
 
     void pitchDoubleClickAndGlyphs()
     {
-        Press(form->Picture8, Column(120));
-        QCOMPARE(form->MP->Rate(), 1.8);
-        QTest::mouseDClick(form->Picture8, Qt::LeftButton, {}, Column(30));
-        QCOMPARE(form->MP->Rate(), 1.0);
-        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 1"));
-        QCOMPARE(form->Picture8->lineXs(), Lines(10, 970));
+        Press(form->pitchTrack, Column(120));
+        QCOMPARE(form->mediaControl->Rate(), 1.8);
+        QTest::mouseDClick(form->pitchTrack, Qt::LeftButton, {}, Column(30));
+        QCOMPARE(form->mediaControl->Rate(), 1.0);
+        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 1"));
+        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 970));
 
-        QTest::mouseClick(form->Label5, Qt::LeftButton);
-        QCOMPARE(form->MP->Rate(), 1.01);
-        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 1.01"));
-        QCOMPARE(form->Picture8->lineXs(), Lines(10, 1000));
-        QTest::mouseClick(form->Label4, Qt::LeftButton);
-        QTest::mouseClick(form->Label4, Qt::LeftButton);
-        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 0.99"));
-        QCOMPARE(form->Picture8->lineXs(), Lines(10, 970));
+        QTest::mouseClick(form->pitchUp, Qt::LeftButton);
+        QCOMPARE(form->mediaControl->Rate(), 1.01);
+        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 1.01"));
+        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 1000));
+        QTest::mouseClick(form->pitchDown, Qt::LeftButton);
+        QTest::mouseClick(form->pitchDown, Qt::LeftButton);
+        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 0.99"));
+        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 970));
 
         // Keyboard users step like the glyphs.
-        form->Picture8->setFocus();
-        QTest::keyClick(form->Picture8, Qt::Key_Right);
-        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 1"));
+        form->pitchTrack->setFocus();
+        QTest::keyClick(form->pitchTrack, Qt::Key_Right);
+        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 1"));
     }
 
     void pitchGlyphsWithoutBounds()
     {
         openByDrop(mediaFile(QStringLiteral("short.wav")));
-        click(form->Picture1);
-        Press(form->Picture8, Column(1)); // 0.015
+        click(form->playButton);
+        Press(form->pitchTrack, Column(1)); // 0.015
         for (int i = 0; i < 3; ++i)
-            QTest::mouseClick(form->Label4, Qt::LeftButton);
+            QTest::mouseClick(form->pitchDown, Qt::LeftButton);
         // Whatever the engine makes of a rate at or below zero, the label
         // shows what it reads back and the program goes on.
-        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch ") + NumberText(form->MP->Rate()));
-        QTest::mouseDClick(form->Picture8, Qt::LeftButton, {}, Column(30));
-        QCOMPARE(form->MP->Rate(), 1.0);
+        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch ") + NumberText(form->mediaControl->Rate()));
+        QTest::mouseDClick(form->pitchTrack, Qt::LeftButton, {}, Column(30));
+        QCOMPARE(form->mediaControl->Rate(), 1.0);
 
-        Press(form->Picture8, Column(132)); // 1.98
+        Press(form->pitchTrack, Column(132)); // 1.98
         for (int i = 0; i < 5; ++i)
-            QTest::mouseClick(form->Label5, Qt::LeftButton);
-        QCOMPARE(form->MP->Rate(), 2.03);
-        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 2.03"));
-        QCOMPARE(form->Picture8->lineXs(), Lines(10, 1990));
+            QTest::mouseClick(form->pitchUp, Qt::LeftButton);
+        QCOMPARE(form->mediaControl->Rate(), 2.03);
+        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 2.03"));
+        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 1990));
         QTest::qWait(200);
-        QCOMPARE(form->MP->PlayState(), MediaPlayer::Playing);
+        QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::Playing);
     }
 
     // A press is drawn and applied at once, without running the events
@@ -587,26 +587,26 @@ private slots:
     void pitchNewestPositionStands()
     {
         const QPoint newer = Column(20); // 300 twips
-        QCoreApplication::postEvent(form->Picture8,
-            new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->Picture8->mapToGlobal(QPointF(newer)),
+        QCoreApplication::postEvent(form->pitchTrack,
+            new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->pitchTrack->mapToGlobal(QPointF(newer)),
                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
-        form->Picture8_MouseDown(1, 0, 1800, 0);
-        QCOMPARE(form->MP->Rate(), 1.8);
-        QCOMPARE(form->Picture8->lineXs(), Lines(10, 1780));
+        form->pressPitchTrack(1, 0, 1800, 0);
+        QCOMPARE(form->mediaControl->Rate(), 1.8);
+        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 1780));
         QCoreApplication::processEvents();
-        QCOMPARE(form->MP->Rate(), 0.3);
-        QCOMPARE(form->Picture8->lineXs(), Lines(10, 280));
-        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 0.3"));
+        QCOMPARE(form->mediaControl->Rate(), 0.3);
+        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 280));
+        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 0.3"));
     }
 
     void tracksKeepTheirDrawing()
     {
-        Press(form->Picture8, Column(100));
-        Press(form->Picture9, Column(30));
-        form->Picture7->hide();
+        Press(form->pitchTrack, Column(100));
+        Press(form->windTrack, Column(30));
+        form->panel->hide();
         QCoreApplication::processEvents();
-        form->Picture7->show();
-        for (TrackSlider *track : {form->Picture8, form->Picture9}) {
+        form->panel->show();
+        for (TrackSlider *track : {form->pitchTrack, form->windTrack}) {
             const QImage image = track->grab().toImage();
             // The first line, at 10 twips, lies in the first pixel column.
             QCOMPARE(image.pixelColor(0, 4), QColor(Qt::white));
@@ -620,8 +620,8 @@ private slots:
     void windCountAtFirstStart()
     {
         QCOMPARE(WindCount, 520.0f);
-        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 3"));
-        QCOMPARE(form->Picture9->lineXs(), Lines(10, 490));
+        QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 3"));
+        QCOMPARE(form->windTrack->lineXs(), Lines(10, 490));
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 520"));
     }
 
@@ -647,91 +647,91 @@ private slots:
         QFETCH(float, windCount);
         QFETCH(QString, label);
         QFETCH(QList<float>, lines);
-        Press(form->Picture9, Column(column), Qt::MouseButton(button));
-        Release(form->Picture9, Column(column), Qt::MouseButton(button));
+        Press(form->windTrack, Column(column), Qt::MouseButton(button));
+        Release(form->windTrack, Column(column), Qt::MouseButton(button));
         QCOMPARE(WindCount, windCount);
-        QCOMPARE(form->Label9->text(), label);
-        QCOMPARE(form->Picture9->lineXs(), lines);
+        QCOMPARE(form->windLabel->text(), label);
+        QCOMPARE(form->windTrack->lineXs(), lines);
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), WindCountStoredText(windCount));
     }
 
     void windCountDrag()
     {
-        Press(form->Picture9, Column(30));
-        Drag(form->Picture9, Column(60), Qt::LeftButton);
+        Press(form->windTrack, Column(30));
+        Drag(form->windTrack, Column(60), Qt::LeftButton);
         QCOMPARE(WindCount, 910.0f);
-        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 6"));
+        QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 6"));
 
-        Drag(form->Picture9, Column(20), Qt::RightButton);
-        Drag(form->Picture9, Column(20), Qt::LeftButton | Qt::RightButton);
+        Drag(form->windTrack, Column(20), Qt::RightButton);
+        Drag(form->windTrack, Column(20), Qt::LeftButton | Qt::RightButton);
         QCOMPARE(WindCount, 910.0f);
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 910"));
 
         // Dragged past the right edge, a little or far: the full track, and
         // the label, the bar and what is stored all say 10 seconds.
         for (const QPoint &past : {QPoint(110, 4), QPoint(114, 4), QPoint(400, 4)}) {
-            Press(form->Picture9, Column(30));
-            Drag(form->Picture9, past, Qt::LeftButton);
+            Press(form->windTrack, Column(30));
+            Drag(form->windTrack, past, Qt::LeftButton);
             QCOMPARE(WindCount, 1630.0f);
-            QCOMPARE(form->Picture9->lineXs(), Lines(10, 1600));
-            QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 10"));
+            QCOMPARE(form->windTrack->lineXs(), Lines(10, 1600));
+            QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 10"));
             QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
-            Release(form->Picture9, past);
+            Release(form->windTrack, past);
         }
 
         // Past the left edge.
-        Drag(form->Picture9, Column(-20), Qt::LeftButton);
+        Drag(form->windTrack, Column(-20), Qt::LeftButton);
         QCOMPARE(WindCount, 10.0f);
-        QCOMPARE(form->Picture9->lineXs(), QList<float>());
-        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 0"));
-        Release(form->Picture9, Column(-20));
+        QCOMPARE(form->windTrack->lineXs(), QList<float>());
+        QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 0"));
+        Release(form->windTrack, Column(-20));
 
-        QTest::mouseDClick(form->Picture9, Qt::LeftButton, {}, Column(100));
+        QTest::mouseDClick(form->windTrack, Qt::LeftButton, {}, Column(100));
         QCOMPARE(WindCount, 520.0f);
-        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 3"));
-        QCOMPARE(form->Picture9->lineXs(), Lines(10, 490));
+        QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 3"));
+        QCOMPARE(form->windTrack->lineXs(), Lines(10, 490));
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 520"));
     }
 
     void windCountNewestPositionStands()
     {
         const QPoint newer = Column(10); // 150 twips
-        QCoreApplication::postEvent(form->Picture9,
-            new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->Picture9->mapToGlobal(QPointF(newer)),
+        QCoreApplication::postEvent(form->windTrack,
+            new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->windTrack->mapToGlobal(QPointF(newer)),
                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
-        form->Picture9_MouseDown(1, 0, 1500, 0);
+        form->pressWindTrack(1, 0, 1500, 0);
         QCOMPARE(WindCount, 1510.0f);
-        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 10"));
+        QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 10"));
         QCoreApplication::processEvents();
         QCOMPARE(WindCount, 160.0f);
-        QCOMPARE(form->Picture9->lineXs(), Lines(10, 130));
-        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 1"));
+        QCOMPARE(form->windTrack->lineXs(), Lines(10, 130));
+        QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 1"));
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 160"));
     }
 
     void windCountKeyboard()
     {
-        form->Picture9->setFocus();
-        QTest::keyClick(form->Picture9, Qt::Key_Right);
+        form->windTrack->setFocus();
+        QTest::keyClick(form->windTrack, Qt::Key_Right);
         QVERIFY(WindCount > 520.0f);
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), WindCountStoredText(WindCount));
-        QTest::keyClick(form->Picture9, Qt::Key_Left);
+        QTest::keyClick(form->windTrack, Qt::Key_Left);
         QCOMPARE(WindCount, 520.0f);
     }
 
     // What the user left is there after a restart with the same settings.
     void windCountAfterRestart()
     {
-        Press(form->Picture9, Column(108));
+        Press(form->windTrack, Column(108));
         QCOMPARE(WindCount, 1630.0f);
         startBar();
         QCOMPARE(WindCount, 1630.0f);
-        QCOMPARE(form->Label9->text(), QStringLiteral("Wind Count 10"));
-        QCOMPARE(form->Picture9->lineXs(), Lines(10, 1600));
+        QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 10"));
+        QCOMPARE(form->windTrack->lineXs(), Lines(10, 1600));
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
         // The rate is not kept: every start plays at normal speed.
-        QCOMPARE(form->MP->Rate(), 1.0);
-        QCOMPARE(form->Label3->text(), QStringLiteral("Pitch 1"));
+        QCOMPARE(form->mediaControl->Rate(), 1.0);
+        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 1"));
     }
 
     void windCountFromEditedSettings_data()
@@ -767,7 +767,7 @@ private slots:
             WriteSettingsFile(file);
         startBar();
         QCOMPARE(WindCount, windCount);
-        QCOMPARE(form->Label9->text(), label);
+        QCOMPARE(form->windLabel->text(), label);
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), stored);
     }
 };

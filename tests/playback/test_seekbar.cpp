@@ -1,4 +1,4 @@
-// The seek bar MP shows in the bar's top strip, driving the real engine.
+// The seek bar mediaControl shows in the bar's top strip, driving the real engine.
 
 #include "MediaFiles.h"
 #include "playback/MediaPlayerControl.h"

@@ -238,7 +238,7 @@ private slots:
     void expandAndCollapseByClicks()
     {
         const QRect bar = Geometry(m_window);
-        // Picture6 lies in Frame2 at (269 + 18, 2) and is 18 x 13
+        // panelButton lies in windowButtonsFrame at (269 + 18, 2) and is 18 x 13
         const int x = bar.x() + 269 + 18 + 9, y = 8;
         Click(x, y);
         QTRY_COMPARE_WITH_TIMEOUT(Geometry(m_window).height(), 139, 5000);
@@ -257,7 +257,7 @@ private slots:
     void exitButtonEndsProgram()
     {
         QVERIFY(TrayHoldsOurIcon());
-        // Picture4 lies in Frame2 at (269 + 40, 2) and is 14 x 13
+        // exitButton lies in windowButtonsFrame at (269 + 40, 2) and is 14 x 13
         Click(613 + 269 + 40 + 7, 8);
         QVERIFY(m_bar.waitForFinished(5000));
         QCOMPARE(m_bar.exitStatus(), QProcess::NormalExit);

@@ -1,7 +1,7 @@
 // The bar as laid out: images, sizes, containers, stacking, tab order,
 // accessibility, the load handler's placement and the expand/collapse steps.
 #include "shell/BarWindow.h"
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 #include "shell/TrayIcon.h"
 
 #include "playback/MediaPlayerControl.h"
@@ -160,12 +160,12 @@ private slots:
         QTest::addColumn<QString>("container");
         QTest::addColumn<QRect>("twips");
         QTest::addColumn<int>("image");
-        QTest::newRow("Picture1 play") << "Picture1" << "Frame1" << QRect(0, 50, 180, 165) << 1;
-        QTest::newRow("Picture2 pause") << "Picture2" << "Frame1" << QRect(210, 50, 180, 165) << 2;
-        QTest::newRow("Picture3 stop") << "Picture3" << "Frame1" << QRect(400, 50, 180, 165) << 3;
-        QTest::newRow("Picture5 open") << "Picture5" << "Frame2" << QRect(0, 0, 270, 195) << 9;
-        QTest::newRow("Picture6 expand") << "Picture6" << "Frame2" << QRect(270, 0, 270, 195) << 11;
-        QTest::newRow("Picture4 exit") << "Picture4" << "Frame2" << QRect(600, 0, 210, 195) << 7;
+        QTest::newRow("playButton play") << "playButton" << "transportFrame" << QRect(0, 50, 180, 165) << 1;
+        QTest::newRow("pauseButton pause") << "pauseButton" << "transportFrame" << QRect(210, 50, 180, 165) << 2;
+        QTest::newRow("stopButton stop") << "stopButton" << "transportFrame" << QRect(400, 50, 180, 165) << 3;
+        QTest::newRow("openButton open") << "openButton" << "windowButtonsFrame" << QRect(0, 0, 270, 195) << 9;
+        QTest::newRow("panelButton expand") << "panelButton" << "windowButtonsFrame" << QRect(270, 0, 270, 195) << 11;
+        QTest::newRow("exitButton exit") << "exitButton" << "windowButtonsFrame" << QRect(600, 0, 210, 195) << 7;
     }
     void buttons()
     {
@@ -173,48 +173,48 @@ private slots:
         QFETCH(QString, container);
         QFETCH(QRect, twips);
         QFETCH(int, image);
-        Form1 form;
+        Bar form;
         auto *box = form.findChild<PictureBox *>(name);
         QVERIFY(box);
         QCOMPARE(box->parentWidget()->objectName(), container);
         QCOMPARE(box->geometry(), QRect(Px(twips.x()), Px(twips.y()), Px(twips.width()), Px(twips.height())));
         QCOMPARE(box->imageIndex(), image);
-        QCOMPARE(box->size(), form.ImageList1.ListImages(image).deviceIndependentSize().toSize());
+        QCOMPARE(box->size(), form.buttonImages.ListImages(image).deviceIndependentSize().toSize());
         QVERIFY(!box->accessibleName().isEmpty());
     }
 
     void showImageResizesToImage()
     {
-        Form1 form;
-        form.ShowImage(form.Picture1, 4);
-        QCOMPARE(form.Picture1->imageIndex(), 4);
-        QCOMPARE(form.Picture1->size(), QSize(12, 11));
-        form.ShowImage(form.Picture4, 8);
-        QCOMPARE(form.Picture4->size(), QSize(14, 13));
+        Bar form;
+        form.ShowImage(form.playButton, 4);
+        QCOMPARE(form.playButton->imageIndex(), 4);
+        QCOMPARE(form.playButton->size(), QSize(12, 11));
+        form.ShowImage(form.exitButton, 8);
+        QCOMPARE(form.exitButton->size(), QSize(14, 13));
     }
 
     void strip()
     {
-        Form1 form;
+        Bar form;
         QCOMPARE(form.windowTitle(), QStringLiteral("Murmelvox - Kelvaro"));
         QVERIFY(form.windowFlags() & Qt::FramelessWindowHint);
         QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(!form.acceptDrops());
         QCOMPARE(form.size(), QSize(354, 176));  // 5310 x 2640 twips
-        QCOMPARE(form.Frame1->geometry(), QRect(24, 0, 41, 17));
-        QCOMPARE(form.Frame2->geometry(), QRect(269, 2, 57, 13));
-        QCOMPARE(form.Frame1->palette().color(QPalette::Window), QColor(192, 192, 192));
-        QCOMPARE(form.MP->parentWidget(), &form);
-        QCOMPARE(form.MP->geometry(), QRect(67, 0, 134, 43));
-        QCOMPARE(form.Label1->geometry(), QRect(200, -2, 65, 17));
-        QCOMPARE(form.Label2->geometry(), QRect(200, 6, 65, 17));
-        QCOMPARE(form.Label2->palette().color(QPalette::WindowText), QColor(64, 0, 0));
-        QVERIFY(form.Label1->text().isEmpty());
-        QVERIFY(form.Label2->text().isEmpty());
-        QCOMPARE(form.Line1->geometry().top(), 17);
-        QCOMPARE(form.Line1->height(), 1);
-        QVERIFY(form.Timer1->isActive());
-        QCOMPARE(form.Timer1->interval(), 100);
+        QCOMPARE(form.transportFrame->geometry(), QRect(24, 0, 41, 17));
+        QCOMPARE(form.windowButtonsFrame->geometry(), QRect(269, 2, 57, 13));
+        QCOMPARE(form.transportFrame->palette().color(QPalette::Window), QColor(192, 192, 192));
+        QCOMPARE(form.mediaControl->parentWidget(), &form);
+        QCOMPARE(form.mediaControl->geometry(), QRect(67, 0, 134, 43));
+        QCOMPARE(form.fileLabel->geometry(), QRect(200, -2, 65, 17));
+        QCOMPARE(form.timeLabel->geometry(), QRect(200, 6, 65, 17));
+        QCOMPARE(form.timeLabel->palette().color(QPalette::WindowText), QColor(64, 0, 0));
+        QVERIFY(form.fileLabel->text().isEmpty());
+        QVERIFY(form.timeLabel->text().isEmpty());
+        QCOMPARE(form.stripEdge->geometry().top(), 17);
+        QCOMPARE(form.stripEdge->height(), 1);
+        QVERIFY(form.positionTimer->isActive());
+        QCOMPARE(form.positionTimer->interval(), 100);
     }
 
     void panel_data()
@@ -222,32 +222,32 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("twips");
         QTest::addColumn<QString>("text");
-        QTest::newRow("Label7") << "Label7" << QRect(120, 20, 1095, 255) << "Current Position:";
-        QTest::newRow("Label8") << "Label8" << QRect(1200, 20, 615, 255) << "";
-        QTest::newRow("Label3") << "Label3" << QRect(120, 360, 735, 255) << "Pitch";
-        QTest::newRow("Label4") << "Label4" << QRect(840, 360, 135, 255) << u8"\u25BC";
-        QTest::newRow("Picture8") << "Picture8" << QRect(960, 420, 2000, 135) << "";
-        QTest::newRow("Label5") << "Label5" << QRect(2925, 360, 135, 255) << u8"\u25B2";
-        QTest::newRow("Label9") << "Label9" << QRect(120, 600, 975, 255) << "Wind Count";
-        QTest::newRow("Picture9") << "Picture9" << QRect(1320, 660, 1635, 135) << "";
-        QTest::newRow("Label6") << "Label6" << QRect(120, 960, 735, 255) << "Bookmark";
-        QTest::newRow("Combo1") << "Combo1" << QRect(840, 915, 1095, 345) << "";
-        QTest::newRow("Command1") << "Command1" << QRect(1980, 960, 375, 255) << "Set";
-        QTest::newRow("Command2") << "Command2" << QRect(2400, 915, 615, 195) << "Clear";
-        QTest::newRow("Command3") << "Command3" << QRect(2400, 1095, 615, 195) << "Clear All";
-        QTest::newRow("Command4") << "Command4" << QRect(4440, 600, 615, 255) << "Keys";
-        QTest::newRow("Command5") << "Command5" << QRect(4440, 840, 615, 255) << "Help";
-        QTest::newRow("Label10") << "Label10" << QRect(480, 1560, 1095, 135) << "";
+        QTest::newRow("positionCaption") << "positionCaption" << QRect(120, 20, 1095, 255) << "Current Position:";
+        QTest::newRow("positionLabel") << "positionLabel" << QRect(1200, 20, 615, 255) << "";
+        QTest::newRow("pitchLabel") << "pitchLabel" << QRect(120, 360, 735, 255) << "Pitch";
+        QTest::newRow("pitchDown") << "pitchDown" << QRect(840, 360, 135, 255) << u8"\u25BC";
+        QTest::newRow("pitchTrack") << "pitchTrack" << QRect(960, 420, 2000, 135) << "";
+        QTest::newRow("pitchUp") << "pitchUp" << QRect(2925, 360, 135, 255) << u8"\u25B2";
+        QTest::newRow("windLabel") << "windLabel" << QRect(120, 600, 975, 255) << "Wind Count";
+        QTest::newRow("windTrack") << "windTrack" << QRect(1320, 660, 1635, 135) << "";
+        QTest::newRow("bookmarkCaption") << "bookmarkCaption" << QRect(120, 960, 735, 255) << "Bookmark";
+        QTest::newRow("bookmarkList") << "bookmarkList" << QRect(840, 915, 1095, 345) << "";
+        QTest::newRow("setBookmarkButton") << "setBookmarkButton" << QRect(1980, 960, 375, 255) << "Set";
+        QTest::newRow("clearBookmarkButton") << "clearBookmarkButton" << QRect(2400, 915, 615, 195) << "Clear";
+        QTest::newRow("clearAllBookmarksButton") << "clearAllBookmarksButton" << QRect(2400, 1095, 615, 195) << "Clear All";
+        QTest::newRow("keysButton") << "keysButton" << QRect(4440, 600, 615, 255) << "Keys";
+        QTest::newRow("helpButton") << "helpButton" << QRect(4440, 840, 615, 255) << "Help";
+        QTest::newRow("makerLabel") << "makerLabel" << QRect(480, 1560, 1095, 135) << "";
     }
     void panel()
     {
         QFETCH(QString, name);
         QFETCH(QRect, twips);
         QFETCH(QString, text);
-        Form1 form;
+        Bar form;
         auto *w = form.findChild<QWidget *>(name);
         QVERIFY(w);
-        QCOMPARE(w->parentWidget(), form.Picture7);
+        QCOMPARE(w->parentWidget(), form.panel);
         QCOMPARE(w->geometry(), QRect(Px(twips.x()), Px(twips.y()), Px(twips.width()), Px(twips.height())));
         if (auto *label = qobject_cast<QLabel *>(w)) {
             QCOMPARE(label->text(), text);
@@ -261,87 +261,87 @@ private slots:
 
     void panelPicture()
     {
-        Form1 form;
-        QCOMPARE(form.Picture7->geometry(), QRect(0, 18, 349, 120));
-        const QImage picture = form.Picture7->picture().toImage();
-        QCOMPARE(form.Picture7->picture().deviceIndependentSize().toSize(), QSize(349, 120));
+        Bar form;
+        QCOMPARE(form.panel->geometry(), QRect(0, 18, 349, 120));
+        const QImage picture = form.panel->picture().toImage();
+        QCOMPARE(form.panel->picture().deviceIndependentSize().toSize(), QSize(349, 120));
         // rounded: the corners are transparent, the middle is not
         QCOMPARE(qAlpha(picture.pixel(0, 0)), 0);
         QCOMPARE(qAlpha(picture.pixel(picture.width() - 1, picture.height() - 1)), 0);
         QCOMPARE(qAlpha(picture.pixel(picture.width() / 2, picture.height() / 2)), 255);
-        QVERIFY(form.Picture7->acceptDrops());
-        QVERIFY(form.Label10->toolTip().startsWith(QStringLiteral("Murmelvox - from Kelvaro - ")));
-        QVERIFY(form.Label10->toolTip().endsWith(MakerAddress));
+        QVERIFY(form.panel->acceptDrops());
+        QVERIFY(form.makerLabel->toolTip().startsWith(QStringLiteral("Murmelvox - from Kelvaro - ")));
+        QVERIFY(form.makerLabel->toolTip().endsWith(MakerAddress));
     }
 
     void fonts()
     {
-        Form1 form;
-        for (QWidget *w : {static_cast<QWidget *>(form.Label3), static_cast<QWidget *>(form.Label6),
-                           static_cast<QWidget *>(form.Label7), static_cast<QWidget *>(form.Label8),
-                           static_cast<QWidget *>(form.Label9), static_cast<QWidget *>(form.Combo1),
-                           static_cast<QWidget *>(form.Command1)}) {
+        Bar form;
+        for (QWidget *w : {static_cast<QWidget *>(form.pitchLabel), static_cast<QWidget *>(form.bookmarkCaption),
+                           static_cast<QWidget *>(form.positionCaption), static_cast<QWidget *>(form.positionLabel),
+                           static_cast<QWidget *>(form.windLabel), static_cast<QWidget *>(form.bookmarkList),
+                           static_cast<QWidget *>(form.setBookmarkButton)}) {
             QCOMPARE(w->font().family(), QStringLiteral("Liberation Sans Narrow"));
             QCOMPARE(w->font().pointSizeF(), 8.25);
         }
-        QCOMPARE(form.Command2->font().pointSizeF(), 6.0);
-        QCOMPARE(form.Label1->font().pointSizeF(), 6.75);
-        QCOMPARE(form.Label7->palette().color(QPalette::WindowText),
+        QCOMPARE(form.clearBookmarkButton->font().pointSizeF(), 6.0);
+        QCOMPARE(form.fileLabel->font().pointSizeF(), 6.75);
+        QCOMPARE(form.positionCaption->palette().color(QPalette::WindowText),
                  form.palette().color(QPalette::HighlightedText));
         // the triangles fit their boxes
-        for (QLabel *glyph : {static_cast<QLabel *>(form.Label4), static_cast<QLabel *>(form.Label5)})
+        for (QLabel *glyph : {static_cast<QLabel *>(form.pitchDown), static_cast<QLabel *>(form.pitchUp)})
             QVERIFY(glyph->fontMetrics().boundingRect(glyph->text()).width() <= glyph->width());
     }
 
     void stacking()
     {
-        Form1 form;
+        Bar form;
         // Only the player's top 18 pixels show; below that the panel covers it.
         QWidget *top = form.childAt(100, 5);
-        QVERIFY(top == form.MP || form.MP->isAncestorOf(top));
+        QVERIFY(top == form.mediaControl || form.mediaControl->isAncestorOf(top));
         QWidget *below = form.childAt(100, 30);
-        QVERIFY(below == form.Picture7 || form.Picture7->isAncestorOf(below));
+        QVERIFY(below == form.panel || form.panel->isAncestorOf(below));
         // the labels of the strip lie behind the player where they overlap it
         QWidget *overlap = form.childAt(200, 5);
-        QVERIFY(overlap == form.MP || form.MP->isAncestorOf(overlap));
-        // front to back: Picture7, Frame1, Frame2, MP
+        QVERIFY(overlap == form.mediaControl || form.mediaControl->isAncestorOf(overlap));
+        // front to back: panel, transportFrame, windowButtonsFrame, mediaControl
         const QObjectList kids = form.children();
-        QVERIFY(kids.indexOf(form.Picture7) > kids.indexOf(form.Frame1));
-        QVERIFY(kids.indexOf(form.Frame1) > kids.indexOf(form.Frame2));
-        QVERIFY(kids.indexOf(form.Frame2) > kids.indexOf(form.MP));
+        QVERIFY(kids.indexOf(form.panel) > kids.indexOf(form.transportFrame));
+        QVERIFY(kids.indexOf(form.transportFrame) > kids.indexOf(form.windowButtonsFrame));
+        QVERIFY(kids.indexOf(form.windowButtonsFrame) > kids.indexOf(form.mediaControl));
         // the tick lines are behind the tracks
-        const QObjectList panel = form.Picture7->children();
-        QVERIFY(panel.indexOf(form.Line2) < panel.indexOf(form.Picture8));
-        QVERIFY(panel.indexOf(form.Line3) < panel.indexOf(form.Picture9));
-        QVERIFY(form.Line2->testAttribute(Qt::WA_TransparentForMouseEvents));
+        const QObjectList panel = form.panel->children();
+        QVERIFY(panel.indexOf(form.panelRule) < panel.indexOf(form.pitchTrack));
+        QVERIFY(panel.indexOf(form.bookmarkRule) < panel.indexOf(form.windTrack));
+        QVERIFY(form.panelRule->testAttribute(Qt::WA_TransparentForMouseEvents));
     }
 
     void tabOrder()
     {
-        Form1 form;
-        const QStringList chain = Names(FocusChain(form.Picture4));
-        const QStringList panel = {"Picture8", "Label4", "Label5", "Combo1", "Command1", "Command2",
-                                   "Command3", "Picture9", "Command4", "Command5"};
+        Bar form;
+        const QStringList chain = Names(FocusChain(form.exitButton));
+        const QStringList panel = {"pitchTrack", "pitchDown", "pitchUp", "bookmarkList", "setBookmarkButton", "clearBookmarkButton",
+                                   "clearAllBookmarksButton", "windTrack", "keysButton", "helpButton"};
         QCOMPARE(chain.mid(0, panel.size()), panel);
-        const QStringList strip = Names(FocusChain(form.Picture1));
-        QCOMPARE(strip.mid(0, 5), (QStringList{"Picture2", "Picture3", "Picture5", "Picture6", "Picture4"}));
+        const QStringList strip = Names(FocusChain(form.playButton));
+        QCOMPARE(strip.mid(0, 5), (QStringList{"pauseButton", "stopButton", "openButton", "panelButton", "exitButton"}));
     }
 
     void accessibility_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("role");
-        QTest::newRow("play button") << "Picture1" << int(QAccessible::Button);
-        QTest::newRow("exit button") << "Picture4" << int(QAccessible::Button);
-        QTest::newRow("pitch down glyph") << "Label4" << int(QAccessible::Button);
-        QTest::newRow("pitch track") << "Picture8" << int(QAccessible::Slider);
-        QTest::newRow("wind-count track") << "Picture9" << int(QAccessible::Slider);
+        QTest::newRow("play button") << "playButton" << int(QAccessible::Button);
+        QTest::newRow("exit button") << "exitButton" << int(QAccessible::Button);
+        QTest::newRow("pitch down glyph") << "pitchDown" << int(QAccessible::Button);
+        QTest::newRow("pitch track") << "pitchTrack" << int(QAccessible::Slider);
+        QTest::newRow("wind-count track") << "windTrack" << int(QAccessible::Slider);
     }
     void accessibility()
     {
         QFETCH(QString, name);
         QFETCH(int, role);
-        Form1 form;
+        Bar form;
         auto *w = form.findChild<QWidget *>(name);
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
         QVERIFY(iface);
@@ -379,13 +379,18 @@ private slots:
 
     void everyControlNamed()
     {
-        Form1 form;
+        Bar form;
         const auto widgets = form.findChildren<QWidget *>();
         int named = 0;
         for (QWidget *w : widgets) {
             const QString n = w->objectName();
-            static const QRegularExpression control(QStringLiteral("^(Picture|Label|Command|Combo|Frame|Line)\\d+$|^MP$"));
-            if (!control.match(n).hasMatch())
+            static const QStringList controls{
+                "playButton", "pauseButton", "stopButton", "exitButton", "openButton", "panelButton", "panel",
+                "pitchTrack", "windTrack", "fileLabel", "timeLabel", "pitchLabel", "pitchDown", "pitchUp",
+                "bookmarkCaption", "positionCaption", "positionLabel", "windLabel", "makerLabel", "bookmarkList",
+                "setBookmarkButton", "clearBookmarkButton", "clearAllBookmarksButton", "keysButton", "helpButton",
+                "transportFrame", "windowButtonsFrame", "stripEdge", "panelRule", "bookmarkRule", "mediaControl"};
+            if (!controls.contains(n))
                 continue;
             ++named;
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(n));
@@ -395,10 +400,10 @@ private slots:
 
     void pictureBoxMouse()
     {
-        Form1 form;
+        Bar form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        PictureBox *box = form.Picture7;  // no handler of its own
+        PictureBox *box = form.panel;  // no handler of its own
         QSignalSpy down(box, &PictureBox::mouseDown);
         QSignalSpy up(box, &PictureBox::mouseUp);
         QSignalSpy clicked(box, &PictureBox::clicked);
@@ -433,10 +438,10 @@ private slots:
 
     void clickLabelDoubleClick()
     {
-        Form1 form;
+        Bar form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        ClickLabel *label = form.Label2;
+        ClickLabel *label = form.timeLabel;
         QSignalSpy clicked(label, &ClickLabel::clicked);
         QSignalSpy doubled(label, &ClickLabel::doubleClicked);
         QTest::mousePress(label, Qt::LeftButton, {}, QPoint(3, 3));
@@ -508,7 +513,7 @@ private slots:
 
     void windowIcon()
     {
-        Form1 form;
+        Bar form;
         const QIcon icon = form.windowIcon();
         QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
         QVERIFY(icon.availableSizes().contains(QSize(64, 64)));
@@ -521,11 +526,11 @@ private slots:
 
     void formLoad()
     {
-        Form1 form;
+        Bar form;
         form.Expanded = true;
-        form.Form_Load();
+        form.load();
         QVERIFY(!form.Expanded);
-        QCOMPARE(form.CD->Filter,
+        QCOMPARE(form.openDialog->Filter,
                  QStringLiteral("All Media Files|*.mp1;*.mp2;*.mp3;*.wav;*.wma;*.amf;*.mp4;*.cda;*.mpg;*.mpeg;"
                                 "*.avi;*.wmv|All Files |*.*"));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
@@ -598,16 +603,16 @@ private slots:
 
     void expandAndCollapse()
     {
-        Form1 form;
-        form.Form_Load();
+        Bar form;
+        form.load();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         // The panel slides on the event loop: the click returns at once.
-        form.Picture6_Click();
+        form.togglePanel();
         QVERIFY(!form.Expanded);
         QTRY_VERIFY(form.Expanded);
         QCOMPARE(form.height(), 139);
-        form.Picture6_Click();
+        form.togglePanel();
         QVERIFY(form.Expanded);
         QTRY_VERIFY(!form.Expanded);
         QCOMPARE(form.height(), 18);
@@ -625,18 +630,18 @@ private slots:
     void clickDuringTheMotion()
     {
         QFETCH(bool, expanding);
-        Form1 form;
-        form.Form_Load();
+        Bar form;
+        form.load();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         if (!expanding) {
-            form.Picture6_Click();
+            form.togglePanel();
             QTRY_VERIFY(form.Expanded);
         }
         // Click as soon as the height has left where it started, and record
         // the heights from then on.
         struct Recorder : QObject {
-            Form1 *form;
+            Bar *form;
             QList<int> heights;
             bool eventFilter(QObject *, QEvent *e) override
             {
@@ -647,12 +652,12 @@ private slots:
                     return false;
                 if (heights.isEmpty()) {
                     const QPointF at(3, 3);
-                    QMouseEvent press(QEvent::MouseButtonPress, at, form->Picture6->mapToGlobal(at),
+                    QMouseEvent press(QEvent::MouseButtonPress, at, form->panelButton->mapToGlobal(at),
                                       Qt::LeftButton, Qt::LeftButton, {});
-                    QMouseEvent release(QEvent::MouseButtonRelease, at, form->Picture6->mapToGlobal(at),
+                    QMouseEvent release(QEvent::MouseButtonRelease, at, form->panelButton->mapToGlobal(at),
                                         Qt::LeftButton, Qt::NoButton, {});
-                    QApplication::sendEvent(form->Picture6, &press);
-                    QApplication::sendEvent(form->Picture6, &release);
+                    QApplication::sendEvent(form->panelButton, &press);
+                    QApplication::sendEvent(form->panelButton, &release);
                 }
                 heights.append(h);
                 return false;
@@ -660,8 +665,8 @@ private slots:
         } recorder;
         recorder.form = &form;
         form.installEventFilter(&recorder);
-        QSignalSpy clicks(form.Picture6, &PictureBox::clicked);
-        form.Picture6_Click();
+        QSignalSpy clicks(form.panelButton, &PictureBox::clicked);
+        form.togglePanel();
         QTRY_COMPARE(clicks.count(), 1);
         QTRY_VERIFY(form.Expanded && form.height() == 139);
         QTest::qWait(3 * PanelMotionMs);

@@ -14,9 +14,9 @@ inline QString BookmarkPath;
 // WindCount / 150 whole seconds.
 inline float WindCount = 0;
 
-class Form1;
+class Bar;
 
 // The program's entry point after QApplication exists: prepares the
 // process-wide state, creates and shows the bar. Returns the bar, which
 // lives until the exit button ends the program.
-Form1 *Main();
+Bar *startup();

@@ -1,8 +1,8 @@
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 
 #include "playback/Sliders.h"
 #include "shell/BarWindow.h"
-#include "shell/Module1.h"
+#include "shell/Startup.h"
 #include "shell/SettingsStore.h"
 
 #include <QGuiApplication>
@@ -10,15 +10,15 @@
 
 #include <cmath>
 
-// The window's load handler: Main runs it right after creating the window,
+// The window's load handler: startup runs it right after creating the window,
 // before anything else of start-up. Its steps run in this order.
-void Form1::Form_Load()
+void Bar::load()
 {
     // L1. The panel starts hidden.
     Expanded = false;
 
     // L2. The open dialog's file types.
-    CD->Filter = QStringLiteral(
+    openDialog->Filter = QStringLiteral(
         "All Media Files|*.mp1;*.mp2;*.mp3;*.wav;*.wma;*.amf;*.mp4;*.cda;*.mpg;*.mpeg;*.avi;*.wmv|All Files |*.*");
 
     // L3. Top edge at 0, only the strip showing.
@@ -33,8 +33,8 @@ void Form1::Form_Load()
     WindCount = WindCountFromStoredText(GetSetting(QStringLiteral("WindCount"), QStringLiteral("500"))).value_or(500);
 
     // L6. The pitch slider as if pressed in its middle: normal speed.
-    Picture8_MouseDown(1, 0, 1000, 0);
+    pressPitchTrack(1, 0, 1000, 0);
 
     // L7. The wind-count slider as if pressed at the wind count.
-    Picture9_MouseDown(1, 0, WindCount, 0);
+    pressWindTrack(1, 0, WindCount, 0);
 }

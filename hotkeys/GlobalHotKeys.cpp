@@ -1,9 +1,9 @@
-#include "hotkeys/HookModule.h"
+#include "hotkeys/GlobalHotKeys.h"
 
 #include "hotkeys/HotKeys.h"
 #include "hotkeys/KeyAssignments.h"
 #include "hotkeys/KeySource.h"
-#include "shell/Module1.h"
+#include "shell/Startup.h"
 
 #include <QMessageBox>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "hotkeys/Keys.h"
+#include "hotkeys/KeysDialog.h"
 
 #include "hotkeys/HotKeyActions.h"
 #include "hotkeys/KeyAssignments.h"
@@ -19,7 +19,7 @@
 
 namespace {
 
-QPointer<Keys> instance;
+QPointer<KeysDialog> instance;
 
 // Where each action's row sits, in the order of the action table.
 struct RowPlace {
@@ -66,11 +66,11 @@ void FitCaption(QLabel *label)
 
 } // namespace
 
-Keys *Keys::Show(QWidget *mainWindow)
+KeysDialog *KeysDialog::Show(QWidget *mainWindow)
 {
     if (!instance) {
-        instance = new Keys(mainWindow);
-        instance->Form_Load();
+        instance = new KeysDialog(mainWindow);
+        instance->load();
         instance->show();
         // Its outer width is known once it is shown.
         instance->PlaceUnderBar();
@@ -81,12 +81,12 @@ Keys *Keys::Show(QWidget *mainWindow)
     return instance;
 }
 
-Keys *Keys::Instance()
+KeysDialog *KeysDialog::Instance()
 {
     return instance;
 }
 
-Keys::Keys(QWidget *mainWindow)
+KeysDialog::KeysDialog(QWidget *mainWindow)
     : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_mainWindow(mainWindow)
 {
@@ -95,18 +95,18 @@ Keys::Keys(QWidget *mainWindow)
     setAccessibleName(QStringLiteral("Murmelvox - Define Keys"));
     setFixedSize(Px(2640), Px(2160));
 
-    Frame1 = new QGroupBox(this);
-    Frame1->setAccessibleName(QStringLiteral("Hot keys"));
-    Place(Frame1, 120, 0, 2415, 2055);
+    frame = new QGroupBox(this);
+    frame->setAccessibleName(QStringLiteral("Hot keys"));
+    Place(frame, 120, 0, 2415, 2055);
 
-    std::array<QLabel **, 4> labels{&Label1, &Label2, &Label3, &Label4};
-    std::array<QComboBox **, 4> combos{&Combo1, &Combo2, &Combo3, &Combo4};
+    std::array<QLabel **, 4> labels{&fullRewindLabel, &fastRewindLabel, &playPauseLabel, &fastForwardLabel};
+    std::array<QComboBox **, 4> combos{&fullRewindList, &fastRewindList, &playPauseList, &fastForwardList};
     for (size_t i = 0; i < HotKeyActions.size(); ++i) {
         const QString caption = QString::fromLatin1(HotKeyActions[i].caption);
-        QLabel *label = *labels[i] = new QLabel(caption, Frame1);
+        QLabel *label = *labels[i] = new QLabel(caption, frame);
         Place(label, 120, RowPlaces[i].labelTop, 975, 255);
         FitCaption(label);
-        QComboBox *combo = *combos[i] = new QComboBox(Frame1);
+        QComboBox *combo = *combos[i] = new QComboBox(frame);
         combo->setEditable(false);
         combo->setAccessibleName(caption + QStringLiteral(" key"));
         combo->setPlaceholderText(QStringLiteral("none"));
@@ -114,39 +114,39 @@ Keys::Keys(QWidget *mainWindow)
         label->setBuddy(combo);
     }
 
-    Command1 = new QPushButton(QStringLiteral("Set"), Frame1);
-    Place(Command1, 1080, 1560, 495, 375);
-    Command2 = new QPushButton(QStringLiteral("Cancel"), Frame1);
-    Place(Command2, 1560, 1560, 735, 375);
-    Command3 = new QPushButton(QStringLiteral("Default"), Frame1);
-    Place(Command3, 120, 1680, 735, 255);
-    for (QPushButton *b : {Command1, Command2, Command3}) {
+    setButton = new QPushButton(QStringLiteral("Set"), frame);
+    Place(setButton, 1080, 1560, 495, 375);
+    cancelButton = new QPushButton(QStringLiteral("Cancel"), frame);
+    Place(cancelButton, 1560, 1560, 735, 375);
+    defaultButton = new QPushButton(QStringLiteral("Default"), frame);
+    Place(defaultButton, 120, 1680, 735, 255);
+    for (QPushButton *b : {setButton, cancelButton, defaultButton}) {
         b->setAccessibleName(b->text());
         b->setAutoDefault(false);
     }
 
-    Picture1 = new QLabel(Frame1);
+    iconLabel = new QLabel(frame);
     const QPixmap icon = (mainWindow ? mainWindow->windowIcon() : QIcon()).pixmap(32, 32);
-    Picture1->setPixmap(icon);
-    Picture1->move(Px(1920), Px(120));
-    Picture1->setFixedSize(32, 32);
-    Picture1->setToolTip(QStringLiteral("Murmelvox - from Kelvaro - ") + MakerAddress);
-    Picture1->setAccessibleName(QStringLiteral("Murmelvox - from Kelvaro"));
+    iconLabel->setPixmap(icon);
+    iconLabel->move(Px(1920), Px(120));
+    iconLabel->setFixedSize(32, 32);
+    iconLabel->setToolTip(QStringLiteral("Murmelvox - from Kelvaro - ") + MakerAddress);
+    iconLabel->setAccessibleName(QStringLiteral("Murmelvox - from Kelvaro"));
 
-    QWidget::setTabOrder(Combo1, Combo2);
-    QWidget::setTabOrder(Combo2, Combo3);
-    QWidget::setTabOrder(Combo3, Combo4);
-    QWidget::setTabOrder(Combo4, Command1);
-    QWidget::setTabOrder(Command1, Command2);
-    QWidget::setTabOrder(Command2, Command3);
+    QWidget::setTabOrder(fullRewindList, fastRewindList);
+    QWidget::setTabOrder(fastRewindList, playPauseList);
+    QWidget::setTabOrder(playPauseList, fastForwardList);
+    QWidget::setTabOrder(fastForwardList, setButton);
+    QWidget::setTabOrder(setButton, cancelButton);
+    QWidget::setTabOrder(cancelButton, defaultButton);
 
-    connect(Command1, &QPushButton::clicked, this, &Keys::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Keys::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &Keys::Command3_Click);
+    connect(setButton, &QPushButton::clicked, this, &KeysDialog::setKeys);
+    connect(cancelButton, &QPushButton::clicked, this, &KeysDialog::cancel);
+    connect(defaultButton, &QPushButton::clicked, this, &KeysDialog::selectDefaults);
 }
 
 // Just under the right-hand part of the bar, whatever its height now.
-void Keys::PlaceUnderBar()
+void KeysDialog::PlaceUnderBar()
 {
     if (!m_mainWindow)
         return;
@@ -156,23 +156,23 @@ void Keys::PlaceUnderBar()
     move(area.x() + area.width() - frameGeometry().width() - Px(1000), bar.y() + bar.height());
 }
 
-void Keys::Form_Load()
+void KeysDialog::load()
 {
     PlaceUnderBar();
     if (m_mainWindow)
         m_mainWindow->setEnabled(false);
 
-    for (QComboBox *combo : {Combo1, Combo2, Combo3, Combo4})
+    for (QComboBox *combo : {fullRewindList, fastRewindList, playPauseList, fastForwardList})
         combo->clear();
     for (int n = 1; n <= 12; ++n) {
-        for (QComboBox *combo : {Combo1, Combo2, Combo3, Combo4})
+        for (QComboBox *combo : {fullRewindList, fastRewindList, playPauseList, fastForwardList})
             combo->addItem(QLatin1Char('F') + QString::number(n));
     }
 
     // A hand-edited name that is no function key leaves its action unbound;
     // the list shows exactly that: no key chosen, and why.
-    const std::array<QComboBox *, 4> combos{Combo1, Combo2, Combo3, Combo4};
-    const std::array<QLabel *, 4> labels{Label1, Label2, Label3, Label4};
+    const std::array<QComboBox *, 4> combos{fullRewindList, fastRewindList, playPauseList, fastForwardList};
+    const std::array<QLabel *, 4> labels{fullRewindLabel, fastRewindLabel, playPauseLabel, fastForwardLabel};
     for (size_t i = 0; i < HotKeyActions.size(); ++i) {
         const QString name = GetSetting(SettingsKeyOf(i), DefaultKeyOf(i));
         const int index = combos[i]->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -184,13 +184,13 @@ void Keys::Form_Load()
         combos[i]->setAccessibleDescription(note);
         labels[i]->setToolTip(note);
     }
-    Combo1->setFocus();
+    fullRewindList->setFocus();
 }
 
-void Keys::Command1_Click()
+void KeysDialog::setKeys()
 {
-    const std::array<QString, 4> names{Combo1->currentText(), Combo2->currentText(), Combo3->currentText(),
-                                       Combo4->currentText()};
+    const std::array<QString, 4> names{fullRewindList->currentText(), fastRewindList->currentText(), playPauseList->currentText(),
+                                       fastForwardList->currentText()};
     for (size_t a = 0; a < names.size(); ++a) {
         for (size_t b = a + 1; b < names.size(); ++b) {
             if (names[a] == names[b]) {
@@ -209,31 +209,31 @@ void Keys::Command1_Click()
                MsgBoxStyle::Critical, QStringLiteral("Murmelvox"));
         return;
     }
-    Command2_Click();
+    cancel();
 }
 
-void Keys::Command2_Click()
+void KeysDialog::cancel()
 {
     close();
 }
 
-void Keys::Command3_Click()
+void KeysDialog::selectDefaults()
 {
-    const std::array<QComboBox *, 4> combos{Combo1, Combo2, Combo3, Combo4};
+    const std::array<QComboBox *, 4> combos{fullRewindList, fastRewindList, playPauseList, fastForwardList};
     for (size_t i = 0; i < combos.size(); ++i)
         combos[i]->setCurrentIndex(DefaultIndexOf(i));
 }
 
-void Keys::Form_Unload()
+void KeysDialog::unload()
 {
     if (m_mainWindow)
         m_mainWindow->setEnabled(true);
 }
 
-void Keys::closeEvent(QCloseEvent *event)
+void KeysDialog::closeEvent(QCloseEvent *event)
 {
-    Form_Unload();
+    unload();
     event->accept();
 }
 
-#include "moc_Keys.cpp"
+#include "moc_KeysDialog.cpp"

@@ -1,21 +1,21 @@
-#include "shell/Module1.h"
+#include "shell/Startup.h"
 
 #include "bookmarks/BookmarkFile.h"
 #include "bookmarks/BookmarkList.h"
-#include "hotkeys/HookModule.h"
+#include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/KeyAssignments.h"
 #include "shell/BarWindow.h"
-#include "shell/Form1.h"
+#include "shell/Bar.h"
 #include "shell/TrayIcon.h"
 
-Form1 *Main()
+Bar *startup()
 {
     // 1. The time display starts with the elapsed time.
     ShowElapsed = true;
 
     // 2. Create the bar; its load handler places it and restores the sliders.
-    auto *form = new Form1;
-    form->Form_Load();
+    auto *form = new Bar;
+    form->load();
 
     // 3. The tray icon.
     AddTrayIcon(form);
@@ -47,7 +47,7 @@ Form1 *Main()
     form->raise();
 
     // 11. The bookmark list.
-    InitBookmarks(form->Combo1);
+    InitBookmarks(form->bookmarkList);
     //     Where they were copied to a new place just now, say where, once.
     NoteBookmarkLocation(bookmarks);
 

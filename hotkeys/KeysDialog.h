@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+// The Define Keys dialog: binds Full Rewind, Fast Rewind, Play/Pause and
+// Fast Forward to the function keys. Shown modeless and without an owner,
+// it disables the main window while it is open, as a modal dialog would,
+// and the hot keys keep working meanwhile.
+class KeysDialog : public QWidget
+{
+    Q_OBJECT
+public:
+    // Shows the one dialog, creating it if needed.
+    static KeysDialog *Show(QWidget *mainWindow);
+    // The open dialog, or null.
+    static KeysDialog *Instance();
+
+    QGroupBox *frame = nullptr;
+    QLabel *fullRewindLabel = nullptr;
+    QComboBox *fullRewindList = nullptr;
+    QLabel *fastRewindLabel = nullptr;
+    QComboBox *fastRewindList = nullptr;
+    QLabel *playPauseLabel = nullptr;
+    QComboBox *playPauseList = nullptr;
+    QLabel *fastForwardLabel = nullptr;
+    QComboBox *fastForwardList = nullptr;
+    QPushButton *setButton = nullptr; // "Set"
+    QPushButton *cancelButton = nullptr; // "Cancel"
+    QPushButton *defaultButton = nullptr; // "Default"
+    QLabel *iconLabel = nullptr;
+
+    void setKeys();
+    void cancel();
+    void selectDefaults();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    explicit KeysDialog(QWidget *mainWindow);
+    void load();
+    void PlaceUnderBar();
+    void unload();
+
+    QPointer<QWidget> m_mainWindow;
+};

@@ -1,0 +1,153 @@
+#pragma once
+
+#include "shell/Controls.h"
+
+#include <QWidget>
+#include <memory>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMimeData;
+class QPropertyAnimation;
+class QPushButton;
+class QTimer;
+class MediaPlayerControl;
+class Player;
+class HotKeys;
+struct TransportLook;
+
+// The bar: a borderless strip at the top of the screen with a lower panel
+// that slides out beneath it. The constructor lays out every control; the
+// handlers live with the subsystem they belong to (transport, opening,
+// position display, pitch, wind count, bookmarks, keys, help).
+class Bar : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Bar(QWidget *parent = nullptr);
+    ~Bar() override;
+
+    // Top strip
+    QFrame *transportFrame = nullptr;
+    QFrame *windowButtonsFrame = nullptr;
+    PictureBox *playButton = nullptr; // play
+    PictureBox *pauseButton = nullptr; // pause
+    PictureBox *stopButton = nullptr; // stop
+    PictureBox *exitButton = nullptr; // exit
+    PictureBox *openButton = nullptr; // open
+    PictureBox *panelButton = nullptr; // expand/collapse
+    MediaPlayerControl *mediaControl = nullptr;
+    QLabel *fileLabel = nullptr;       // file name
+    ClickLabel *timeLabel = nullptr;   // time
+    QWidget *stripEdge = nullptr;
+
+    // Lower panel
+    PictureBox *panel = nullptr;
+    QLabel *positionCaption = nullptr;       // "Current Position:"
+    QLabel *positionLabel = nullptr;       // position in seconds
+    QLabel *pitchLabel = nullptr;       // pitch caption
+    ClickLabel *pitchDown = nullptr;   // pitch down
+    TrackSlider *pitchTrack = nullptr; // pitch track
+    ClickLabel *pitchUp = nullptr;   // pitch up
+    QLabel *windLabel = nullptr;       // wind count caption
+    TrackSlider *windTrack = nullptr; // wind count track
+    QLabel *bookmarkCaption = nullptr;       // "Bookmark"
+    QComboBox *bookmarkList = nullptr;    // bookmarks
+    QPushButton *setBookmarkButton = nullptr; // bookmark Set
+    QPushButton *clearBookmarkButton = nullptr; // bookmark Clear
+    QPushButton *clearAllBookmarksButton = nullptr; // bookmark Clear All
+    QPushButton *keysButton = nullptr; // Keys
+    QPushButton *helpButton = nullptr; // Help
+    QLabel *makerLabel = nullptr;      // maker's tooltip
+    QWidget *panelRule = nullptr;
+    QWidget *bookmarkRule = nullptr;
+
+    // The commands every input acts through, and the hot-key rules on them.
+    Player *player = nullptr;
+    HotKeys *hotKeys = nullptr;
+
+    QTimer *positionTimer = nullptr;
+    std::unique_ptr<CommonDialog> openDialog;
+    ImageList buttonImages;
+
+    // True once the panel has slid all the way out, until it has slid all
+    // the way back in.
+    bool Expanded = false;
+
+    // Shows buttonImages image `imageIndex` (1-based) on a picture button.
+    void ShowImage(PictureBox *box, int imageIndex);
+    // Shows a look on Play, Pause and Stop.
+    void showTransportLook(const TransportLook &look);
+
+    // Window load handler (start-up steps L1 to L7). startup runs it right
+    // after constructing the window; tests may construct without it.
+    void load();
+
+    // Shell
+    void exitProgram();
+    void togglePanel();
+
+    // Transport
+    void startPlaying();
+    void pausePlaying();
+    void stopPlaying();
+    void playButtonDown(int Button, int Shift, float X, float Y);
+    void playButtonUp(int Button, int Shift, float X, float Y);
+    void pauseButtonDown(int Button, int Shift, float X, float Y);
+    void pauseButtonUp(int Button, int Shift, float X, float Y);
+    void stopButtonDown(int Button, int Shift, float X, float Y);
+    void stopButtonUp(int Button, int Shift, float X, float Y);
+    void exitButtonDown(int Button, int Shift, float X, float Y);
+    void exitButtonUp(int Button, int Shift, float X, float Y);
+    void openButtonDown(int Button, int Shift, float X, float Y);
+    void openButtonUp(int Button, int Shift, float X, float Y);
+    void panelButtonDown(int Button, int Shift, float X, float Y);
+    void panelButtonUp(int Button, int Shift, float X, float Y);
+
+    // Opening
+    void chooseFile();
+    void openDroppedFile(const QMimeData *Data);
+    void showOpenedFile(const QString &path, bool opened);
+
+    // Position display
+    void showPosition();
+    void toggleTimeShown();
+
+    // Pitch
+    void stepPitchDown();
+    void stepPitchUp();
+    void pressPitchTrack(int Button, int Shift, float X, float Y);
+    void dragPitchTrack(int Button, int Shift, float X, float Y);
+    void resetPitch();
+
+    // Wind count
+    void pressWindTrack(int Button, int Shift, float X, float Y);
+    void dragWindTrack(int Button, int Shift, float X, float Y);
+    void resetWindCount();
+
+    // Bookmarks
+    void jumpToBookmark();
+    void setBookmark();
+    void clearBookmark();
+    void clearAllBookmarks();
+
+    // Dialogs
+    void showKeys();
+    void showHelp();
+
+    void showRate(double rate);
+
+private:
+    void setRateFromPanel(double rate);
+    bool m_rateFromPanel = false;
+
+    void layOutStrip();
+    void layOutPanel();
+    void connectHandlers();
+    void panelMotionEnded();
+
+    // The window's height sliding between collapsed and expanded.
+    QPropertyAnimation *m_panelMotion = nullptr;
+    bool m_clickedWhileCollapsing = false;
+};
