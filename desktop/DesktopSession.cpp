@@ -3,7 +3,6 @@
 #include "desktop/LaunchArgument.h"
 #include "desktop/MediaTypes.h"
 #include "desktop/Mpris.h"
-#include "desktop/ReadableLabels.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -41,7 +40,6 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
 {
     // Lets the desktop match the bar's window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(MURMELVOX_APP_ID));
-    InstallReadableLabels();
 
     LaunchRequest request = ParseLaunchArguments(arguments, workingDirectory);
     QString unopenable;
@@ -111,7 +109,7 @@ void DesktopSession::HandOver(const QString &path)
     }
 }
 
-void DesktopSession::Attach(Bar *form)
+void DesktopSession::Attach(Player *player, std::function<void()> raise, std::function<void()> quit)
 {
-    m_player->Attach(form);
+    m_player->Attach(player, {std::move(raise), std::move(quit)});
 }

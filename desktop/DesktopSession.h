@@ -4,9 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
-class Bar;
+class Player;
 class MprisPlayer;
 
 // The program's place in the desktop session: one bar per session, under
@@ -29,8 +30,8 @@ public:
     int ExitCode() const { return m_exitCode; }
 
     // The bar is up: it answers on the bus from now on and opens the file
-    // asked for.
-    void Attach(Bar *form);
+    // asked for. `raise` and `quit` are what the bus's Raise and Quit do.
+    void Attach(Player *player, std::function<void()> raise, std::function<void()> quit);
 
 private:
     void HandOver(const QString &path);

@@ -3,10 +3,8 @@
 #include "desktop/LaunchArgument.h"
 #include "desktop/MediaTypes.h"
 #include "playback/FileLabel.h"
-#include "playback/MediaPlayerControl.h"
 #include "playback/Player.h"
 #include "playback/Sliders.h"
-#include "shell/Bar.h"
 
 #include <QDBusMessage>
 #include <QTimer>
@@ -39,12 +37,14 @@ bool MprisPlayer::RegisterOn(const QDBusConnection &bus)
     return m_bus.registerObject(ObjectPath, this, QDBusConnection::ExportAdaptors);
 }
 
-void MprisPlayer::Attach(Bar *form)
+void MprisPlayer::Attach(Player *player, Window window)
 {
-    m_form = form;
-    m_player = form->player;
+    m_window = std::move(window);
+    m_player = player;
     connect(m_player, &Player::fileChanged, this, [this](const QString &path) { Opened(path); });
-    connect(form->positionTimer, &QTimer::timeout, this, &MprisPlayer::Refresh);
+    // At the bar's position tick.
+    connect(&m_tick, &QTimer::timeout, this, &MprisPlayer::Refresh);
+    m_tick.start(100);
     if (!m_pendingPath.isEmpty())
         OpenNow(std::exchange(m_pendingPath, QString()));
     Refresh();
@@ -52,7 +52,7 @@ void MprisPlayer::Attach(Bar *form)
 
 bool MprisPlayer::Ready() const
 {
-    return m_form && m_player;
+    return m_player;
 }
 
 bool MprisPlayer::HasFile() const
@@ -100,8 +100,7 @@ void MprisPlayer::Raise()
         return;
     // Brought to the front only: the keyboard stays with the application
     // the typist is writing in, as when the bar first appears.
-    m_form->show();
-    m_form->raise();
+    m_window.raise();
 }
 
 void MprisPlayer::Quit()
@@ -110,10 +109,7 @@ void MprisPlayer::Quit()
         return;
     // The exit button ends the program at once; let the caller have its
     // answer first.
-    QTimer::singleShot(0, m_form.data(), [form = m_form] {
-        if (form)
-            form->exitProgram();
-    });
+    QTimer::singleShot(0, m_player.data(), m_window.quit);
 }
 
 void MprisPlayer::Play()

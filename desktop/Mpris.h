@@ -10,14 +10,15 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
+#include <functional>
 
-class Bar;
 class Player;
 
 // The bar as a media player on the session bus (MPRIS 2): media keys,
 // desktop sound menus and tools such as playerctl drive it. Every command
-// goes through the bar's own handlers, as a press of the matching button
-// would, so the transport buttons' looks and the hot-key counters stay in
+// goes through the player's commands, as a press of the matching button
+// does, so the transport buttons' looks and the hot-key counters stay in
 // step. With no file open, commands do nothing, as the hot keys do (a
 // message box would wait for a user who is not looking at the bar).
 class MprisPlayer : public QObject
@@ -35,9 +36,16 @@ public:
     bool RegisterOn(const QDBusConnection &bus);
     QDBusConnection Bus() const { return m_bus; }
 
-    // The bar is up: commands act on it from now on, and the file asked for
-    // meanwhile (on the command line or by a second launch) opens.
-    void Attach(Bar *form);
+    // What Raise and Quit do to the program's window.
+    struct Window
+    {
+        std::function<void()> raise;
+        std::function<void()> quit;
+    };
+
+    // The bar is up: commands act on its player from now on, and the file
+    // asked for meanwhile (on the command line or by a second launch) opens.
+    void Attach(Player *player, Window window);
 
     // Opens a local file through the bar's drop path, now or once the bar is
     // up. Returns an empty string, or why the file was refused.
@@ -85,7 +93,8 @@ private:
     void Opened(const QString &path);
     void OpenNow(const QString &path);
 
-    QPointer<Bar> m_form;         // raised and ended as the bar
+    Window m_window;
+    QTimer m_tick;
     QPointer<Player> m_player;
     QDBusConnection m_bus{QString()};
     QString m_pendingPath;          // asked for before the bar was up

@@ -3,10 +3,7 @@
 #include "hotkeys/HotKeys.h"
 #include "hotkeys/KeyAssignments.h"
 #include "hotkeys/KeySource.h"
-#include "shell/Startup.h"
 
-#include <QMessageBox>
-#include <QPointer>
 #include <QStringList>
 #include <cmath>
 
@@ -16,7 +13,7 @@ namespace {
 
 HotKeys *hookTarget = nullptr;
 std::unique_ptr<KeySource> source;
-QPointer<QMessageBox> notice;
+HotKeyNotice tellUser;
 // The keys last reported lost, and whether the user has just asked for the
 // keys (start-up, "Set" in Keys). The grabs are taken again by themselves
 // whenever the keyboard changes (a new device, even the test tools' virtual
@@ -62,17 +59,8 @@ void ReportUnavailable(const QList<UnavailableKey> &keys)
         "Another program is using %1, so Murmelvox cannot use it as a hot key.\n\n"
         "Choose another key with the \"Keys\" button, or free the key in the other program "
         "and press \"Set\" in \"Keys\" again.").arg(lost.join(QStringLiteral(", ")));
-    if (!notice) {
-        notice = new QMessageBox(QMessageBox::Warning, QStringLiteral("Murmelvox"), text, QMessageBox::Ok);
-        notice->setAttribute(Qt::WA_DeleteOnClose);
-        notice->setModal(false);
-        // The bar stays on top of everything; the notice must not hide behind it.
-        notice->setWindowFlag(Qt::WindowStaysOnTopHint);
-        notice->setAccessibleName(QStringLiteral("Hot key not available"));
-    }
-    notice->setText(text);
-    notice->setAccessibleDescription(text);
-    notice->show();
+    if (tellUser)
+        tellUser(text);
 }
 
 void SetKeysAsked()
@@ -86,9 +74,9 @@ void SetKeysAsked()
 
 } // namespace
 
-double WindStep()
+void SetHotKeyNotice(HotKeyNotice notice)
 {
-    return std::trunc(double(WindCount) / 150.0);
+    tellUser = std::move(notice);
 }
 
 void InstallKeyboardHook(HotKeys *hotKeys)
@@ -109,6 +97,12 @@ void RemoveKeyboardHook()
 {
     source.reset();
     hookTarget = nullptr;
+}
+
+void ReloadKeyAssignments()
+{
+    LoadKeyAssignments();
+    KeyAssignmentsChanged();
 }
 
 void KeyAssignmentsChanged()

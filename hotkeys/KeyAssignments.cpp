@@ -1,8 +1,7 @@
 #include "hotkeys/KeyAssignments.h"
 
-#include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeyActions.h"
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 std::optional<std::int32_t> KeyNameToCode(const QString &name)
 {
@@ -28,5 +27,4 @@ void LoadKeyAssignments()
         const QString name = GetSetting(QString::fromLatin1(info.settingsKey), QString::fromLatin1(info.defaultKey));
         *keys[std::size_t(info.action)] = KeyNameToCode(name).value_or(0);
     }
-    KeyAssignmentsChanged();
 }

@@ -24,5 +24,5 @@ QString KeyCodeToName(std::int32_t code);
 
 // Reads "FuR", "FR", "PP" and "FF" from the settings store (defaults F4, F5,
 // F6, F8 when absent) into the four variables; a stored name that is not a
-// function key unbinds its action. The global hot keys follow at once.
+// function key unbinds its action.
 void LoadKeyAssignments();

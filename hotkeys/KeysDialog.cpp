@@ -1,10 +1,11 @@
 #include "hotkeys/KeysDialog.h"
 
+#include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeyActions.h"
 #include "hotkeys/KeyAssignments.h"
 #include "shell/Controls.h"
 #include "shell/MessageBox.h"
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "shell/TrayIcon.h"
 
 #include <QCloseEvent>
@@ -203,7 +204,7 @@ void KeysDialog::setKeys()
     for (size_t i = 0; i < HotKeyActions.size(); ++i)
         saved = SaveSetting(SettingsKeyOf(i), names[i]) && saved;
     // The hot keys follow what the store holds, saved or not.
-    LoadKeyAssignments();
+    ReloadKeyAssignments();
     if (!saved) {
         MsgBox(QStringLiteral("The keys could not be saved to %1.").arg(SettingsFilePath()),
                MsgBoxStyle::Critical, QStringLiteral("Murmelvox"));

@@ -74,6 +74,11 @@ QString WindCountFinalCaption(float windCount)
     return QStringLiteral("Wind Count ") + QString::number(WholeSeconds(windCount));
 }
 
+double WindStepOf(float windCount)
+{
+    return std::trunc(double(windCount) / 150.0);
+}
+
 QString WindCountStoredText(float windCount)
 {
     return QLatin1Char(' ') + NumberText(windCount);

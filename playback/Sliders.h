@@ -57,6 +57,9 @@ WindCountPlan PlanWindCount(float x);
 // hot keys jump by, so the label never promises another jump than they make.
 QString WindCountFinalCaption(float windCount);
 
+// The wind hot keys' jump in whole seconds: the wind count / 150, truncated.
+double WindStepOf(float windCount);
+
 // The wind count as the settings store keeps it: one leading blank, then the
 // number (" 520").
 QString WindCountStoredText(float windCount);

@@ -2,7 +2,7 @@
 
 #include "playback/Sliders.h"
 #include "shell/Startup.h"
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <QLabel>
 

@@ -3,7 +3,7 @@
 #include "playback/Sliders.h"
 #include "shell/BarWindow.h"
 #include "shell/Startup.h"
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <QGuiApplication>
 #include <QScreen>

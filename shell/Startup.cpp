@@ -5,8 +5,15 @@
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/KeyAssignments.h"
 #include "shell/BarWindow.h"
+#include "shell/HotKeyNotice.h"
+#include "playback/Sliders.h"
 #include "shell/Bar.h"
 #include "shell/TrayIcon.h"
+
+double WindStep()
+{
+    return WindStepOf(WindCount);
+}
 
 Bar *startup()
 {
@@ -24,6 +31,7 @@ Bar *startup()
     // 5. The four key codes from the settings store.
     LoadKeyAssignments();
     // 6. The global hot keys.
+    ShowHotKeyNotices();
     InstallKeyboardHook(form->hotKeys);
 
     // 7. The bookmark file's path: beside the program, or in the user's

@@ -14,6 +14,9 @@ inline QString BookmarkPath;
 // WindCount / 150 whole seconds.
 inline float WindCount = 0;
 
+// The wind hot keys' jump now, in whole seconds.
+double WindStep();
+
 class Bar;
 
 // The program's entry point after QApplication exists: prepares the

@@ -1,5 +1,6 @@
 #include "desktop/DesktopSession.h"
 #include "shell/ExitSignals.h"
+#include "shell/ReadableLabels.h"
 #include "shell/Bar.h"
 #include "shell/Startup.h"
 
@@ -54,13 +55,16 @@ int main(int argc, char *argv[])
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The media engine parses numbers with the C locale.
     std::setlocale(LC_NUMERIC, "C");
+    // Screen readers read the labels' texts.
+    InstallReadableLabels();
 
     // One bar per session: a second launch hands its file over and ends.
     DesktopSession desktop(app.arguments());
     if (desktop.HandedOver())
         return desktop.ExitCode();
     Bar *bar = startup();
-    desktop.Attach(bar);
+    desktop.Attach(
+        bar->player, [bar] { bar->show(); bar->raise(); }, [bar] { bar->exitProgram(); });
     const ExitSignals exitSignals([bar] { bar->exitProgram(); });
     return app.exec();
 }

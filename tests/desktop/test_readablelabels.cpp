@@ -1,6 +1,6 @@
 // What a screen reader gets from the bar's labels: the name they were given,
 // and what they show as their text.
-#include "desktop/ReadableLabels.h"
+#include "shell/ReadableLabels.h"
 #include "shell/Controls.h"
 
 #include <QAccessible>

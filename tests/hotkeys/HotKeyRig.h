@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hotkeys/GlobalHotKeys.h"
+#include "shell/Startup.h"
 #include "hotkeys/HotKeys.h"
 #include "playback/MediaPlayer.h"
 #include "playback/Player.h"

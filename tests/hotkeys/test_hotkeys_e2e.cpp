@@ -10,7 +10,7 @@
 #include "playback/MediaPlayerControl.h"
 #include "shell/Bar.h"
 #include "shell/Startup.h"
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>

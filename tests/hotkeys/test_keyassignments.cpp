@@ -3,7 +3,7 @@
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/KeyAssignments.h"
 #include "hotkeys/x11/X11KeyGrabber.h"
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <QFile>
 #include <QSettings>
@@ -77,7 +77,7 @@ private slots:
                 QVERIFY(SaveSetting(QLatin1String(keys[i]), stored[i]));
         }
         FullRewindKey = FastRewindKey = PlayPauseKey = FastForwardKey = -1;
-        LoadKeyAssignments();
+        ReloadKeyAssignments();
         QCOMPARE((QList<int>{FullRewindKey, FastRewindKey, PlayPauseKey, FastForwardKey}), codes);
     }
 
@@ -88,7 +88,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[config]\nPP=F6, F7\nFuR=\xff\xfe\n");
         file.close();
-        LoadKeyAssignments();
+        ReloadKeyAssignments();
         QCOMPARE(PlayPauseKey, 0);
         QCOMPARE(FullRewindKey, 0);
         QCOMPARE(FastRewindKey, 116);
@@ -100,7 +100,7 @@ private slots:
         QVERIFY(!X11KeyGrabber::forApplication([](std::int32_t, bool) {}, [](const auto &) {}));
         HotKeyRig target;
         InstallKeyboardHook(&target.hotKeys);
-        LoadKeyAssignments();
+        ReloadKeyAssignments();
         RemoveKeyboardHook();
         RemoveKeyboardHook();
     }

@@ -3,10 +3,11 @@
 #include "HotKeyRig.h"
 #include "X11TestSupport.h"
 #include "hotkeys/GlobalHotKeys.h"
+#include "shell/HotKeyNotice.h"
 #include "hotkeys/KeyAssignments.h"
 #include "hotkeys/x11/X11KeyGrabber.h"
 #include "shell/Startup.h"
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QFile>
@@ -239,7 +240,7 @@ private slots:
     {
         grabber.reset();
         QFile::remove(SettingsFilePath());
-        LoadKeyAssignments();
+        ReloadKeyAssignments();
         HotKeyRig target;
         target.player.state = MediaPlayer::Playing;
         target.player.position = 30;
@@ -250,7 +251,7 @@ private slots:
         QTRY_COMPARE(target.player.position, 27.0);
 
         QVERIFY(SaveSetting(QStringLiteral("FR"), QStringLiteral("F9")));
-        LoadKeyAssignments();
+        ReloadKeyAssignments();
         RivalClient rival;
         QVERIFY(rival.isFreeKey(F5));
         QVERIFY(!rival.isFreeKey(120));
@@ -268,10 +269,11 @@ private slots:
     {
         grabber.reset();
         QFile::remove(SettingsFilePath());
-        LoadKeyAssignments();
+        ReloadKeyAssignments();
         RivalClient rival;
         QVERIFY(rival.grab(rival.keycodeOf(KeysymOf(F6)), 0));
         HotKeyRig target;
+        ShowHotKeyNotices();
         InstallKeyboardHook(&target.hotKeys);
         QTRY_VERIFY(visibleNotice());
         QMessageBox *notice = visibleNotice();

@@ -1,9 +1,10 @@
 // The Define Keys dialog against a real settings file, offscreen.
+#include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/KeyAssignments.h"
 #include "hotkeys/KeysDialog.h"
 #include "shell/Controls.h"
 #include "shell/MessageBox.h"
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <QComboBox>
 #include <QFontMetricsF>
@@ -222,7 +223,7 @@ private slots:
 
     void setF9ForPlayPauseActsAtOnce()
     {
-        LoadKeyAssignments();
+        ReloadKeyAssignments();
         KeysDialog *k = KeysDialog::Show(bar);
         k->playPauseList->setCurrentIndex(8);
         QTest::mouseClick(k->setButton, Qt::LeftButton);

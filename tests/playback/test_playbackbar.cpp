@@ -10,7 +10,7 @@
 #include "shell/Bar.h"
 #include "shell/MessageBox.h"
 #include "shell/Startup.h"
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <QComboBox>
 #include <QDropEvent>

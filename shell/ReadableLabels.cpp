@@ -1,4 +1,4 @@
-#include "desktop/ReadableLabels.h"
+#include "shell/ReadableLabels.h"
 
 #include "shell/Controls.h"
 

@@ -1,0 +1,24 @@
+#include "shell/HotKeyNotice.h"
+
+#include "hotkeys/GlobalHotKeys.h"
+
+#include <QMessageBox>
+#include <QPointer>
+
+void ShowHotKeyNotices()
+{
+    SetHotKeyNotice([](const QString &text) {
+        static QPointer<QMessageBox> notice;
+        if (!notice) {
+            notice = new QMessageBox(QMessageBox::Warning, QStringLiteral("Murmelvox"), text, QMessageBox::Ok);
+            notice->setAttribute(Qt::WA_DeleteOnClose);
+            notice->setModal(false);
+            // The bar stays on top of everything; the notice must not hide behind it.
+            notice->setWindowFlag(Qt::WindowStaysOnTopHint);
+            notice->setAccessibleName(QStringLiteral("Hot key not available"));
+        }
+        notice->setText(text);
+        notice->setAccessibleDescription(text);
+        notice->show();
+    });
+}

@@ -1,0 +1,5 @@
+#pragma once
+
+// Shows the hot keys' notices (keys another program holds) in a box that
+// stays on top and does not block the bar.
+void ShowHotKeyNotices();
