@@ -97,13 +97,10 @@ int main(int argc, char *argv[])
     QObject::connect(mp.engine(), &MpvEngine::playbackRestarted, [&] { restartedAt = clock_.nsecsElapsed(); });
 
     WindCount = 520; // 3-second step
-    FullRewindKey = 115;
-    FastRewindKey = 116;
-    PlayPauseKey = 117;
-    FastForwardKey = 119;
     TimedEngine engine(mp);
     Player player(engine, [] { return WindStep(); });
     HotKeys hotKeys(player);
+    hotKeys.setBindings({115, 116, 117, 119});
     InstallKeyboardHook(&hotKeys);
 
     xcb_connection_t *injector = xcb_connect(nullptr, nullptr);

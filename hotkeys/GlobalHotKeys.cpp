@@ -23,10 +23,11 @@ bool userAskedForKeys = false;
 
 QList<KeyBinding> AssignedBindings()
 {
-    const std::int32_t keys[] = {FullRewindKey, FastRewindKey, PlayPauseKey, FastForwardKey};
     QList<KeyBinding> bindings;
+    if (!hookTarget)
+        return bindings;
     for (const HotKeyActionInfo &info : HotKeyActions) {
-        if (const std::int32_t vk = keys[std::size_t(info.action)])
+        if (const std::int32_t vk = hookTarget->bindings()[std::size_t(info.action)])
             bindings.append({info.action, vk});
     }
     return bindings;
@@ -101,7 +102,9 @@ void RemoveKeyboardHook()
 
 void ReloadKeyAssignments()
 {
-    LoadKeyAssignments();
+    if (!hookTarget)
+        return;
+    hookTarget->setBindings(LoadKeyAssignments());
     KeyAssignmentsChanged();
 }
 

@@ -22,5 +22,6 @@ void RemoveKeyboardHook();
 // Makes the taken keys follow the key assignments.
 void KeyAssignmentsChanged();
 
-// Reads the key assignments from the settings store and takes the keys.
+// Reads the key assignments from the settings store into the installed hot
+// keys and takes the keys.
 void ReloadKeyAssignments();

@@ -81,15 +81,9 @@ bool HotKeys::handleKey(std::int32_t vkCode, KeyEvent event)
     // 0 marks an unbound action, never a key.
     if (vkCode == 0)
         return false;
-    const std::pair<std::int32_t, HotKeyAction> bindings[] = {
-        {FullRewindKey, HotKeyAction::FullRewind},
-        {FastRewindKey, HotKeyAction::FastRewind},
-        {PlayPauseKey, HotKeyAction::PlayPause},
-        {FastForwardKey, HotKeyAction::FastForward},
-    };
-    for (const auto &[key, action] : bindings) {
-        if (key == vkCode) {
-            handle(action, event);
+    for (const HotKeyActionInfo &info : HotKeyActions) {
+        if (m_bindings[std::size_t(info.action)] == vkCode) {
+            handle(info.action, event);
             return true;
         }
     }

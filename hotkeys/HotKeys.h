@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hotkeys/HotKeyActions.h"
+#include "hotkeys/KeyAssignments.h"
 
 #include <QObject>
 #include <cstdint>
@@ -32,6 +33,10 @@ public:
     // bound to an action: the event is then the program's.
     bool handleKey(std::int32_t vkCode, KeyEvent event = KeyEvent::Press);
 
+    // The key of each action; a key bound to several goes to the first.
+    const KeyBindings &bindings() const { return m_bindings; }
+    void setBindings(const KeyBindings &bindings) { m_bindings = bindings; }
+
     Counts counts() const { return m_counts; }
     void setCounts(const Counts &counts) { m_counts = counts; }
 
@@ -40,5 +45,6 @@ private:
 
     Player &m_player;
     Counts m_counts;
+    KeyBindings m_bindings{};
     bool m_acting = false; // the player's transport signals are our own
 };

@@ -20,11 +20,12 @@ QString KeyCodeToName(std::int32_t code)
     return QLatin1Char('F') + QString::number(code - 111);
 }
 
-void LoadKeyAssignments()
+KeyBindings LoadKeyAssignments()
 {
-    std::int32_t *keys[] = {&FullRewindKey, &FastRewindKey, &PlayPauseKey, &FastForwardKey};
+    KeyBindings keys{};
     for (const HotKeyActionInfo &info : HotKeyActions) {
         const QString name = GetSetting(QString::fromLatin1(info.settingsKey), QString::fromLatin1(info.defaultKey));
-        *keys[std::size_t(info.action)] = KeyNameToCode(name).value_or(0);
+        keys[std::size_t(info.action)] = KeyNameToCode(name).value_or(0);
     }
+    return keys;
 }

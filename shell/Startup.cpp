@@ -3,6 +3,7 @@
 #include "bookmarks/BookmarkFile.h"
 #include "bookmarks/BookmarkList.h"
 #include "hotkeys/GlobalHotKeys.h"
+#include "hotkeys/HotKeys.h"
 #include "hotkeys/KeyAssignments.h"
 #include "shell/BarWindow.h"
 #include "shell/HotKeyNotice.h"
@@ -29,7 +30,7 @@ Bar *startup()
 
     // 4. The hot-key event counters start at 0 with the bar's hot-key rules.
     // 5. The four key codes from the settings store.
-    LoadKeyAssignments();
+    form->hotKeys->setBindings(LoadKeyAssignments());
     // 6. The global hot keys.
     ShowHotKeyNotices();
     InstallKeyboardHook(form->hotKeys);

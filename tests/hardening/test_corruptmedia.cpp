@@ -123,6 +123,7 @@ private:
     QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
     void exercise(const QString &file);
     void hotKeyEvent(std::int32_t key);
+    std::int32_t KeyOf(HotKeyAction action) const;
 
     QTemporaryDir dir;
     MediaPlayerControl *mp = nullptr;
@@ -172,12 +173,12 @@ void TestCorruptMedia::initTestCase()
 
     startWatchdog();
     // Settings in the test HOME: the defaults F4, F5, F6, F8; wind 3 s.
-    LoadKeyAssignments();
     WindCount = 520;
     mp = new MediaPlayerControl(QByteArrayLiteral("null"), nullptr);
     mp->resize(134, 43);
     mp->show();
     target = new BarHotKeys(*mp);
+    target->hotKeys.setBindings(LoadKeyAssignments());
 }
 
 void TestCorruptMedia::cleanupTestCase()
@@ -203,7 +204,7 @@ void TestCorruptMedia::exercise(const QString &file)
         runEventsFor(30);
     }
     target->hotKeys.setCounts({});   // as Pause or Stop leaves them
-    for (std::int32_t key : {FastForwardKey, FastRewindKey, PlayPauseKey, FullRewindKey, PlayPauseKey}) {
+    for (std::int32_t key : {KeyOf(HotKeyAction::FastForward), KeyOf(HotKeyAction::FastRewind), KeyOf(HotKeyAction::PlayPause), KeyOf(HotKeyAction::FullRewind), KeyOf(HotKeyAction::PlayPause)}) {
         for (int i = 0; i < 3; ++i) {
             hotKeyEvent(key);   // press
             hotKeyEvent(key);   // release
@@ -228,15 +229,20 @@ void TestCorruptMedia::exercise(const QString &file)
 // Rewind goes back to the start on every event, the wind keys act on every
 // second one and Play/Pause plays on the second and pauses on the fourth,
 // their counts starting again after acting; with none, only the counts move.
+std::int32_t TestCorruptMedia::KeyOf(HotKeyAction action) const
+{
+    return target->hotKeys.bindings()[std::size_t(action)];
+}
+
 void TestCorruptMedia::hotKeyEvent(std::int32_t key)
 {
     const bool open = mp->PlayState() != MediaPlayer::NoFile;
     auto countOf = [&](const HotKeys::Counts &c) -> std::optional<int> {
-        if (key == PlayPauseKey)
+        if (key == KeyOf(HotKeyAction::PlayPause))
             return c.playPause;
-        if (key == FastRewindKey)
+        if (key == KeyOf(HotKeyAction::FastRewind))
             return c.rewind;
-        if (key == FastForwardKey)
+        if (key == KeyOf(HotKeyAction::FastForward))
             return c.forward;
         return std::nullopt;
     };
@@ -249,12 +255,12 @@ void TestCorruptMedia::hotKeyEvent(std::int32_t key)
             QCOMPARE(mp->CurrentPosition(), 0.0);
         return;
     }
-    const int acting = key == PlayPauseKey ? 4 : 2;
+    const int acting = key == KeyOf(HotKeyAction::PlayPause) ? 4 : 2;
     QCOMPARE(*count, open && counted == acting ? 0 : counted);
-    if (open && key == PlayPauseKey && counted == 2) {
+    if (open && key == KeyOf(HotKeyAction::PlayPause) && counted == 2) {
         // Play may find out only now that the file has gone.
         QVERIFY(mp->PlayState() == MediaPlayer::Playing || mp->PlayState() == MediaPlayer::NoFile);
-    } else if (open && key == PlayPauseKey && counted == 4) {
+    } else if (open && key == KeyOf(HotKeyAction::PlayPause) && counted == 4) {
         QVERIFY(mp->PlayState() != MediaPlayer::Playing);
     }
 }
@@ -312,7 +318,7 @@ void TestCorruptMedia::badFile()
             runEventsFor(50);
         }
         target->hotKeys.setCounts({});
-        for (std::int32_t key : {FastForwardKey, FastRewindKey, PlayPauseKey, PlayPauseKey, FullRewindKey}) {
+        for (std::int32_t key : {KeyOf(HotKeyAction::FastForward), KeyOf(HotKeyAction::FastRewind), KeyOf(HotKeyAction::PlayPause), KeyOf(HotKeyAction::PlayPause), KeyOf(HotKeyAction::FullRewind)}) {
             hotKeyEvent(key);
             hotKeyEvent(key);
             runEventsFor(50);

@@ -27,10 +27,7 @@ private slots:
     void init()
     {
         t = new HotKeyRig;
-        FullRewindKey = F4;
-        FastRewindKey = F5;
-        PlayPauseKey = F6;
-        FastForwardKey = F8;
+        t->hotKeys.setBindings({F4, F5, F6, F8});
         WindCount = 520;
     }
     void cleanup() { delete t; }
@@ -286,7 +283,7 @@ private slots:
     void unassignedKeysPass()
     {
         QFETCH(int, key);
-        FastForwardKey = 0; // an unbound action
+        t->hotKeys.setBindings({F4, F5, F6, 0}); // an unbound action
         t->player.state = MediaPlayer::Playing;
         t->player.position = 30;
         t->player.duration = 60;
@@ -299,8 +296,7 @@ private slots:
 
     void sharedCodeGoesToTheFirstAction()
     {
-        PlayPauseKey = F4;
-        FastForwardKey = F5;
+        t->hotKeys.setBindings({F4, F5, F4, F5});
         t->player.state = MediaPlayer::Playing;
         t->player.position = 30;
         t->player.duration = 60;
@@ -318,7 +314,7 @@ private slots:
         t->player.state = FakePlayer::Paused;
         QVERIFY(t->key(F6)); // press on the old key
         QCOMPARE(t->counts().playPause, std::int16_t(1));
-        PlayPauseKey = 120; // F9
+        t->hotKeys.setBindings({F4, F5, 120, F8}); // F9
         QVERIFY(!t->key(F6));
         QCOMPARE(t->counts().playPause, std::int16_t(1));
         QCOMPARE(t->player.plays, 0);

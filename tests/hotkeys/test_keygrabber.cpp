@@ -240,8 +240,8 @@ private slots:
     {
         grabber.reset();
         QFile::remove(SettingsFilePath());
-        ReloadKeyAssignments();
         HotKeyRig target;
+        target.hotKeys.setBindings(LoadKeyAssignments());
         target.player.state = MediaPlayer::Playing;
         target.player.position = 30;
         target.player.duration = 60;
@@ -269,10 +269,10 @@ private slots:
     {
         grabber.reset();
         QFile::remove(SettingsFilePath());
-        ReloadKeyAssignments();
         RivalClient rival;
         QVERIFY(rival.grab(rival.keycodeOf(KeysymOf(F6)), 0));
         HotKeyRig target;
+        target.hotKeys.setBindings(LoadKeyAssignments());
         ShowHotKeyNotices();
         InstallKeyboardHook(&target.hotKeys);
         QTRY_VERIFY(visibleNotice());
