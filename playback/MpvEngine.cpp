@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -13,6 +14,8 @@
 #include <cstring>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcEngine, "murmelvox.engine")
 
 // While playing, a held position is let go this long after the restart even
 // if the live position never reached it (it cannot be later than that).
@@ -75,6 +78,15 @@ const char *TempoFilterFor(double rate)
 QString errorText(const MpvLibrary &mpv, int error)
 {
     return QString::fromUtf8(mpv.error_string(error));
+}
+
+// The engine's change signals follow these; a property libmpv will not let
+// us observe leaves its signal silent (reads stay right).
+void Observe(const MpvLibrary &mpv, mpv_handle *handle, const char *name, mpv_format format)
+{
+    const int error = mpv.observe_property(handle, 0, name, format);
+    if (error < 0)
+        qCWarning(lcEngine) << "cannot observe" << name << ":" << errorText(mpv, error);
 }
 
 } // namespace
@@ -146,8 +158,11 @@ bool MpvEngine::ensureCore()
         m_coreFailed = true;
         return false;
     }
-    mpv->observe_property(h, 0, "eof-reached", MPV_FORMAT_FLAG);
-    mpv->observe_property(h, 0, "duration", MPV_FORMAT_DOUBLE);
+    Observe(*mpv, h, "eof-reached", MPV_FORMAT_FLAG);
+    Observe(*mpv, h, "duration", MPV_FORMAT_DOUBLE);
+    Observe(*mpv, h, "time-pos", MPV_FORMAT_DOUBLE);
+    // At the end libmpv pauses by itself (keep-open).
+    Observe(*mpv, h, "pause", MPV_FORMAT_FLAG);
     m_lib = mpv;
     m_mpv = h;
     mpv->set_wakeup_callback(h, &MpvEngine::onWakeup, this);
@@ -208,7 +223,11 @@ void MpvEngine::handleEvent(const mpv_event &event)
         break;
     case MPV_EVENT_PROPERTY_CHANGE: {
         const auto *property = static_cast<const mpv_event_property *>(event.data);
-        if (std::strcmp(property->name, "eof-reached") == 0) {
+        if (std::strcmp(property->name, "time-pos") == 0) {
+            // While held, the read does not follow libmpv; announcePosition
+            // then finds nothing new.
+            announcePosition();
+        } else if (std::strcmp(property->name, "eof-reached") == 0 || std::strcmp(property->name, "pause") == 0) {
             checkEnd();
         } else if (std::strcmp(property->name, "duration") == 0) {
             // MPV_FORMAT_NONE means unavailable: keep what we have.
@@ -216,7 +235,7 @@ void MpvEngine::handleEvent(const mpv_event &event)
                 const double duration = *static_cast<const double *>(property->data);
                 if (duration != m_duration) {
                     m_duration = duration;
-                    emit stateChanged();
+                    changed();
                 }
             }
         }
@@ -240,7 +259,7 @@ void MpvEngine::checkEnd()
     m_heldPos = m_duration;
     m_held = true;
     m_state = State::Stopped;
-    emit stateChanged();
+    changed();
 }
 
 bool MpvEngine::hasFile() const
@@ -258,7 +277,7 @@ void MpvEngine::fileLoaded()
     m_atEnd = false;
     m_held = true;
     m_heldPos = 0;
-    emit stateChanged();
+    changed();
 }
 
 void MpvEngine::unloaded()
@@ -270,7 +289,34 @@ void MpvEngine::unloaded()
     m_held = true;
     m_heldPos = 0;
     m_seekPending = false;
+    changed();
+}
+
+// Reports each reading that changed since it was last reported, then that
+// something did.
+void MpvEngine::changed()
+{
+    announcePosition();
+    const double duration = Duration();
+    if (duration != m_announcedDuration) {
+        m_announcedDuration = duration;
+        emit durationChanged(duration);
+    }
+    const int playState = PlayState();
+    if (playState != m_announcedPlayState) {
+        m_announcedPlayState = playState;
+        emit playStateChanged(playState);
+    }
     emit stateChanged();
+}
+
+void MpvEngine::announcePosition()
+{
+    const double position = CurrentPosition();
+    if (position == m_announcedPosition)
+        return;
+    m_announcedPosition = position;
+    emit positionChanged(position);
 }
 
 double MpvEngine::livePosition() const
@@ -341,7 +387,10 @@ void MpvEngine::setCurrentPosition(double seconds)
         m_atEnd = true;
         m_state = State::Stopped;
     }
-    emit stateChanged();
+    // Reported at once, without waiting for libmpv to get there.
+    m_announcedPosition = seconds;
+    emit positionChanged(seconds);
+    changed();
 }
 
 double MpvEngine::Duration() const
@@ -360,7 +409,10 @@ void MpvEngine::setRate(double rate)
     if (!(rate >= MinRate && rate <= MaxRate))
         return;
     if (!m_mpv) {
-        m_rate = rate;  // applied when the engine starts
+        if (rate != m_rate) {
+            m_rate = rate;  // applied when the engine starts
+            emit rateChanged(m_rate);
+        }
         return;
     }
     // The filter goes in before a rate other than 1 plays, and out after
@@ -373,9 +425,12 @@ void MpvEngine::setRate(double rate)
     }
     double held = rate;
     m_lib->get_property(m_mpv, "speed", MPV_FORMAT_DOUBLE, &held);
+    const bool changed = held != m_rate;
     m_rate = held;
     if (m_rate == 1.0)
         m_lib->set_property_string(m_mpv, "af", TempoFilterFor(m_rate));
+    if (changed)
+        emit rateChanged(m_rate);
 }
 
 int MpvEngine::PlayState() const
@@ -417,7 +472,7 @@ void MpvEngine::Play()
     setPause(false);
     m_state = State::Playing;
     m_sinceRestart.restart();
-    emit stateChanged();
+    changed();
 }
 
 void MpvEngine::Pause()
@@ -427,7 +482,7 @@ void MpvEngine::Pause()
     holdHere();
     setPause(true);
     m_state = State::Paused;
-    emit stateChanged();
+    changed();
 }
 
 void MpvEngine::Stop()
@@ -439,7 +494,7 @@ void MpvEngine::Stop()
     holdHere();
     setPause(true);
     m_state = State::Stopped;
-    emit stateChanged();
+    changed();
 }
 
 void MpvEngine::holdHere()

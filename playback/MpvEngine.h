@@ -77,6 +77,13 @@ signals:
     void playbackError(const QString &reason);
     // PlayState, Duration or a held position changed.
     void stateChanged();
+    // What CurrentPosition, Duration, PlayState and Rate would read now,
+    // whenever that changes: the position while playing as libmpv moves on,
+    // and at once on a write.
+    void positionChanged(double seconds);
+    void durationChanged(double seconds);
+    void playStateChanged(int playState);
+    void rateChanged(double rate);
     // Playback (re)started from a new position after a load or a seek.
     void playbackRestarted();
 
@@ -92,6 +99,8 @@ private:
     void handleEvent(const mpv_event &event);
     void unloaded();
     void seekTo(double seconds);
+    void changed();
+    void announcePosition();
     double livePosition() const;
     bool eofReached() const;
 
@@ -116,4 +125,9 @@ private:
     bool m_seekPending = false;     // a seek was issued, no restart seen yet
     QElapsedTimer m_sinceRestart;   // guards against a live position that never catches up
     std::atomic_bool m_drainQueued{false};   // a drain is posted to the GUI thread
+
+    // What the change signals last reported.
+    double m_announcedPosition = 0;
+    double m_announcedDuration = 0;
+    int m_announcedPlayState = NoFile;
 };

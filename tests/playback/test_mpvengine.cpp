@@ -13,6 +13,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -484,6 +485,52 @@ private slots:
         playFor(300);
         const double now = mp->CurrentPosition();
         QVERIFY2(now > 33.3 && now < 34.0, qPrintable(QString::number(now)));
+    }
+
+    // Every reading is pushed when it changes, with what a read gives then:
+    // the position as playback moves on and at once on a write.
+    void readingsArePushed()
+    {
+        auto mp = newEngine();
+        QList<double> positions;
+        double worstLag = 0;
+        connect(mp.get(), &MpvEngine::positionChanged, this, [&](double seconds) {
+            positions.append(seconds);
+            worstLag = std::max(worstLag, std::abs(mp->CurrentPosition() - seconds));
+        });
+        QSignalSpy durations(mp.get(), &MpvEngine::durationChanged);
+        QSignalSpy states(mp.get(), &MpvEngine::playStateChanged);
+        QSignalSpy rates(mp.get(), &MpvEngine::rateChanged);
+
+        mp->Open(mediaFile("tone.wav"));
+        QCOMPARE(durations.last().at(0).toDouble(), ToneLength);
+        QCOMPARE(states.last().at(0).toInt(), MediaPlayer::Stopped);
+        mp->setRate(1.5);
+        mp->setRate(1.5);
+        mp->setRate(0);   // refused
+        QCOMPARE(rates.count(), 1);
+        QCOMPARE(rates.at(0).at(0).toDouble(), 1.5);
+
+        mp->Play();
+        QCOMPARE(states.last().at(0).toInt(), MediaPlayer::Playing);
+        QTRY_VERIFY_WITH_TIMEOUT(positions.size() >= 5 && positions.last() > 0.5, 3000);
+        QVERIFY(std::is_sorted(positions.cbegin(), positions.cend()));
+        QVERIFY2(worstLag < 0.05, qPrintable(QString::number(worstLag)));
+
+        mp->Pause();
+        QCOMPARE(states.last().at(0).toInt(), int(MpvEngine::Paused));
+        QCOMPARE(positions.last(), mp->CurrentPosition());
+        mp->setCurrentPosition(3.5);
+        QCOMPARE(positions.last(), 3.5);
+        // Paused, the position holds: nothing more to push.
+        const qsizetype settled = positions.size();
+        playFor(300);
+        QCOMPARE(positions.size(), settled);
+
+        mp->Open(mediaFile("no such file.wav"));
+        QCOMPARE(positions.last(), 0.0);
+        QCOMPARE(durations.last().at(0).toDouble(), 0.0);
+        QCOMPARE(states.last().at(0).toInt(), MediaPlayer::NoFile);
     }
 
     void engineGoneAfterDestruction()
