@@ -15,7 +15,6 @@ constexpr int ControlWidth = 134;   // 2010 twips
 constexpr int ControlHeight = 43;   // 645 twips
 constexpr int HandleWidth = 7;
 constexpr int TrackHeight = 4;
-constexpr int RepaintMs = 100;
 
 // Screen readers see the seek bar as a slider over the play position in
 // seconds, and can move it.
@@ -77,9 +76,8 @@ MediaPlayerControl::MediaPlayerControl(const QByteArray &audioOutputs, QWidget *
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Seek bar"));
     setAccessibleDescription(QStringLiteral("Play position; arrow keys move it"));
-    m_repaint.setInterval(RepaintMs);
-    connect(&m_repaint, &QTimer::timeout, this, &MediaPlayerControl::repaintIfMoved);
-    connect(m_engine, &MpvEngine::stateChanged, this, &MediaPlayerControl::engineStateChanged);
+    connect(m_engine, &MpvEngine::positionChanged, this, &MediaPlayerControl::repaintIfMoved);
+    connect(m_engine, &MpvEngine::stateChanged, this, qOverload<>(&QWidget::update));
     connect(m_engine, &MpvEngine::openFailed, this, &MediaPlayerControl::openFailed);
     connect(m_engine, &MpvEngine::playbackError, this, &MediaPlayerControl::playbackError);
 }
@@ -102,26 +100,6 @@ QSize MediaPlayerControl::sizeHint() const
     return {ControlWidth, ControlHeight};
 }
 
-void MediaPlayerControl::engineStateChanged()
-{
-    // Repaint on a timer only while the played part moves and can be seen.
-    if (m_engine->PlayState() == MediaPlayer::Playing && isVisible())
-        m_repaint.start();
-    else
-        m_repaint.stop();
-    update();
-}
-
-void MediaPlayerControl::showEvent(QShowEvent *)
-{
-    engineStateChanged();
-}
-
-void MediaPlayerControl::hideEvent(QHideEvent *)
-{
-    m_repaint.stop();
-}
-
 // The track runs between the handle's half widths, so the handle's centre
 // sits on the position at both ends.
 QRect MediaPlayerControl::trackRect() const
@@ -138,19 +116,19 @@ double MediaPlayerControl::positionAt(int x) const
 }
 
 // The played part in whole pixels: at a dictation's length it grows by a
-// pixel every few seconds, so most ticks have nothing to repaint.
-int MediaPlayerControl::playedWidth() const
+// pixel every few seconds, so most position changes have nothing to repaint.
+int MediaPlayerControl::playedWidth(double position) const
 {
     const double duration = m_engine->Duration();
     if (m_engine->PlayState() == MediaPlayer::NoFile || duration <= 0)
         return 0;
-    const double fraction = std::clamp(m_engine->CurrentPosition() / duration, 0.0, 1.0);
+    const double fraction = std::clamp(position / duration, 0.0, 1.0);
     return int(fraction * trackRect().width() + 0.5);
 }
 
-void MediaPlayerControl::repaintIfMoved()
+void MediaPlayerControl::repaintIfMoved(double position)
 {
-    if (playedWidth() != m_paintedWidth)
+    if (playedWidth(position) != m_paintedWidth)
         update();
 }
 
@@ -162,7 +140,7 @@ void MediaPlayerControl::paintEvent(QPaintEvent *)
 
     const QRect track = trackRect();
     const bool enabled = m_engine->PlayState() != MediaPlayer::NoFile && m_engine->Duration() > 0;
-    const int played = playedWidth();
+    const int played = playedWidth(m_engine->CurrentPosition());
     m_paintedWidth = played;
 
     painter.setPen(palette().color(QPalette::Mid));
@@ -190,7 +168,6 @@ void MediaPlayerControl::seekFromMouse(int x)
     if (m_engine->PlayState() == MediaPlayer::NoFile)
         return;
     m_engine->setCurrentPosition(positionAt(x));
-    update();
 }
 
 void MediaPlayerControl::mousePressEvent(QMouseEvent *event)
@@ -220,7 +197,6 @@ void MediaPlayerControl::stepBy(double seconds)
     if (m_engine->PlayState() == MediaPlayer::NoFile)
         return;
     m_engine->setCurrentPosition(std::max(0.0, m_engine->CurrentPosition() + seconds));
-    update();
 }
 
 void MediaPlayerControl::keyPressEvent(QKeyEvent *event)
@@ -243,12 +219,10 @@ void MediaPlayerControl::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Home:
         if (m_engine->PlayState() != MediaPlayer::NoFile)
             m_engine->setCurrentPosition(0);
-        update();
         break;
     case Qt::Key_End:
         if (m_engine->PlayState() != MediaPlayer::NoFile)
             m_engine->setCurrentPosition(m_engine->Duration());
-        update();
         break;
     default:
         QWidget::keyPressEvent(event);

@@ -3,7 +3,6 @@
 #include "playback/MediaPlayer.h"
 
 #include <QByteArray>
-#include <QTimer>
 #include <QWidget>
 
 class MpvEngine;
@@ -51,20 +50,16 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
 
 private:
     QRect trackRect() const;
     double positionAt(int x) const;
-    int playedWidth() const;
-    void repaintIfMoved();
+    int playedWidth(double position) const;
+    void repaintIfMoved(double position);
     void seekFromMouse(int x);
     void stepBy(double seconds);
-    void engineStateChanged();
 
     MpvEngine *m_engine;
-    QTimer m_repaint;       // moves the played part while playing
     int m_paintedWidth = -1;  // the played part as last painted
     bool m_dragging = false;
 };

@@ -133,7 +133,8 @@ private slots:
     }
 
     // While playing, the bar is repainted when the played part has grown by
-    // a pixel, not at every tick of its timer.
+    // a pixel, as the engine reports the position: not at every tick of a
+    // timer, and not held back to one.
     void repaintsFollowThePixels_data()
     {
         QTest::addColumn<double>("rate");
@@ -142,6 +143,7 @@ private slots:
         // tone.wav: 20 s over a 127-pixel track, a pixel every 0.157 s at 1x
         QTest::newRow("0.1x: a pixel every 1.6 s") << 0.1 << 0 << 4;
         QTest::newRow("1x: six pixels a second") << 1.0 << 6 << 16;
+        QTest::newRow("4x: more pixels than ten ticks a second could show") << 4.0 << 23 << 60;
     }
 
     void repaintsFollowThePixels()
