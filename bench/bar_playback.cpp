@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 
 #include <clocale>

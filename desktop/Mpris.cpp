@@ -28,6 +28,9 @@ MprisPlayer::MprisPlayer(QObject *parent) : QObject(parent)
 {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
+    m_barSeek.setSingleShot(true);
+    m_barSeek.setInterval(BarSeekDelayMs);
+    connect(&m_barSeek, &QTimer::timeout, this, [this] { emit Seeked(ToMicroseconds(m_position)); });
     m_clock.start();
 }
 
@@ -42,9 +45,11 @@ void MprisPlayer::Attach(Player *player, Window window)
     m_window = std::move(window);
     m_player = player;
     connect(m_player, &Player::fileChanged, this, [this](const QString &path) { Opened(path); });
-    // At the bar's position tick.
-    connect(&m_tick, &QTimer::timeout, this, &MprisPlayer::Refresh);
-    m_tick.start(100);
+    connect(m_player, &Player::stateChanged, this, &MprisPlayer::Refresh);
+    connect(m_player, &Player::durationChanged, this, &MprisPlayer::Refresh);
+    connect(m_player, &Player::rateChanged, this, &MprisPlayer::Refresh);
+    connect(m_player, &Player::positionMoved, this, &MprisPlayer::PositionMoved);
+    m_position = m_player->position();
     if (!m_pendingPath.isEmpty())
         OpenNow(std::exchange(m_pendingPath, QString()));
     Refresh();
@@ -117,7 +122,6 @@ void MprisPlayer::Play()
     if (!HasFile())
         return;
     m_player->play();
-    Refresh();
 }
 
 void MprisPlayer::Pause()
@@ -125,7 +129,6 @@ void MprisPlayer::Pause()
     if (!HasFile())
         return;
     m_player->pause();
-    Refresh();
 }
 
 void MprisPlayer::PlayPause()
@@ -134,7 +137,6 @@ void MprisPlayer::PlayPause()
         return;
     // Toggles what the user hears, whatever button was pressed last.
     m_player->togglePlayPause();
-    Refresh();
 }
 
 void MprisPlayer::Stop()
@@ -142,7 +144,6 @@ void MprisPlayer::Stop()
     if (!HasFile())
         return;
     m_player->stop();
-    Refresh();
 }
 
 void MprisPlayer::Next()
@@ -176,12 +177,14 @@ void MprisPlayer::SetPosition(const QDBusObjectPath &trackId, qlonglong position
     AnnounceSeek();
 }
 
+// A command's own jump, announced at once; a jump on the bar still waiting
+// to be announced is past.
 void MprisPlayer::AnnounceSeek()
 {
-    const double position = m_player->engine().CurrentPosition();
-    m_seekWatch.Reset(position, m_player->engine().PlayState() == MediaPlayer::Playing, m_player->engine().Rate(), m_clock.elapsed());
-    emit Seeked(ToMicroseconds(position));
-    Refresh();
+    m_barSeek.stop();
+    m_position = m_player->position();
+    m_seekWatch.Reset(m_position, m_player->isPlaying(), m_player->rate(), m_clock.elapsed());
+    emit Seeked(ToMicroseconds(m_position));
 }
 
 QString MprisPlayer::PlaybackStatus() const
@@ -205,7 +208,6 @@ void MprisPlayer::SetRate(double rate)
     }
     // As a press on the pitch track would set it (the track shows it).
     m_player->setRate(double(PitchPosition(std::clamp(rate, MinimumRate, MaximumRate))) / 1000);
-    Refresh();
 }
 
 QVariantMap MprisPlayer::Metadata() const
@@ -230,12 +232,15 @@ void MprisPlayer::Refresh()
     const bool newTrack = now.metadata != m_announced.metadata;
     m_announced = now;
 
-    const double position = now.hasFile ? mp.CurrentPosition() : 0;
-    const bool playing = now.playbackStatus == QLatin1String("Playing");
-    if (newTrack)
-        m_seekWatch.Reset(position, playing, now.rate, m_clock.elapsed());
-    else if (m_seekWatch.Jumped(position, playing, now.rate, m_clock.elapsed()))
-        emit Seeked(ToMicroseconds(position));
+    // A new file starts where it starts: not a jump. Otherwise playback
+    // starting, stopping or changing speed changes how the position may move
+    // from here on.
+    if (newTrack) {
+        m_barSeek.stop();
+        m_seekWatch.Reset(m_position, now.playbackStatus == QLatin1String("Playing"), now.rate, m_clock.elapsed());
+    } else {
+        PositionMoved(m_position);
+    }
 
     if (changed.isEmpty() || !m_bus.isConnected())
         return;
@@ -243,6 +248,14 @@ void MprisPlayer::Refresh()
                                                      QStringLiteral("PropertiesChanged"));
     signal << PlayerInterface << changed << QStringList();
     m_bus.send(signal);
+}
+
+void MprisPlayer::PositionMoved(double position)
+{
+    m_position = position;
+    if (m_seekWatch.Jumped(position, m_player->isPlaying(), m_player->rate(), m_clock.elapsed())
+        && !m_barSeek.isActive())
+        m_barSeek.start();
 }
 
 MprisRootAdaptor::MprisRootAdaptor(MprisPlayer *player) : QDBusAbstractAdaptor(player), m_player(player) {}

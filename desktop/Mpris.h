@@ -79,22 +79,26 @@ public:
     static constexpr double MinimumRate = 0.01;
     static constexpr double MaximumRate = 1.99;
 
-    // Reads the player and announces what changed (PropertiesChanged, and
-    // Seeked for a jump made by any control). Runs with every tick of the
-    // bar's position timer and after every command.
-    void Refresh();
-
 signals:
     void Seeked(qlonglong position);
 
 private:
+    // A jump made on the bar is announced this long after it, once: a drag
+    // on the seek bar or a held wind key jumps many times a second, and a
+    // command of ours that jumps at once after it announces its own jump.
+    static constexpr int BarSeekDelayMs = 100;
+
     bool Ready() const;
+    // Announces the properties that changed (PropertiesChanged); runs when
+    // the player reports a change and when a file was opened.
+    void Refresh();
+    // Follows the engine's position; a jump by any control is announced.
+    void PositionMoved(double position);
     void AnnounceSeek();
     void Opened(const QString &path);
     void OpenNow(const QString &path);
 
     Window m_window;
-    QTimer m_tick;
     QPointer<Player> m_player;
     QDBusConnection m_bus{QString()};
     QString m_pendingPath;          // asked for before the bar was up
@@ -102,6 +106,8 @@ private:
     quint64 m_trackNumber = 0;
     PlayerReading m_announced;
     SeekWatch m_seekWatch;
+    double m_position = 0;          // as the engine last reported it
+    QTimer m_barSeek;               // a jump on the bar waits to be announced
     QElapsedTimer m_clock;
 };
 

@@ -95,13 +95,12 @@ bool SeekWatch::Jumped(double position, bool playing, double rate, qint64 nowMs)
 {
     bool jumped = false;
     if (m_valid) {
-        double expected = m_position;
-        // Playback may have started or stopped in between: then the position
-        // may have moved for any part of the interval.
-        const double advance = double(nowMs - m_atMs) / 1000.0 * m_rate;
-        const double low = m_playing && playing ? expected + advance : expected;
-        const double high = m_playing || playing ? expected + advance : expected;
-        jumped = position < low - ToleranceSeconds || position > high + ToleranceSeconds;
+        // Playback may have started or stopped in between, and it may stall
+        // (a seek being decoded, the sound output starting) with no reading
+        // meanwhile: the position may have moved for any part of the
+        // interval, but not back.
+        const double advance = m_playing || playing ? double(nowMs - m_atMs) / 1000.0 * m_rate : 0;
+        jumped = position < m_position - ToleranceSeconds || position > m_position + advance + ToleranceSeconds;
     }
     Reset(position, playing, rate, nowMs);
     return jumped;

@@ -47,15 +47,16 @@ QVariantMap ChangedProperties(const PlayerReading &before, const PlayerReading &
 class SeekWatch
 {
 public:
-    // Jumps smaller than this go unannounced; ticks come every 100 ms and
-    // the position read while playing runs a little ahead or behind.
+    // Jumps smaller than this go unannounced: the position read while
+    // playing runs a little ahead or behind.
     static constexpr double ToleranceSeconds = 0.5;
 
     // Takes `position` as where things stand now (after a seek we announced
     // ourselves, or when a new file opens).
     void Reset(double position, bool playing, double rate, qint64 nowMs);
-    // Whether `position` is not where steady playback since the last reading
-    // would have brought it; becomes the new reference either way.
+    // Whether `position` is behind the last reading or ahead of where steady
+    // playback since then could have brought it; becomes the new reference
+    // either way.
     bool Jumped(double position, bool playing, double rate, qint64 nowMs);
 
 private:

@@ -1,5 +1,7 @@
 #include "playback/Player.h"
 
+#include "playback/MpvEngine.h"
+
 Player::Player(MediaPlayer &engine, std::function<double()> windStep, QObject *parent)
     : QObject(parent), m_engine(engine), m_windStep(std::move(windStep))
 {
@@ -111,6 +113,14 @@ void Player::jumpTo(double seconds)
     const int before = m_engine.PlayState();
     moveTo(seconds);
     announceState(before);
+}
+
+void Player::follow(MpvEngine *engine)
+{
+    connect(engine, &MpvEngine::positionChanged, this, &Player::positionMoved);
+    connect(engine, &MpvEngine::durationChanged, this, &Player::durationChanged);
+    connect(engine, &MpvEngine::playStateChanged, this, &Player::stateChanged);
+    connect(engine, &MpvEngine::rateChanged, this, &Player::rateChanged);
 }
 
 void Player::showLook(const TransportLook &look)

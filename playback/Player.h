@@ -7,6 +7,8 @@
 #include <functional>
 #include <optional>
 
+class MpvEngine;
+
 // How the Play, Pause and Stop buttons look: pressed (true), released
 // (false), or left as they are (no value).
 struct TransportLook
@@ -60,12 +62,20 @@ public:
     // Goes to a position, whatever the state (the engine clamps).
     void jumpTo(double seconds);
 
+    // Passes on what an engine pushes (the position as it plays, the file's
+    // length, its state and rate), for views that follow playback.
+    void follow(MpvEngine *engine);
+
     // Shows a look on the transport buttons without a command (a button held
     // down, a hot-key event in mid-cycle).
     void showLook(const TransportLook &look);
 
 signals:
     void stateChanged(int playState);
+    // The position as playback moves it (several times a second), and after
+    // every jump.
+    void positionMoved(double seconds);
+    void durationChanged(double seconds);
     // A jump not caused by playing: a seek, a wind, a bookmark, Stop.
     void positionChanged(double seconds);
     void fileChanged(const QString &path, bool opened);

@@ -163,6 +163,7 @@ void Bar::layOutStrip()
 
     mediaControl = new MediaPlayerControl(this);
     player = new Player(*mediaControl, [] { return WindStep(); }, this);
+    player->follow(mediaControl->engine());
     hotKeys = new HotKeys(*player, this);
     mediaControl->setObjectName(QStringLiteral("mediaControl"));
     mediaControl->setAccessibleName(QStringLiteral("Seek bar"));

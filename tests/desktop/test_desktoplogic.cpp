@@ -215,6 +215,7 @@ private slots:
         QTest::newRow("started in between") << 10.0 << false << 1.0 << 400 << 10.2 << true << false;
         QTest::newRow("paused in between") << 10.0 << true << 1.0 << 400 << 10.3 << false << false;
         QTest::newRow("small jitter") << 10.0 << true << 1.0 << 100 << 9.8 << true << false;
+        QTest::newRow("stalled, no reading meanwhile") << 10.0 << true << 1.0 << 2000 << 10.2 << true << false;
     }
     void seekWatch()
     {

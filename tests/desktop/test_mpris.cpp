@@ -150,8 +150,8 @@ private slots:
     {
         Open(QStringLiteral("tone.wav"));
         m_form->stopPlaying();   // stopped, counters cleared
-        // The previous case's last jump and the reset above are announced at
-        // the next ticks; let those arrive before recording this case's.
+        // The previous case's last jump and the reset above are announced a
+        // moment later; let those arrive before recording this case's.
         QTest::qWait(3 * m_form->positionTimer->interval() + 300);
         m_changes.clear();
         m_seeks.clear();
@@ -246,7 +246,7 @@ private slots:
     {
         m_form->mediaControl->setCurrentPosition(10);
         QCOMPARE(Property("Position").toLongLong(), 10000000LL);
-        QTRY_VERIFY(m_seeks.contains(10000000));   // the direct write, at a tick
+        QTRY_VERIFY(m_seeks.contains(10000000));   // the direct write, a moment later
         m_seeks.clear();
 
         Player("Seek", {QVariant::fromValue(qlonglong(2500000))});
@@ -270,7 +270,7 @@ private slots:
     void nextAndPrevious()
     {
         m_form->mediaControl->setCurrentPosition(10);
-        QTRY_VERIFY(m_seeks.contains(10000000));   // the direct write, at a tick
+        QTRY_VERIFY(m_seeks.contains(10000000));   // the direct write, a moment later
         m_seeks.clear();
         m_form->hotKeys->setCounts({0, 0, 1});
         Player("Next");
@@ -286,7 +286,7 @@ private slots:
         Player("Next");
         QCOMPARE(m_form->mediaControl->CurrentPosition(), 18.0);
         // The commands' own announcements, in order (the test's direct
-        // writes are announced too, at the next tick).
+        // writes are announced too, a moment later).
         QTRY_VERIFY(m_seeks.contains(7000000));
         const QList<qlonglong> mine{13000000, 10000000, 7000000};
         QList<qlonglong> seen;
@@ -297,7 +297,7 @@ private slots:
     }
 
     // A jump made on the bar (a bookmark, a hot key, the seek bar) is
-    // announced at the next tick.
+    // announced a moment later.
     void jumpsOnTheBarAreAnnounced()
     {
         m_form->mediaControl->setCurrentPosition(15);
