@@ -40,7 +40,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
 
-    ShowElapsed = true;
     Bar form;
     form.load();
     form.show();

@@ -96,9 +96,8 @@ int main(int argc, char *argv[])
     qint64 restartedAt = 0;
     QObject::connect(mp.engine(), &MpvEngine::playbackRestarted, [&] { restartedAt = clock_.nsecsElapsed(); });
 
-    WindCount = 520; // 3-second step
     TimedEngine engine(mp);
-    Player player(engine, [] { return WindStep(); });
+    Player player(engine, [] { return 3.0; }); // the default wind count's step
     HotKeys hotKeys(player);
     hotKeys.setBindings({115, 116, 117, 119});
     InstallKeyboardHook(&hotKeys);

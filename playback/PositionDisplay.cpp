@@ -27,7 +27,7 @@ void Bar::showPosition()
 {
     const double length = mediaControl->Duration();
     double point = mediaControl->CurrentPosition();
-    if (!ShowElapsed)
+    if (!showElapsed)
         point = mediaControl->Duration() - point;
     SetCaption(timeLabel, mediaControl->PlayState() == MediaPlayer::NoFile ? NoFileTimeCaption : TimeCaption(point, length));
     SetCaption(positionLabel, NumberText(RoundHalfEven2(mediaControl->CurrentPosition())));
@@ -37,5 +37,5 @@ void Bar::showPosition()
 
 void Bar::toggleTimeShown()
 {
-    ShowElapsed = !ShowElapsed;
+    showElapsed = !showElapsed;
 }

@@ -7,18 +7,18 @@
 #include <QLabel>
 
 // The wind-count track: a press at X fills the track up to X and sets (and
-// stores) WindCount, from which the wind hot keys take their jump. The
+// stores) the wind count, from which the wind hot keys take their jump. The
 // track's value is the wind count.
 
 void Bar::pressWindTrack(int, int, float X, float)
 {
     const WindCountPlan plan = PlanWindCount(X);
     windTrack->setValue(TrackFill(plan.lines));
-    WindCount = plan.windCount;
-    windLabel->setText(WindCountFinalCaption(WindCount));
+    windCount = plan.windCount;
+    windLabel->setText(WindCountFinalCaption(windCount));
     // A write costs a file replacement; the same value (every start-up, a
     // press where the bar already ends) need not be written again.
-    const QString stored = WindCountStoredText(WindCount);
+    const QString stored = WindCountStoredText(windCount);
     if (GetSetting(QStringLiteral("WindCount"), QString()) != stored)
         SaveSetting(QStringLiteral("WindCount"), stored);
 }

@@ -162,7 +162,7 @@ void Bar::layOutStrip()
     }
 
     mediaControl = new MediaPlayerControl(this);
-    player = new Player(*mediaControl, [] { return WindStep(); }, this);
+    player = new Player(*mediaControl, [this] { return windStep(); }, this);
     player->follow(mediaControl->engine());
     hotKeys = new HotKeys(*player, this);
     mediaControl->setObjectName(QStringLiteral("mediaControl"));
@@ -347,7 +347,7 @@ void Bar::connectHandlers()
     // Arrow keys on the wind-count track wind one second more or less: 150
     // twips, one wind step.
     connect(windTrack, &TrackSlider::stepped, this, [this](int direction) {
-        pressWindTrack(1, 0, WindCount + 150.0f * float(direction), 0);
+        pressWindTrack(1, 0, windCount + 150.0f * float(direction), 0);
     });
 
     // Only the user's choices call the handler; code that sets the choice
@@ -358,6 +358,11 @@ void Bar::connectHandlers()
     connect(clearAllBookmarksButton, &QPushButton::clicked, this, &Bar::clearAllBookmarks);
     connect(keysButton, &QPushButton::clicked, this, &Bar::showKeys);
     connect(helpButton, &QPushButton::clicked, this, &Bar::showHelp);
+}
+
+double Bar::windStep() const
+{
+    return WindStepOf(windCount);
 }
 
 void Bar::ShowImage(PictureBox *box, int imageIndex)

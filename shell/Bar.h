@@ -74,6 +74,11 @@ public:
     // True once the panel has slid all the way out, until it has slid all
     // the way back in.
     bool Expanded = false;
+    // Whether the time label shows the time played (or the time left).
+    bool showElapsed = true;
+    // Twips along the wind-count track; the wind keys jump windStep() seconds.
+    float windCount = 0;
+    double windStep() const;
 
     // Shows buttonImages image `imageIndex` (1-based) on a picture button.
     void ShowImage(PictureBox *box, int imageIndex);

@@ -30,11 +30,11 @@ void Bar::load()
     // L5. The wind count: the number the stored text begins with. A text
     //     with no number at all (a damaged store) would silently turn the
     //     wind keys into no-ops; it gets the default instead.
-    WindCount = WindCountFromStoredText(GetSetting(QStringLiteral("WindCount"), QStringLiteral("500"))).value_or(500);
+    windCount = WindCountFromStoredText(GetSetting(QStringLiteral("WindCount"), QStringLiteral("500"))).value_or(500);
 
     // L6. The pitch slider as if pressed in its middle: normal speed.
     pressPitchTrack(1, 0, 1000, 0);
 
     // L7. The wind-count slider as if pressed at the wind count.
-    pressWindTrack(1, 0, WindCount, 0);
+    pressWindTrack(1, 0, windCount, 0);
 }

@@ -6,21 +6,13 @@
 #include "hotkeys/HotKeys.h"
 #include "hotkeys/KeyAssignments.h"
 #include "shell/BarWindow.h"
-#include "shell/HotKeyNotice.h"
-#include "playback/Sliders.h"
 #include "shell/Bar.h"
+#include "shell/HotKeyNotice.h"
 #include "shell/TrayIcon.h"
-
-double WindStep()
-{
-    return WindStepOf(WindCount);
-}
 
 Bar *startup()
 {
-    // 1. The time display starts with the elapsed time.
-    ShowElapsed = true;
-
+    // 1. The time display starts with the elapsed time: the bar's default.
     // 2. Create the bar; its load handler places it and restores the sliders.
     auto *form = new Bar;
     form->load();

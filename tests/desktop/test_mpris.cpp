@@ -131,7 +131,7 @@ private slots:
 
         m_form = new Bar;
         m_form->load();
-        WindCount = 520;   // a wind step of 3 s
+        m_form->windCount = 520;   // a wind step of 3 s
         m_player->Attach(m_form->player, {[] {}, [] {}});
         // As a file dropped on the panel: the label shows the file's name.
         QCOMPARE(m_form->fileLabel->text(), QStringLiteral("short.wav"));

@@ -74,7 +74,7 @@ void runEventsFor(int ms)
 // The bar's hot keys: the hot-key rules on the player's commands.
 struct BarHotKeys
 {
-    explicit BarHotKeys(MediaPlayerControl &mp) : player(mp, [] { return WindStep(); }), hotKeys(player) {}
+    explicit BarHotKeys(MediaPlayerControl &mp) : player(mp, [] { return 3.0; }), hotKeys(player) {}
     ::Player player;
     HotKeys hotKeys;
 };
@@ -173,7 +173,6 @@ void TestCorruptMedia::initTestCase()
 
     startWatchdog();
     // Settings in the test HOME: the defaults F4, F5, F6, F8; wind 3 s.
-    WindCount = 520;
     mp = new MediaPlayerControl(QByteArrayLiteral("null"), nullptr);
     mp->resize(134, 43);
     mp->show();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "hotkeys/GlobalHotKeys.h"
-#include "shell/Startup.h"
+#include "playback/Sliders.h"
 #include "hotkeys/HotKeys.h"
 #include "playback/MediaPlayer.h"
 #include "playback/Player.h"
@@ -39,7 +39,8 @@ class HotKeyRig
 {
 public:
     FakePlayer player;
-    ::Player controller{player, [] { return WindStep(); }};
+    double windStep = 3;
+    ::Player controller{player, [this] { return windStep; }};
     HotKeys hotKeys{controller};
     int images[4] = {0, 0, 0, 0};
     int imageChanges = 0;

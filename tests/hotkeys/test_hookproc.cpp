@@ -28,7 +28,6 @@ private slots:
     {
         t = new HotKeyRig;
         t->hotKeys.setBindings({F4, F5, F6, F8});
-        WindCount = 520;
     }
     void cleanup() { delete t; }
 
@@ -132,7 +131,7 @@ private slots:
         QFETCH(double, position);
         QFETCH(bool, written);
         QFETCH(double, result);
-        WindCount = windCount;
+        t->windStep = WindStepOf(windCount);
         t->player.state = MediaPlayer::Playing;
         t->player.position = position;
         QVERIFY(t->key(F5));
@@ -164,7 +163,7 @@ private slots:
         QFETCH(double, position);
         QFETCH(bool, written);
         QFETCH(double, result);
-        WindCount = windCount;
+        t->windStep = WindStepOf(windCount);
         t->player.state = MediaPlayer::Playing;
         t->player.duration = 60.0;
         t->player.position = position;
@@ -369,8 +368,7 @@ private slots:
     {
         QFETCH(float, windCount);
         QFETCH(double, step);
-        WindCount = windCount;
-        QCOMPARE(WindStep(), step);
+        QCOMPARE(WindStepOf(windCount), step);
     }
 };
 

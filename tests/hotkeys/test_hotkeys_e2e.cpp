@@ -114,7 +114,7 @@ private slots:
     void windKeysMoveByTheWindStep()
     {
         form->resetWindCount(); // the default wind count, 520 on the slider
-        QCOMPARE(WindStep(), 3.0);
+        QCOMPARE(form->windStep(), 3.0);
         form->mediaControl->setCurrentPosition(10);
         logger.clear();
         QVERIFY(Xdotool({"key", "F8"}));

@@ -245,7 +245,6 @@ private slots:
         target.player.state = MediaPlayer::Playing;
         target.player.position = 30;
         target.player.duration = 60;
-        WindCount = 520;
         InstallKeyboardHook(&target.hotKeys);
         QVERIFY(Xdotool({"key", "F5"}));
         QTRY_COMPARE(target.player.position, 27.0);

@@ -153,8 +153,6 @@ class TestPlaybackBar : public QObject
     void startBar()
     {
         form.reset();
-        ShowElapsed = true;
-        WindCount = 0;
         form = std::make_unique<Bar>();
         auto scripted = std::make_unique<ScriptedDialog>();
         dialog = scripted.get();
@@ -344,10 +342,10 @@ private slots:
         // A double-click on the time label shows the remaining time from the
         // next tick on; a second one switches back.
         QTest::mouseDClick(form->timeLabel, Qt::LeftButton);
-        QVERIFY(!ShowElapsed);
+        QVERIFY(!form->showElapsed);
         QTRY_COMPARE(form->timeLabel->text(), QStringLiteral("0:7 / 0:20"));
         QTest::mouseDClick(form->timeLabel, Qt::LeftButton);
-        QVERIFY(ShowElapsed);
+        QVERIFY(form->showElapsed);
         QTRY_COMPARE(form->timeLabel->text(), QStringLiteral("0:12 / 0:20"));
 
         form->mediaControl->setCurrentPosition(3.456);
@@ -619,7 +617,7 @@ private slots:
 
     void windCountAtFirstStart()
     {
-        QCOMPARE(WindCount, 520.0f);
+        QCOMPARE(form->windCount, 520.0f);
         QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 3"));
         QCOMPARE(form->windTrack->lineXs(), Lines(10, 490));
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 520"));
@@ -649,7 +647,7 @@ private slots:
         QFETCH(QList<float>, lines);
         Press(form->windTrack, Column(column), Qt::MouseButton(button));
         Release(form->windTrack, Column(column), Qt::MouseButton(button));
-        QCOMPARE(WindCount, windCount);
+        QCOMPARE(form->windCount, windCount);
         QCOMPARE(form->windLabel->text(), label);
         QCOMPARE(form->windTrack->lineXs(), lines);
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), WindCountStoredText(windCount));
@@ -659,12 +657,12 @@ private slots:
     {
         Press(form->windTrack, Column(30));
         Drag(form->windTrack, Column(60), Qt::LeftButton);
-        QCOMPARE(WindCount, 910.0f);
+        QCOMPARE(form->windCount, 910.0f);
         QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 6"));
 
         Drag(form->windTrack, Column(20), Qt::RightButton);
         Drag(form->windTrack, Column(20), Qt::LeftButton | Qt::RightButton);
-        QCOMPARE(WindCount, 910.0f);
+        QCOMPARE(form->windCount, 910.0f);
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 910"));
 
         // Dragged past the right edge, a little or far: the full track, and
@@ -672,7 +670,7 @@ private slots:
         for (const QPoint &past : {QPoint(110, 4), QPoint(114, 4), QPoint(400, 4)}) {
             Press(form->windTrack, Column(30));
             Drag(form->windTrack, past, Qt::LeftButton);
-            QCOMPARE(WindCount, 1630.0f);
+            QCOMPARE(form->windCount, 1630.0f);
             QCOMPARE(form->windTrack->lineXs(), Lines(10, 1600));
             QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 10"));
             QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
@@ -681,13 +679,13 @@ private slots:
 
         // Past the left edge.
         Drag(form->windTrack, Column(-20), Qt::LeftButton);
-        QCOMPARE(WindCount, 10.0f);
+        QCOMPARE(form->windCount, 10.0f);
         QCOMPARE(form->windTrack->lineXs(), QList<float>());
         QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 0"));
         Release(form->windTrack, Column(-20));
 
         QTest::mouseDClick(form->windTrack, Qt::LeftButton, {}, Column(100));
-        QCOMPARE(WindCount, 520.0f);
+        QCOMPARE(form->windCount, 520.0f);
         QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 3"));
         QCOMPARE(form->windTrack->lineXs(), Lines(10, 490));
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 520"));
@@ -700,10 +698,10 @@ private slots:
             new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->windTrack->mapToGlobal(QPointF(newer)),
                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
         form->pressWindTrack(1, 0, 1500, 0);
-        QCOMPARE(WindCount, 1510.0f);
+        QCOMPARE(form->windCount, 1510.0f);
         QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 10"));
         QCoreApplication::processEvents();
-        QCOMPARE(WindCount, 160.0f);
+        QCOMPARE(form->windCount, 160.0f);
         QCOMPARE(form->windTrack->lineXs(), Lines(10, 130));
         QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 1"));
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 160"));
@@ -713,19 +711,19 @@ private slots:
     {
         form->windTrack->setFocus();
         QTest::keyClick(form->windTrack, Qt::Key_Right);
-        QVERIFY(WindCount > 520.0f);
-        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), WindCountStoredText(WindCount));
+        QVERIFY(form->windCount > 520.0f);
+        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), WindCountStoredText(form->windCount));
         QTest::keyClick(form->windTrack, Qt::Key_Left);
-        QCOMPARE(WindCount, 520.0f);
+        QCOMPARE(form->windCount, 520.0f);
     }
 
     // What the user left is there after a restart with the same settings.
     void windCountAfterRestart()
     {
         Press(form->windTrack, Column(108));
-        QCOMPARE(WindCount, 1630.0f);
+        QCOMPARE(form->windCount, 1630.0f);
         startBar();
-        QCOMPARE(WindCount, 1630.0f);
+        QCOMPARE(form->windCount, 1630.0f);
         QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 10"));
         QCOMPARE(form->windTrack->lineXs(), Lines(10, 1600));
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
@@ -766,7 +764,7 @@ private slots:
         else
             WriteSettingsFile(file);
         startBar();
-        QCOMPARE(WindCount, windCount);
+        QCOMPARE(form->windCount, windCount);
         QCOMPARE(form->windLabel->text(), label);
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), stored);
     }
