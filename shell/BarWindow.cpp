@@ -1,9 +1,11 @@
 #include "shell/BarWindow.h"
 
 #include <QBitmap>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTimer>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
 
@@ -11,6 +13,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 QRegion RoundedRegion(int width, int height, int ellipseWidth, int ellipseHeight)
 {
@@ -53,6 +56,51 @@ xcb_atom_t Atom(xcb_connection_t *c, const char *name)
 }
 
 } // namespace
+
+namespace {
+
+// Waits for the window's first paint event; the steps then run from a zero
+// timer, once the painted window has been sent to the screen.
+class FirstPaintWatch : public QObject
+{
+public:
+    FirstPaintWatch(QWidget *window, std::function<void()> steps, int latestMs)
+        : QObject(window), m_steps(std::move(steps))
+    {
+        window->installEventFilter(this);
+        QTimer::singleShot(latestMs, this, &FirstPaintWatch::fire);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, &FirstPaintWatch::fire);
+        }
+        return false;
+    }
+
+private:
+    void fire()
+    {
+        if (!m_steps)
+            return;
+        // Moved out first: the steps may spin an event loop (a message box).
+        const std::function<void()> steps = std::exchange(m_steps, nullptr);
+        parent()->removeEventFilter(this);
+        deleteLater();
+        steps();
+    }
+
+    std::function<void()> m_steps;
+};
+
+} // namespace
+
+void AfterFirstPaint(QWidget *window, std::function<void()> steps, int latestMs)
+{
+    new FirstPaintWatch(window, std::move(steps), latestMs);
+}
 
 void SkipTaskbar(QWidget *window)
 {

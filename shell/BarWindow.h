@@ -2,6 +2,8 @@
 
 #include <QRegion>
 
+#include <functional>
+
 class QWidget;
 
 // Heights of the bar in twips: the strip alone, and the strip with the panel.
@@ -29,3 +31,9 @@ void SkipTaskbar(QWidget *window);
 // Sends every pending request to the X server, so that what was done takes
 // effect even if the process ends right after. Does nothing without X11.
 void FlushDisplay();
+
+// Runs `steps` once, right after `window` has been painted for the first
+// time (or after `latestMs` if it never is, e.g. while it is covered), so
+// that nothing but the window itself stands between start-up and the first
+// paint.
+void AfterFirstPaint(QWidget *window, std::function<void()> steps, int latestMs = 500);

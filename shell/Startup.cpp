@@ -17,16 +17,6 @@ Bar *startup()
     auto *form = new Bar;
     form->load();
 
-    // 3. The tray icon.
-    AddTrayIcon(form);
-
-    // 4. The hot-key event counters start at 0 with the bar's hot-key rules.
-    // 5. The four key codes from the settings store.
-    form->hotKeys->setBindings(LoadKeyAssignments());
-    // 6. The global hot keys.
-    ShowHotKeyNotices();
-    InstallKeyboardHook(form->hotKeys);
-
     // 7. The bookmark file's path: beside the program, or in the user's
     //    data folder where the program's folder is not writable.
     //    A bookmark file left in a read-only program folder starts the
@@ -47,10 +37,24 @@ Bar *startup()
     //     creation; this brings it there now).
     form->raise();
 
-    // 11. The bookmark list.
-    InitBookmarks(form->bookmarkList);
-    //     Where they were copied to a new place just now, say where, once.
-    NoteBookmarkLocation(bookmarks);
+    // Steps 3 to 6 and 11, in their order, once the bar is on the screen:
+    // the typist sees the bar as early as it can be drawn.
+    AfterFirstPaint(form, [form, bookmarks] {
+        // 3. The tray icon.
+        AddTrayIcon(form);
+
+        // 4. The hot-key event counters start at 0 with the bar's hot-key rules.
+        // 5. The four key codes from the settings store.
+        form->hotKeys->setBindings(LoadKeyAssignments());
+        // 6. The global hot keys.
+        ShowHotKeyNotices();
+        InstallKeyboardHook(form->hotKeys);
+
+        // 11. The bookmark list.
+        InitBookmarks(form->bookmarkList);
+        //     Where they were copied to a new place just now, say where, once.
+        NoteBookmarkLocation(bookmarks);
+    });
 
     // 12. From here on the program lives on window events.
     return form;

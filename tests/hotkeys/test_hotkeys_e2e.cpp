@@ -72,6 +72,8 @@ private slots:
         QFile::remove(SettingsFilePath());
         form = startup();
         QVERIFY(form);
+        // The hot keys are taken once the bar is on the screen.
+        QTRY_VERIFY(!RivalClient().isFreeKey(117));
         form->openDialog = std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav")));
         form->chooseFile();
         QCOMPARE(form->mediaControl->PlayState(), int(MediaPlayer::Stopped));

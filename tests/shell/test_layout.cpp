@@ -499,6 +499,30 @@ private slots:
         QCOMPARE(move.last().at(2).toFloat(), 1800.0f); // past the right edge
     }
 
+    // Start-up's later steps: not before the window is painted, once after.
+    void afterFirstPaint()
+    {
+        QWidget window;
+        int runs = 0;
+        AfterFirstPaint(&window, [&] { ++runs; }, 300);
+        QTest::qWait(50);
+        QCOMPARE(runs, 0);
+        window.show();
+        QTRY_COMPARE(runs, 1);
+        window.repaint();
+        QTest::qWait(400);   // past the latest moment too
+        QCOMPARE(runs, 1);
+    }
+
+    // A window that is never painted still gets them, by the latest moment.
+    void afterFirstPaintUnpainted()
+    {
+        QWidget window;
+        int runs = 0;
+        AfterFirstPaint(&window, [&] { ++runs; }, 50);
+        QTRY_COMPARE(runs, 1);
+    }
+
     void trayIconRecord()
     {
         QWidget window;
