@@ -120,24 +120,3 @@ bool ValidPosition(double seconds, double duration)
 {
     return seconds >= 0 && seconds <= duration;
 }
-
-bool WindForward(MediaPlayer &player, double step)
-{
-    if (player.PlayState() == MediaPlayer::NoFile)
-        return false;
-    const double duration = player.Duration();
-    if (!(duration > player.CurrentPosition() + step))
-        return false;
-    player.setCurrentPosition(player.CurrentPosition() + step);
-    return true;
-}
-
-bool WindBack(MediaPlayer &player, double step)
-{
-    if (player.PlayState() == MediaPlayer::NoFile)
-        return false;
-    if (!(player.CurrentPosition() - step > 0))
-        return false;
-    player.setCurrentPosition(player.CurrentPosition() - step);
-    return true;
-}

@@ -74,9 +74,3 @@ double SeekTarget(double position, double offsetSeconds, double duration);
 // SetPosition: a position outside the file is ignored.
 bool ValidPosition(double seconds, double duration);
 
-// Next and Previous wind like the Fast Forward and Fast Rewind hot keys: by
-// `step` seconds, forward only while the result stays short of the end, back
-// only while it stays above the start; otherwise the position is left
-// alone. Return whether they wrote the position.
-bool WindForward(MediaPlayer &player, double step);
-bool WindBack(MediaPlayer &player, double step);

@@ -3,6 +3,7 @@
 #include "hotkeys/KeyAssignments.h"
 #include "playback/Player.h"
 
+#include <QScopedValueRollback>
 #include <limits>
 
 namespace {
@@ -36,30 +37,23 @@ void HotKeys::transportCommanded(int command)
 
 void HotKeys::handle(HotKeyAction action, KeyEvent)
 {
-    struct Acting {
-        bool &flag;
-        explicit Acting(bool &f) : flag(f) { flag = true; }
-        ~Acting() { flag = false; }
-    } acting(m_acting);
+    const QScopedValueRollback acting(m_acting, true);
 
     switch (action) {
     case HotKeyAction::FullRewind:
         m_player.rewindToStart();
         return;
     case HotKeyAction::FastRewind:
-        Count(m_counts.rewind);
-        if (!m_player.hasFile() || m_counts.rewind != 2)
+    case HotKeyAction::FastForward: {
+        const bool back = action == HotKeyAction::FastRewind;
+        std::int16_t &count = back ? m_counts.rewind : m_counts.forward;
+        Count(count);
+        if (!m_player.hasFile() || count != 2)
             return;
-        m_counts.rewind = 0;
-        m_player.windBack();
+        count = 0;
+        back ? m_player.windBack() : m_player.windForward();
         return;
-    case HotKeyAction::FastForward:
-        Count(m_counts.forward);
-        if (!m_player.hasFile() || m_counts.forward != 2)
-            return;
-        m_counts.forward = 0;
-        m_player.windForward();
-        return;
+    }
     case HotKeyAction::PlayPause:
         Count(m_counts.playPause);
         if (!m_player.hasFile())

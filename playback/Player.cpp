@@ -24,7 +24,6 @@ void Player::open(const QString &path)
 {
     const int before = m_engine.PlayState();
     m_engine.Open(path);
-    m_file = path;
     emit fileChanged(path, hasFile());
     announceState(before);
 }

@@ -43,7 +43,6 @@ public:
     double duration() const { return m_engine.Duration(); }
     double rate() const { return m_engine.Rate(); }
     double windStep() const { return m_windStep(); }
-    QString file() const { return m_file; }
 
     // Opens a local file; whether it could be opened is hasFile() after.
     void open(const QString &path);
@@ -90,5 +89,4 @@ private:
 
     MediaPlayer &m_engine;
     std::function<double()> m_windStep;
-    QString m_file;
 };
