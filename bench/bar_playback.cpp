@@ -70,13 +70,13 @@ int main(int argc, char *argv[])
     std::vector<double> pitch, wind, windSame;
     for (int i = 0; i < rounds; ++i) {
         auto start = BenchClock::now();
-        form.pressPitchTrack(1, 0, 1995, 0); // 66 lines
+        form.setPitchAt(1995); // 66 lines
         pitch.push_back(millisecondsSince(start));
         start = BenchClock::now();
-        form.pressWindTrack(1, 0, i % 2 ? 1650 : 1620, 0); // 55 lines, a new value stored
+        form.setWindCountAt(i % 2 ? 1650 : 1620); // 55 lines, a new value stored
         wind.push_back(millisecondsSince(start));
         start = BenchClock::now();
-        form.pressWindTrack(1, 0, i % 2 ? 1650 : 1620, 0); // the same again
+        form.setWindCountAt(i % 2 ? 1650 : 1620); // the same again
         windSame.push_back(millisecondsSince(start));
     }
     printRow("pitch track, full redraw (66 lines)", pitch);
@@ -92,7 +92,7 @@ int main(int argc, char *argv[])
             new QMouseEvent(QEvent::MouseMove, at, form.pitchTrack->mapToGlobal(at), Qt::NoButton,
                             Qt::LeftButton, Qt::NoModifier));
         const auto start = BenchClock::now();
-        form.pressPitchTrack(1, 0, 1995, 0);
+        form.setPitchAt(1995);
         dragStep.push_back(millisecondsSince(start));
         if (form.pitchLabel->text() != QStringLiteral("Pitch 0.3")) {
             std::fprintf(stderr, "drag step lost: %s\n", qPrintable(form.pitchLabel->text()));

@@ -5,8 +5,8 @@
 
 #include <QLabel>
 
-// The pitch track: a press at X sets the playback rate X / 1000 and fills the
-// track up to X; the label shows the rate read back from the player.
+// The pitch track: a press `twips` along sets the playback rate twips / 1000
+// and fills the track up to there; the label shows the rate read back from the player.
 
 namespace {
 
@@ -26,30 +26,22 @@ void Bar::setRateFromPanel(double rate)
 void Bar::showRate(double rate)
 {
     if (!m_rateFromPanel)
-        pressPitchTrack(1, 0, PitchPosition(rate), 0);
+        setPitchAt(PitchPosition(rate));
 }
 
-void Bar::pressPitchTrack(int, int, float X, float)
+void Bar::setPitchAt(float twips)
 {
-    const PitchPlan plan = PlanPitch(X);
+    const PitchPlan plan = PlanPitch(twips);
     pitchTrack->setValue(TrackFill(plan.lines));
     if (plan.rate)
         setRateFromPanel(*plan.rate);
     pitchLabel->setText(PitchCaption(player->rate()));
 }
 
-void Bar::dragPitchTrack(int Button, int Shift, float X, float Y)
-{
-    // Left-button drags only; a drag with another or a second button held
-    // changes nothing after its press.
-    if (Button == 1)
-        pressPitchTrack(Button, Shift, X, Y);
-}
-
 void Bar::resetPitch()
 {
     setRateFromPanel(1.0);
-    pressPitchTrack(1, 0, 1000, 0);
+    setPitchAt(1000);
 }
 
 // The glyph buttons step the rate without bounds; the track then shows the
@@ -57,11 +49,11 @@ void Bar::resetPitch()
 void Bar::stepPitchDown()
 {
     setRateFromPanel(player->rate() - PitchStep);
-    pressPitchTrack(1, 0, PitchPosition(player->rate()), 0);
+    setPitchAt(PitchPosition(player->rate()));
 }
 
 void Bar::stepPitchUp()
 {
     setRateFromPanel(player->rate() + PitchStep);
-    pressPitchTrack(1, 0, PitchPosition(player->rate()), 0);
+    setPitchAt(PitchPosition(player->rate()));
 }

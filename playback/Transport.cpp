@@ -53,36 +53,36 @@ void Bar::stopPlaying()
         player->stop();
 }
 
-void Bar::playButtonDown(int, int, float, float)
+void Bar::playButtonDown()
 {
     player->showLook(TransportLook::playing());
 }
 
-void Bar::playButtonUp(int, int, float, float) {}
+void Bar::playButtonUp() {}
 
-void Bar::pauseButtonDown(int, int, float, float)
+void Bar::pauseButtonDown()
 {
     player->showLook({std::nullopt, true, false});
 }
 
-void Bar::pauseButtonUp(int, int, float, float)
+void Bar::pauseButtonUp()
 {
     player->showLook({false, std::nullopt, std::nullopt});
 }
 
-void Bar::stopButtonDown(int, int, float, float)
+void Bar::stopButtonDown()
 {
     player->showLook({std::nullopt, false, true});
 }
 
-void Bar::stopButtonUp(int, int, float, float)
+void Bar::stopButtonUp()
 {
     player->showLook({false, std::nullopt, std::nullopt});
 }
 
-void Bar::exitButtonDown(int, int, float, float) { ShowImage(exitButton, 8); }
-void Bar::exitButtonUp(int, int, float, float) { ShowImage(exitButton, 7); }
-void Bar::openButtonDown(int, int, float, float) { ShowImage(openButton, 10); }
-void Bar::openButtonUp(int, int, float, float) { ShowImage(openButton, 9); }
-void Bar::panelButtonDown(int, int, float, float) { ShowImage(panelButton, 12); }
-void Bar::panelButtonUp(int, int, float, float) { ShowImage(panelButton, 11); }
+void Bar::exitButtonDown() { ShowImage(exitButton, 8); }
+void Bar::exitButtonUp() { ShowImage(exitButton, 7); }
+void Bar::openButtonDown() { ShowImage(openButton, 10); }
+void Bar::openButtonUp() { ShowImage(openButton, 9); }
+void Bar::panelButtonDown() { ShowImage(panelButton, 12); }
+void Bar::panelButtonUp() { ShowImage(panelButton, 11); }

@@ -6,13 +6,13 @@
 
 #include <QLabel>
 
-// The wind-count track: a press at X fills the track up to X and sets (and
+// The wind-count track: a press `twips` along fills the track up to there and sets (and
 // stores) the wind count, from which the wind hot keys take their jump. The
 // track's value is the wind count.
 
-void Bar::pressWindTrack(int, int, float X, float)
+void Bar::setWindCountAt(float twips)
 {
-    const WindCountPlan plan = PlanWindCount(X);
+    const WindCountPlan plan = PlanWindCount(twips);
     windTrack->setValue(TrackFill(plan.lines));
     windCount = plan.windCount;
     windLabel->setText(WindCountFinalCaption(windCount));
@@ -23,13 +23,7 @@ void Bar::pressWindTrack(int, int, float X, float)
         SaveSetting(QStringLiteral("WindCount"), stored);
 }
 
-void Bar::dragWindTrack(int Button, int Shift, float X, float Y)
-{
-    if (Button == 1)
-        pressWindTrack(Button, Shift, X, Y);
-}
-
 void Bar::resetWindCount()
 {
-    pressWindTrack(1, 0, 500, 0);
+    setWindCountAt(500);
 }

@@ -302,8 +302,8 @@ void Bar::connectHandlers()
     struct Wiring {
         PictureBox *box;
         void (Bar::*click)();
-        void (Bar::*down)(int, int, float, float);
-        void (Bar::*up)(int, int, float, float);
+        void (Bar::*down)();
+        void (Bar::*up)();
     };
     const Wiring wiring[] = {
         {playButton, &Bar::startPlaying, &Bar::playButtonDown, &Bar::playButtonUp},
@@ -314,8 +314,8 @@ void Bar::connectHandlers()
         {panelButton, &Bar::togglePanel, &Bar::panelButtonDown, &Bar::panelButtonUp},
     };
     for (const Wiring &w : wiring) {
-        connect(w.box, &PictureBox::mouseDown, this, w.down);
-        connect(w.box, &PictureBox::mouseUp, this, w.up);
+        connect(w.box, &PictureBox::pressed, this, w.down);
+        connect(w.box, &PictureBox::released, this, w.up);
         connect(w.box, &PictureBox::clicked, this, w.click);
     }
     connect(panel, &PictureBox::filesDropped, this, &Bar::openDroppedFile);
@@ -330,9 +330,9 @@ void Bar::connectHandlers()
 
     connect(pitchDown, &ClickLabel::clicked, this, &Bar::stepPitchDown);
     connect(pitchUp, &ClickLabel::clicked, this, &Bar::stepPitchUp);
-    connect(pitchTrack, &TrackSlider::mouseDown, this, &Bar::pressPitchTrack);
-    connect(pitchTrack, &TrackSlider::mouseMove, this, &Bar::dragPitchTrack);
-    connect(pitchTrack, &TrackSlider::dblClick, this, &Bar::resetPitch);
+    connect(pitchTrack, &TrackSlider::pressedAt, this, &Bar::setPitchAt);
+    connect(pitchTrack, &TrackSlider::draggedTo, this, &Bar::setPitchAt);
+    connect(pitchTrack, &TrackSlider::doubleClicked, this, &Bar::resetPitch);
     // Arrow keys on the pitch track act as the two glyphs.
     connect(pitchTrack, &TrackSlider::stepped, this, [this](int direction) {
         if (direction < 0)
@@ -341,13 +341,13 @@ void Bar::connectHandlers()
             stepPitchUp();
     });
 
-    connect(windTrack, &TrackSlider::mouseDown, this, &Bar::pressWindTrack);
-    connect(windTrack, &TrackSlider::mouseMove, this, &Bar::dragWindTrack);
-    connect(windTrack, &TrackSlider::dblClick, this, &Bar::resetWindCount);
+    connect(windTrack, &TrackSlider::pressedAt, this, &Bar::setWindCountAt);
+    connect(windTrack, &TrackSlider::draggedTo, this, &Bar::setWindCountAt);
+    connect(windTrack, &TrackSlider::doubleClicked, this, &Bar::resetWindCount);
     // Arrow keys on the wind-count track wind one second more or less: 150
     // twips, one wind step.
     connect(windTrack, &TrackSlider::stepped, this, [this](int direction) {
-        pressWindTrack(1, 0, windCount + 150.0f * float(direction), 0);
+        setWindCountAt(windCount + 150.0f * float(direction));
     });
 
     // Only the user's choices call the handler; code that sets the choice

@@ -97,18 +97,18 @@ public:
     void startPlaying();
     void pausePlaying();
     void stopPlaying();
-    void playButtonDown(int Button, int Shift, float X, float Y);
-    void playButtonUp(int Button, int Shift, float X, float Y);
-    void pauseButtonDown(int Button, int Shift, float X, float Y);
-    void pauseButtonUp(int Button, int Shift, float X, float Y);
-    void stopButtonDown(int Button, int Shift, float X, float Y);
-    void stopButtonUp(int Button, int Shift, float X, float Y);
-    void exitButtonDown(int Button, int Shift, float X, float Y);
-    void exitButtonUp(int Button, int Shift, float X, float Y);
-    void openButtonDown(int Button, int Shift, float X, float Y);
-    void openButtonUp(int Button, int Shift, float X, float Y);
-    void panelButtonDown(int Button, int Shift, float X, float Y);
-    void panelButtonUp(int Button, int Shift, float X, float Y);
+    void playButtonDown();
+    void playButtonUp();
+    void pauseButtonDown();
+    void pauseButtonUp();
+    void stopButtonDown();
+    void stopButtonUp();
+    void exitButtonDown();
+    void exitButtonUp();
+    void openButtonDown();
+    void openButtonUp();
+    void panelButtonDown();
+    void panelButtonUp();
 
     // Opening
     void chooseFile();
@@ -122,13 +122,13 @@ public:
     // Pitch
     void stepPitchDown();
     void stepPitchUp();
-    void pressPitchTrack(int Button, int Shift, float X, float Y);
-    void dragPitchTrack(int Button, int Shift, float X, float Y);
+    // A press or left drag on the pitch track, `twips` from its left edge.
+    void setPitchAt(float twips);
     void resetPitch();
 
     // Wind count
-    void pressWindTrack(int Button, int Shift, float X, float Y);
-    void dragWindTrack(int Button, int Shift, float X, float Y);
+    // A press or left drag on the wind-count track, `twips` from its left edge.
+    void setWindCountAt(float twips);
     void resetWindCount();
 
     // Bookmarks

@@ -33,8 +33,8 @@ void Bar::load()
     windCount = WindCountFromStoredText(GetSetting(QStringLiteral("WindCount"), QStringLiteral("500"))).value_or(500);
 
     // L6. The pitch slider as if pressed in its middle: normal speed.
-    pressPitchTrack(1, 0, 1000, 0);
+    setPitchAt(1000);
 
     // L7. The wind-count slider as if pressed at the wind count.
-    pressWindTrack(1, 0, windCount, 0);
+    setWindCountAt(windCount);
 }

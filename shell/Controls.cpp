@@ -17,30 +17,6 @@
 
 #include <cmath>
 
-int ButtonMask(Qt::MouseButtons buttons)
-{
-    int mask = 0;
-    if (buttons & Qt::LeftButton)
-        mask |= 1;
-    if (buttons & Qt::RightButton)
-        mask |= 2;
-    if (buttons & Qt::MiddleButton)
-        mask |= 4;
-    return mask;
-}
-
-int ShiftMask(Qt::KeyboardModifiers modifiers)
-{
-    int mask = 0;
-    if (modifiers & Qt::ShiftModifier)
-        mask |= 1;
-    if (modifiers & Qt::ControlModifier)
-        mask |= 2;
-    if (modifiers & Qt::AltModifier)
-        mask |= 4;
-    return mask;
-}
-
 namespace {
 
 float ToTwips(qreal pixels) { return float(pixels * TwipsPerPixel); }
@@ -175,8 +151,7 @@ void PictureBox::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         m_pressedInside = true;
-    emit mouseDown(ButtonMask(event->button()), ShiftMask(event->modifiers()),
-                   ToTwips(event->position().x()), ToTwips(event->position().y()));
+    emit pressed();
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent *event)
@@ -185,8 +160,7 @@ void PictureBox::mouseReleaseEvent(QMouseEvent *event)
         && rect().contains(event->position().toPoint());
     if (event->button() == Qt::LeftButton)
         m_pressedInside = false;
-    emit mouseUp(ButtonMask(event->button()), ShiftMask(event->modifiers()),
-                 ToTwips(event->position().x()), ToTwips(event->position().y()));
+    emit released();
     if (click)
         emit clicked();
 }
@@ -255,19 +229,19 @@ void TrackSlider::paintEvent(QPaintEvent *)
 
 void TrackSlider::mousePressEvent(QMouseEvent *event)
 {
-    emit mouseDown(ButtonMask(event->button()), ShiftMask(event->modifiers()),
-                   ToTwips(event->position().x()), ToTwips(event->position().y()));
+    emit pressedAt(ToTwips(event->position().x()));
 }
 
 void TrackSlider::mouseMoveEvent(QMouseEvent *event)
 {
-    emit mouseMove(ButtonMask(event->buttons()), ShiftMask(event->modifiers()),
-                   ToTwips(event->position().x()), ToTwips(event->position().y()));
+    // A drag with a second button held changes nothing after its press.
+    if ((event->buttons() & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton)) == Qt::LeftButton)
+        emit draggedTo(ToTwips(event->position().x()));
 }
 
 void TrackSlider::mouseDoubleClickEvent(QMouseEvent *)
 {
-    emit dblClick();
+    emit doubleClicked();
 }
 
 // The value follows the handlers only: the keys and the wheel a slider would

@@ -15,11 +15,6 @@ class QMimeData;
 constexpr int TwipsPerPixel = 15;
 constexpr int Px(int twips) { return (twips >= 0 ? twips + TwipsPerPixel / 2 : twips - TwipsPerPixel / 2) / TwipsPerPixel; }
 
-// Mouse button mask as handlers see it: 1 left, 2 right, 4 middle.
-int ButtonMask(Qt::MouseButtons buttons);
-// Shift mask as handlers see it: 1 Shift, 2 Ctrl, 4 Alt.
-int ShiftMask(Qt::KeyboardModifiers modifiers);
-
 // The button images, addressed 1 to 12.
 class ImageList
 {
@@ -29,8 +24,8 @@ public:
     QPixmap ListImages(int index) const;
 };
 
-// A borderless picture box sized to its picture, reporting mouse down, mouse
-// up and click with coordinates in twips. Space or Enter on a focused box
+// A borderless picture box sized to its picture, reporting a press and a
+// release of any mouse button, and a left click. Space or Enter on a focused box
 // acts as a left click, so the buttons can be driven from the keyboard and by
 // assistive technology.
 class PictureBox : public QWidget
@@ -46,8 +41,8 @@ public:
     void setAcceptsFileDrops(bool accept);
 
 signals:
-    void mouseDown(int button, int shift, float x, float y);
-    void mouseUp(int button, int shift, float x, float y);
+    void pressed();
+    void released();
     void clicked();
     void filesDropped(const QMimeData *data);
 
@@ -69,9 +64,9 @@ private:
 };
 
 // The pitch and wind-count tracks: a slider whose value, in twips, is how far
-// its fill of vertical lines reaches. The handlers set the value; presses,
-// drags and double clicks come to them in twips as they are, since the exact
-// position says more than the value keeps (the pitch track's rate).
+// its fill of vertical lines reaches. The handlers set the value; presses and
+// drags come to them in twips as they are, since the exact position says more
+// than the value keeps (the pitch track's rate).
 class TrackSlider : public QAbstractSlider
 {
     Q_OBJECT
@@ -82,9 +77,11 @@ public:
     QList<float> lineXs() const;
 
 signals:
-    void mouseDown(int button, int shift, float x, float y);
-    void mouseMove(int button, int shift, float x, float y);
-    void dblClick();
+    // A press of any button, at `twips` from the left edge.
+    void pressedAt(float twips);
+    // A drag with the left button alone held.
+    void draggedTo(float twips);
+    void doubleClicked();
     // Arrow keys for keyboard users: -1 or +1 step.
     void stepped(int direction);
 

@@ -307,10 +307,10 @@ private slots:
     // A button pressed on the bar shows on the bus.
     void buttonsOnTheBarAreAnnounced()
     {
-        m_form->playButtonDown(1, 0, 0, 0);
+        m_form->playButtonDown();
         m_form->startPlaying();
         QTRY_VERIFY(Announced(QStringLiteral("PlaybackStatus"), QStringLiteral("Playing")));
-        m_form->pauseButtonDown(1, 0, 0, 0);
+        m_form->pauseButtonDown();
         m_form->pausePlaying();
         QTRY_VERIFY(Announced(QStringLiteral("PlaybackStatus"), QStringLiteral("Paused")));
     }

@@ -588,7 +588,7 @@ private slots:
         QCoreApplication::postEvent(form->pitchTrack,
             new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->pitchTrack->mapToGlobal(QPointF(newer)),
                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
-        form->pressPitchTrack(1, 0, 1800, 0);
+        form->setPitchAt(1800);
         QCOMPARE(form->mediaControl->Rate(), 1.8);
         QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 1780));
         QCoreApplication::processEvents();
@@ -697,7 +697,7 @@ private slots:
         QCoreApplication::postEvent(form->windTrack,
             new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->windTrack->mapToGlobal(QPointF(newer)),
                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
-        form->pressWindTrack(1, 0, 1500, 0);
+        form->setWindCountAt(1500);
         QCOMPARE(form->windCount, 1510.0f);
         QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 10"));
         QCoreApplication::processEvents();
