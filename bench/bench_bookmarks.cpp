@@ -6,7 +6,6 @@
 #include "bookmarks/BookmarkList.h"
 #include "playback/MediaPlayer.h"
 #include "shell/MessageBox.h"
-#include "shell/Startup.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -65,33 +64,33 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     SetMsgBoxHandler([](const QString &, int, const QString &) { return int(MsgBoxResult::Yes); });
     QTemporaryDir dir;
-    BookmarkPath = dir.filePath("bookmark.ini");
+    const QString bookmarkPath = dir.filePath("bookmark.ini");
 
     std::printf("%8s %12s %12s %12s %12s\n", "values", "start-up ms", "Set ms", "Clear ms", "Clear All ms");
     for (int count : {100, 1000, 10000, 50000}) {
         QByteArray data;
         for (int i = count; i > 0; --i)
             data += BookmarkSetLine(i * 0.37);
-        WriteBookmarkFile(BookmarkPath, data);
+        WriteBookmarkFile(bookmarkPath, data);
 
         QComboBox list;
         StillPlayer player;
         QElapsedTimer t;
         t.start();
-        InitBookmarks(&list);
+        BookmarkList(&list, bookmarkPath).init();
         const double init = ms(t);
 
         player.position = 12.345;
         t.restart();
-        SetBookmark(&list, player);
+        BookmarkList(&list, bookmarkPath).set(player);
         const double set = ms(t);
 
         t.restart();
-        ClearBookmark(&list);
+        BookmarkList(&list, bookmarkPath).clear();
         const double clear = ms(t);
 
         t.restart();
-        ClearAllBookmarks(&list);
+        BookmarkList(&list, bookmarkPath).clearAll();
         const double clearAll = ms(t);
         std::printf("%8d %12.2f %12.2f %12.2f %12.2f\n", count, init, set, clear, clearAll);
     }
@@ -105,7 +104,7 @@ int main(int argc, char *argv[])
             data += BookmarkSetLine(double((i * 7919) % 10000000) / 100);
         const qint64 bytes = data.size();
         const qint64 values = data.count('\n');
-        WriteBookmarkFile(BookmarkPath, data);
+        WriteBookmarkFile(bookmarkPath, data);
         data = QByteArray();
 
         std::printf("\n50 MB file: %lld bytes, %lld values, list limit %lld\n",
@@ -122,12 +121,12 @@ int main(int argc, char *argv[])
             const double took = ms(t);
             std::printf("%-10s %10.1f %14.1f %14.1f %8d\n", name, took, before, statusMiB("VmHWM:"), list.count());
         };
-        run("start-up", [&] { InitBookmarks(&list); });
+        run("start-up", [&] { BookmarkList(&list, bookmarkPath).init(); });
         player.position = 123456.789;
-        run("Set", [&] { SetBookmark(&list, player); });
+        run("Set", [&] { BookmarkList(&list, bookmarkPath).set(player); });
         list.setCurrentIndex(1);
-        run("Clear", [&] { ClearBookmark(&list); });
-        run("Clear All", [&] { ClearAllBookmarks(&list); });
+        run("Clear", [&] { BookmarkList(&list, bookmarkPath).clear(); });
+        run("Clear All", [&] { BookmarkList(&list, bookmarkPath).clearAll(); });
     }
     return 0;
 }

@@ -7,7 +7,6 @@
 #include "playback/Player.h"
 #include "shell/Bar.h"
 #include "shell/MessageBox.h"
-#include "shell/Startup.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -22,19 +21,25 @@ namespace {
 
 QString tr(const char *text) { return QCoreApplication::translate("Bookmarks", text); }
 
-QString shownPath() { return QDir::toNativeSeparators(BookmarkPath); }
+} // namespace
 
-void reportUnreadable(const QString &error)
+QString BookmarkList::shownPath() const
+{
+    return QDir::toNativeSeparators(m_path);
+}
+
+void BookmarkList::reportUnreadable(const QString &error) const
 {
     MsgBox(tr("The bookmark file %1 could not be read:\n%2").arg(shownPath(), error),
            MsgBoxStyle::Critical);
 }
 
 // Set on the list once it has told its user that values are left out.
-constexpr char HiddenNotedProperty[] = "murmelvoxHiddenNoted";
+static constexpr char HiddenNotedProperty[] = "murmelvoxHiddenNoted";
 
-void describeHidden(QComboBox *list, qint64 shownCount, qint64 total)
+void BookmarkList::describeHidden(qint64 shownCount, qint64 total) const
 {
+    QComboBox *list = m_list;
     if (shownCount >= total) {
         list->setToolTip({});
         list->setAccessibleDescription({});
@@ -52,11 +57,11 @@ void describeHidden(QComboBox *list, qint64 shownCount, qint64 total)
     }
 }
 
-// ReloadBookmarks; `justSet`, a value Set has just added, is shown even when
-// it lies beyond the smallest values, so that it can be chosen.
-int fillList(QComboBox *list, std::optional<double> justSet = {})
+// reload(); `justSet`, a value Set has just added, is shown even when it lies
+// beyond the smallest values, so that it can be chosen.
+int BookmarkList::fill(std::optional<double> justSet) const
 {
-    BookmarkListing file = ListBookmarkFile(BookmarkPath, BookmarkListLimit);
+    BookmarkListing file = ListBookmarkFile(m_path, BookmarkListLimit);
     if (file.status == BookmarkReadResult::Failed)
         reportUnreadable(file.error);
     if (justSet && file.total > file.smallest.size() && (file.smallest.isEmpty() || *justSet > file.smallest.last()))
@@ -65,22 +70,20 @@ int fillList(QComboBox *list, std::optional<double> justSet = {})
     items.reserve(file.smallest.size());
     for (double v : std::as_const(file.smallest))
         items.append(NumberText(v));
-    list->addItems(items);
-    describeHidden(list, file.smallest.size(), file.total);
+    m_list->addItems(items);
+    describeHidden(file.smallest.size(), file.total);
     return int(qMin<qint64>(file.total, std::numeric_limits<int>::max()));
 }
 
-} // namespace
-
-int ReloadBookmarks(QComboBox *list)
+int BookmarkList::reload() const
 {
-    return fillList(list);
+    return fill();
 }
 
-void InitBookmarks(QComboBox *list)
+void BookmarkList::init() const
 {
-    if (!QFileInfo::exists(BookmarkPath)) {
-        const QString error = WriteBookmarkFile(BookmarkPath, {});
+    if (!QFileInfo::exists(m_path)) {
+        const QString error = WriteBookmarkFile(m_path, {});
         if (!error.isEmpty()) {
             MsgBox(tr("The bookmark file %1 could not be created:\n%2\n\nBookmarks cannot be kept until this is put right.")
                        .arg(shownPath(), error),
@@ -88,8 +91,8 @@ void InitBookmarks(QComboBox *list)
             return;
         }
     }
-    if (ReloadBookmarks(list) > 0)
-        list->setCurrentIndex(0);
+    if (reload() > 0)
+        m_list->setCurrentIndex(0);
 }
 
 void NoteBookmarkLocation(const BookmarkLocation &where)
@@ -107,7 +110,7 @@ void NoteBookmarkLocation(const BookmarkLocation &where)
     }
 }
 
-void SetBookmark(QComboBox *list, const MediaPlayer &player)
+void BookmarkList::set(const MediaPlayer &player) const
 {
     if (player.PlayState() == MediaPlayer::NoFile) {
         MsgBox(QStringLiteral("Select a Media File first!"), MsgBoxStyle::Critical);
@@ -120,7 +123,7 @@ void SetBookmark(QComboBox *list, const MediaPlayer &player)
     }
     const double value = RoundHalfEven2(position);
 
-    const QString error = AppendBookmarkFile(BookmarkPath, value);
+    const QString error = AppendBookmarkFile(m_path, value);
     if (!error.isEmpty()) {
         MsgBox(tr("The bookmark %1 could not be saved in %2:\n%3")
                    .arg(NumberText(value), shownPath(), error),
@@ -128,15 +131,15 @@ void SetBookmark(QComboBox *list, const MediaPlayer &player)
         return;
     }
 
-    list->clear();
-    fillList(list, value);
-    list->setCurrentIndex(list->findText(NumberText(value), Qt::MatchFixedString | Qt::MatchCaseSensitive));
+    m_list->clear();
+    fill(value);
+    m_list->setCurrentIndex(m_list->findText(NumberText(value), Qt::MatchFixedString | Qt::MatchCaseSensitive));
 }
 
-void ClearBookmark(QComboBox *list)
+void BookmarkList::clear() const
 {
-    const QString chosen = list->currentText();
-    const BookmarkClearResult result = ClearBookmarkFile(BookmarkPath, chosen);
+    const QString chosen = m_list->currentText();
+    const BookmarkClearResult result = ClearBookmarkFile(m_path, chosen);
     switch (result.status) {
     case BookmarkClearResult::Cleared:
         break;
@@ -152,52 +155,57 @@ void ClearBookmark(QComboBox *list)
         return;
     }
 
-    list->clear();
-    if (ReloadBookmarks(list) > 0)
-        list->setCurrentIndex(0);
+    m_list->clear();
+    if (reload() > 0)
+        m_list->setCurrentIndex(0);
 }
 
-void ClearAllBookmarks(QComboBox *list)
+void BookmarkList::clearAll() const
 {
-    if (list->count() == 0) {
+    if (m_list->count() == 0) {
         MsgBox(QStringLiteral("No Bookmarks Found!"), MsgBoxStyle::Critical);
         return;
     }
     if (MsgBox(QStringLiteral("Are you sure you want to clear all Bookmarks?"),
                MsgBoxStyle::YesNo | MsgBoxStyle::Information) != MsgBoxResult::Yes)
         return;
-    const QString error = WriteBookmarkFile(BookmarkPath, {});
+    const QString error = WriteBookmarkFile(m_path, {});
     if (!error.isEmpty()) {
         MsgBox(tr("The bookmarks could not be cleared in %1:\n%2").arg(shownPath(), error),
                MsgBoxStyle::Critical);
         return;
     }
-    list->clear();
-    describeHidden(list, 0, 0);
+    m_list->clear();
+    describeHidden(0, 0);
 }
 
-void JumpToBookmark(const QComboBox *list, Player &player)
+void BookmarkList::jump(Player &player) const
 {
-    if (const auto seconds = ParseBookmarkNumber(list->currentText().toLatin1()))
+    if (const auto seconds = ParseBookmarkNumber(m_list->currentText().toLatin1()))
         player.jumpTo(*seconds);
 }
 
 void Bar::jumpToBookmark()
 {
-    JumpToBookmark(bookmarkList, *player);
+    bookmarks().jump(*player);
 }
 
 void Bar::setBookmark()
 {
-    SetBookmark(bookmarkList, *mediaControl);
+    bookmarks().set(*mediaControl);
 }
 
 void Bar::clearBookmark()
 {
-    ClearBookmark(bookmarkList);
+    bookmarks().clear();
 }
 
 void Bar::clearAllBookmarks()
 {
-    ClearAllBookmarks(bookmarkList);
+    bookmarks().clearAll();
+}
+
+BookmarkList Bar::bookmarks() const
+{
+    return {bookmarkList, bookmarkPath};
 }

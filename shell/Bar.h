@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <memory>
 
+class BookmarkList;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -131,7 +132,10 @@ public:
     void setWindCountAt(float twips);
     void resetWindCount();
 
-    // Bookmarks
+    // Bookmarks: the file, fixed for the run once start-up has chosen it,
+    // and the list with it.
+    QString bookmarkPath;
+    BookmarkList bookmarks() const;
     void jumpToBookmark();
     void setBookmark();
     void clearBookmark();

@@ -22,7 +22,7 @@ Bar *startup()
     //    A bookmark file left in a read-only program folder starts the
     //    user's file.
     const BookmarkLocation bookmarks = DefaultBookmarkLocation();
-    BookmarkPath = bookmarks.path;
+    form->bookmarkPath = bookmarks.path;
 
     // 8. Rounded corners; the region keeps the expanded size.
     form->setMask(RoundedRegion());
@@ -51,7 +51,7 @@ Bar *startup()
         InstallKeyboardHook(form->hotKeys);
 
         // 11. The bookmark list.
-        InitBookmarks(form->bookmarkList);
+        form->bookmarks().init();
         //     Where they were copied to a new place just now, say where, once.
         NoteBookmarkLocation(bookmarks);
     });

@@ -1,12 +1,5 @@
 #pragma once
 
-#include <QString>
-
-// Process-wide state set up by start-up.
-
-// Full path of the bookmark file, fixed for the whole run.
-inline QString BookmarkPath;
-
 class Bar;
 
 // The program's entry point after QApplication exists: prepares the

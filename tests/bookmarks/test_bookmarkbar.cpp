@@ -5,7 +5,6 @@
 #include "playback/MediaFiles.h"
 #include "shell/Bar.h"
 #include "shell/MessageBox.h"
-#include "shell/Startup.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -18,11 +17,12 @@ class TestBookmarkBar : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    QString m_path;
     QStringList m_messages;
 
     QByteArray fileContent() const
     {
-        QFile f(BookmarkPath);
+        QFile f(m_path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 
@@ -52,7 +52,7 @@ private slots:
         useEngineLocale();
         requireMedia();
         QVERIFY(m_dir.isValid());
-        BookmarkPath = m_dir.filePath("bookmark.ini");
+        m_path = m_dir.filePath("bookmark.ini");
         SetMsgBoxHandler([this](const QString &prompt, int, const QString &) {
             m_messages.append(prompt);
             return int(MsgBoxResult::Yes);
@@ -67,7 +67,8 @@ private slots:
             form.load();
             form.resize(form.width(), Px(2090));
             form.show();
-            InitBookmarks(form.bookmarkList);
+            form.bookmarkPath = m_path;
+            form.bookmarks().init();
             QCOMPARE(fileContent(), QByteArray()); // first start: an empty file
             QCOMPARE(form.bookmarkList->count(), 0);
 
@@ -112,7 +113,8 @@ private slots:
         // The next start lists what was kept.
         Bar again;
         again.load();
-        InitBookmarks(again.bookmarkList);
+        again.bookmarkPath = m_path;
+            again.bookmarks().init();
         QCOMPARE(items(again.bookmarkList), QStringList{"3.46"});
         QCOMPARE(again.bookmarkList->currentText(), "3.46");
 

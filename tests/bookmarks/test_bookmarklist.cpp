@@ -7,7 +7,6 @@
 #include "playback/NumberText.h"
 #include "playback/Player.h"
 #include "shell/MessageBox.h"
-#include "shell/Startup.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -51,21 +50,21 @@ public:
 
 const QByteArray Missing = "<missing>";
 
-QByteArray fileContent()
+QByteArray fileContent(const QString &path)
 {
-    QFile f(BookmarkPath);
+    QFile f(path);
     if (!f.exists())
         return Missing;
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
-void setFileContent(const QByteArray &data)
+void setFileContent(const QString &path, const QByteArray &data)
 {
     if (data == Missing) {
-        QFile::remove(BookmarkPath);
+        QFile::remove(path);
         return;
     }
-    QFile f(BookmarkPath);
+    QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(data);
 }
@@ -125,6 +124,7 @@ class TestBookmarkList : public QObject
 
     QTemporaryDir m_dir;
     QStringList m_messages;       // "critical: text", "question: text", "warning: text"
+    QString m_path;
     int m_answer = MsgBoxResult::Yes;
     int m_lastStyle = -1;
 
@@ -149,8 +149,8 @@ private slots:
 
     void init()
     {
-        BookmarkPath = m_dir.filePath("bookmark.ini");
-        QFile::remove(BookmarkPath);
+        m_path = m_dir.filePath("bookmark.ini");
+        QFile::remove(m_path);
         m_messages.clear();
         m_answer = MsgBoxResult::Yes;
         m_lastStyle = -1;
@@ -241,27 +241,27 @@ private slots:
         QFETCH(QString, chosenAfter);
         QFETCH(QStringList, messages);
 
-        setFileContent(fileBefore);
+        setFileContent(m_path, fileBefore);
         QComboBox list;
         FakePlayer player;
         player.state = playState;
         player.position = position;
         m_answer = answer;
 
-        InitBookmarks(&list);
+        BookmarkList(&list, m_path).init();
         if (op != "init") {
             list.setCurrentIndex(list.findText(choose));
             QCOMPARE(list.currentText(), choose);
             if (op == "set")
-                SetBookmark(&list, player);
+                BookmarkList(&list, m_path).set(player);
             else if (op == "clear")
-                ClearBookmark(&list);
+                BookmarkList(&list, m_path).clear();
             else
-                ClearAllBookmarks(&list);
+                BookmarkList(&list, m_path).clearAll();
         }
 
         QCOMPARE(m_messages, messages);
-        QCOMPARE(fileContent(), fileAfter);
+        QCOMPARE(fileContent(m_path), fileAfter);
         QCOMPARE(items(list), itemsAfter);
         QCOMPARE(list.currentText(), chosenAfter);
         QCOMPARE(list.currentIndex() >= 0, !chosenAfter.isEmpty());
@@ -275,33 +275,33 @@ private slots:
 
     void reloadAppendsWithoutEmptyingOrChoosing()
     {
-        setFileContent(" 2 \r\n 1 \r\n");
+        setFileContent(m_path, " 2 \r\n 1 \r\n");
         QComboBox list;
         list.addItem("x");
-        QCOMPARE(ReloadBookmarks(&list), 2);
+        QCOMPARE(BookmarkList(&list, m_path).reload(), 2);
         QCOMPARE(items(list), (QStringList{"x", "1", "2"}));
         QCOMPARE(list.currentText(), "x");
     }
 
     void userChoiceJumps()
     {
-        setFileContent(" 120 \r\n 65.46 \r\n 0.25 \r\n");
+        setFileContent(m_path, " 120 \r\n 65.46 \r\n 0.25 \r\n");
         QComboBox list;
         FakePlayer player;
         player.state = MediaPlayer::NoFile; // no play-state check on the jump
         Player controller(player, [] { return 0.0; });
-        InitBookmarks(&list);
+        BookmarkList(&list, m_path).init();
         list.setCurrentIndex(1);
-        JumpToBookmark(&list, controller);
+        BookmarkList(&list, m_path).jump(controller);
         QCOMPARE(player.position, 65.46);
         list.setCurrentIndex(0);
-        JumpToBookmark(&list, controller);
+        BookmarkList(&list, m_path).jump(controller);
         QCOMPARE(player.position, 0.25);
         QCOMPARE(player.positionWrites, 2);
 
         // An empty list jumps nowhere.
         list.clear();
-        JumpToBookmark(&list, controller);
+        BookmarkList(&list, m_path).jump(controller);
         QCOMPARE(player.positionWrites, 2);
     }
 
@@ -310,14 +310,14 @@ private slots:
         FakePlayer player;
         {
             QComboBox list;
-            InitBookmarks(&list);
+            BookmarkList(&list, m_path).init();
             player.position = 42.424;
-            SetBookmark(&list, player);
+            BookmarkList(&list, m_path).set(player);
             player.position = 3;
-            SetBookmark(&list, player);
+            BookmarkList(&list, m_path).set(player);
         }
         QComboBox again;
-        InitBookmarks(&again);
+        BookmarkList(&again, m_path).init();
         QCOMPARE(items(again), (QStringList{"3", "42.42"}));
         QCOMPARE(again.currentText(), "3");
         QVERIFY(m_messages.isEmpty());
@@ -328,53 +328,53 @@ private slots:
         QByteArray data;
         for (int i = 3000; i >= 1; --i)
             data += BookmarkSetLine(i);
-        setFileContent(data);
+        setFileContent(m_path, data);
         QComboBox list;
         FakePlayer player;
-        InitBookmarks(&list);
+        BookmarkList(&list, m_path).init();
         QCOMPARE(list.count(), 3000);
         QCOMPARE(list.currentText(), "1");
 
         // Set never fails because of a count.
         player.position = 1500.5;
-        SetBookmark(&list, player);
+        BookmarkList(&list, m_path).set(player);
         QCOMPARE(list.count(), 3001);
         QCOMPARE(list.currentText(), "1500.5");
 
-        ClearBookmark(&list);
+        BookmarkList(&list, m_path).clear();
         QCOMPARE(list.count(), 3000);
         QCOMPARE(list.currentText(), "1");
-        QCOMPARE(ParseBookmarkLines(fileContent()).size(), 3000);
+        QCOMPARE(ParseBookmarkLines(fileContent(m_path)).size(), 3000);
 
-        ClearAllBookmarks(&list);
+        BookmarkList(&list, m_path).clearAll();
         QCOMPARE(list.count(), 0);
-        QCOMPARE(fileContent(), QByteArray());
+        QCOMPARE(fileContent(m_path), QByteArray());
         QCOMPARE(m_messages.size(), 1); // the question only
     }
 
     // The file is removed while the program runs.
     void vanishedFile()
     {
-        setFileContent(" 10 \r\n 20 \r\n");
+        setFileContent(m_path, " 10 \r\n 20 \r\n");
         QComboBox list;
         FakePlayer player;
-        InitBookmarks(&list);
+        BookmarkList(&list, m_path).init();
         list.setCurrentIndex(1);
 
-        QFile::remove(BookmarkPath);
-        ClearBookmark(&list);
+        QFile::remove(m_path);
+        BookmarkList(&list, m_path).clear();
         QCOMPARE(m_messages, QStringList{Crit + "No Bookmarks found!"});
         QCOMPARE(items(list), (QStringList{"10", "20"}));
-        QCOMPARE(fileContent(), Missing); // Clear does not create it
+        QCOMPARE(fileContent(m_path), Missing); // Clear does not create it
 
         list.clear();
-        QCOMPARE(ReloadBookmarks(&list), 0);
-        QCOMPARE(fileContent(), Missing);
+        QCOMPARE(BookmarkList(&list, m_path).reload(), 0);
+        QCOMPARE(fileContent(m_path), Missing);
 
         // Set creates it again with the one new value.
         player.position = 12.5;
-        SetBookmark(&list, player);
-        QCOMPARE(fileContent(), QByteArray(" 12.5 \r\n"));
+        BookmarkList(&list, m_path).set(player);
+        QCOMPARE(fileContent(m_path), QByteArray(" 12.5 \r\n"));
         QCOMPARE(items(list), QStringList{"12.5"});
         QCOMPARE(m_messages.size(), 1);
     }
@@ -386,22 +386,22 @@ private slots:
         QTemporaryDir gone;
         const QString dir = gone.filePath("sub");
         QVERIFY(QDir().mkdir(dir));
-        BookmarkPath = QDir(dir).filePath("bookmark.ini");
-        setFileContent(" 10 \r\n");
+        m_path = QDir(dir).filePath("bookmark.ini");
+        setFileContent(m_path, " 10 \r\n");
         QComboBox list;
         FakePlayer player;
-        InitBookmarks(&list);
+        BookmarkList(&list, m_path).init();
         QVERIFY(QDir(dir).removeRecursively());
 
         player.position = 11;
-        SetBookmark(&list, player);
+        BookmarkList(&list, m_path).set(player);
         QCOMPARE(m_messages.size(), 1);
         QVERIFY2(m_messages[0].startsWith(Crit + "The bookmark 11 could not be saved in"), qPrintable(m_messages[0]));
         QCOMPARE(items(list), QStringList{"10"});
         QCOMPARE(list.currentText(), "10");
 
         m_messages.clear();
-        ClearAllBookmarks(&list);
+        BookmarkList(&list, m_path).clearAll();
         QCOMPARE(m_messages.size(), 2);
         QVERIFY2(m_messages[1].startsWith(Crit + "The bookmarks could not be cleared"), qPrintable(m_messages[1]));
         QCOMPARE(items(list), QStringList{"10"});
@@ -409,7 +409,7 @@ private slots:
         // Start-up there: told once, keeps running with an empty list.
         m_messages.clear();
         QComboBox fresh;
-        InitBookmarks(&fresh);
+        BookmarkList(&fresh, m_path).init();
         QCOMPARE(m_messages.size(), 1);
         QVERIFY2(m_messages[0].startsWith("warning: The bookmark file"), qPrintable(m_messages[0]));
         QCOMPARE(fresh.count(), 0);
@@ -419,28 +419,28 @@ private slots:
     // says so and none destroys it.
     void unreadableFile()
     {
-        QVERIFY(QDir().mkdir(BookmarkPath));
+        QVERIFY(QDir().mkdir(m_path));
         QComboBox list;
         FakePlayer player;
-        InitBookmarks(&list);
+        BookmarkList(&list, m_path).init();
         QCOMPARE(m_messages.size(), 1);
         QVERIFY2(m_messages[0].startsWith(Crit + "The bookmark file"), qPrintable(m_messages[0]));
         QCOMPARE(list.count(), 0);
 
         m_messages.clear();
         player.position = 1;
-        SetBookmark(&list, player);
+        BookmarkList(&list, m_path).set(player);
         QCOMPARE(m_messages.size(), 1);
         QVERIFY(m_messages[0].contains("could not be saved"));
 
         m_messages.clear();
         list.addItem("1");
-        ClearBookmark(&list);
+        BookmarkList(&list, m_path).clear();
         QCOMPARE(m_messages.size(), 1);
         QVERIFY(m_messages[0].contains("could not be read"));
         QCOMPARE(items(list), QStringList{"1"});
-        QVERIFY(QFileInfo(BookmarkPath).isDir());
-        QDir().rmdir(BookmarkPath);
+        QVERIFY(QFileInfo(m_path).isDir());
+        QDir().rmdir(m_path);
     }
 
     // Something that is not an ordinary file at the path: every operation
@@ -458,7 +458,7 @@ private slots:
     {
         QFETCH(bool, fifo);
         QFETCH(bool, viaSymlink);
-        QString node = viaSymlink ? m_dir.filePath("node") : BookmarkPath;
+        QString node = viaSymlink ? m_dir.filePath("node") : m_path;
         QFile::remove(node);
         if (fifo) {
             QCOMPARE(mkfifo(QFile::encodeName(node).constData(), 0600), 0);
@@ -471,9 +471,9 @@ private slots:
         }
         const mode_t type = nodeType(node);
         if (viaSymlink)
-            QVERIFY(QFile::link(node, BookmarkPath));
+            QVERIFY(QFile::link(node, m_path));
         auto cleanup = qScopeGuard([&] {
-            QFile::remove(BookmarkPath);
+            QFile::remove(m_path);
             if (node.startsWith(m_dir.path()))
                 QFile::remove(node);
         });
@@ -486,12 +486,12 @@ private slots:
         player.position = 5;
         QElapsedTimer timer;
         timer.start();
-        InitBookmarks(&list);
-        SetBookmark(&list, player);
+        BookmarkList(&list, m_path).init();
+        BookmarkList(&list, m_path).set(player);
         list.addItem("5");
         list.setCurrentIndex(0);
-        ClearBookmark(&list);
-        ClearAllBookmarks(&list);
+        BookmarkList(&list, m_path).clear();
+        BookmarkList(&list, m_path).clearAll();
         QVERIFY2(timer.elapsed() < 1000, "an operation waited on the node");
 
         QCOMPARE(m_messages.size(), 5);
@@ -501,7 +501,7 @@ private slots:
             QVERIFY2(message.startsWith(Crit) && message.contains("not an ordinary file"), qPrintable(message));
         }
         QCOMPARE(nodeType(node), type);
-        QCOMPARE(nodeType(BookmarkPath), viaSymlink ? mode_t(S_IFLNK) : type);
+        QCOMPARE(nodeType(m_path), viaSymlink ? mode_t(S_IFLNK) : type);
         QCOMPARE(items(list), QStringList{"5"});
     }
 
@@ -514,10 +514,10 @@ private slots:
         QByteArray data;
         for (int i = total; i >= 1; --i)
             data += BookmarkSetLine(i / 2.0);
-        setFileContent(data);
+        setFileContent(m_path, data);
         QComboBox list;
         FakePlayer player;
-        InitBookmarks(&list);
+        BookmarkList(&list, m_path).init();
         const int shown = list.count();
         QVERIFY2(shown > 0 && shown < total, qPrintable(QString::number(shown)));
         QCOMPARE(list.itemText(0), "0.5");
@@ -532,21 +532,21 @@ private slots:
         // A value beyond the shown ones is appended to the file alone, and
         // shown and chosen.
         player.position = 99999;
-        SetBookmark(&list, player);
-        QCOMPARE(fileContent(), data + " 99999 \r\n");
+        BookmarkList(&list, m_path).set(player);
+        QCOMPARE(fileContent(m_path), data + " 99999 \r\n");
         QCOMPARE(list.currentText(), "99999");
         QCOMPARE(list.count(), shown + 1);
 
-        ClearBookmark(&list);
-        QCOMPARE(BookmarkValues(ParseBookmarkLines(fileContent())).size(), total);
+        BookmarkList(&list, m_path).clear();
+        QCOMPARE(BookmarkValues(ParseBookmarkLines(fileContent(m_path))).size(), total);
         QCOMPARE(items(list).size(), shown);
         QCOMPARE(list.currentText(), "0.5");
         // Told once a run, not at every rebuild.
         QCOMPARE(m_messages.size(), 1);
 
         list.setCurrentIndex(1);
-        ClearBookmark(&list);
-        const QList<double> left = BookmarkValues(ParseBookmarkLines(fileContent()));
+        BookmarkList(&list, m_path).clear();
+        const QList<double> left = BookmarkValues(ParseBookmarkLines(fileContent(m_path)));
         QCOMPARE(left.size(), total - 1);
         QVERIFY(!left.contains(1.0));
         QVERIFY(left.contains(total / 2.0));
@@ -565,17 +565,17 @@ private slots:
 
     void unreadablePermissions()
     {
-        setFileContent(" 10 \r\n");
+        setFileContent(m_path, " 10 \r\n");
         const FileModesHold modes;
         QVERIFY(modes);
-        QVERIFY(QFile::setPermissions(BookmarkPath, QFileDevice::WriteOwner));
+        QVERIFY(QFile::setPermissions(m_path, QFileDevice::WriteOwner));
         QComboBox list;
         FakePlayer player;
         player.position = 4;
-        SetBookmark(&list, player);
-        QFile::setPermissions(BookmarkPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        BookmarkList(&list, m_path).set(player);
+        QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QCOMPARE(m_messages.size(), 1);
-        QCOMPARE(fileContent(), QByteArray(" 10 \r\n")); // not replaced by the new line alone
+        QCOMPARE(fileContent(m_path), QByteArray(" 10 \r\n")); // not replaced by the new line alone
     }
 };
 

@@ -7,7 +7,6 @@
 #include "playback/MediaPlayer.h"
 #include "playback/NumberText.h"
 #include "shell/MessageBox.h"
-#include "shell/Startup.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -50,7 +49,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: bookmark_churn BOOKMARK_FILE SEED\n");
         return 64;
     }
-    BookmarkPath = QString::fromLocal8Bit(argv[1]);
+    const QString bookmarkPath = QString::fromLocal8Bit(argv[1]);
     QRandomGenerator rng(quint32(QByteArray(argv[2]).toUInt()));
     // Clear All's question is answered Yes; any other box is a failure here.
     SetMsgBoxHandler([](const QString &prompt, int, const QString &) {
@@ -64,22 +63,22 @@ int main(int argc, char *argv[])
 
     QComboBox list;
     StillPlayer player;
-    InitBookmarks(&list);
+    BookmarkList(&list, bookmarkPath).init();
     say("R");   // ready: the file as it was is now the starting point
     for (;;) {
         const quint32 dice = rng.bounded(10u);
         if (dice < 6) {
             player.position = rng.bounded(600000) / 1000.0;
             say("S " + QByteArray::number(RoundHalfEven2(player.position), 'g', 17));
-            SetBookmark(&list, player);
+            BookmarkList(&list, bookmarkPath).set(player);
         } else if (dice < 9) {
             say("C " + list.currentText().toLatin1());
-            ClearBookmark(&list);
+            BookmarkList(&list, bookmarkPath).clear();
         } else {
             if (list.count() == 0)
                 continue;   // Clear All refuses at once without touching the file
             say("A");
-            ClearAllBookmarks(&list);
+            BookmarkList(&list, bookmarkPath).clearAll();
         }
         say("D");
     }
