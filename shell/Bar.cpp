@@ -93,7 +93,6 @@ Bar::Bar(QWidget *parent)
     setObjectName(QStringLiteral("Bar"));
     setWindowTitle(QStringLiteral("Murmelvox - Kelvaro"));
     setAccessibleName(QStringLiteral("Murmelvox"));
-    setWindowIcon(WindowIcon());
     // Controls without a font of their own use the layout's default face.
     setFont(LayoutFont(SansSerif, 8.25));
     setAutoFillBackground(true);

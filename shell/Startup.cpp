@@ -8,6 +8,7 @@
 #include "shell/BarWindow.h"
 #include "shell/Bar.h"
 #include "shell/HotKeyNotice.h"
+#include "shell/Pictures.h"
 #include "shell/TrayIcon.h"
 
 Bar *startup()
@@ -40,7 +41,9 @@ Bar *startup()
     // Steps 3 to 6 and 11, in their order, once the bar is on the screen:
     // the typist sees the bar as early as it can be drawn.
     AfterFirstPaint(form, [form, bookmarks] {
-        // 3. The tray icon.
+        // 3. The tray icon, with the window's icon (decoding it waits until
+        //    now: the bar shows none of its own).
+        form->setWindowIcon(WindowIcon());
         AddTrayIcon(form);
 
         // 4. The hot-key event counters start at 0 with the bar's hot-key rules.

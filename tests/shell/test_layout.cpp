@@ -2,6 +2,7 @@
 // accessibility, the load handler's placement and the expand/collapse steps.
 #include "shell/BarWindow.h"
 #include "shell/Bar.h"
+#include "shell/Pictures.h"
 #include "shell/TrayIcon.h"
 
 #include "playback/MediaPlayerControl.h"
@@ -541,8 +542,7 @@ private slots:
 
     void windowIcon()
     {
-        Bar form;
-        const QIcon icon = form.windowIcon();
+        const QIcon icon = WindowIcon();
         QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
         QVERIFY(icon.availableSizes().contains(QSize(64, 64)));
         const QImage image = icon.pixmap(QSize(32, 32), 1.0).toImage();
