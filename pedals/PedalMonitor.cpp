@@ -58,22 +58,21 @@ QString PedalMonitor::permissionMessage(const QString &model, const QString &nod
 
 void PedalMonitor::start()
 {
-    if (m_udev)
-        return;
-    m_udev = udev_new();
     if (!m_udev) {
-        qCWarning(lcPedals) << "udev is not available; foot pedals are not read";
-        return;
-    }
-
-    // Watch first, so that nothing plugged in during the enumeration is missed.
-    m_udevMonitor = udev_monitor_new_from_netlink(m_udev, "udev");
-    if (m_udevMonitor && udev_monitor_filter_add_match_subsystem_devtype(m_udevMonitor, "hidraw", nullptr) >= 0
-        && udev_monitor_enable_receiving(m_udevMonitor) >= 0) {
-        m_udevNotifier = new QSocketNotifier(udev_monitor_get_fd(m_udevMonitor), QSocketNotifier::Read, this);
-        connect(m_udevNotifier, &QSocketNotifier::activated, this, &PedalMonitor::readUdevEvent);
-    } else {
-        qCWarning(lcPedals) << "cannot watch for pedals being plugged in";
+        m_udev = udev_new();
+        if (!m_udev) {
+            qCWarning(lcPedals) << "udev is not available; foot pedals are not read";
+            return;
+        }
+        // Watch first, so that nothing plugged in during the enumeration is missed.
+        m_udevMonitor = udev_monitor_new_from_netlink(m_udev, "udev");
+        if (m_udevMonitor && udev_monitor_filter_add_match_subsystem_devtype(m_udevMonitor, "hidraw", nullptr) >= 0
+            && udev_monitor_enable_receiving(m_udevMonitor) >= 0) {
+            m_udevNotifier = new QSocketNotifier(udev_monitor_get_fd(m_udevMonitor), QSocketNotifier::Read, this);
+            connect(m_udevNotifier, &QSocketNotifier::activated, this, &PedalMonitor::readUdevEvent);
+        } else {
+            qCWarning(lcPedals) << "cannot watch for pedals being plugged in";
+        }
     }
 
     udev_enumerate *enumerate = udev_enumerate_new(m_udev);

@@ -26,7 +26,9 @@ public:
     explicit PedalMonitor(QObject *parent = nullptr);
     ~PedalMonitor() override;
 
-    // Opens the pedals present now and watches for more. Nothing before it.
+    // Opens the pedals present now and watches for more; nothing is read
+    // before it. Called again, it looks again for pedals not yet open (where
+    // no udev daemon tells of new ones).
     void start();
 
     // Reads a foot control from an open descriptor, which it takes over.

@@ -40,8 +40,8 @@ Bar *startup()
     // Steps 3 to 6 and 11, in their order, once the bar is on the screen:
     // the typist sees the bar as early as it can be drawn.
     AfterFirstPaint(form, [form, bookmarks] {
-        // 3. The tray icon.
-        AddTrayIcon(form);
+        // 3. The tray icon, whose menu opens the settings.
+        AddTrayIcon(form, [form] { form->showSettings(); });
 
         // 4. The hot-key event counters start at 0 with the bar's hot-key rules.
         // 5. The four key codes from the settings store.
@@ -54,6 +54,9 @@ Bar *startup()
         InitBookmarks(form->bookmarkList);
         //     Where they were copied to a new place just now, say where, once.
         NoteBookmarkLocation(bookmarks);
+
+        // The foot pedals.
+        form->startPedals();
     });
 
     // 12. From here on the program lives on window events.
