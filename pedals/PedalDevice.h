@@ -22,8 +22,6 @@ public:
 
     const PedalModel &model() const { return m_model; }
     QString node() const { return m_node; }
-    PedalMask down() const { return m_down; }
-    bool isOpen() const { return m_fd >= 0; }
 
     // Stops reading and releases the pedals still down, as if it were pulled out.
     void close();

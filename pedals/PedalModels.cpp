@@ -1,13 +1,5 @@
 #include "pedals/PedalModels.h"
 
-int PedalModel::pedals() const
-{
-    int count = 0;
-    for (const std::int8_t b : bit)
-        count += b >= 0;
-    return count;
-}
-
 const PedalModel *findPedalModel(std::uint16_t vendor, std::uint16_t product)
 {
     for (const PedalModel &model : PedalModels) {

@@ -29,8 +29,6 @@ struct PedalModel
     // counted from bit 0 of byte 0 (byte * 8 + bit); -1 where the model has
     // no such pedal.
     std::array<std::int8_t, PedalCount> bit;
-
-    int pedals() const;
 };
 
 inline constexpr std::array<PedalModel, 3> PedalModels{{

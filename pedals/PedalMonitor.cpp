@@ -3,6 +3,7 @@
 #include "pedals/PedalDevice.h"
 #include "pedals/PedalLog.h"
 
+#include <QFile>
 #include <QSocketNotifier>
 
 #include <libudev.h>
@@ -93,25 +94,29 @@ void PedalMonitor::openNode(udev_device *device)
 {
     const PedalModel *model = ModelOf(device);
     const char *devnode = udev_device_get_devnode(device);
-    if (!model || !devnode)
-        return;
-    const QString node = QString::fromLocal8Bit(devnode);
+    if (model && devnode)
+        openPedal(*model, QString::fromLocal8Bit(devnode));
+}
+
+bool PedalMonitor::openPedal(const PedalModel &model, const QString &node)
+{
     for (const PedalDevice *open : std::as_const(m_devices)) {
         if (open->node() == node)
-            return;
+            return true;
     }
-    const int fd = ::open(devnode, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(node).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        qCWarning(lcPedals) << "cannot open pedal" << model->name << node << std::strerror(error);
+        qCWarning(lcPedals) << "cannot open pedal" << model.name << node << std::strerror(error);
         if ((error == EACCES || error == EPERM) && !m_toldCannotOpen) {
             m_toldCannotOpen = true;
-            emit cannotOpen(permissionMessage(QString::fromLatin1(model->name), node));
+            emit cannotOpen(permissionMessage(QString::fromLatin1(model.name), node));
         }
-        return;
+        return false;
     }
-    qCInfo(lcPedals) << "reading pedal" << model->name << node;
-    addDevice(fd, *model, node);
+    qCInfo(lcPedals) << "reading pedal" << model.name << node;
+    addDevice(fd, model, node);
+    return true;
 }
 
 void PedalMonitor::addDevice(int fd, const PedalModel &model, const QString &node)

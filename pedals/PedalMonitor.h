@@ -31,6 +31,10 @@ public:
     // no udev daemon tells of new ones).
     void start();
 
+    // Opens a foot control's node and reads it. Where the user may not read
+    // it, says so (once per run, however many pedals and nodes) and goes on
+    // without it. True when it is read (or already was).
+    bool openPedal(const PedalModel &model, const QString &node);
     // Reads a foot control from an open descriptor, which it takes over.
     void addDevice(int fd, const PedalModel &model, const QString &node);
 

@@ -2,6 +2,7 @@
 // and the actions they carry out on the player (a fake engine: these are the
 // rules, the real engine is in test_pedals_e2e).
 
+#include "Capabilities.h"
 #include "PedalStream.h"
 #include "hotkeys/HotKeyRig.h"
 #include "pedals/PedalActions.h"
@@ -12,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -274,6 +276,33 @@ private slots:
         QTRY_COMPARE(rig.player.pauses, 1);
         QCOMPARE(rig.player.writes, QList<double>{9.0});
         QVERIFY(!pedals.isDown(M));
+    }
+
+    void unreadableNodeToldOnce()
+    {
+        QTemporaryDir dir;
+        const QStringList nodes = {dir.filePath("hidraw0"), dir.filePath("hidraw1")};
+        for (const QString &node : nodes) {
+            QFile file(node);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.setPermissions(QFileDevice::WriteOwner));
+        }
+        const FileModesHold asUser;
+        QVERIFY2(asUser, "cannot run as an ordinary user");
+        PedalMonitor monitor;
+        QSignalSpy told(&monitor, &PedalMonitor::cannotOpen);
+        QVERIFY(!monitor.openPedal(model("VEC"), nodes[0]));
+        QVERIFY(!monitor.openPedal(model("Philips ACC2330"), nodes[1]));
+        QVERIFY(!monitor.openPedal(model("VEC"), nodes[0]));
+        QCOMPARE(told.count(), 1);
+        const QString message = told.at(0).at(0).toString();
+        QVERIFY2(message.contains(nodes[0]) && message.contains("cmake --install"), qPrintable(message));
+        QVERIFY(monitor.pedals().isEmpty());
+        // A node that vanished is no permission problem, and not told.
+        PedalMonitor other;
+        QSignalSpy otherTold(&other, &PedalMonitor::cannotOpen);
+        QVERIFY(!other.openPedal(model("VEC"), dir.filePath("gone")));
+        QCOMPARE(otherTold.count(), 0);
     }
 
     void settingsStored()
