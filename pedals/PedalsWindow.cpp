@@ -35,7 +35,9 @@ PedalsWindow::PedalsWindow(PedalMonitor &monitor, PedalActions &actions, QWidget
     auto *pedals = new QGroupBox(QStringLiteral("Pedals (each lights up while pressed)"), this);
     pedals->setAccessibleName(QStringLiteral("Pedal actions"));
     auto *grid = new QGridLayout(pedals);
-    const PedalSettings &settings = actions.settings();
+    // What is stored, which the pedals follow once start-up has loaded it;
+    // a window opened before that must not write defaults over it.
+    const PedalSettings settings = LoadPedalSettings();
     for (int i = 0; i < PedalCount; ++i) {
         const QString name = pedalLabel(Pedal(i));
         lights[i] = new QLabel(name, pedals);

@@ -49,6 +49,25 @@ private slots:
         DeleteTrayIcon();
     }
 
+    void opensWithWhatIsStored()
+    {
+        QFile::remove(SettingsFilePath());
+        PedalSettings stored;
+        stored.actions[0] = PedalAction::Nothing;
+        stored.autoRewindSeconds = 3;
+        QVERIFY(SavePedalSettings(stored));
+        // Before start-up has loaded them into the pedals' actions.
+        HotKeyRig rig;
+        PedalMonitor monitor;
+        PedalActions actions(rig.controller);
+        PedalsWindow window(monitor, actions);
+        QCOMPARE(window.actionBoxes[0]->currentIndex(), int(PedalAction::Nothing));
+        QCOMPARE(window.autoRewindBox->value(), 3.0);
+        window.actionBoxes[1]->setCurrentIndex(int(PedalAction::PlayPause));
+        stored.actions[1] = PedalAction::PlayPause;
+        QCOMPARE(LoadPedalSettings(), stored);
+    }
+
     void everyControlHasAName()
     {
         HotKeyRig rig;
