@@ -33,6 +33,27 @@ bool SaveSetting(const QString &key, const QString &value)
     return store.status() == QSettings::NoError;
 }
 
+QVariantMap GetSettingsSection(const QString &section)
+{
+    QSettings store(QSettings::IniFormat, QSettings::UserScope, AppName, AppName);
+    store.beginGroup(section);
+    QVariantMap values;
+    for (const QString &key : store.childKeys())
+        values.insert(key, store.value(key));
+    return values;
+}
+
+bool SaveSettingsSection(const QString &section, const QVariantMap &values)
+{
+    QSettings store(QSettings::IniFormat, QSettings::UserScope, AppName, AppName);
+    store.beginGroup(section);
+    for (auto it = values.begin(); it != values.end(); ++it)
+        store.setValue(it.key(), it.value());
+    store.endGroup();
+    store.sync();
+    return store.status() == QSettings::NoError;
+}
+
 QString SettingsFilePath()
 {
     QSettings store(QSettings::IniFormat, QSettings::UserScope, AppName, AppName);

@@ -2,6 +2,8 @@
 
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
+#include "pedals/PedalActions.h"
+#include "pedals/PedalMonitor.h"
 #include "playback/MediaPlayerControl.h"
 #include "playback/Player.h"
 #include "playback/Sliders.h"
@@ -164,6 +166,9 @@ void Bar::layOutStrip()
     player = new Player(*mediaControl, [this] { return windStep(); }, this);
     player->follow(mediaControl->engine());
     hotKeys = new HotKeys(*player, this);
+    pedalMonitor = new PedalMonitor(this);
+    pedalActions = new PedalActions(*player, this);
+    pedalActions->listenTo(*pedalMonitor);
     mediaControl->setObjectName(QStringLiteral("mediaControl"));
     mediaControl->setAccessibleName(QStringLiteral("Seek bar"));
     PlaceTwips(mediaControl, 1000, 0, 2010, 645);

@@ -2,6 +2,7 @@
 
 #include "shell/Controls.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
@@ -16,6 +17,9 @@ class QTimer;
 class MediaPlayerControl;
 class Player;
 class HotKeys;
+class PedalActions;
+class PedalMonitor;
+class PedalsWindow;
 struct TransportLook;
 
 // The bar: a borderless strip at the top of the screen with a lower panel
@@ -67,6 +71,9 @@ public:
     // The commands every input acts through, and the hot-key rules on them.
     Player *player = nullptr;
     HotKeys *hotKeys = nullptr;
+    // The foot pedals: what reads them, and their actions on the player.
+    PedalMonitor *pedalMonitor = nullptr;
+    PedalActions *pedalActions = nullptr;
 
     QTimer *positionTimer = nullptr;
     std::unique_ptr<CommonDialog> openDialog;
@@ -147,7 +154,17 @@ public:
 
     void showRate(double rate);
 
+    // Pedals: their settings loaded and the pedals plugged in read, from
+    // then on (start-up runs it after the first paint).
+    void startPedals();
+
+public slots:
+    // Opens the settings window, or brings it to the front.
+    void showSettings();
+
 private:
+    QPointer<PedalsWindow> m_settingsWindow;
+
     void setRateFromPanel(double rate);
     bool m_rateFromPanel = false;
 

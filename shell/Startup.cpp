@@ -42,9 +42,9 @@ Bar *startup()
     // the typist sees the bar as early as it can be drawn.
     AfterFirstPaint(form, [form, bookmarks] {
         // 3. The tray icon, with the window's icon (decoding it waits until
-        //    now: the bar shows none of its own).
+        //    now: the bar shows none of its own); its menu opens the settings.
         form->setWindowIcon(WindowIcon());
-        AddTrayIcon(form);
+        AddTrayIcon(form, [form] { form->showSettings(); });
 
         // 4. The hot-key event counters start at 0 with the bar's hot-key rules.
         // 5. The four key codes from the settings store.
@@ -57,6 +57,9 @@ Bar *startup()
         form->bookmarks().init();
         //     Where they were copied to a new place just now, say where, once.
         NoteBookmarkLocation(bookmarks);
+
+        // The foot pedals.
+        form->startPedals();
     });
 
     // 12. From here on the program lives on window events.

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QSystemTrayIcon;
 class QWidget;
 
@@ -17,8 +19,10 @@ QString TrayTip(const QString &address = MakerAddress);
 inline QSystemTrayIcon *TrayIconData = nullptr;
 
 // Adds the tray icon with the window's icon and the tip. Clicking it does
-// nothing. Where the desktop has no tray, nothing shows and start-up goes on.
-void AddTrayIcon(QWidget *window);
+// nothing; its context menu (a right-click) offers Settings where
+// `showSettings` is given. Where the desktop has no tray, nothing shows and
+// start-up goes on.
+void AddTrayIcon(QWidget *window, const std::function<void()> &showSettings = {});
 
 // Removes the tray icon from the tray at once.
 void DeleteTrayIcon();

@@ -25,7 +25,8 @@ echo "ok: depends on the engine, Qt, xcb, the X11 platform plugin and the fonts"
 
 contents=$(dpkg-deb -c "$deb" | awk '{ print $6 }')
 for f in ./usr/bin/murmelvox ./usr/share/applications/$id.desktop ./usr/share/metainfo/$id.metainfo.xml \
-         ./usr/share/icons/hicolor/scalable/apps/$id.svg ./usr/share/icons/hicolor/48x48/apps/$id.png; do
+         ./usr/share/icons/hicolor/scalable/apps/$id.svg ./usr/share/icons/hicolor/48x48/apps/$id.png \
+         ./usr/lib/udev/rules.d/70-murmelvox-pedals.rules; do
     grep -qxF "$f" <<<"$contents" || fail "the package lacks $f"
 done
 if grep -E 'test_|bench|render_icon|bookmark.ini' <<<"$contents"; then

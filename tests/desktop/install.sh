@@ -1,5 +1,6 @@
 # Installs into a temporary prefix and checks what lands there: the program,
-# a valid menu entry, icons at every size, valid AppStream metainfo; then
+# a valid menu entry, icons at every size, valid AppStream metainfo, the
+# pedals' udev rule; then
 # runs the installed program from a folder it cannot write and looks for the
 # bookmark file in the per-user data folder.
 #   install.sh BUILD_DIR APP_ID
@@ -27,7 +28,9 @@ check "the menu entry is valid" desktop-file-validate "$share/applications/$id.d
 grep -qx 'Categories=AudioVideo;Audio;Player;' "$share/applications/$id.desktop" || fail "menu categories"
 grep -q '^MimeType=.*audio/mpeg;.*video/x-ms-wmv;' "$share/applications/$id.desktop" || fail "media types"
 grep -qx 'Exec=murmelvox %f' "$share/applications/$id.desktop" || fail "Exec takes one file"
-echo "ok: categories, media types, one file per launch"
+grep -qx 'Exec=murmelvox --settings' "$share/applications/$id.desktop" || fail "no Settings action"
+echo "ok: categories, media types, one file per launch, a Settings action"
+check "the pedals' udev rule is installed" grep -q 'TAG+="uaccess"' "$prefix/lib/udev/rules.d/70-murmelvox-pedals.rules"
 check "the metainfo is installed" test -f "$share/metainfo/$id.metainfo.xml"
 check "the metainfo is valid" appstreamcli validate --no-net --pedantic "$share/metainfo/$id.metainfo.xml"
 check "the scalable icon is installed" test -f "$share/icons/hicolor/scalable/apps/$id.svg"

@@ -221,18 +221,28 @@ private slots:
         const QRect icon = TrayIconPlace();
         QVERIFY(icon.isValid());
         QVERIFY(icon.width() >= 16);
-        // Clicking it, with either button, does nothing.
-        for (const char *button : {"1", "3"}) {
+        const auto visibleWindows = [] {
+            const QString windows = Run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                                    QStringLiteral("--class"), QStringLiteral("murmelvox")});
+            return windows.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size();
+        };
+        const auto click = [&](const char *button) {
             Run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(icon.center().x()),
                                             QString::number(icon.center().y()), QStringLiteral("click"),
                                             QLatin1String(button)});
-        }
+        };
+        // A left click does nothing.
+        click("1");
         QTest::qWait(500);
         QCOMPARE(m_bar.state(), QProcess::Running);
         QCOMPARE(Geometry(m_window), QRect(613, 0, 354, 18));
-        const QString windows = Run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                                QStringLiteral("--class"), QStringLiteral("murmelvox")});
-        QCOMPARE(windows.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 2);  // the bar and the icon
+        QCOMPARE(visibleWindows(), 2);  // the bar and the icon
+        // A right click opens its menu (Settings), which Escape closes unused.
+        click("3");
+        QTRY_COMPARE_WITH_TIMEOUT(visibleWindows(), 3, 5000);
+        Run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+        QTRY_COMPARE_WITH_TIMEOUT(visibleWindows(), 2, 5000);
+        QCOMPARE(Geometry(m_window), QRect(613, 0, 354, 18));
     }
 
     void expandAndCollapseByClicks()

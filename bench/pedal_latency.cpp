@@ -1,0 +1,191 @@
+// Latency of the foot pedals: from a pedal report arriving on the device
+// node until the engine acts, beside the engine-only floor (the same engine
+// command made directly, no pedal). The reports come through a packet socket
+// pair, as the raw HID node gives them, into the real reader, the pedals'
+// actions, the player and the engine (libmpv, null audio); a second client
+// on the engine's own libmpv handle sees when libmpv acts.
+//
+//   middle pedal  report -> playing (libmpv's core-idle goes false)
+//   left pedal    report -> playing from one wind step back (playback restart)
+//                 and -> the player has announced the new position
+//
+//   bench_pedals MEDIA_DIR [SAMPLES]
+// MEDIA_DIR holds speech.mp3 (tests/media/make_media.sh writes it).
+
+#include "BenchStats.h"
+#include "pedals/PedalActions.h"
+#include "pedals/PedalMonitor.h"
+#include "playback/MpvEngine.h"
+#include "playback/Player.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <mpv/client.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int TimeoutMs = 3000;
+constexpr int PlayBetweenMs = 40;
+
+void runEventsFor(int ms)
+{
+    const auto start = BenchClock::now();
+    while (millisecondsSince(start) < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// Runs the GUI thread's events until libmpv tells the observer what `done`
+// looks for; the ms from `start`, or -1.
+double waitFor(mpv_handle *observer, BenchClock::time_point start, const std::function<bool(const mpv_event &)> &done)
+{
+    while (millisecondsSince(start) < TimeoutMs) {
+        QCoreApplication::processEvents();
+        const mpv_event *event = mpv_wait_event(observer, 0);
+        if (event->event_id != MPV_EVENT_NONE && done(*event))
+            return millisecondsSince(start);
+    }
+    return -1;
+}
+
+bool coreIdleIs(const mpv_event &event, bool idle)
+{
+    if (event.event_id != MPV_EVENT_PROPERTY_CHANGE)
+        return false;
+    const auto *property = static_cast<const mpv_event_property *>(event.data);
+    return std::strcmp(property->name, "core-idle") == 0 && property->format == MPV_FORMAT_FLAG
+           && *static_cast<int *>(property->data) == int(idle);
+}
+
+bool restarted(const mpv_event &event)
+{
+    return event.event_id == MPV_EVENT_PLAYBACK_RESTART;
+}
+
+void drain(mpv_handle *observer)
+{
+    QCoreApplication::processEvents();
+    while (mpv_wait_event(observer, 0)->event_id != MPV_EVENT_NONE) {}
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s MEDIA_DIR [SAMPLES]\n", argv[0]);
+        return 2;
+    }
+    QCoreApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    const QString file = QDir(QString::fromLocal8Bit(argv[1])).absoluteFilePath("speech.mp3");
+    const int samples = argc > 2 ? std::max(10, std::atoi(argv[2])) : 100;
+    if (!QFile::exists(file)) {
+        std::fprintf(stderr, "missing %s\n", qPrintable(file));
+        return 2;
+    }
+
+    MpvEngine engine(QByteArrayLiteral("null"));
+    Player player(engine, [] { return 1.0; });
+    player.follow(&engine);
+    PedalMonitor monitor;
+    PedalActions pedals(player);
+    PedalSettings settings;
+    settings.autoRewindSeconds = 0; // the release then only pauses
+    pedals.setSettings(settings);
+    pedals.listenTo(monitor);
+    int fds[2];
+    if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds) != 0)
+        return 1;
+    monitor.addDevice(fds[0], PedalModels[0], QStringLiteral("bench"));
+    const auto report = [&](char bits) {
+        const char bytes[2] = {bits, 0};
+        return ::write(fds[1], bytes, 2) == 2;
+    };
+
+    player.open(file);
+    if (!player.hasFile()) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(file));
+        return 1;
+    }
+    mpv_handle *observer = mpv_create_weak_client(engine.handle(), "bench");
+    mpv_observe_property(observer, 0, "core-idle", MPV_FORMAT_FLAG);
+
+    std::vector<double> pedalPlay, floorPlay, pedalRestart, floorRestart, pedalTold;
+    int timeouts = 0;
+    const auto keep = [&](std::vector<double> &into, double ms) { ms < 0 ? ++timeouts : (into.push_back(ms), 0); };
+
+    // Middle pedal against Play, alternating so both see the same load.
+    for (int i = 0; i < samples; ++i) {
+        player.jumpTo(5 + i % 20);
+        runEventsFor(PlayBetweenMs);
+        for (const bool viaPedal : {true, false}) {
+            drain(observer);
+            const auto start = BenchClock::now();
+            viaPedal ? (void)report(2) : engine.Play();
+            keep(viaPedal ? pedalPlay : floorPlay,
+                 waitFor(observer, start, [](const mpv_event &e) { return coreIdleIs(e, false); }));
+            runEventsFor(PlayBetweenMs);
+            viaPedal ? (void)report(0) : engine.Pause();
+            waitFor(observer, BenchClock::now(), [](const mpv_event &e) { return coreIdleIs(e, true); });
+        }
+    }
+
+    // Left pedal against a wind written to the engine, while playing.
+    engine.Play();
+    runEventsFor(PlayBetweenMs);
+    bool told = false;
+    BenchClock::time_point pressedAt;
+    double toldMs = -1;
+    QObject::connect(&player, &Player::positionChanged, [&] {
+        if (!told)
+            toldMs = millisecondsSince(pressedAt);
+        told = true;
+    });
+    for (int i = 0; i < samples; ++i) {
+        for (const bool viaPedal : {true, false}) {
+            if (player.position() < 5 || player.position() > 30) {
+                player.jumpTo(20);
+                waitFor(observer, BenchClock::now(), restarted);
+            }
+            runEventsFor(PlayBetweenMs);
+            drain(observer);
+            told = false;
+            pressedAt = BenchClock::now();
+            viaPedal ? (void)report(1) : engine.setCurrentPosition(engine.CurrentPosition() - 1);
+            keep(viaPedal ? pedalRestart : floorRestart, waitFor(observer, pressedAt, restarted));
+            if (viaPedal) {
+                keep(pedalTold, told ? toldMs : -1);
+                report(0);
+            }
+        }
+    }
+    engine.Pause();
+
+    std::printf("pedal latency, %d samples each, %s (ao=null), reports through a socket pair\n", samples,
+                qPrintable(QFileInfo(file).fileName()));
+    std::printf("middle pedal report -> playing (libmpv core-idle off):\n");
+    printRow("pedal (reader, actions, player, engine)", pedalPlay);
+    printRow("engine Play() alone (floor)", floorPlay);
+    std::printf("left pedal report -> playing from one step back (playback restart):\n");
+    printRow("pedal (reader, actions, player, engine)", pedalRestart);
+    printRow("engine position write alone (floor)", floorRestart);
+    printRow("pedal -> player announced the position", pedalTold);
+    std::printf("  p95 above the floor: middle %+.3f ms, left %+.3f ms\n",
+                percentile(pedalPlay, 0.95) - percentile(floorPlay, 0.95),
+                percentile(pedalRestart, 0.95) - percentile(floorRestart, 0.95));
+    mpv_destroy(observer);
+    if (timeouts)
+        std::printf("timed out: %d\n", timeouts);
+    return timeouts ? 1 : 0;
+}

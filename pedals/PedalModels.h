@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QList>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+// The pedals of a transcription foot control, by position.
+enum class Pedal { Left, Middle, Right, Fourth };
+constexpr int PedalCount = 4;
+
+// Which pedals are down: bit n for Pedal(n).
+using PedalMask = std::uint8_t;
+constexpr PedalMask maskOf(Pedal pedal) { return PedalMask(1u << int(pedal)); }
+
+// One model of foot control read as a raw HID device. A new model is one
+// more row in PedalModels.
+struct PedalModel
+{
+    const char *name;
+    std::uint16_t vendor;
+    std::uint16_t product;
+    // Bytes in each input report; a report of any other length is not this
+    // model's and is ignored.
+    int reportLength;
+    // For each pedal, the bit of the report that is set while it is down,
+    // counted from bit 0 of byte 0 (byte * 8 + bit); -1 where the model has
+    // no such pedal.
+    std::array<std::int8_t, PedalCount> bit;
+};
+
+inline constexpr std::array<PedalModel, 3> PedalModels{{
+    {"VEC Infinity IN-USB", 0x05f3, 0x00ff, 2, {0, 1, 2, -1}},
+    {"Philips ACC2310/ACC2320", 0x0911, 0x1844, 1, {0, 1, 2, -1}},
+    {"Philips ACC2330", 0x0911, 0x091a, 1, {0, 1, 2, 3}},
+}};
+
+// The model with these USB ids, or null.
+const PedalModel *findPedalModel(std::uint16_t vendor, std::uint16_t product);
+
+// The pedals a report shows down; no value for a report of the wrong length.
+std::optional<PedalMask> decodeReport(const PedalModel &model, QByteArrayView report);
+
+// A pedal going down or coming up.
+struct PedalEdge
+{
+    Pedal pedal;
+    bool down;
+    bool operator==(const PedalEdge &) const = default;
+};
+
+// What changed from one state of the pedals to the next, pedal by pedal in
+// order: reports give states, the actions want presses and releases.
+QList<PedalEdge> pedalEdges(PedalMask before, PedalMask now);

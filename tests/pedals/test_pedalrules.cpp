@@ -1,0 +1,307 @@
+// The pedals' rules: reports decoded per model into presses and releases,
+// and the actions they carry out on the player (a fake engine: these are the
+// rules, the real engine is in test_pedals_e2e).
+
+#include "Capabilities.h"
+#include "PedalStream.h"
+#include "hotkeys/HotKeyRig.h"
+#include "pedals/PedalActions.h"
+#include "pedals/PedalDevice.h"
+#include "pedals/PedalMonitor.h"
+#include "settings/SettingsStore.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+using Step = QPair<Pedal, bool>; // a pedal, down or up
+constexpr Pedal L = Pedal::Left, M = Pedal::Middle, R = Pedal::Right, F = Pedal::Fourth;
+
+const PedalModel &model(const char *name)
+{
+    for (const PedalModel &m : PedalModels) {
+        if (QByteArray(m.name).startsWith(name))
+            return m;
+    }
+    qFatal("no model %s", name);
+}
+
+QString eventText(Pedal pedal, bool down)
+{
+    return pedalLabel(pedal).left(1) + (down ? u'+' : u'-');
+}
+
+} // namespace
+
+class TestPedalRules : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Recorded report streams through the real reader: what each model's
+    // bits mean, several pedals at once, bad reports, and a pull-out.
+    void reports_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QList<QByteArray>>("reports");
+        QTest::addColumn<bool>("unplug");
+        QTest::addColumn<QString>("events");
+        using B = QByteArray;
+        const auto vec = [](char bits) { return B(1, bits) + B(1, '\0'); };
+        QTest::newRow("VEC left, middle, right in turn")
+            << "VEC" << QList<B>{vec(1), vec(0), vec(2), vec(0), vec(4), vec(0)} << false << "L+ L- M+ M- R+ R-";
+        QTest::newRow("VEC two held at once, released together")
+            << "VEC" << QList<B>{vec(2), vec(3), vec(0)} << false << "M+ L+ L- M-";
+        QTest::newRow("VEC unknown bits ignored") << "VEC" << QList<B>{vec(char(0xf8)), vec(char(0xfa))} << false << "M+";
+        QTest::newRow("VEC wrong lengths ignored")
+            << "VEC" << QList<B>{B("\x01"), B("\x02\0\0", 3), vec(4)} << false << "R+";
+        QTest::newRow("VEC pulled out while held")
+            << "VEC" << QList<B>{vec(3)} << true << "L+ M+ L- M- lost";
+        QTest::newRow("ACC2310 rewind, play, forward")
+            << "Philips ACC2310" << QList<B>{B("\x01"), B("\x03"), B("\x04"), B(1, '\0')} << false << "L+ M+ L- M- R+ R-";
+        QTest::newRow("ACC2310 has no fourth pedal") << "Philips ACC2310" << QList<B>{B("\x08")} << false << "";
+        QTest::newRow("ACC2330 fourth pedal") << "Philips ACC2330" << QList<B>{B("\x08"), B("\x0a"), B(1, '\0')} << false
+                                              << "F+ M+ M- F-";
+    }
+
+    void reports()
+    {
+        QFETCH(QString, model);
+        QFETCH(QList<QByteArray>, reports);
+        QFETCH(bool, unplug);
+        QFETCH(QString, events);
+
+        PedalStream stream;
+        PedalMonitor monitor;
+        monitor.addDevice(stream.node, ::model(qPrintable(model)), QStringLiteral("test"));
+        QStringList seen;
+        connect(&monitor, &PedalMonitor::pedalPressed, this, [&](Pedal p) { seen << eventText(p, true); });
+        connect(&monitor, &PedalMonitor::pedalReleased, this, [&](Pedal p) { seen << eventText(p, false); });
+        connect(&monitor, &PedalMonitor::pedalsChanged, this, [&] {
+            if (monitor.pedals().isEmpty())
+                seen << "lost";
+        });
+        for (const QByteArray &report : reports)
+            QVERIFY(stream.send(report));
+        if (unplug)
+            stream.unplug();
+        QTRY_COMPARE(seen.join(u' '), events);
+        // Nothing further arrives later.
+        QTest::qWait(20);
+        QCOMPARE(seen.join(u' '), events);
+    }
+
+    void severalDevicesActAsOne()
+    {
+        PedalStream a, b;
+        PedalMonitor monitor;
+        monitor.addDevice(a.node, model("VEC"), QStringLiteral("a"));
+        monitor.addDevice(b.node, model("Philips ACC2310"), QStringLiteral("b"));
+        QSignalSpy pressed(&monitor, &PedalMonitor::pedalPressed);
+        QSignalSpy released(&monitor, &PedalMonitor::pedalReleased);
+        a.send(QByteArray("\x02\0", 2));
+        b.send("\x02");
+        QTRY_COMPARE(pressed.count(), 1);
+        a.unplug(); // one device gone, the other still holds the middle pedal
+        QTRY_COMPARE(monitor.pedals().size(), 1);
+        QCOMPARE(released.count(), 0);
+        QVERIFY(monitor.isDown(M));
+        b.send(QByteArray(1, '\0'));
+        QTRY_COMPARE(released.count(), 1);
+    }
+
+    void floodOfReports()
+    {
+        PedalStream stream;
+        PedalMonitor monitor;
+        monitor.addDevice(stream.node, model("VEC"), QStringLiteral("flood"));
+        QSignalSpy pressed(&monitor, &PedalMonitor::pedalPressed);
+        int sent = 0;
+        // Until the socket is full: far more than one wake-up reads.
+        while (stream.send(QByteArray(sent % 2 ? "\x00\x00" : "\x02\x00", 2)) && sent < 5000)
+            ++sent;
+        QVERIFY(sent > PedalDevice::MaxReportsPerWake);
+        QTRY_COMPARE(pressed.count(), (sent + 1) / 2);
+        QCOMPARE(monitor.isDown(M), sent % 2 == 1);
+    }
+
+    // The actions on the player, from presses and releases.
+    void actions_data()
+    {
+        QTest::addColumn<bool>("fileOpen");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("autoRewind");
+        QTest::addColumn<QList<PedalAction>>("actions"); // empty: the defaults
+        QTest::addColumn<QList<Step>>("steps");
+        QTest::addColumn<int>("plays");
+        QTest::addColumn<int>("pauses");
+        QTest::addColumn<QList<double>>("writes");
+        QTest::addColumn<int>("playPauseCount"); // the hot keys' counter after
+
+        using A = PedalAction;
+        const QList<A> defaults;
+        QTest::newRow("middle held plays, release pauses and rewinds")
+            << true << 10.0 << 1.0 << defaults << QList<Step>{{M, true}, {M, false}} << 1 << 1 << QList<double>{9.0} << 0;
+        QTest::newRow("middle held: the play counts as a play for the hot keys")
+            << true << 10.0 << 1.0 << defaults << QList<Step>{{M, true}} << 1 << 0 << QList<double>{} << 2;
+        QTest::newRow("auto-rewind near the start stops at 0")
+            << true << 0.4 << 1.0 << defaults << QList<Step>{{M, true}, {M, false}} << 1 << 1 << QList<double>{0.0} << 0;
+        QTest::newRow("auto-rewind off")
+            << true << 10.0 << 0.0 << defaults << QList<Step>{{M, true}, {M, false}} << 1 << 1 << QList<double>{} << 0;
+        QTest::newRow("left winds back a step")
+            << true << 10.0 << 1.0 << defaults << QList<Step>{{L, true}, {L, false}} << 0 << 0 << QList<double>{7.0} << 1;
+        QTest::newRow("left refuses before the start")
+            << true << 2.0 << 1.0 << defaults << QList<Step>{{L, true}, {L, false}} << 0 << 0 << QList<double>{} << 1;
+        QTest::newRow("right winds forward a step")
+            << true << 10.0 << 1.0 << defaults << QList<Step>{{R, true}, {R, false}} << 0 << 0 << QList<double>{13.0} << 1;
+        QTest::newRow("right never past the end")
+            << true << 18.0 << 1.0 << defaults << QList<Step>{{R, true}, {R, false}} << 0 << 0 << QList<double>{} << 1;
+        QTest::newRow("middle held while the left winds back")
+            << true << 10.0 << 1.0 << defaults << QList<Step>{{M, true}, {L, true}, {L, false}, {M, false}} << 1 << 1
+            << QList<double>{7.0, 6.0} << 0;
+        QTest::newRow("left and right together")
+            << true << 10.0 << 1.0 << defaults << QList<Step>{{L, true}, {R, true}, {R, false}, {L, false}} << 0 << 0
+            << QList<double>{7.0, 10.0} << 1;
+        QTest::newRow("a second press without release does nothing")
+            << true << 10.0 << 1.0 << defaults << QList<Step>{{L, true}, {L, true}} << 0 << 0 << QList<double>{7.0} << 1;
+        QTest::newRow("no file open: nothing")
+            << false << 10.0 << 1.0 << defaults << QList<Step>{{M, true}, {L, true}, {L, false}, {M, false}} << 0 << 0
+            << QList<double>{} << 1;
+        QTest::newRow("chosen: middle toggles play and pause")
+            << true << 10.0 << 1.0 << QList<A>{A::WindBack, A::PlayPause, A::WindForward, A::Nothing}
+            << QList<Step>{{M, true}, {M, false}, {M, true}, {M, false}} << 1 << 1 << QList<double>{} << 0;
+        QTest::newRow("chosen: right back to start, left nothing, fourth plays")
+            << true << 10.0 << 1.0 << QList<A>{A::Nothing, A::Nothing, A::BackToStart, A::PlayWhileHeld}
+            << QList<Step>{{L, true}, {R, true}, {F, true}} << 1 << 0 << QList<double>{0.0} << 2;
+    }
+
+    void actions()
+    {
+        QFETCH(bool, fileOpen);
+        QFETCH(double, start);
+        QFETCH(double, autoRewind);
+        QFETCH(QList<PedalAction>, actions);
+        QFETCH(QList<Step>, steps);
+
+        HotKeyRig rig;
+        rig.player.state = fileOpen ? FakePlayer::Paused : MediaPlayer::NoFile;
+        rig.player.position = start;
+        rig.player.duration = 20;
+        // Mid-cycle counters, to see whether a pedal resets them.
+        rig.hotKeys.setCounts({1, 1, 1});
+        PedalActions pedals(rig.controller);
+        PedalSettings settings;
+        settings.autoRewindSeconds = autoRewind;
+        for (int i = 0; i < actions.size(); ++i)
+            settings.actions[i] = actions[i];
+        pedals.setSettings(settings);
+
+        for (const Step &step : steps)
+            step.second ? pedals.press(step.first) : pedals.release(step.first);
+
+        QTEST(rig.player.plays, "plays");
+        QTEST(rig.player.pauses, "pauses");
+        QTEST(rig.player.writes, "writes");
+        QTEST(int(rig.counts().playPause), "playPauseCount");
+    }
+
+    void repeatWhileHeld_data()
+    {
+        QTest::addColumn<Pedal>("pedal");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<bool>("releaseAtLast"); // or keep holding
+        QTest::addColumn<QList<double>>("writes");
+        // A delay of 100 ms, then a step every 50 ms.
+        QTest::newRow("back, released at once") << L << 30.0 << true << QList<double>{29.0};
+        QTest::newRow("back, held for three repeats") << L << 30.0 << true << QList<double>{29, 28, 27, 26};
+        QTest::newRow("back, held: stops at the start") << L << 2.5 << false << QList<double>{1.5, 0.5};
+        QTest::newRow("forward, held: stops at the end") << R << 17.5 << false << QList<double>{18.5, 19.5};
+    }
+
+    void repeatWhileHeld()
+    {
+        QFETCH(Pedal, pedal);
+        QFETCH(double, start);
+        QFETCH(bool, releaseAtLast);
+        QFETCH(QList<double>, writes);
+
+        HotKeyRig rig;
+        rig.windStep = 1;
+        rig.player.state = FakePlayer::Paused;
+        rig.player.position = start;
+        rig.player.duration = 20;
+        PedalActions pedals(rig.controller);
+        PedalSettings settings;
+        settings.repeatDelayMs = 100;
+        settings.repeatPaceMs = 50;
+        pedals.setSettings(settings);
+        QElapsedTimer clock;
+        QList<qint64> at;
+        connect(&rig.controller, &Player::positionChanged, this, [&] { at << clock.elapsed(); });
+
+        clock.start();
+        pedals.press(pedal);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.player.writes.size(), writes.size(), 5000);
+        if (releaseAtLast)
+            pedals.release(pedal);
+        QTest::qWait(300);
+        QCOMPARE(rig.player.writes, writes);
+        // Timers may run late on a busy machine, but never early.
+        for (int i = 1; i < at.size(); ++i)
+            QVERIFY2(at[i] - at[i - 1] >= (i == 1 ? 95 : 45), qPrintable(QString::number(at[i] - at[i - 1])));
+    }
+
+    void unreadableNodeToldOnce()
+    {
+        QTemporaryDir dir;
+        const QStringList nodes = {dir.filePath("hidraw0"), dir.filePath("hidraw1")};
+        for (const QString &node : nodes) {
+            QFile file(node);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.setPermissions(QFileDevice::WriteOwner));
+        }
+        const FileModesHold asUser;
+        QVERIFY2(asUser, "cannot run as an ordinary user");
+        PedalMonitor monitor;
+        QSignalSpy told(&monitor, &PedalMonitor::cannotOpen);
+        QVERIFY(!monitor.openPedal(model("VEC"), nodes[0]));
+        QVERIFY(!monitor.openPedal(model("Philips ACC2330"), nodes[1]));
+        QVERIFY(!monitor.openPedal(model("VEC"), nodes[0]));
+        QCOMPARE(told.count(), 1);
+        const QString message = told.at(0).at(0).toString();
+        QVERIFY2(message.contains(nodes[0]) && message.contains("cmake --install"), qPrintable(message));
+        QVERIFY(monitor.pedals().isEmpty());
+        // A node that vanished is no permission problem, and not told.
+        PedalMonitor other;
+        QSignalSpy otherTold(&other, &PedalMonitor::cannotOpen);
+        QVERIFY(!other.openPedal(model("VEC"), dir.filePath("gone")));
+        QCOMPARE(otherTold.count(), 0);
+    }
+
+    void badStoredSettingsReadAsDefaults()
+    {
+        QFile::remove(SettingsFilePath());
+        QVERIFY(SaveSettingsSection(QStringLiteral("pedals"),
+                                    {{"left", "fly"}, {"autoRewindSeconds", "-3"}, {"repeatPaceMs", "1e9"}}));
+        QCOMPARE(LoadPedalSettings(), PedalSettings{});
+    }
+
+    void udevRuleCoversEveryModel()
+    {
+        QFile rules(QStringLiteral(MURMELVOX_PEDAL_RULES));
+        QVERIFY(rules.open(QIODevice::ReadOnly));
+        const QString text = QString::fromLatin1(rules.readAll());
+        for (const PedalModel &m : PedalModels) {
+            const QString line = QStringLiteral("ATTRS{idVendor}==\"%1\", ATTRS{idProduct}==\"%2\", TAG+=\"uaccess\"")
+                                     .arg(m.vendor, 4, 16, QLatin1Char('0'))
+                                     .arg(m.product, 4, 16, QLatin1Char('0'));
+            QVERIFY2(text.contains(line), m.name);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPedalRules)
+#include "test_pedalrules.moc"

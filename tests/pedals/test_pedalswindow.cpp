@@ -1,0 +1,163 @@
+// The pedals' settings window: opened from the bar and the tray menu, its
+// lights following the pedals, and each change taking effect and stored.
+
+#include "PedalStream.h"
+#include "hotkeys/HotKeyRig.h"
+#include "pedals/PedalActions.h"
+#include "pedals/PedalMonitor.h"
+#include "pedals/PedalsWindow.h"
+#include "settings/SettingsStore.h"
+#include "shell/Bar.h"
+#include "shell/TrayIcon.h"
+
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSystemTrayIcon>
+#include <QtTest>
+
+class TestPedalsWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void openedFromTrayMenuAndBar()
+    {
+        Bar bar;
+        AddTrayIcon(&bar, [&bar] { bar.showSettings(); });
+        QMenu *menu = TrayIconData->contextMenu();
+        QVERIFY(menu);
+        QCOMPARE(menu->actions().size(), 1);
+        menu->actions().at(0)->trigger();
+        QList<PedalsWindow *> windows = bar.findChildren<PedalsWindow *>();
+        QCOMPARE(windows.size(), 1);
+        QVERIFY(windows[0]->isVisible());
+        QVERIFY(windows[0]->isWindow());
+        // Again: the same window comes forward.
+        bar.showSettings();
+        QCOMPARE(bar.findChildren<PedalsWindow *>(), windows);
+        // Closed, it goes; the next call opens a new one.
+        windows[0]->closeButton->click();
+        QTRY_VERIFY(bar.findChildren<PedalsWindow *>().isEmpty());
+        bar.showSettings();
+        QCOMPARE(bar.findChildren<PedalsWindow *>().size(), 1);
+        DeleteTrayIcon();
+    }
+
+    void opensWithWhatIsStored()
+    {
+        QFile::remove(SettingsFilePath());
+        PedalSettings stored;
+        stored.actions[0] = PedalAction::Nothing;
+        stored.autoRewindSeconds = 3;
+        QVERIFY(SavePedalSettings(stored));
+        // Before start-up has loaded them into the pedals' actions.
+        HotKeyRig rig;
+        PedalMonitor monitor;
+        PedalActions actions(rig.controller);
+        PedalsWindow window(monitor, actions);
+        QCOMPARE(window.actionBoxes[0]->currentIndex(), int(PedalAction::Nothing));
+        QCOMPARE(window.autoRewindBox->value(), 3.0);
+        window.actionBoxes[1]->setCurrentIndex(int(PedalAction::PlayPause));
+        stored.actions[1] = PedalAction::PlayPause;
+        QCOMPARE(LoadPedalSettings(), stored);
+    }
+
+    void everyControlHasAName()
+    {
+        HotKeyRig rig;
+        PedalMonitor monitor;
+        PedalActions actions(rig.controller);
+        PedalsWindow window(monitor, actions);
+        QVERIFY(!window.accessibleName().isEmpty());
+        for (QWidget *w : window.findChildren<QWidget *>()) {
+            // The parts a spin box or a combo box is made of are named by it.
+            if (qobject_cast<QAbstractSpinBox *>(w->parentWidget()) || qobject_cast<QComboBox *>(w->parentWidget()))
+                continue;
+            if (qobject_cast<QLabel *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QAbstractSpinBox *>(w)
+                || qobject_cast<QPushButton *>(w) || qobject_cast<QGroupBox *>(w))
+                QVERIFY2(!w->accessibleName().isEmpty(), w->metaObject()->className());
+        }
+    }
+
+    void changeTakesEffectAndIsStored_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("pedal"); // whose action the value is, or -1
+        QTest::newRow("middle pedal: play/pause") << "actionMiddle" << int(PedalAction::PlayPause) << 1;
+        QTest::newRow("left pedal: back to start") << "actionLeft" << int(PedalAction::BackToStart) << 0;
+        QTest::newRow("fourth pedal: play while held") << "actionFourth" << int(PedalAction::PlayWhileHeld) << 3;
+        QTest::newRow("auto-rewind off") << "autoRewind" << 0 << -1;
+        QTest::newRow("repeat pace 400 ms") << "repeatPace" << 400 << -1;
+    }
+
+    void changeTakesEffectAndIsStored()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, value);
+        QFETCH(int, pedal);
+        QFile::remove(SettingsFilePath());
+        QVERIFY(SaveSetting(QStringLiteral("WindCount"), QStringLiteral("1234")));
+
+        HotKeyRig rig;
+        PedalMonitor monitor;
+        PedalActions actions(rig.controller);
+        PedalsWindow window(monitor, actions);
+        window.show();
+        QWidget *w = window.findChild<QWidget *>(control);
+        QVERIFY(w);
+        PedalSettings expected;
+        if (auto *box = qobject_cast<QComboBox *>(w)) {
+            box->setCurrentIndex(value);
+            expected.actions[pedal] = PedalAction(value);
+        } else if (auto *rewind = qobject_cast<QDoubleSpinBox *>(w)) {
+            rewind->setValue(value);
+            expected.autoRewindSeconds = value;
+        } else {
+            qobject_cast<QSpinBox *>(w)->setValue(value);
+            expected.repeatPaceMs = value;
+        }
+        QCOMPARE(actions.settings(), expected);
+        QCOMPARE(LoadPedalSettings(), expected);
+        QVERIFY(window.saveProblem->isHidden());
+        // The keys that were there stay as they were.
+        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral("1234"));
+    }
+
+    void lightsFollowThePedals()
+    {
+        HotKeyRig rig;
+        PedalMonitor monitor;
+        PedalActions actions(rig.controller);
+        PedalsWindow window(monitor, actions);
+        QVERIFY(window.foundList->text().startsWith(QStringLiteral("None")));
+        PedalStream stream;
+        monitor.addDevice(stream.node, PedalModels[0], QStringLiteral("/dev/hidraw7"));
+        QVERIFY(window.foundList->text().contains(QStringLiteral("VEC Infinity IN-USB (/dev/hidraw7)")));
+
+        const auto lit = [&] {
+            QString on;
+            for (QLabel *light : window.lights)
+                on += light->property("pressed").toBool() ? u'1' : u'0';
+            return on;
+        };
+        QCOMPARE(lit(), QStringLiteral("0000"));
+        stream.send(QByteArray("\x02\0", 2));
+        QTRY_COMPARE(lit(), QStringLiteral("0100"));
+        QCOMPARE(window.lights[1]->accessibleDescription(), QStringLiteral("pressed"));
+        stream.send(QByteArray("\x05\0", 2));
+        QTRY_COMPARE(lit(), QStringLiteral("1010"));
+        stream.unplug();
+        QTRY_COMPARE(lit(), QStringLiteral("0000"));
+        QTRY_VERIFY(window.foundList->text().startsWith(QStringLiteral("None")));
+    }
+};
+
+QTEST_MAIN(TestPedalsWindow)
+#include "test_pedalswindow.moc"
