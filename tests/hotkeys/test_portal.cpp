@@ -144,6 +144,18 @@ private slots:
         QVERIFY(notices.isEmpty());
     }
 
+    void changedTriggerReachesTheKeysDialog()
+    {
+        form->keysButton->click();
+        KeysDialog *keys = KeysDialog::Instance();
+        QVERIFY(keys);
+        QCOMPARE(keys->playPauseList->toolTip(), QStringLiteral("The desktop runs Play/Pause with: F6"));
+        control(QStringLiteral("Change"), {QStringLiteral("play-pause"), QStringLiteral("Ctrl+F6")});
+        QTRY_COMPARE(keys->playPauseList->toolTip(), QStringLiteral("The desktop runs Play/Pause with: Ctrl+F6"));
+        QCOMPARE(keys->playPauseLabel->toolTip(), keys->playPauseList->toolTip());
+        QCOMPARE(keys->fullRewindList->toolTip(), QStringLiteral("The desktop runs Full Rewind with: F4"));
+    }
+
     void setKeysRebindsInANewSession()
     {
         KeysDialog *keys = KeysDialog::Show(form);
