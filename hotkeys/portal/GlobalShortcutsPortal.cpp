@@ -1,5 +1,6 @@
 #include "hotkeys/portal/GlobalShortcutsPortal.h"
 
+#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusError>
 #include <QDBusMessage>
@@ -131,7 +132,10 @@ GlobalShortcutsPortal::GlobalShortcutsPortal(QDBusConnection bus, QObject *paren
 
 GlobalShortcutsPortal::~GlobalShortcutsPortal()
 {
-    close();
+    // Without the application (static destruction) the bus is gone too; the
+    // portal closes the sessions of a program that leaves the bus.
+    if (QCoreApplication::instance())
+        close();
 }
 
 uint GlobalShortcutsPortal::version(const QDBusConnection &bus, int timeoutMs)
