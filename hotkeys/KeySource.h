@@ -100,7 +100,8 @@ struct CreatedKeySource
 
 // The source for this session: the portal's global shortcuts on a Wayland
 // session whose desktop offers them, otherwise X11 grabs where the
-// application runs on X11, otherwise none.
+// application runs on X11, otherwise none. MURMELVOX_HOTKEYS=x11|portal|none
+// overrides the choice.
 CreatedKeySource CreateKeySource();
 
 // X11 grabs where the application runs on X11, otherwise none.
