@@ -5,7 +5,9 @@
 #include "hotkeys/KeySource.h"
 
 #include <QStringList>
+#include <array>
 #include <cmath>
+#include <optional>
 
 #include <QLoggingCategory>
 
@@ -20,6 +22,32 @@ HotKeyNotice tellUser;
 // one); the same loss then is no news and is not shown again.
 QString lastLost;
 bool userAskedForKeys = false;
+// What the desktop bound, where it owns the keys: per action, the trigger
+// it names (possibly none), or nothing where it bound no key.
+std::array<std::optional<QString>, HotKeyActions.size()> desktopTriggers;
+bool desktopAnswered = false;
+// The warning that X11 grabs see only X11 windows is given once per start.
+bool toldX11OnWayland = false;
+
+const char *const DesktopShortcutsHint =
+    "To use them in every window, bind keys in the desktop's own keyboard settings to the commands "
+    "\"murmelvox --play-pause\", \"murmelvox --play\", \"murmelvox --pause\", \"murmelvox --stop\", "
+    "\"murmelvox --wind-back\", \"murmelvox --wind-forward\" and \"murmelvox --to-start\".";
+
+void Tell(const QString &text)
+{
+    if (tellUser)
+        tellUser(text);
+}
+
+void SetDesktopTriggers(const QList<ChosenTrigger> &triggers, bool answered)
+{
+    desktopTriggers = {};
+    for (const ChosenTrigger &t : triggers)
+        desktopTriggers[std::size_t(t.action)] = t.trigger;
+    desktopAnswered = answered;
+    emit DesktopTriggers::instance().changed();
+}
 
 QList<KeyBinding> AssignedBindings()
 {
@@ -64,6 +92,21 @@ void ReportUnavailable(const QList<UnavailableKey> &keys)
         tellUser(text);
 }
 
+void FallBackToX11(const QString &why);
+
+void UseSource(std::unique_ptr<KeySource> next)
+{
+    source = std::move(next);
+    QObject::connect(source.get(), &KeySource::activated, [](HotKeyAction action, KeyEvent event) {
+        if (hookTarget)
+            hookTarget->handle(action, event);
+    });
+    QObject::connect(source.get(), &KeySource::unavailable, ReportUnavailable);
+    QObject::connect(source.get(), &KeySource::failed, FallBackToX11);
+    QObject::connect(source.get(), &KeySource::triggersChosen,
+                     [](const QList<ChosenTrigger> &triggers) { SetDesktopTriggers(triggers, true); });
+}
+
 void SetKeysAsked()
 {
     if (!source)
@@ -73,7 +116,47 @@ void SetKeysAsked()
     userAskedForKeys = false;
 }
 
+// The desktop refused its global shortcuts, or stopped answering: the keys
+// come from X11 grabs from now on, and the user is told what that means.
+void FallBackToX11(const QString &why)
+{
+    qCWarning(lcHotKeys, "no global shortcuts from the desktop (%s); taking the keys through X11", qPrintable(why));
+    SetDesktopTriggers({}, false);
+    // The failing source is still on the stack: it goes once control is back
+    // in the event loop.
+    KeySource *failed = source.release();
+    failed->disconnect();
+    failed->deleteLater();
+    UseSource(CreateX11KeySource());
+    source->bind(AssignedBindings());
+    QString text = QStringLiteral("The desktop did not give Murmelvox its hot keys (%1).").arg(why);
+    if (IsWaylandSession()) {
+        toldX11OnWayland = true;
+        text += QStringLiteral("\n\nMurmelvox now takes the keys through X11, so they work only while a window "
+                               "of an X11 program has the focus. ") + QLatin1String(DesktopShortcutsHint);
+    } else {
+        text += QStringLiteral("\n\nMurmelvox now takes the keys itself.");
+    }
+    Tell(text);
+}
+
 } // namespace
+
+DesktopTriggers &DesktopTriggers::instance()
+{
+    static DesktopTriggers triggers;
+    return triggers;
+}
+
+std::optional<QString> DesktopTriggerOf(HotKeyAction action)
+{
+    return desktopTriggers[std::size_t(action)];
+}
+
+bool DesktopOwnsKeys()
+{
+    return desktopAnswered;
+}
 
 void SetHotKeyNotice(HotKeyNotice notice)
 {
@@ -84,12 +167,14 @@ void InstallKeyboardHook(HotKeys *hotKeys)
 {
     hookTarget = hotKeys;
     if (!source) {
-        source = CreateKeySource();
-        QObject::connect(source.get(), &KeySource::activated, [](HotKeyAction action, KeyEvent event) {
-            if (hookTarget)
-                hookTarget->handle(action, event);
-        });
-        QObject::connect(source.get(), &KeySource::unavailable, ReportUnavailable);
+        CreatedKeySource created = CreateKeySource();
+        UseSource(std::move(created.source));
+        if (created.x11OnWayland && !toldX11OnWayland) {
+            toldX11OnWayland = true;
+            Tell(QStringLiteral("This Wayland desktop offers programs no global shortcuts, so Murmelvox's hot keys "
+                                "work only while a window of an X11 program has the focus.\n\n") +
+                 QLatin1String(DesktopShortcutsHint));
+        }
     }
     SetKeysAsked();
 }
@@ -98,6 +183,7 @@ void RemoveKeyboardHook()
 {
     source.reset();
     hookTarget = nullptr;
+    SetDesktopTriggers({}, false);
 }
 
 void ReloadKeyAssignments()
@@ -112,3 +198,5 @@ void KeyAssignmentsChanged()
 {
     SetKeysAsked();
 }
+
+#include "moc_GlobalHotKeys.cpp"

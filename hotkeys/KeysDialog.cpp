@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QStringList>
 #include <array>
 
 namespace {
@@ -144,6 +145,7 @@ KeysDialog::KeysDialog(QWidget *mainWindow)
     connect(setButton, &QPushButton::clicked, this, &KeysDialog::setKeys);
     connect(cancelButton, &QPushButton::clicked, this, &KeysDialog::cancel);
     connect(defaultButton, &QPushButton::clicked, this, &KeysDialog::selectDefaults);
+    connect(&DesktopTriggers::instance(), &DesktopTriggers::changed, this, &KeysDialog::showNotes);
 }
 
 // Just under the right-hand part of the bar, whatever its height now.
@@ -173,19 +175,43 @@ void KeysDialog::load()
     // A hand-edited name that is no function key leaves its action unbound;
     // the list shows exactly that: no key chosen, and why.
     const std::array<QComboBox *, 4> combos{fullRewindList, fastRewindList, playPauseList, fastForwardList};
-    const std::array<QLabel *, 4> labels{fullRewindLabel, fastRewindLabel, playPauseLabel, fastForwardLabel};
     for (size_t i = 0; i < HotKeyActions.size(); ++i) {
         const QString name = GetSetting(SettingsKeyOf(i), DefaultKeyOf(i));
         const int index = combos[i]->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
         combos[i]->setCurrentIndex(index);
-        const QString note = index >= 0 ? QString()
-                                        : QStringLiteral("No key: the stored name \"%1\" is not one of F1 to F12. "
-                                                         "Choose a key and press \"Set\".").arg(name);
+        m_nameNotes[i] = index >= 0 ? QString()
+                                    : QStringLiteral("No key: the stored name \"%1\" is not one of F1 to F12. "
+                                                     "Choose a key and press \"Set\".").arg(name);
+    }
+    showNotes();
+    fullRewindList->setFocus();
+}
+
+// Each row's notes, in its tooltips: a stored name that is no key, and where
+// the desktop owns the keys, the key it finally runs the action with.
+void KeysDialog::showNotes()
+{
+    const std::array<QComboBox *, 4> combos{fullRewindList, fastRewindList, playPauseList, fastForwardList};
+    const std::array<QLabel *, 4> labels{fullRewindLabel, fastRewindLabel, playPauseLabel, fastForwardLabel};
+    for (size_t i = 0; i < HotKeyActions.size(); ++i) {
+        QStringList notes;
+        if (!m_nameNotes[i].isEmpty())
+            notes.append(m_nameNotes[i]);
+        if (DesktopOwnsKeys() && m_nameNotes[i].isEmpty()) {
+            const QString caption = QString::fromLatin1(HotKeyActions[i].caption);
+            const std::optional<QString> trigger = DesktopTriggerOf(HotKeyActions[i].action);
+            if (!trigger)
+                notes.append(QStringLiteral("The desktop has given %1 no key.").arg(caption));
+            else if (trigger->isEmpty())
+                notes.append(QStringLiteral("The desktop runs %1 with a key it does not name.").arg(caption));
+            else
+                notes.append(QStringLiteral("The desktop runs %1 with: %2").arg(caption, *trigger));
+        }
+        const QString note = notes.join(QLatin1Char('\n'));
         combos[i]->setToolTip(note);
         combos[i]->setAccessibleDescription(note);
         labels[i]->setToolTip(note);
     }
-    fullRewindList->setFocus();
 }
 
 void KeysDialog::setKeys()

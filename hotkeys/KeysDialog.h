@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <array>
 
 class QComboBox;
 class QGroupBox;
@@ -47,6 +48,8 @@ private:
     void load();
     void PlaceUnderBar();
     void unload();
+    void showNotes();
 
     QPointer<QWidget> m_mainWindow;
+    std::array<QString, 4> m_nameNotes; // per row: why the stored key name is no key
 };

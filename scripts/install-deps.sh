@@ -16,6 +16,7 @@ test_pkgs=(
   xvfb xauth xdotool x11-utils trayer xterm
   libxcb-xtest0-dev
   dbus dbus-x11
+  xdg-desktop-portal python3-dbus python3-gi
   espeak-ng sox libsox-fmt-mp3 ffmpeg
   playerctl python3-pyatspi at-spi2-core desktop-file-utils appstream
   clang libclang-rt-14-dev

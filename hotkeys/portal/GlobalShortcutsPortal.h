@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QList>
+#include <QLoggingCategory>
+#include <QMetaType>
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+#include <functional>
+
+Q_DECLARE_LOGGING_CATEGORY(lcPortal)
+
+class QDBusArgument;
+class QDBusMessage;
+
+// One shortcut as the portal passes it: an id of the program's choosing and
+// its properties (description, preferred_trigger; trigger_description in
+// the portal's answers).
+struct PortalShortcut
+{
+    QString id;
+    QVariantMap properties;
+};
+Q_DECLARE_METATYPE(PortalShortcut)
+QDBusArgument &operator<<(QDBusArgument &argument, const PortalShortcut &shortcut);
+const QDBusArgument &operator>>(const QDBusArgument &argument, PortalShortcut &shortcut);
+
+// A client of the desktop portal's GlobalShortcuts interface: the desktop,
+// not the program, owns the keys. The program asks for shortcuts in a
+// session; the desktop (and the user, in its dialog) decides which key
+// triggers each, and reports presses and releases.
+class GlobalShortcutsPortal : public QObject
+{
+    Q_OBJECT
+public:
+    // How long any call to the portal may take to return, and how long the
+    // answer of a request may take: creating a session asks nobody, binding
+    // may wait for the user to confirm the keys in the desktop's dialog.
+    static constexpr int CallTimeoutMs = 5000;
+    static constexpr int SessionAnswerTimeoutMs = 10000;
+    static constexpr int BindAnswerTimeoutMs = 180000;
+
+    explicit GlobalShortcutsPortal(QDBusConnection bus, QObject *parent = nullptr);
+    ~GlobalShortcutsPortal() override; // closes the session
+
+    // The version of GlobalShortcuts the portal offers; 0 when it offers
+    // none, or does not answer within `timeoutMs`.
+    static uint version(const QDBusConnection &bus, int timeoutMs);
+
+    // Asks for exactly these shortcuts: a session can be bound only once,
+    // so any earlier session is closed and a new one created for them.
+    // Answers with bound() or refused().
+    void bind(const QList<PortalShortcut> &shortcuts);
+    // Closes the session: the desktop forgets its shortcuts.
+    void close();
+
+signals:
+    // The shortcuts the desktop took (a subset of those asked for), each
+    // with its trigger_description.
+    void bound(const QList<PortalShortcut> &shortcuts);
+    // The request ended without shortcuts: `cancelled` when the user said
+    // no, otherwise the portal failed, refused or did not answer.
+    void refused(bool cancelled, const QString &why);
+    void activated(const QString &id);
+    void deactivated(const QString &id);
+    // The user changed some shortcuts in the desktop's settings.
+    void changed(const QList<PortalShortcut> &shortcuts);
+
+private slots:
+    void onActivated(const QDBusMessage &message);
+    void onDeactivated(const QDBusMessage &message);
+    void onShortcutsChanged(const QDBusMessage &message);
+
+private:
+    using Answer = std::function<void(uint code, const QVariantMap &results, const QString &error)>;
+
+    void request(const QString &method, QList<QVariant> arguments, QVariantMap options, int answerTimeoutMs,
+                 Answer answer);
+    QString requestPath(const QString &token) const;
+    void closeSession(const QString &path);
+    bool isOurs(const QDBusMessage &message) const;
+
+    QDBusConnection m_bus;
+    QString m_session; // the open session's path; empty when none
+    quint64 m_generation = 0; // bumped by every bind() and close(): older answers are stale
+    quint64 m_tokens = 0;
+};

@@ -1,0 +1,110 @@
+#!/usr/bin/python3
+"""A desktop's global-shortcuts back end for the portal front end, driven by
+the tests: it records the sessions and the shortcuts bound in them, answers
+binds as told, and presses and releases shortcuts on request."""
+
+import json
+
+import dbus
+import dbus.service
+from dbus.mainloop.glib import DBusGMainLoop
+from gi.repository import GLib
+
+NAME = "org.freedesktop.impl.portal.MurmelvoxTest"
+PATH = "/org/freedesktop/portal/desktop"
+IMPL = "org.freedesktop.impl.portal.GlobalShortcuts"
+CONTROL = "org.murmelvox.test.PortalBackend"
+SHORTCUTS = "a(sa{sv})"
+
+
+class Session(dbus.service.Object):
+    def __init__(self, backend, path):
+        super().__init__(backend.bus, path)
+        self.backend = backend
+        self.path = path
+
+    @dbus.service.method("org.freedesktop.impl.portal.Session", in_signature="", out_signature="")
+    def Close(self):
+        self.backend.closed.append(self.path)
+        self.remove_from_connection()
+
+
+class Backend(dbus.service.Object):
+    def __init__(self, bus):
+        super().__init__(bus, PATH)
+        self.bus = bus
+        self.sessions = []  # every session path, in order
+        self.closed = []
+        self.binds = []  # {"session", "shortcuts": [[id, description, preferred_trigger]]}
+        self.next_bind_response = 0
+
+    # The interface the front end calls.
+
+    @dbus.service.method(IMPL, in_signature="oosa{sv}", out_signature="ua{sv}")
+    def CreateSession(self, handle, session_handle, app_id, options):
+        Session(self, session_handle)
+        self.sessions.append(str(session_handle))
+        # 1.16 copies "shortcuts" from these results into its answer.
+        return 0, {"session_id": str(session_handle), "shortcuts": dbus.Array([], signature="(sa{sv})")}
+
+    @dbus.service.method(IMPL, in_signature="oo" + SHORTCUTS + "sa{sv}", out_signature="ua{sv}")
+    def BindShortcuts(self, handle, session_handle, shortcuts, parent_window, options):
+        asked = [[str(i), str(p.get("description", "")), str(p.get("preferred_trigger", ""))] for i, p in shortcuts]
+        self.binds.append({"session": str(session_handle), "shortcuts": asked})
+        response, self.next_bind_response = self.next_bind_response, 0
+        if response != 0:
+            return response, {}
+        bound = dbus.Array([(i, {"description": d, "trigger_description": t}) for i, d, t in asked],
+                           signature="(sa{sv})")
+        return 0, {"shortcuts": bound}
+
+    @dbus.service.signal(IMPL, signature="osta{sv}")
+    def Activated(self, session_handle, shortcut_id, timestamp, options):
+        pass
+
+    @dbus.service.signal(IMPL, signature="osta{sv}")
+    def Deactivated(self, session_handle, shortcut_id, timestamp, options):
+        pass
+
+    @dbus.service.signal(IMPL, signature="o" + SHORTCUTS)
+    def ShortcutsChanged(self, session_handle, shortcuts):
+        pass
+
+    # What the tests call.
+
+    @dbus.service.method(CONTROL, in_signature="", out_signature="s")
+    def Record(self):
+        return json.dumps({"sessions": self.sessions, "closed": self.closed, "binds": self.binds})
+
+    @dbus.service.method(CONTROL, in_signature="u", out_signature="")
+    def AnswerNextBind(self, response):
+        self.next_bind_response = int(response)
+
+    def last_session(self):
+        return dbus.ObjectPath(self.binds[-1]["session"])
+
+    @dbus.service.method(CONTROL, in_signature="s", out_signature="")
+    def Press(self, shortcut_id):
+        self.Activated(self.last_session(), shortcut_id, dbus.UInt64(0), {})
+
+    @dbus.service.method(CONTROL, in_signature="s", out_signature="")
+    def Release(self, shortcut_id):
+        self.Deactivated(self.last_session(), shortcut_id, dbus.UInt64(0), {})
+
+    @dbus.service.method(CONTROL, in_signature="ss", out_signature="")
+    def Change(self, shortcut_id, trigger):
+        self.ShortcutsChanged(self.last_session(), dbus.Array(
+            [(shortcut_id, {"trigger_description": trigger})], signature="(sa{sv})"))
+
+
+def main():
+    DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+    backend = Backend(bus)
+    name = dbus.service.BusName(NAME, bus)  # owned while the process runs
+    GLib.MainLoop().run()
+    del backend, name
+
+
+if __name__ == "__main__":
+    main()
