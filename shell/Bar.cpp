@@ -164,6 +164,7 @@ void Bar::layOutStrip()
     mediaControl = new MediaPlayerControl(this);
     player = new Player(*mediaControl, [this] { return windStep(); }, this);
     player->follow(mediaControl->engine());
+    mediaControl->setPlayer(player);
     hotKeys = new HotKeys(*player, this);
     mediaControl->setObjectName(QStringLiteral("mediaControl"));
     mediaControl->setAccessibleName(QStringLiteral("Seek bar"));
