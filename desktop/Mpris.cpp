@@ -31,6 +31,7 @@ MprisPlayer::MprisPlayer(QObject *parent) : QObject(parent)
     new MprisPropertiesAdaptor(this);
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
+    new RemoteAdaptor(this);
     m_barSeek.setSingleShot(true);
     m_barSeek.setInterval(BarSeekDelayMs);
     connect(&m_barSeek, &QTimer::timeout, this, [this] { emit Seeked(ToMicroseconds(m_position)); });
@@ -179,6 +180,46 @@ void MprisPlayer::SetPosition(const QDBusObjectPath &trackId, qlonglong position
         return;
     m_player->jumpTo(seconds);
     AnnounceSeek();
+}
+
+void MprisPlayer::Act(RemoteAction action)
+{
+    QTimer::singleShot(0, this, [this, action] { ActNow(action); });
+}
+
+void MprisPlayer::ActNow(RemoteAction action)
+{
+    if (!Ready())
+        return;
+    switch (action) {
+    case RemoteAction::PlayPause:
+        PlayPause();
+        return;
+    case RemoteAction::Play:
+        Play();
+        return;
+    case RemoteAction::Pause:
+        Pause();
+        return;
+    case RemoteAction::Stop:
+        Stop();
+        return;
+    case RemoteAction::WindBack:
+        Previous();
+        return;
+    case RemoteAction::WindForward:
+        Next();
+        return;
+    case RemoteAction::ToStart:
+        if (HasFile()) {
+            m_player->rewindToStart();
+            AnnounceSeek();
+        }
+        return;
+    case RemoteAction::Settings:
+        m_window.settings();
+        return;
+    }
 }
 
 // A command's own jump, announced at once; a jump on the bar still waiting
@@ -396,6 +437,20 @@ void MprisPropertiesAdaptor::Set(const QString &interface_name, const QString &p
     }
     message.setDelayedReply(true);
     m_player->Bus().send(message.createErrorReply(found.error, found.why));
+}
+
+const QString RemoteAdaptor::Interface = QStringLiteral("com.kelvaro.Murmelvox.Remote");
+
+RemoteAdaptor::RemoteAdaptor(MprisPlayer *player) : QDBusAbstractAdaptor(player), m_player(player) {}
+
+void RemoteAdaptor::Act(const QString &action, const QDBusMessage &message)
+{
+    if (const std::optional<RemoteAction> known = RemoteActionNamed(action)) {
+        m_player->Act(*known);
+        return;
+    }
+    message.setDelayedReply(true);
+    m_player->Bus().send(message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("no action %1").arg(action)));
 }
 
 MprisRootAdaptor::MprisRootAdaptor(MprisPlayer *player) : QDBusAbstractAdaptor(player), m_player(player) {}

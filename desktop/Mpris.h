@@ -1,6 +1,7 @@
 #pragma once
 
 #include "desktop/MprisModel.h"
+#include "desktop/RemoteAction.h"
 #include "playback/MediaPlayer.h"
 
 #include <QDBusAbstractAdaptor>
@@ -38,11 +39,12 @@ public:
     bool RegisterOn(const QDBusConnection &bus);
     QDBusConnection Bus() const { return m_bus; }
 
-    // What Raise and Quit do to the program's window.
+    // What Raise, Quit and the settings action do to the program's window.
     struct Window
     {
         std::function<void()> raise;
         std::function<void()> quit;
+        std::function<void()> settings;
     };
 
     // The bar is up: commands act on its player from now on, and the file
@@ -69,6 +71,11 @@ public:
     void Previous();
     void Seek(qlonglong offsetMicroseconds);
     void SetPosition(const QDBusObjectPath &trackId, qlonglong positionMicroseconds);
+
+    // An action from the command line, carried out once the caller has its
+    // answer. The playback actions do what the matching MPRIS command, hot
+    // key or button does, and nothing without a file.
+    void Act(RemoteAction action);
 
     QString PlaybackStatus() const;
     double Rate() const;
@@ -102,6 +109,7 @@ private:
     // later.
     void Jumped(double position);
     void AnnounceSeek();
+    void ActNow(RemoteAction action);
     void Opened(const QString &path);
     void OpenNow(const QString &path);
 
@@ -139,6 +147,25 @@ public slots:
     QVariantMap GetAll(const QString &interface_name, const QDBusMessage &message);
     void Set(const QString &interface_name, const QString &property_name, const QDBusVariant &value,
              const QDBusMessage &message);
+
+private:
+    MprisPlayer *m_player;
+};
+
+// The program's own interface on the player's object: the command line's
+// actions for the running bar.
+class RemoteAdaptor : public QDBusAbstractAdaptor
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "com.kelvaro.Murmelvox.Remote")
+public:
+    static const QString Interface;
+
+    explicit RemoteAdaptor(MprisPlayer *player);
+
+public slots:
+    // `action` by its name (RemoteActions); an unknown one is refused.
+    void Act(const QString &action, const QDBusMessage &message);
 
 private:
     MprisPlayer *m_player;

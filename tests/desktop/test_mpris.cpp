@@ -7,6 +7,7 @@
 #include "hotkeys/HotKeys.h"
 #include "playback/FileLabel.h"
 #include "playback/MediaPlayerControl.h"
+#include "playback/Player.h"
 #include "shell/Bar.h"
 #include "shell/MessageBox.h"
 #include "shell/Startup.h"
@@ -48,6 +49,8 @@ struct Looks
 
 } // namespace
 
+Q_DECLARE_METATYPE(HotKeys::Counts)
+
 class TestMpris : public QObject
 {
     Q_OBJECT
@@ -55,6 +58,7 @@ class TestMpris : public QObject
     MprisPlayer *m_player = nullptr;
     Bar *m_form = nullptr;
     int m_boxes = 0;
+    int m_settingsShown = 0;
     QList<QVariantMap> m_changes;
     QList<qlonglong> m_seeks;
 
@@ -73,6 +77,10 @@ class TestMpris : public QObject
     QDBusMessage Player(const QString &method, const QVariantList &args = {})
     {
         return Call(PlayerInterface, method, args);
+    }
+    QDBusMessage Act(const QString &action)
+    {
+        return Call(RemoteAdaptor::Interface, QStringLiteral("Act"), {action});
     }
     QVariant Property(const QString &name)
     {
@@ -134,7 +142,7 @@ private slots:
         m_form = new Bar;
         m_form->load();
         m_form->windCount = 520;   // a wind step of 3 s
-        m_player->Attach(m_form->player, {[] {}, [] {}});
+        m_player->Attach(m_form->player, {[] {}, [] {}, [this] { ++m_settingsShown; }});
         // As a file dropped on the panel: the label shows the file's name.
         QCOMPARE(m_form->fileLabel->text(), QStringLiteral("short.wav"));
         QCOMPARE(m_form->fileLabel->toolTip(), FileLabelToolTip(mediaFile(QStringLiteral("short.wav"))));
@@ -230,6 +238,9 @@ private slots:
         m_form->hotKeys->setCounts({3, 1, 1});
         for (const char *command : {"Play", "Pause", "PlayPause", "Stop", "Next", "Previous"})
             QCOMPARE(Player(QLatin1String(command)).type(), QDBusMessage::ReplyMessage);
+        for (const RemoteActionInfo &info : RemoteActions)
+            if (info.action != RemoteAction::Settings)
+                QCOMPARE(Act(QLatin1String(info.name)).type(), QDBusMessage::ReplyMessage);
         Player("Seek", {QVariant::fromValue(qlonglong(1000000))});
         m_form->bookmarkList->addItem(QStringLiteral("4.5"));
         m_form->bookmarkList->setCurrentIndex(m_form->bookmarkList->count() - 1);
@@ -352,6 +363,63 @@ private slots:
         QTest::mouseClick(m_form->mediaControl, Qt::LeftButton, {}, QPoint(3 + 64, 9));
         QCOMPARE(Property("PlaybackStatus").toString(), QStringLiteral("Stopped"));
         QCOMPARE(Property("Position").toLongLong(), ToMicroseconds(64 * 20.0 / 127));
+    }
+
+    // The command line's actions do what the matching button, hot key or
+    // MPRIS command does, and every jump among them is announced once.
+    void remoteActions_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("playing");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<double>("position");   // -1: moving on as it plays
+        QTest::addColumn<HotKeys::Counts>("counts");
+        QTest::addColumn<QList<qlonglong>>("seeks");
+        const HotKeys::Counts midCycle{7, 1, 1};
+        QTest::newRow("play-pause while playing pauses") << "play-pause" << true << "Paused" << -1.0
+                                                         << HotKeys::Counts{} << QList<qlonglong>{};
+        QTest::newRow("play") << "play" << false << "Playing" << -1.0 << HotKeys::Counts{2, 0, 0} << QList<qlonglong>{};
+        QTest::newRow("stop while playing") << "stop" << true << "Stopped" << 0.0 << HotKeys::Counts{}
+                                            << QList<qlonglong>{0};
+        QTest::newRow("wind-back") << "wind-back" << false << "Stopped" << 7.0 << midCycle << QList<qlonglong>{7000000};
+        QTest::newRow("wind-forward") << "wind-forward" << false << "Stopped" << 13.0 << midCycle
+                                      << QList<qlonglong>{13000000};
+        QTest::newRow("to-start") << "to-start" << false << "Stopped" << 0.0 << midCycle << QList<qlonglong>{0};
+        QTest::newRow("settings change nothing else") << "settings" << false << "Stopped" << 10.0 << midCycle
+                                                      << QList<qlonglong>{};
+    }
+    void remoteActions()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, playing);
+        QFETCH(QString, status);
+        QFETCH(double, position);
+        QFETCH(HotKeys::Counts, counts);
+        QFETCH(QList<qlonglong>, seeks);
+        m_form->player->jumpTo(10);
+        if (playing)
+            m_form->player->play();
+        m_form->hotKeys->setCounts({7, 1, 1});
+        QTest::qWait(300);   // the jump above is announced
+        m_seeks.clear();
+        const int settingsBefore = m_settingsShown;
+
+        QCOMPARE(Act(action).type(), QDBusMessage::ReplyMessage);
+        QTRY_COMPARE(Property("PlaybackStatus").toString(), status);
+        QTest::qWait(400);
+        if (position >= 0)
+            QCOMPARE(m_form->mediaControl->CurrentPosition(), position);
+        QCOMPARE(m_form->hotKeys->counts(), counts);
+        QCOMPARE(m_seeks, seeks);
+        QCOMPARE(m_settingsShown - settingsBefore, action == QLatin1String("settings") ? 1 : 0);
+        QCOMPARE(m_boxes, 0);
+    }
+
+    void unknownActionIsRefused()
+    {
+        const QDBusMessage reply = Act(QStringLiteral("rewind"));
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
     }
 
     // A button pressed on the bar shows on the bus.
