@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QTextStream>
 #include <QUrl>
 
 #include <cstdio>
@@ -86,6 +87,9 @@ std::optional<int> DesktopSession::AnswerCommand(int &argc, char **argv)
     switch (request.kind) {
     case CommandRequest::Launch:
         return std::nullopt;
+    case CommandRequest::Help:
+        QTextStream(stdout) << UsageText();
+        return 0;
     case CommandRequest::Misused:
         qCCritical(lcCommand, "%s", qPrintable(request.reason));
         return 2;

@@ -28,9 +28,10 @@ public:
 
     // Answers a command line that is no launch of a bar: an action, sent to
     // the bar running in this session (which answers before it acts, so
-    // this returns at once). Runs before any display is looked for and
-    // starts no bar. Returns the exit status: 1 when no bar runs or it did
-    // not take the action, 2 for a misused option. Nothing for a launch.
+    // this returns at once), or --help. Runs before any display is looked
+    // for and starts no bar. Returns the exit status: 1 when no bar runs or
+    // it did not take the action, 2 for a misused option. Nothing for a
+    // launch.
     static std::optional<int> AnswerCommand(int &argc, char **argv);
 
     // Another bar took over; end with ExitCode().

@@ -20,6 +20,11 @@ QString RemoteActionName(RemoteAction action)
 
 namespace {
 
+bool IsHelp(const QString &argument)
+{
+    return argument == QLatin1String("--help") || argument == QLatin1String("-h");
+}
+
 std::optional<RemoteAction> ActionOption(const QString &argument)
 {
     if (!argument.startsWith(QLatin1String("--")))
@@ -37,11 +42,13 @@ CommandRequest ParseCommandArguments(const QStringList &arguments)
     const qsizetype end = given.indexOf(QLatin1String("--"));
     const QStringList options = end < 0 ? given : given.first(end);
     for (const QString &argument : options) {
-        if (!ActionOption(argument))
+        if (!IsHelp(argument) && !ActionOption(argument))
             continue;
         if (given.size() > 1) {
             request.kind = CommandRequest::Misused;
-            request.reason = QStringLiteral("%1 takes no other arguments").arg(argument);
+            request.reason = QStringLiteral("%1 takes no other arguments (see murmelvox --help)").arg(argument);
+        } else if (IsHelp(argument)) {
+            request.kind = CommandRequest::Help;
         } else {
             request.kind = CommandRequest::Action;
             request.action = *ActionOption(argument);
@@ -49,4 +56,23 @@ CommandRequest ParseCommandArguments(const QStringList &arguments)
         return request;
     }
     return request;
+}
+
+QString UsageText()
+{
+    QString text = QStringLiteral(
+        "Usage: murmelvox [FILE]\n"
+        "       murmelvox ACTION\n"
+        "\n"
+        "Starts the bar and opens FILE (a path or a file:// URI) in it. While a bar\n"
+        "runs in this session, FILE goes to that bar instead, and no second bar starts.\n"
+        "\n"
+        "An ACTION goes to the bar already running in this session; the command\n"
+        "returns at once, without waiting for the bar to carry it out. With no bar\n"
+        "running it says so and exits with status 1. Actions need no display, so a\n"
+        "Wayland desktop's own key bindings can run them. ACTION is one of:\n");
+    for (const RemoteActionInfo &info : RemoteActions)
+        text += QStringLiteral("  --%1%2\n").arg(QLatin1String(info.name), -16).arg(QLatin1String(info.help));
+    text += QStringLiteral("  -h, --help        show this help\n");
+    return text;
 }

@@ -15,33 +15,37 @@ struct RemoteActionInfo
 {
     RemoteAction action;
     const char *name;   // on the bus, and the option without its "--"
+    const char *help;   // for --help
 };
 
 inline constexpr std::array<RemoteActionInfo, 8> RemoteActions{{
-    {RemoteAction::PlayPause, "play-pause"},
-    {RemoteAction::Play, "play"},
-    {RemoteAction::Pause, "pause"},
-    {RemoteAction::Stop, "stop"},
-    {RemoteAction::WindBack, "wind-back"},
-    {RemoteAction::WindForward, "wind-forward"},
-    {RemoteAction::ToStart, "to-start"},
-    {RemoteAction::Settings, "settings"},
+    {RemoteAction::PlayPause, "play-pause", "play, or pause what plays"},
+    {RemoteAction::Play, "play", "play"},
+    {RemoteAction::Pause, "pause", "pause"},
+    {RemoteAction::Stop, "stop", "stop and go back to the start"},
+    {RemoteAction::WindBack, "wind-back", "wind back by the wind count, as Fast Rewind does"},
+    {RemoteAction::WindForward, "wind-forward", "wind on by the wind count, as Fast Forward does"},
+    {RemoteAction::ToStart, "to-start", "go back to the start, as Full Rewind does"},
+    {RemoteAction::Settings, "settings", "show the settings"},
 }};
 
 std::optional<RemoteAction> RemoteActionNamed(const QString &name);
 QString RemoteActionName(RemoteAction action);
 
 // A command line that is not a launch of the bar: an action for the bar
-// already running, answered at once, without a display.
+// already running, or --help. Both are answered at once, without a display.
 struct CommandRequest
 {
-    enum Kind { Launch, Action, Misused };
+    enum Kind { Launch, Action, Help, Misused };
     Kind kind = Launch;
     RemoteAction action = RemoteAction::PlayPause;   // Action
     QString reason;                                  // Misused: why, for one line on stderr
 };
 
-// `arguments` as main() receives them (program first). An action stands
-// alone; anything else, including an unknown option, is a launch
+// `arguments` as main() receives them (program first). An action or --help
+// stands alone; anything else, including an unknown option, is a launch
 // (whose file ParseLaunchArguments reads).
 CommandRequest ParseCommandArguments(const QStringList &arguments);
+
+// What --help prints.
+QString UsageText();

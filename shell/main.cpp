@@ -29,8 +29,8 @@ bool DisplayReachable()
 
 int main(int argc, char *argv[])
 {
-    // An action for the bar already running: no display needed, as a
-    // Wayland desktop's key bindings run the actions.
+    // An action for the bar already running, or --help: no display needed,
+    // as a Wayland desktop's key bindings run the actions.
     if (const std::optional<int> status = DesktopSession::AnswerCommand(argc, argv))
         return *status;
 

@@ -29,6 +29,12 @@ check "no session bus: --play ends with status 1 ($status)" [ "$status" = 1 ]
 check "no session bus: one line says so" [ "$(wc -l <"$WORK/act.err")" = 1 ]
 
 status=0
+env -u DISPLAY "$BAR" --help >"$WORK/help.out" 2>&1 || status=$?
+check "--help without a display ends with success" [ "$status" = 0 ]
+for action in "${ACTIONS[@]}"; do
+    check "--help lists --$action" grep -q -- "--$action " "$WORK/help.out"
+done
+status=0
 env -u DISPLAY "$BAR" --play "$MEDIA/tone.wav" >"$WORK/misused.log" 2>&1 || status=$?
 check "an action with a file is refused with status 2 ($status)" [ "$status" = 2 ]
 check "and starts no bar" bash -c '! playerctl -p murmelvox status'

@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(r.reason.isEmpty(), kind != LaunchRequest::Refused);
     }
 
-    // An action stands alone; everything else starts a bar.
+    // An action or --help stands alone; everything else starts a bar.
     void commandArguments_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -132,6 +132,8 @@ private slots:
         QTest::newRow("a file") << QStringList{"murmelvox", "memo.wav"} << CommandRequest::Launch << none;
         QTest::newRow("--wind-forward") << QStringList{"murmelvox", "--wind-forward"} << CommandRequest::Action
                                         << RemoteAction::WindForward;
+        QTest::newRow("--help") << QStringList{"murmelvox", "--help"} << CommandRequest::Help << none;
+        QTest::newRow("-h") << QStringList{"murmelvox", "-h"} << CommandRequest::Help << none;
         QTest::newRow("an action with a file") << QStringList{"murmelvox", "--play", "memo.wav"}
                                                << CommandRequest::Misused << none;
         QTest::newRow("a file, then an action") << QStringList{"murmelvox", "memo.wav", "--stop"}
