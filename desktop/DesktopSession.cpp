@@ -3,20 +3,29 @@
 #include "desktop/LaunchArgument.h"
 #include "desktop/MediaTypes.h"
 #include "desktop/Mpris.h"
+#include "desktop/RemoteAction.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QTextStream>
 #include <QUrl>
 
 #include <cstdio>
 
 namespace {
 
+Q_LOGGING_CATEGORY(lcCommand, "murmelvox")
+
 // Opening a file waits for the engine to load it (a few seconds at most).
 constexpr int HandOverTimeoutMs = 15000;
+// The bar answers an action before carrying it out.
+constexpr int ActionTimeoutMs = 2000;
 
 void Tell(const QString &text)
 {
@@ -33,7 +42,68 @@ bool SessionBusAnnounced()
     return !runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists();
 }
 
+// With no bus announced, nothing in the process may start a bus daemon that
+// would outlive it.
+void KeepToAnnouncedBus()
+{
+    if (!SessionBusAnnounced())
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
+
+int SendAction(RemoteAction action)
+{
+    const QString option = QStringLiteral("--") + RemoteActionName(action);
+    KeepToAnnouncedBus();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        qCCritical(lcCommand, "no D-Bus session bus, so no running bar to take %s", qPrintable(option));
+        return 1;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
+                                                       RemoteAdaptor::Interface, QStringLiteral("Act"));
+    call << RemoteActionName(action);
+    // A bar is started by its user, never by an action.
+    call.setAutoStartService(false);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, ActionTimeoutMs);
+    if (reply.type() != QDBusMessage::ErrorMessage)
+        return 0;
+    if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
+        || reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
+        qCCritical(lcCommand, "Murmelvox is not running; %s was not sent", qPrintable(option));
+    else
+        qCCritical(lcCommand, "the running Murmelvox did not take %s: %s", qPrintable(option),
+                   qPrintable(reply.errorMessage()));
+    return 1;
+}
+
 } // namespace
+
+std::optional<int> DesktopSession::AnswerCommand(int &argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandRequest request = ParseCommandArguments(arguments);
+    switch (request.kind) {
+    case CommandRequest::Launch:
+        return std::nullopt;
+    case CommandRequest::Help:
+        QTextStream(stdout) << UsageText();
+        return 0;
+    case CommandRequest::Misused:
+        qCCritical(lcCommand, "%s", qPrintable(request.reason));
+        return 2;
+    case CommandRequest::Action:
+        break;
+    }
+    // Qt's bus thread may still read D-Bus types while the process exits.
+    // A type registered before the bus starts makes Qt's type registry
+    // outlive the bus; otherwise the registry goes first and the thread
+    // complains on stderr.
+    qRegisterMetaType<QDBusVariant>();
+    const QCoreApplication app(argc, argv);
+    return SendAction(request.action);
+}
 
 DesktopSession::DesktopSession(const QStringList &arguments, const QString &workingDirectory)
     : m_player(std::make_unique<MprisPlayer>())
@@ -49,10 +119,8 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
         request = {};
     }
 
-    // With no bus announced, nothing in the process (the tray icon asks for
-    // one too) may start a bus daemon that would outlive the bar.
-    if (!SessionBusAnnounced())
-        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    // The tray icon asks for a bus too.
+    KeepToAnnouncedBus();
     QDBusConnection bus = QDBusConnection::sessionBus();
     bool ours = false;
     if (!bus.isConnected()) {
@@ -109,7 +177,8 @@ void DesktopSession::HandOver(const QString &path)
     }
 }
 
-void DesktopSession::Attach(Player *player, std::function<void()> raise, std::function<void()> quit)
+void DesktopSession::Attach(Player *player, std::function<void()> raise, std::function<void()> quit,
+                            std::function<void()> settings)
 {
-    m_player->Attach(player, {std::move(raise), std::move(quit)});
+    m_player->Attach(player, {std::move(raise), std::move(quit), std::move(settings)});
 }

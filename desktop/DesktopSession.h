@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Player;
 class MprisPlayer;
@@ -25,13 +26,23 @@ public:
     explicit DesktopSession(const QStringList &arguments, const QString &workingDirectory = QDir::currentPath());
     ~DesktopSession();
 
+    // Answers a command line that is no launch of a bar: an action, sent to
+    // the bar running in this session (which answers before it acts, so
+    // this returns at once), or --help. Runs before any display is looked
+    // for and starts no bar. Returns the exit status: 1 when no bar runs or
+    // it did not take the action, 2 for a misused option. Nothing for a
+    // launch.
+    static std::optional<int> AnswerCommand(int &argc, char **argv);
+
     // Another bar took over; end with ExitCode().
     bool HandedOver() const { return m_handedOver; }
     int ExitCode() const { return m_exitCode; }
 
     // The bar is up: it answers on the bus from now on and opens the file
-    // asked for. `raise` and `quit` are what the bus's Raise and Quit do.
-    void Attach(Player *player, std::function<void()> raise, std::function<void()> quit);
+    // asked for. `raise` and `quit` are what the bus's Raise and Quit do,
+    // `settings` what the --settings action does.
+    void Attach(Player *player, std::function<void()> raise, std::function<void()> quit,
+                std::function<void()> settings);
 
 private:
     void HandOver(const QString &path);

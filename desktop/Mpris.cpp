@@ -7,6 +7,8 @@
 #include "playback/Sliders.h"
 
 #include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QMetaProperty>
 #include <QTimer>
 #include <QUrl>
 
@@ -26,8 +28,10 @@ const QString PlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 
 MprisPlayer::MprisPlayer(QObject *parent) : QObject(parent)
 {
+    new MprisPropertiesAdaptor(this);
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
+    new RemoteAdaptor(this);
     m_barSeek.setSingleShot(true);
     m_barSeek.setInterval(BarSeekDelayMs);
     connect(&m_barSeek, &QTimer::timeout, this, [this] { emit Seeked(ToMicroseconds(m_position)); });
@@ -49,6 +53,7 @@ void MprisPlayer::Attach(Player *player, Window window)
     connect(m_player, &Player::durationChanged, this, &MprisPlayer::Refresh);
     connect(m_player, &Player::rateChanged, this, &MprisPlayer::Refresh);
     connect(m_player, &Player::positionMoved, this, &MprisPlayer::PositionMoved);
+    connect(m_player, &Player::positionChanged, this, &MprisPlayer::Jumped);
     m_position = m_player->position();
     if (!m_pendingPath.isEmpty())
         OpenNow(std::exchange(m_pendingPath, QString()));
@@ -177,6 +182,46 @@ void MprisPlayer::SetPosition(const QDBusObjectPath &trackId, qlonglong position
     AnnounceSeek();
 }
 
+void MprisPlayer::Act(RemoteAction action)
+{
+    QTimer::singleShot(0, this, [this, action] { ActNow(action); });
+}
+
+void MprisPlayer::ActNow(RemoteAction action)
+{
+    if (!Ready())
+        return;
+    switch (action) {
+    case RemoteAction::PlayPause:
+        PlayPause();
+        return;
+    case RemoteAction::Play:
+        Play();
+        return;
+    case RemoteAction::Pause:
+        Pause();
+        return;
+    case RemoteAction::Stop:
+        Stop();
+        return;
+    case RemoteAction::WindBack:
+        Previous();
+        return;
+    case RemoteAction::WindForward:
+        Next();
+        return;
+    case RemoteAction::ToStart:
+        if (HasFile()) {
+            m_player->rewindToStart();
+            AnnounceSeek();
+        }
+        return;
+    case RemoteAction::Settings:
+        m_window.settings();
+        return;
+    }
+}
+
 // A command's own jump, announced at once; a jump on the bar still waiting
 // to be announced is past.
 void MprisPlayer::AnnounceSeek()
@@ -201,8 +246,9 @@ void MprisPlayer::SetRate(double rate)
 {
     if (!Ready() || !std::isfinite(rate))
         return;
-    // A rate of 0 means a pause to MPRIS clients.
-    if (rate <= 0) {
+    // A rate of 0 means a pause to MPRIS clients; any other rate outside the
+    // bounds is taken as the nearest bound.
+    if (rate == 0) {
         Pause();
         return;
     }
@@ -217,6 +263,10 @@ QVariantMap MprisPlayer::Metadata() const
     return PlayerReading::Of(m_player->engine(), m_trackNumber, m_path).metadata;
 }
 
+// Where the bar stands, also while stopped: Stop goes back to the start, but
+// a seek while stopped, or playing to the end, leaves the file stopped
+// elsewhere. The interface leaves the position while stopped open; clients
+// that show 0 then only follow a convention.
 qlonglong MprisPlayer::Position() const
 {
     return HasFile() ? ToMicroseconds(m_player->engine().CurrentPosition()) : 0;
@@ -250,12 +300,157 @@ void MprisPlayer::Refresh()
     m_bus.send(signal);
 }
 
+void MprisPlayer::Jumped(double position)
+{
+    // A bookmark chosen with no file open moves nothing.
+    if (!HasFile())
+        return;
+    m_position = position;
+    if (!m_barSeek.isActive())
+        m_barSeek.start();
+}
+
 void MprisPlayer::PositionMoved(double position)
 {
     m_position = position;
     if (m_seekWatch.Jumped(position, m_player->isPlaying(), m_player->rate(), m_clock.elapsed())
         && !m_barSeek.isActive())
         m_barSeek.start();
+}
+
+namespace {
+
+QString InterfaceOf(const QDBusAbstractAdaptor *adaptor)
+{
+    const QMetaObject *mo = adaptor->metaObject();
+    return QLatin1String(mo->classInfo(mo->indexOfClassInfo("D-Bus Interface")).value());
+}
+
+// The adaptors a Get, GetAll or Set is for: the one of `interface`, or every
+// one when the caller names none.
+QList<QDBusAbstractAdaptor *> AdaptorsFor(const QObject *object, const QString &interface)
+{
+    QList<QDBusAbstractAdaptor *> found;
+    for (QDBusAbstractAdaptor *adaptor : object->findChildren<QDBusAbstractAdaptor *>(Qt::FindDirectChildrenOnly)) {
+        if (interface.isEmpty() || InterfaceOf(adaptor) == interface)
+            found.append(adaptor);
+    }
+    return found;
+}
+
+// An adaptor's own properties, the ones on the bus (QObject's are not).
+QList<QMetaProperty> PropertiesOf(const QDBusAbstractAdaptor *adaptor)
+{
+    QList<QMetaProperty> properties;
+    const QMetaObject *mo = adaptor->metaObject();
+    for (int i = QObject::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i)
+        properties.append(mo->property(i));
+    return properties;
+}
+
+struct FoundProperty
+{
+    QDBusAbstractAdaptor *adaptor = nullptr;
+    QMetaProperty property;
+    QDBusError::ErrorType error = QDBusError::NoError;
+    QString why;
+};
+
+FoundProperty FindProperty(const QObject *object, const QString &interface, const QString &name)
+{
+    FoundProperty found;
+    const QList<QDBusAbstractAdaptor *> adaptors = AdaptorsFor(object, interface);
+    if (adaptors.isEmpty()) {
+        found.error = QDBusError::UnknownInterface;
+        found.why = QStringLiteral("no interface %1 here").arg(interface);
+        return found;
+    }
+    for (QDBusAbstractAdaptor *adaptor : adaptors) {
+        for (const QMetaProperty &property : PropertiesOf(adaptor)) {
+            if (QLatin1String(property.name()) == name) {
+                found.adaptor = adaptor;
+                found.property = property;
+                return found;
+            }
+        }
+    }
+    found.error = QDBusError::UnknownProperty;
+    found.why = QStringLiteral("no property %1 here").arg(name);
+    return found;
+}
+
+} // namespace
+
+MprisPropertiesAdaptor::MprisPropertiesAdaptor(MprisPlayer *player) : QDBusAbstractAdaptor(player), m_player(player)
+{
+}
+
+QDBusVariant MprisPropertiesAdaptor::Get(const QString &interface_name, const QString &property_name,
+                                         const QDBusMessage &message)
+{
+    const FoundProperty found = FindProperty(m_player, interface_name, property_name);
+    if (!found.adaptor) {
+        message.setDelayedReply(true);
+        m_player->Bus().send(message.createErrorReply(found.error, found.why));
+        return {};
+    }
+    return QDBusVariant(found.property.read(found.adaptor));
+}
+
+QVariantMap MprisPropertiesAdaptor::GetAll(const QString &interface_name, const QDBusMessage &message)
+{
+    const QList<QDBusAbstractAdaptor *> adaptors = AdaptorsFor(m_player, interface_name);
+    if (adaptors.isEmpty()) {
+        message.setDelayedReply(true);
+        m_player->Bus().send(message.createErrorReply(QDBusError::UnknownInterface,
+                                                      QStringLiteral("no interface %1 here").arg(interface_name)));
+        return {};
+    }
+    QVariantMap values;
+    for (QDBusAbstractAdaptor *adaptor : adaptors)
+        for (const QMetaProperty &property : PropertiesOf(adaptor))
+            values.insert(QLatin1String(property.name()), property.read(adaptor));
+    return values;
+}
+
+void MprisPropertiesAdaptor::Set(const QString &interface_name, const QString &property_name,
+                                 const QDBusVariant &value, const QDBusMessage &message)
+{
+    FoundProperty found = FindProperty(m_player, interface_name, property_name);
+    if (found.adaptor && !found.property.isWritable()) {
+        found.error = QDBusError::PropertyReadOnly;
+        found.why = QStringLiteral("%1 is read-only").arg(property_name);
+    } else if (found.adaptor) {
+        // The D-Bus types must agree; a value that is no basic type (an
+        // array, a structure) has none here and never agrees.
+        const char *given = QDBusMetaType::typeToSignature(value.variant().metaType());
+        const char *wanted = QDBusMetaType::typeToSignature(found.property.metaType());
+        if (!given || qstrcmp(given, wanted) != 0) {
+            found.error = QDBusError::InvalidArgs;
+            found.why = QStringLiteral("%1 takes the type \"%2\", not \"%3\"")
+                            .arg(property_name, QLatin1String(wanted),
+                                 given ? QLatin1String(given) : QLatin1String(value.variant().typeName()));
+        } else {
+            found.property.write(found.adaptor, value.variant());
+            return;
+        }
+    }
+    message.setDelayedReply(true);
+    m_player->Bus().send(message.createErrorReply(found.error, found.why));
+}
+
+const QString RemoteAdaptor::Interface = QStringLiteral("com.kelvaro.Murmelvox.Remote");
+
+RemoteAdaptor::RemoteAdaptor(MprisPlayer *player) : QDBusAbstractAdaptor(player), m_player(player) {}
+
+void RemoteAdaptor::Act(const QString &action, const QDBusMessage &message)
+{
+    if (const std::optional<RemoteAction> known = RemoteActionNamed(action)) {
+        m_player->Act(*known);
+        return;
+    }
+    message.setDelayedReply(true);
+    m_player->Bus().send(message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("no action %1").arg(action)));
 }
 
 MprisRootAdaptor::MprisRootAdaptor(MprisPlayer *player) : QDBusAbstractAdaptor(player), m_player(player) {}

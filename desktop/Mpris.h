@@ -1,11 +1,14 @@
 #pragma once
 
 #include "desktop/MprisModel.h"
+#include "desktop/RemoteAction.h"
+#include "playback/MediaPlayer.h"
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
@@ -36,11 +39,12 @@ public:
     bool RegisterOn(const QDBusConnection &bus);
     QDBusConnection Bus() const { return m_bus; }
 
-    // What Raise and Quit do to the program's window.
+    // What Raise, Quit and the settings action do to the program's window.
     struct Window
     {
         std::function<void()> raise;
         std::function<void()> quit;
+        std::function<void()> settings;
     };
 
     // The bar is up: commands act on its player from now on, and the file
@@ -68,6 +72,11 @@ public:
     void Seek(qlonglong offsetMicroseconds);
     void SetPosition(const QDBusObjectPath &trackId, qlonglong positionMicroseconds);
 
+    // An action from the command line, carried out once the caller has its
+    // answer. The playback actions do what the matching MPRIS command, hot
+    // key or button does, and nothing without a file.
+    void Act(RemoteAction action);
+
     QString PlaybackStatus() const;
     double Rate() const;
     void SetRate(double rate);
@@ -75,9 +84,10 @@ public:
     qlonglong Position() const;
     bool HasFile() const;
 
-    // The pitch track's range, as the glyph buttons step it.
-    static constexpr double MinimumRate = 0.01;
-    static constexpr double MaximumRate = 1.99;
+    // The rates the pitch glyphs step between (the track itself stops short
+    // of 2).
+    static constexpr double MinimumRate = MediaPlayer::MinimumRate;
+    static constexpr double MaximumRate = MediaPlayer::MaximumRate;
 
 signals:
     void Seeked(qlonglong position);
@@ -92,9 +102,14 @@ private:
     // Announces the properties that changed (PropertiesChanged); runs when
     // the player reports a change and when a file was opened.
     void Refresh();
-    // Follows the engine's position; a jump by any control is announced.
+    // Follows the engine's position; a jump that shows in it is announced
+    // also when it was made on the engine directly.
     void PositionMoved(double position);
+    // A jump made through the player, however small, announced a moment
+    // later.
+    void Jumped(double position);
     void AnnounceSeek();
+    void ActNow(RemoteAction action);
     void Opened(const QString &path);
     void OpenNow(const QString &path);
 
@@ -109,6 +124,51 @@ private:
     double m_position = 0;          // as the engine last reported it
     QTimer m_barSeek;               // a jump on the bar waits to be announced
     QElapsedTimer m_clock;
+};
+
+// org.freedesktop.DBus.Properties for the two interfaces below, answered
+// here rather than by Qt: Qt converts a value of another type where it can
+// (the string "2" would set a rate of 2) and answers InternalError where it
+// cannot, while the caller should learn that it sent the wrong type
+// (InvalidArgs), with nothing changed.
+class MprisPropertiesAdaptor : public QDBusAbstractAdaptor
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.DBus.Properties")
+    // Qt describes this interface in every object's introspection already;
+    // a text of its own here keeps it from being described twice.
+    Q_CLASSINFO("D-Bus Introspection", " ")
+public:
+    explicit MprisPropertiesAdaptor(MprisPlayer *player);
+
+public slots:
+    // `message` lets a refusal go back to the caller as an error.
+    QDBusVariant Get(const QString &interface_name, const QString &property_name, const QDBusMessage &message);
+    QVariantMap GetAll(const QString &interface_name, const QDBusMessage &message);
+    void Set(const QString &interface_name, const QString &property_name, const QDBusVariant &value,
+             const QDBusMessage &message);
+
+private:
+    MprisPlayer *m_player;
+};
+
+// The program's own interface on the player's object: the command line's
+// actions for the running bar.
+class RemoteAdaptor : public QDBusAbstractAdaptor
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "com.kelvaro.Murmelvox.Remote")
+public:
+    static const QString Interface;
+
+    explicit RemoteAdaptor(MprisPlayer *player);
+
+public slots:
+    // `action` by its name (RemoteActions); an unknown one is refused.
+    void Act(const QString &action, const QDBusMessage &message);
+
+private:
+    MprisPlayer *m_player;
 };
 
 // org.mpris.MediaPlayer2

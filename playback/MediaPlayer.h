@@ -13,6 +13,11 @@ public:
     static constexpr int Playing = 2;
     static constexpr int NoFile = 6;
 
+    // The rates an engine plays at; setRate refuses any other. The pitch
+    // glyphs step up and down to these and no further.
+    static constexpr double MinimumRate = 0.01;
+    static constexpr double MaximumRate = 100;
+
     virtual ~MediaPlayer() = default;
 
     virtual double CurrentPosition() const = 0;   // seconds

@@ -2,6 +2,7 @@
 
 #include "playback/MpvEngine.h"
 #include "playback/NumberText.h"
+#include "playback/Player.h"
 
 #include <QAccessibleWidget>
 #include <QKeyEvent>
@@ -43,8 +44,8 @@ public:
     QVariant currentValue() const override { return m_control->CurrentPosition(); }
     void setCurrentValue(const QVariant &value) override
     {
-        if (m_control->PlayState() != MediaPlayer::NoFile)
-            m_control->setCurrentPosition(value.toDouble());
+        if (m_control->PlayState() != MediaPlayer::NoFile && m_control->player())
+            m_control->player()->jumpTo(value.toDouble());
     }
     QVariant maximumValue() const override { return m_control->Duration(); }
     QVariant minimumValue() const override { return 0.0; }
@@ -163,11 +164,15 @@ void MediaPlayerControl::paintEvent(QPaintEvent *)
     }
 }
 
+void MediaPlayerControl::jumpTo(double seconds)
+{
+    if (m_engine->PlayState() != MediaPlayer::NoFile && m_player)
+        m_player->jumpTo(seconds);
+}
+
 void MediaPlayerControl::seekFromMouse(int x)
 {
-    if (m_engine->PlayState() == MediaPlayer::NoFile)
-        return;
-    m_engine->setCurrentPosition(positionAt(x));
+    jumpTo(positionAt(x));
 }
 
 void MediaPlayerControl::mousePressEvent(QMouseEvent *event)
@@ -194,9 +199,7 @@ void MediaPlayerControl::mouseReleaseEvent(QMouseEvent *event)
 
 void MediaPlayerControl::stepBy(double seconds)
 {
-    if (m_engine->PlayState() == MediaPlayer::NoFile)
-        return;
-    m_engine->setCurrentPosition(std::max(0.0, m_engine->CurrentPosition() + seconds));
+    jumpTo(std::max(0.0, m_engine->CurrentPosition() + seconds));
 }
 
 void MediaPlayerControl::keyPressEvent(QKeyEvent *event)
@@ -217,12 +220,10 @@ void MediaPlayerControl::keyPressEvent(QKeyEvent *event)
         stepBy(PageStep);
         break;
     case Qt::Key_Home:
-        if (m_engine->PlayState() != MediaPlayer::NoFile)
-            m_engine->setCurrentPosition(0);
+        jumpTo(0);
         break;
     case Qt::Key_End:
-        if (m_engine->PlayState() != MediaPlayer::NoFile)
-            m_engine->setCurrentPosition(m_engine->Duration());
+        jumpTo(m_engine->Duration());
         break;
     default:
         QWidget::keyPressEvent(event);

@@ -6,12 +6,14 @@
 #include <QWidget>
 
 class MpvEngine;
+class Player;
 
 // The media player control mediaControl on the bar: the engine behind the MediaPlayer
 // operations, and the seek bar it shows. The control is 2010 x 645 twips, of
 // which the bar's panel leaves only the top 18 pixels visible: that strip is
 // the seek bar (track, played part, handle). A click or drag there, or the
-// arrow, Page and Home/End keys, move the play position.
+// arrow, Page and Home/End keys, move the play position through the player's
+// jump, as every other input does, so that every view learns of the jump.
 class MediaPlayerControl : public QWidget, public MediaPlayer
 {
     Q_OBJECT
@@ -38,6 +40,10 @@ public:
     void Open(const QString &fullPath) override;
 
     MpvEngine *engine() const { return m_engine; }
+    // The player the seek bar jumps through (one built on this control);
+    // until it is set the seek bar does not move.
+    void setPlayer(Player *player) { m_player = player; }
+    Player *player() const { return m_player; }
     QSize sizeHint() const override;
 
 signals:
@@ -58,8 +64,10 @@ private:
     void repaintIfMoved(double position);
     void seekFromMouse(int x);
     void stepBy(double seconds);
+    void jumpTo(double seconds);
 
     MpvEngine *m_engine;
+    Player *m_player = nullptr;
     int m_paintedWidth = -1;  // the played part as last painted
     bool m_dragging = false;
 };

@@ -26,10 +26,6 @@ constexpr qint64 CatchUpGiveUpMs = 1000;
 constexpr int StartDelayMs = 200;
 constexpr int LoadPollMs = 10;
 
-// Lowest and highest rate the engine accepts.
-constexpr double MinRate = 0.01;
-constexpr double MaxRate = 100;
-
 // The engine plays local files and nothing else, sees no configuration,
 // scripts or key bindings of the user's, and never shows a window.
 const char *const IsolationOptions[][2] = {
@@ -406,7 +402,7 @@ double MpvEngine::Rate() const
 void MpvEngine::setRate(double rate)
 {
     // Out of range (or not a number): refused, the old rate stays.
-    if (!(rate >= MinRate && rate <= MaxRate))
+    if (!(rate >= MinimumRate && rate <= MaximumRate))
         return;
     if (!m_mpv) {
         if (rate != m_rate) {

@@ -165,6 +165,7 @@ void Bar::layOutStrip()
     mediaControl = new MediaPlayerControl(this);
     player = new Player(*mediaControl, [this] { return windStep(); }, this);
     player->follow(mediaControl->engine());
+    mediaControl->setPlayer(player);
     hotKeys = new HotKeys(*player, this);
     pedalMonitor = new PedalMonitor(this);
     pedalActions = new PedalActions(*player, this);

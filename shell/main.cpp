@@ -29,6 +29,11 @@ bool DisplayReachable()
 
 int main(int argc, char *argv[])
 {
+    // An action for the bar already running, or --help: no display needed,
+    // as a Wayland desktop's key bindings run the actions.
+    if (const std::optional<int> status = DesktopSession::AnswerCommand(argc, argv))
+        return *status;
+
     // The global hot keys need X11: under a Wayland session run through
     // XWayland unless the user chose a platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -64,7 +69,8 @@ int main(int argc, char *argv[])
         return desktop.ExitCode();
     Bar *bar = startup();
     desktop.Attach(
-        bar->player, [bar] { bar->show(); bar->raise(); }, [bar] { bar->exitProgram(); });
+        bar->player, [bar] { bar->show(); bar->raise(); }, [bar] { bar->exitProgram(); },
+        [bar] { bar->showSettings(); });
     const ExitSignals exitSignals([bar] { bar->exitProgram(); });
     return app.exec();
 }

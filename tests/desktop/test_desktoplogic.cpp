@@ -3,6 +3,7 @@
 // and where Seek, SetPosition, Next and Previous go.
 #include "desktop/LaunchArgument.h"
 #include "desktop/MprisModel.h"
+#include "desktop/RemoteAction.h"
 #include "playback/MediaPlayer.h"
 #include "playback/Player.h"
 
@@ -42,6 +43,8 @@ public:
 } // namespace
 
 Q_DECLARE_METATYPE(LaunchRequest::Kind)
+Q_DECLARE_METATYPE(CommandRequest::Kind)
+Q_DECLARE_METATYPE(RemoteAction)
 
 class TestDesktopLogic : public QObject
 {
@@ -116,6 +119,41 @@ private slots:
         QCOMPARE(r.kind, kind);
         QCOMPARE(r.path, path.isEmpty() ? QString() : m_dir.filePath(path));
         QCOMPARE(r.reason.isEmpty(), kind != LaunchRequest::Refused);
+    }
+
+    // An action or --help stands alone; everything else starts a bar.
+    void commandArguments_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<CommandRequest::Kind>("kind");
+        QTest::addColumn<RemoteAction>("action");
+        const RemoteAction none = RemoteAction::PlayPause;
+        QTest::newRow("no argument") << QStringList{"murmelvox"} << CommandRequest::Launch << none;
+        QTest::newRow("a file") << QStringList{"murmelvox", "memo.wav"} << CommandRequest::Launch << none;
+        QTest::newRow("--wind-forward") << QStringList{"murmelvox", "--wind-forward"} << CommandRequest::Action
+                                        << RemoteAction::WindForward;
+        QTest::newRow("--help") << QStringList{"murmelvox", "--help"} << CommandRequest::Help << none;
+        QTest::newRow("-h") << QStringList{"murmelvox", "-h"} << CommandRequest::Help << none;
+        QTest::newRow("an action with a file") << QStringList{"murmelvox", "--play", "memo.wav"}
+                                               << CommandRequest::Misused << none;
+        QTest::newRow("a file, then an action") << QStringList{"murmelvox", "memo.wav", "--stop"}
+                                                << CommandRequest::Misused << none;
+        QTest::newRow("a file named as an action after --") << QStringList{"murmelvox", "--", "--play"}
+                                                            << CommandRequest::Launch << none;
+        QTest::newRow("an action's name without --") << QStringList{"murmelvox", "play"} << CommandRequest::Launch
+                                                     << none;
+        QTest::newRow("an unknown option is a file name") << QStringList{"murmelvox", "--loud"}
+                                                          << CommandRequest::Launch << none;
+    }
+    void commandArguments()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(CommandRequest::Kind, kind);
+        QFETCH(RemoteAction, action);
+        const CommandRequest r = ParseCommandArguments(arguments);
+        QCOMPARE(r.kind, kind);
+        QCOMPARE(r.action, action);
+        QCOMPARE(r.reason.isEmpty(), kind != CommandRequest::Misused);
     }
 
     void playbackStatus_data()

@@ -3,14 +3,17 @@
 // what the bar does by itself is announced. Runs the real bar and engine on a
 // private session bus (dbus-run-session).
 #include "desktop/Mpris.h"
+#include "desktop/MprisModel.h"
 #include "hotkeys/HotKeys.h"
 #include "playback/FileLabel.h"
 #include "playback/MediaPlayerControl.h"
+#include "playback/Player.h"
 #include "shell/Bar.h"
 #include "shell/MessageBox.h"
 #include "shell/Startup.h"
 #include "../playback/MediaFiles.h"
 
+#include <QComboBox>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -46,6 +49,8 @@ struct Looks
 
 } // namespace
 
+Q_DECLARE_METATYPE(HotKeys::Counts)
+
 class TestMpris : public QObject
 {
     Q_OBJECT
@@ -53,6 +58,7 @@ class TestMpris : public QObject
     MprisPlayer *m_player = nullptr;
     Bar *m_form = nullptr;
     int m_boxes = 0;
+    int m_settingsShown = 0;
     QList<QVariantMap> m_changes;
     QList<qlonglong> m_seeks;
 
@@ -71,6 +77,10 @@ class TestMpris : public QObject
     QDBusMessage Player(const QString &method, const QVariantList &args = {})
     {
         return Call(PlayerInterface, method, args);
+    }
+    QDBusMessage Act(const QString &action)
+    {
+        return Call(RemoteAdaptor::Interface, QStringLiteral("Act"), {action});
     }
     QVariant Property(const QString &name)
     {
@@ -132,7 +142,7 @@ private slots:
         m_form = new Bar;
         m_form->load();
         m_form->windCount = 520;   // a wind step of 3 s
-        m_player->Attach(m_form->player, {[] {}, [] {}});
+        m_player->Attach(m_form->player, {[] {}, [] {}, [this] { ++m_settingsShown; }});
         // As a file dropped on the panel: the label shows the file's name.
         QCOMPARE(m_form->fileLabel->text(), QStringLiteral("short.wav"));
         QCOMPARE(m_form->fileLabel->toolTip(), FileLabelToolTip(mediaFile(QStringLiteral("short.wav"))));
@@ -228,7 +238,13 @@ private slots:
         m_form->hotKeys->setCounts({3, 1, 1});
         for (const char *command : {"Play", "Pause", "PlayPause", "Stop", "Next", "Previous"})
             QCOMPARE(Player(QLatin1String(command)).type(), QDBusMessage::ReplyMessage);
+        for (const RemoteActionInfo &info : RemoteActions)
+            if (info.action != RemoteAction::Settings)
+                QCOMPARE(Act(QLatin1String(info.name)).type(), QDBusMessage::ReplyMessage);
         Player("Seek", {QVariant::fromValue(qlonglong(1000000))});
+        m_form->bookmarkList->addItem(QStringLiteral("4.5"));
+        m_form->bookmarkList->setCurrentIndex(m_form->bookmarkList->count() - 1);
+        m_form->jumpToBookmark();
         const Looks looks = Shown();
         QCOMPARE(looks.play, 1);
         QCOMPARE(looks.pause, 2);
@@ -239,6 +255,7 @@ private slots:
         QCOMPARE(Property("CanPlay").toBool(), false);
         QCOMPARE(Property("CanControl").toBool(), true);
         QTRY_VERIFY(Announced(QStringLiteral("CanPlay"), false));
+        QTest::qWait(400);   // a jump would be announced by now
         QVERIFY(m_seeks.isEmpty());
     }
 
@@ -304,6 +321,107 @@ private slots:
         QTRY_COMPARE(m_seeks, QList<qlonglong>{15000000});
     }
 
+    // Every jump on the bar is announced once, also one too small for the
+    // position's readings to show it as a jump.
+    void everyJumpIsAnnouncedOnce_data()
+    {
+        QTest::addColumn<QString>("jump");
+        QTest::addColumn<double>("from");
+        QTest::addColumn<double>("to");
+        QTest::newRow("bookmark, 0.3 s on") << "bookmark" << 10.0 << 10.3;
+        QTest::newRow("Stop while playing at 0.4 s") << "stop" << 0.4 << 0.0;
+        QTest::newRow("seek bar click beside the handle") << "seek bar" << 10.0 << 64 * 20.0 / 127;
+        QTest::newRow("seek bar Home key at 0.2 s") << "home" << 0.2 << 0.0;
+    }
+    void everyJumpIsAnnouncedOnce()
+    {
+        QFETCH(QString, jump);
+        QFETCH(double, from);
+        QFETCH(double, to);
+        m_form->mediaControl->setCurrentPosition(from);
+        QTest::qWait(300);   // the direct write's own announcement, if any
+        m_seeks.clear();
+        if (jump == QLatin1String("bookmark")) {
+            m_form->bookmarkList->addItem(QString::number(to));
+            m_form->bookmarkList->setCurrentIndex(m_form->bookmarkList->count() - 1);
+            m_form->jumpToBookmark();
+        } else if (jump == QLatin1String("stop")) {
+            m_form->startPlaying();
+            m_form->stopPlaying();
+        } else if (jump == QLatin1String("seek bar")) {
+            QTest::mouseClick(m_form->mediaControl, Qt::LeftButton, {}, QPoint(3 + 64, 9));
+        } else {
+            QTest::keyClick(m_form->mediaControl, Qt::Key_Home);
+        }
+        QTest::qWait(400);
+        QCOMPARE(m_seeks, QList<qlonglong>{ToMicroseconds(to)});
+    }
+
+    // A file stopped away from the start reads where the bar stands.
+    void positionWhileStopped()
+    {
+        QTest::mouseClick(m_form->mediaControl, Qt::LeftButton, {}, QPoint(3 + 64, 9));
+        QCOMPARE(Property("PlaybackStatus").toString(), QStringLiteral("Stopped"));
+        QCOMPARE(Property("Position").toLongLong(), ToMicroseconds(64 * 20.0 / 127));
+    }
+
+    // The command line's actions do what the matching button, hot key or
+    // MPRIS command does, and every jump among them is announced once.
+    void remoteActions_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("playing");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<double>("position");   // -1: moving on as it plays
+        QTest::addColumn<HotKeys::Counts>("counts");
+        QTest::addColumn<QList<qlonglong>>("seeks");
+        const HotKeys::Counts midCycle{7, 1, 1};
+        QTest::newRow("play-pause while playing pauses") << "play-pause" << true << "Paused" << -1.0
+                                                         << HotKeys::Counts{} << QList<qlonglong>{};
+        QTest::newRow("play") << "play" << false << "Playing" << -1.0 << HotKeys::Counts{2, 0, 0} << QList<qlonglong>{};
+        QTest::newRow("stop while playing") << "stop" << true << "Stopped" << 0.0 << HotKeys::Counts{}
+                                            << QList<qlonglong>{0};
+        QTest::newRow("wind-back") << "wind-back" << false << "Stopped" << 7.0 << midCycle << QList<qlonglong>{7000000};
+        QTest::newRow("wind-forward") << "wind-forward" << false << "Stopped" << 13.0 << midCycle
+                                      << QList<qlonglong>{13000000};
+        QTest::newRow("to-start") << "to-start" << false << "Stopped" << 0.0 << midCycle << QList<qlonglong>{0};
+        QTest::newRow("settings change nothing else") << "settings" << false << "Stopped" << 10.0 << midCycle
+                                                      << QList<qlonglong>{};
+    }
+    void remoteActions()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, playing);
+        QFETCH(QString, status);
+        QFETCH(double, position);
+        QFETCH(HotKeys::Counts, counts);
+        QFETCH(QList<qlonglong>, seeks);
+        m_form->player->jumpTo(10);
+        if (playing)
+            m_form->player->play();
+        m_form->hotKeys->setCounts({7, 1, 1});
+        QTest::qWait(300);   // the jump above is announced
+        m_seeks.clear();
+        const int settingsBefore = m_settingsShown;
+
+        QCOMPARE(Act(action).type(), QDBusMessage::ReplyMessage);
+        QTRY_COMPARE(Property("PlaybackStatus").toString(), status);
+        QTest::qWait(400);
+        if (position >= 0)
+            QCOMPARE(m_form->mediaControl->CurrentPosition(), position);
+        QCOMPARE(m_form->hotKeys->counts(), counts);
+        QCOMPARE(m_seeks, seeks);
+        QCOMPARE(m_settingsShown - settingsBefore, action == QLatin1String("settings") ? 1 : 0);
+        QCOMPARE(m_boxes, 0);
+    }
+
+    void unknownActionIsRefused()
+    {
+        const QDBusMessage reply = Act(QStringLiteral("rewind"));
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+    }
+
     // A button pressed on the bar shows on the bus.
     void buttonsOnTheBarAreAnnounced()
     {
@@ -331,12 +449,63 @@ private slots:
         QCOMPARE(m_form->mediaControl->Rate(), 1.0);
     }
 
+    // The bounds are what the pitch glyphs reach; a rate outside them is
+    // taken as the nearest, and 0 pauses.
+    void rateBounds_data()
+    {
+        QTest::addColumn<double>("written");
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("above the track's end") << 2.5 << 2.5 << "Playing";
+        QTest::newRow("above the maximum") << 250.0 << 100.0 << "Playing";
+        QTest::newRow("below the minimum") << 0.001 << 0.01 << "Playing";
+        QTest::newRow("negative") << -1.0 << 0.01 << "Playing";
+        QTest::newRow("0 pauses, the rate stays") << 0.0 << 1.0 << "Paused";
+    }
+    void rateBounds()
+    {
+        QFETCH(double, written);
+        QFETCH(double, rate);
+        QFETCH(QString, status);
+        QCOMPARE(Property("MinimumRate").toDouble(), 0.01);
+        QCOMPARE(Property("MaximumRate").toDouble(), 100.0);
+        Player("Play");
+        const QDBusMessage reply = Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
+                                        {PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(written))});
+        QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(Property("Rate").toDouble(), rate);
+        QCOMPARE(m_form->mediaControl->Rate(), rate);
+        QCOMPARE(Property("PlaybackStatus").toString(), status);
+        m_form->resetPitch();
+    }
+
+    // A value of another type than the property's is refused as such, and
+    // changes nothing (Qt by itself would turn the string "2" into a rate).
+    void wrongTypeIsInvalidArgs_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("number as text") << QVariant(QStringLiteral("2"));
+        QTest::newRow("text") << QVariant(QStringLiteral("fast"));
+        QTest::newRow("boolean") << QVariant(true);
+        QTest::newRow("integer") << QVariant(2);
+        QTest::newRow("array of doubles") << QVariant::fromValue(QList<double>{2.0});
+    }
+    void wrongTypeIsInvalidArgs()
+    {
+        QFETCH(QVariant, value);
+        const QDBusMessage reply = Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
+                                        {PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(value))});
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+        QCOMPARE(m_form->mediaControl->Rate(), 1.0);
+    }
+
     // There is no volume control: a request to change it is refused.
     void volumeIsReadOnly()
     {
         const QDBusMessage reply = Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
                                         {PlayerInterface, QStringLiteral("Volume"), QVariant::fromValue(QDBusVariant(0.5))});
-        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.PropertyReadOnly"));
         QCOMPARE(Property("Volume").toDouble(), 1.0);
     }
 

@@ -2,6 +2,7 @@
 
 #include "MediaFiles.h"
 #include "playback/MediaPlayerControl.h"
+#include "playback/Player.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -19,6 +20,13 @@ struct PaintCounter : QObject
         return false;
     }
     int count = 0;
+};
+
+// The seek bar as the bar has it: jumping through a player built on it.
+struct SeekBar : MediaPlayerControl
+{
+    SeekBar() : MediaPlayerControl(QByteArrayLiteral("null"), nullptr) { setPlayer(&player); }
+    Player player{*this, [] { return 3.0; }};
 };
 
 } // namespace
@@ -44,7 +52,7 @@ private slots:
 
     void screenReaderSeesAndMovesTheValue()
     {
-        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+        SeekBar mp;
         mp.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mp));
         QAccessibleInterface *slider = QAccessible::queryAccessibleInterface(&mp);
@@ -61,8 +69,10 @@ private slots:
         QCOMPARE(value->currentValue().toDouble(), 12.5);
         QCOMPARE(value->maximumValue().toDouble(), 20.0);
         QCOMPARE(slider->text(QAccessible::Value), QStringLiteral("12.5 of 20 seconds"));
+        QSignalSpy jumps(&mp.player, &Player::positionChanged);
         value->setCurrentValue(4.25);
         QCOMPARE(mp.CurrentPosition(), 4.25);
+        QCOMPARE(jumps.size(), 1);
     }
 
     void clickMovesThePosition_data()
@@ -79,22 +89,26 @@ private slots:
     {
         QFETCH(double, fraction);
         QFETCH(int, y);
-        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+        SeekBar mp;
         mp.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mp));
         mp.Open(mediaFile("tone.wav"));
         mp.setCurrentPosition(10);
+        QSignalSpy jumps(&mp.player, &Player::positionChanged);
         // The track lies between the handle's half widths (3 px each side).
         const int x = 3 + int(fraction * (mp.width() - 7) + 0.5);
         QTest::mouseClick(&mp, Qt::LeftButton, {}, QPoint(x, y));
         QVERIFY2(std::abs(mp.CurrentPosition() - fraction * 20.0) < 20.0 / 128 + 1e-9,
                  qPrintable(QString::number(mp.CurrentPosition())));
+        // One jump, made by the player.
+        QCOMPARE(jumps.size(), 1);
+        QCOMPARE(jumps.at(0).at(0).toDouble(), mp.CurrentPosition());
         QCOMPARE(mp.PlayState(), MediaPlayer::Stopped);  // moving does not start playback
     }
 
     void clickBelowTheStripDoesNothing()
     {
-        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+        SeekBar mp;
         mp.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mp));
         mp.Open(mediaFile("tone.wav"));
@@ -105,7 +119,7 @@ private slots:
 
     void clickWithNoFileDoesNothing()
     {
-        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+        SeekBar mp;
         mp.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mp));
         QTest::mouseClick(&mp, Qt::LeftButton, {}, QPoint(60, 9));
@@ -115,7 +129,7 @@ private slots:
 
     void dragWhilePlaying()
     {
-        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+        SeekBar mp;
         mp.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mp));
         mp.Open(mediaFile("speech.mp3"));
@@ -151,7 +165,7 @@ private slots:
         QFETCH(double, rate);
         QFETCH(int, fewest);
         QFETCH(int, most);
-        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+        SeekBar mp;
         mp.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mp));
         mp.Open(mediaFile("tone.wav"));
@@ -179,13 +193,15 @@ private slots:
     {
         QFETCH(int, key);
         QFETCH(double, expected);
-        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+        SeekBar mp;
         mp.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mp));
         mp.Open(mediaFile("tone.wav"));
         mp.setCurrentPosition(10);
+        QSignalSpy jumps(&mp.player, &Player::positionChanged);
         QTest::keyClick(&mp, Qt::Key(key));
         QCOMPARE(mp.CurrentPosition(), expected);
+        QCOMPARE(jumps.size(), 1);
     }
 };
 

@@ -1,0 +1,70 @@
+# The command line's actions against the real program: each reaches the
+# running bar and returns; with no bar each says so in one line, ends with
+# status 1 and starts no bar. None needs a display.
+source "$(dirname "$0")/lib.sh"
+
+ACTIONS=(play-pause play pause stop wind-back wind-forward to-start settings)
+
+# act NAME: runs one action as a desktop's key binding would, without a
+# display; its output is in $WORK/act.out and $WORK/act.err.
+act() { env -u DISPLAY timeout 10 "$BAR" "--$1" >"$WORK/act.out" 2>"$WORK/act.err"; }
+# sent NAME: the action went to the running bar and printed nothing.
+sent() { act "$1" && [ ! -s "$WORK/act.out" ] && [ ! -s "$WORK/act.err" ]; }
+# seconds: the Position property in seconds (playerctl shows 0 while stopped)
+seconds() { prop Position | awk '/int64/ { printf "%.3f", $3 / 1e6 }'; }
+at() { near "$(seconds)" "$1" 0.05; }
+
+for action in "${ACTIONS[@]}"; do
+    status=0
+    act "$action" || status=$?
+    check "no bar: --$action ends with status 1 ($status)" [ "$status" = 1 ]
+    check "no bar: --$action says so in one line" [ "$(wc -l <"$WORK/act.err")" = 1 ]
+    check "no bar: --$action says no bar runs" grep -q "not running" "$WORK/act.err"
+    check "no bar: --$action started none" bash -c '! playerctl -p murmelvox status'
+done
+
+status=0
+DBUS_SESSION_BUS_ADDRESS="unix:path=$WORK/no-bus" act play || status=$?
+check "no session bus: --play ends with status 1 ($status)" [ "$status" = 1 ]
+check "no session bus: one line says so" [ "$(wc -l <"$WORK/act.err")" = 1 ]
+
+status=0
+env -u DISPLAY "$BAR" --help >"$WORK/help.out" 2>&1 || status=$?
+check "--help without a display ends with success" [ "$status" = 0 ]
+for action in "${ACTIONS[@]}"; do
+    check "--help lists --$action" grep -q -- "--$action " "$WORK/help.out"
+done
+status=0
+env -u DISPLAY "$BAR" --play "$MEDIA/tone.wav" >"$WORK/misused.log" 2>&1 || status=$?
+check "an action with a file is refused with status 2 ($status)" [ "$status" = 2 ]
+check "and starts no bar" bash -c '! playerctl -p murmelvox status'
+
+start_bar bar "$MEDIA/tone.wav"
+check "the bar appears on the session bus" wait_until 20 on_bus
+check "with its file" wait_until 10 title_is tone.wav
+
+check "--play is sent" sent play
+check "--play: Playing" wait_until 5 status_is Playing
+check "--pause is sent" sent pause
+check "--pause: Paused" wait_until 5 status_is Paused
+check "--play-pause is sent" sent play-pause
+check "--play-pause while paused: Playing" wait_until 5 status_is Playing
+check "--play-pause again is sent" sent play-pause
+check "--play-pause while playing: Paused" wait_until 5 status_is Paused
+pc position 10
+check "--wind-forward is sent" sent wind-forward
+check "--wind-forward: 3 s on" wait_until 5 at 13
+check "--wind-back is sent" sent wind-back
+check "--wind-back: 3 s back" wait_until 5 at 10
+check "--to-start is sent" sent to-start
+check "--to-start: at the start" wait_until 5 at 0
+check "--to-start leaves it paused" status_is Paused
+pc position 10
+check "--stop is sent" sent stop
+check "--stop: Stopped" wait_until 5 status_is Stopped
+check "--stop: at the start" wait_until 5 at 0
+check "--settings is sent" sent settings
+check "--settings: the settings window shows" \
+    wait_until 5 bash -c 'xdotool search --onlyvisible --name "^Murmelvox Settings$" >/dev/null'
+check "the bar still runs" kill -0 "$LAST_PID"
+echo PASS
