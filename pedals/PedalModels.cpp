@@ -11,7 +11,7 @@ const PedalModel *findPedalModel(std::uint16_t vendor, std::uint16_t product)
 
 std::optional<PedalMask> decodeReport(const PedalModel &model, QByteArrayView report)
 {
-    if (report.size() != model.reportLength)
+    if (model.reportLength ? report.size() != model.reportLength : report.isEmpty())
         return std::nullopt;
     PedalMask down = 0;
     for (int pedal = 0; pedal < PedalCount; ++pedal) {

@@ -23,7 +23,8 @@ struct PedalModel
     std::uint16_t vendor;
     std::uint16_t product;
     // Bytes in each input report; a report of any other length is not this
-    // model's and is ignored.
+    // model's and is ignored. 0 where the published layout names only the
+    // bytes that carry the pedals: any report long enough to hold them counts.
     int reportLength;
     // For each pedal, the bit of the report that is set while it is down,
     // counted from bit 0 of byte 0 (byte * 8 + bit); -1 where the model has
@@ -33,8 +34,8 @@ struct PedalModel
 
 inline constexpr std::array<PedalModel, 3> PedalModels{{
     {"VEC Infinity IN-USB", 0x05f3, 0x00ff, 2, {0, 1, 2, -1}},
-    {"Philips ACC2310/ACC2320", 0x0911, 0x1844, 1, {0, 1, 2, -1}},
-    {"Philips ACC2330", 0x0911, 0x091a, 1, {0, 1, 2, 3}},
+    {"Philips ACC2310/ACC2320", 0x0911, 0x1844, 0, {0, 1, 2, -1}},
+    {"Philips ACC2330", 0x0911, 0x091a, 0, {0, 1, 2, 3}},
 }};
 
 // The model with these USB ids, or null.

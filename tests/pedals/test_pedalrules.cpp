@@ -62,6 +62,8 @@ private slots:
             << "VEC" << QList<B>{vec(3)} << true << "L+ M+ L- M- lost";
         QTest::newRow("ACC2310 rewind, play, forward")
             << "Philips ACC2310" << QList<B>{B("\x01"), B("\x03"), B("\x04"), B(1, '\0')} << false << "L+ M+ L- M- R+ R-";
+        QTest::newRow("ACC2310 longer reports read from byte 0")
+            << "Philips ACC2310" << QList<B>{B("\x02\0\0", 3), B(2, '\0')} << false << "M+ M-";
         QTest::newRow("ACC2310 has no fourth pedal") << "Philips ACC2310" << QList<B>{B("\x08")} << false << "";
         QTest::newRow("ACC2330 fourth pedal") << "Philips ACC2330" << QList<B>{B("\x08"), B("\x0a"), B(1, '\0')} << false
                                               << "F+ M+ M- F-";
