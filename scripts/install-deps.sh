@@ -7,7 +7,7 @@ set -euo pipefail
 build_pkgs=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libmpv-dev libudev-dev
+  libmpv-dev libudev-dev libfontconfig-dev
   libxcb1-dev libxcb-xkb-dev libxcb-keysyms1-dev
   fonts-liberation
   qt6-svg-dev dpkg-dev

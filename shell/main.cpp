@@ -7,10 +7,12 @@
 #include <QApplication>
 #include <QStyleFactory>
 
+#include <fontconfig/fontconfig.h>
 #include <xcb/xcb.h>
 
 #include <clocale>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -49,6 +51,11 @@ int main(int argc, char *argv[])
             return 1;
         }
     }
+
+    // Fontconfig reads its configuration and its font caches on first use,
+    // which comes when the bar is shown. Read meanwhile on another core,
+    // they are ready by then and the bar appears sooner.
+    std::thread(FcInit).detach();
 
     QApplication app(argc, argv);
     // Only the exit button ends the program: closing a notice, a message box
