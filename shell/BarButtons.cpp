@@ -12,7 +12,7 @@
 void Bar::exitProgram()
 {
     // 1. Release the global hot keys.
-    RemoveKeyboardHook();
+    globalHotKeys->removeKeyboardHook();
 
     // 2. The tray icon goes first, and is gone from the tray before the
     //    process is.

@@ -50,8 +50,8 @@ Bar *startup()
         // 5. The four key codes from the settings store.
         form->hotKeys->setBindings(LoadKeyAssignments());
         // 6. The global hot keys.
-        ShowHotKeyNotices();
-        InstallKeyboardHook(form->hotKeys);
+        ShowHotKeyNotices(*form->globalHotKeys);
+        form->globalHotKeys->installKeyboardHook(form->hotKeys);
 
         // 11. The bookmark list.
         form->bookmarks().init();
