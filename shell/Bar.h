@@ -13,6 +13,7 @@ class QLabel;
 class QMimeData;
 class QPropertyAnimation;
 class QPushButton;
+class QSystemTrayIcon;
 class QTimer;
 class MediaPlayerControl;
 class Player;
@@ -77,6 +78,9 @@ public:
     // The foot pedals: what reads them, and their actions on the player.
     PedalMonitor *pedalMonitor = nullptr;
     PedalActions *pedalActions = nullptr;
+
+    // The tray icon, present from start-up until the exit button.
+    std::unique_ptr<QSystemTrayIcon> trayIcon;
 
     QTimer *positionTimer = nullptr;
     std::unique_ptr<CommonDialog> openDialog;
