@@ -100,7 +100,8 @@ int main(int argc, char *argv[])
     Player player(engine, [] { return 3.0; }); // the default wind count's step
     HotKeys hotKeys(player);
     hotKeys.setBindings({115, 116, 117, 119});
-    InstallKeyboardHook(&hotKeys);
+    GlobalHotKeys globalHotKeys;
+    globalHotKeys.installKeyboardHook(&hotKeys);
 
     xcb_connection_t *injector = xcb_connect(nullptr, nullptr);
     xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(injector);
@@ -163,7 +164,7 @@ int main(int argc, char *argv[])
         floorWritten.push_back(ms(t1 - t0));
         floorRestarted.push_back(ms(restartedAt - t0));
     }
-    RemoveKeyboardHook();
+    globalHotKeys.removeKeyboardHook();
     xcb_key_symbols_free(symbols);
     xcb_disconnect(injector);
 

@@ -2,60 +2,45 @@
 
 #include "hotkeys/HotKeys.h"
 #include "hotkeys/KeyAssignments.h"
-#include "hotkeys/KeySource.h"
-
-#include <QStringList>
-#include <array>
-#include <cmath>
-#include <optional>
 
 #include <QLoggingCategory>
+#include <QStringList>
 
 namespace {
-
-HotKeys *hookTarget = nullptr;
-std::unique_ptr<KeySource> source;
-HotKeyNotice tellUser;
-// The keys last reported lost, and whether the user has just asked for the
-// keys (start-up, "Set" in Keys). The grabs are taken again by themselves
-// whenever the keyboard changes (a new device, even the test tools' virtual
-// one); the same loss then is no news and is not shown again.
-QString lastLost;
-bool userAskedForKeys = false;
-// What the desktop bound, where it owns the keys: per action, the trigger
-// it names (possibly none), or nothing where it bound no key.
-std::array<std::optional<QString>, HotKeyActions.size()> desktopTriggers;
-bool desktopAnswered = false;
-// The warning that X11 grabs see only X11 windows is given once per start.
-bool toldX11OnWayland = false;
 
 const char *const DesktopShortcutsHint =
     "To use them in every window, bind keys in the desktop's own keyboard settings to the commands "
     "\"murmelvox --play-pause\", \"murmelvox --play\", \"murmelvox --pause\", \"murmelvox --stop\", "
     "\"murmelvox --wind-back\", \"murmelvox --wind-forward\" and \"murmelvox --to-start\".";
 
-void Tell(const QString &text)
+} // namespace
+
+GlobalHotKeys::GlobalHotKeys(QObject *parent) : QObject(parent) {}
+
+GlobalHotKeys::~GlobalHotKeys() = default;
+
+void GlobalHotKeys::tell(const QString &text) const
 {
-    if (tellUser)
-        tellUser(text);
+    if (m_tellUser)
+        m_tellUser(text);
 }
 
-void SetDesktopTriggers(const QList<ChosenTrigger> &triggers, bool answered)
+void GlobalHotKeys::setDesktopTriggers(const QList<ChosenTrigger> &triggers, bool answered)
 {
-    desktopTriggers = {};
+    m_desktopTriggers = {};
     for (const ChosenTrigger &t : triggers)
-        desktopTriggers[std::size_t(t.action)] = t.trigger;
-    desktopAnswered = answered;
-    emit DesktopTriggers::instance().changed();
+        m_desktopTriggers[std::size_t(t.action)] = t.trigger;
+    m_desktopAnswered = answered;
+    emit triggersChanged();
 }
 
-QList<KeyBinding> AssignedBindings()
+QList<KeyBinding> GlobalHotKeys::assignedBindings() const
 {
     QList<KeyBinding> bindings;
-    if (!hookTarget)
+    if (!m_hookTarget)
         return bindings;
     for (const HotKeyActionInfo &info : HotKeyActions) {
-        if (const std::int32_t vk = hookTarget->bindings()[std::size_t(info.action)])
+        if (const std::int32_t vk = m_hookTarget->bindings()[std::size_t(info.action)])
             bindings.append({info.action, vk});
     }
     return bindings;
@@ -63,7 +48,7 @@ QList<KeyBinding> AssignedBindings()
 
 // Tells the user which hot keys are missing and what to do, without stopping
 // the program: the keys that were taken work meanwhile.
-void ReportUnavailable(const QList<UnavailableKey> &keys)
+void GlobalHotKeys::reportUnavailable(const QList<UnavailableKey> &keys)
 {
     QStringList lost;
     for (const UnavailableKey &k : keys) {
@@ -80,123 +65,110 @@ void ReportUnavailable(const QList<UnavailableKey> &keys)
         }
     }
     const QString lostText = lost.join(QStringLiteral(", "));
-    const bool news = userAskedForKeys || lostText != lastLost;
-    lastLost = lostText;
+    const bool news = m_userAskedForKeys || lostText != m_lastLost;
+    m_lastLost = lostText;
     if (lost.isEmpty() || !news)
         return;
-    const QString text = QStringLiteral(
-        "Another program is using %1, so Murmelvox cannot use it as a hot key.\n\n"
-        "Choose another key with the \"Keys\" button, or free the key in the other program "
-        "and press \"Set\" in \"Keys\" again.").arg(lost.join(QStringLiteral(", ")));
-    if (tellUser)
-        tellUser(text);
+    tell(QStringLiteral("Another program is using %1, so Murmelvox cannot use it as a hot key.\n\n"
+                        "Choose another key with the \"Keys\" button, or free the key in the other program "
+                        "and press \"Set\" in \"Keys\" again.").arg(lost.join(QStringLiteral(", "))));
 }
 
-void FallBackToX11(const QString &why);
-
-void UseSource(std::unique_ptr<KeySource> next)
+void GlobalHotKeys::useSource(std::unique_ptr<KeySource> next)
 {
-    source = std::move(next);
-    QObject::connect(source.get(), &KeySource::activated, [](HotKeyAction action, KeyEvent event) {
-        if (hookTarget)
-            hookTarget->handle(action, event);
+    m_source = std::move(next);
+    connect(m_source.get(), &KeySource::activated, this, [this](HotKeyAction action, KeyEvent event) {
+        if (m_hookTarget)
+            m_hookTarget->handle(action, event);
     });
-    QObject::connect(source.get(), &KeySource::unavailable, ReportUnavailable);
-    QObject::connect(source.get(), &KeySource::failed, FallBackToX11);
-    QObject::connect(source.get(), &KeySource::triggersChosen,
-                     [](const QList<ChosenTrigger> &triggers) { SetDesktopTriggers(triggers, true); });
+    connect(m_source.get(), &KeySource::unavailable, this, &GlobalHotKeys::reportUnavailable);
+    connect(m_source.get(), &KeySource::failed, this, &GlobalHotKeys::fallBackToX11);
+    connect(m_source.get(), &KeySource::triggersChosen, this,
+            [this](const QList<ChosenTrigger> &triggers) { setDesktopTriggers(triggers, true); });
 }
 
-void SetKeysAsked()
+void GlobalHotKeys::bindAskedKeys()
 {
-    if (!source)
+    if (!m_source)
         return;
-    userAskedForKeys = true;
-    source->bind(AssignedBindings());
-    userAskedForKeys = false;
+    m_userAskedForKeys = true;
+    m_source->bind(assignedBindings());
+    m_userAskedForKeys = false;
 }
 
 // The desktop refused its global shortcuts, or stopped answering: the keys
 // come from X11 grabs from now on, and the user is told what that means.
-void FallBackToX11(const QString &why)
+void GlobalHotKeys::fallBackToX11(const QString &why)
 {
     qCWarning(lcHotKeys, "no global shortcuts from the desktop (%s); taking the keys through X11", qPrintable(why));
-    SetDesktopTriggers({}, false);
+    setDesktopTriggers({}, false);
     // The failing source is still on the stack: it goes once control is back
     // in the event loop.
-    KeySource *failed = source.release();
+    KeySource *failed = m_source.release();
     failed->disconnect();
     failed->deleteLater();
-    UseSource(CreateX11KeySource());
-    source->bind(AssignedBindings());
+    useSource(CreateX11KeySource());
+    m_source->bind(assignedBindings());
     QString text = QStringLiteral("The desktop did not give Murmelvox its hot keys (%1).").arg(why);
     if (IsWaylandSession()) {
-        toldX11OnWayland = true;
+        m_toldX11OnWayland = true;
         text += QStringLiteral("\n\nMurmelvox now takes the keys through X11, so they work only while a window "
                                "of an X11 program has the focus. ") + QLatin1String(DesktopShortcutsHint);
     } else {
         text += QStringLiteral("\n\nMurmelvox now takes the keys itself.");
     }
-    Tell(text);
+    tell(text);
 }
 
-} // namespace
-
-DesktopTriggers &DesktopTriggers::instance()
+std::optional<QString> GlobalHotKeys::desktopTriggerOf(HotKeyAction action) const
 {
-    static DesktopTriggers triggers;
-    return triggers;
+    return m_desktopTriggers[std::size_t(action)];
 }
 
-std::optional<QString> DesktopTriggerOf(HotKeyAction action)
+bool GlobalHotKeys::desktopOwnsKeys() const
 {
-    return desktopTriggers[std::size_t(action)];
+    return m_desktopAnswered;
 }
 
-bool DesktopOwnsKeys()
+void GlobalHotKeys::setNotice(HotKeyNotice notice)
 {
-    return desktopAnswered;
+    m_tellUser = std::move(notice);
 }
 
-void SetHotKeyNotice(HotKeyNotice notice)
+void GlobalHotKeys::installKeyboardHook(HotKeys *hotKeys)
 {
-    tellUser = std::move(notice);
-}
-
-void InstallKeyboardHook(HotKeys *hotKeys)
-{
-    hookTarget = hotKeys;
-    if (!source) {
+    m_hookTarget = hotKeys;
+    if (!m_source) {
         CreatedKeySource created = CreateKeySource();
-        UseSource(std::move(created.source));
-        if (created.x11OnWayland && !toldX11OnWayland) {
-            toldX11OnWayland = true;
-            Tell(QStringLiteral("This Wayland desktop offers programs no global shortcuts, so Murmelvox's hot keys "
+        useSource(std::move(created.source));
+        if (created.x11OnWayland && !m_toldX11OnWayland) {
+            m_toldX11OnWayland = true;
+            tell(QStringLiteral("This Wayland desktop offers programs no global shortcuts, so Murmelvox's hot keys "
                                 "work only while a window of an X11 program has the focus.\n\n") +
                  QLatin1String(DesktopShortcutsHint));
         }
     }
-    SetKeysAsked();
+    bindAskedKeys();
 }
 
-void RemoveKeyboardHook()
+void GlobalHotKeys::removeKeyboardHook()
 {
-    source.reset();
-    hookTarget = nullptr;
-    SetDesktopTriggers({}, false);
+    m_source.reset();
+    m_hookTarget = nullptr;
+    setDesktopTriggers({}, false);
 }
 
-void ReloadKeyAssignments()
+void GlobalHotKeys::reloadKeyAssignments()
 {
-    if (!hookTarget)
+    if (!m_hookTarget)
         return;
-    hookTarget->setBindings(LoadKeyAssignments());
-    KeyAssignmentsChanged();
+    m_hookTarget->setBindings(LoadKeyAssignments());
+    keyAssignmentsChanged();
 }
 
-void KeyAssignmentsChanged()
+void GlobalHotKeys::keyAssignmentsChanged()
 {
-    SetKeysAsked();
+    bindAskedKeys();
 }
 
 #include "moc_GlobalHotKeys.cpp"

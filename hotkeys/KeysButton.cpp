@@ -3,5 +3,5 @@
 
 void Bar::showKeys()
 {
-    KeysDialog::Show(this);
+    KeysDialog::Show(this, *globalHotKeys);
 }

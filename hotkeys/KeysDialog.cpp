@@ -68,10 +68,10 @@ void FitCaption(QLabel *label)
 
 } // namespace
 
-KeysDialog *KeysDialog::Show(QWidget *mainWindow)
+KeysDialog *KeysDialog::Show(QWidget *mainWindow, GlobalHotKeys &globalHotKeys)
 {
     if (!instance) {
-        instance = new KeysDialog(mainWindow);
+        instance = new KeysDialog(mainWindow, globalHotKeys);
         instance->load();
         instance->show();
         // Its outer width is known once it is shown.
@@ -88,9 +88,10 @@ KeysDialog *KeysDialog::Instance()
     return instance;
 }
 
-KeysDialog::KeysDialog(QWidget *mainWindow)
+KeysDialog::KeysDialog(QWidget *mainWindow, GlobalHotKeys &globalHotKeys)
     : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_mainWindow(mainWindow)
+      m_mainWindow(mainWindow),
+      m_globalHotKeys(&globalHotKeys)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Murmelvox - Define Keys"));
@@ -145,7 +146,7 @@ KeysDialog::KeysDialog(QWidget *mainWindow)
     connect(setButton, &QPushButton::clicked, this, &KeysDialog::setKeys);
     connect(cancelButton, &QPushButton::clicked, this, &KeysDialog::cancel);
     connect(defaultButton, &QPushButton::clicked, this, &KeysDialog::selectDefaults);
-    connect(&DesktopTriggers::instance(), &DesktopTriggers::changed, this, &KeysDialog::showNotes);
+    connect(&globalHotKeys, &GlobalHotKeys::triggersChanged, this, &KeysDialog::showNotes);
 }
 
 // Just under the right-hand part of the bar, whatever its height now.
@@ -197,9 +198,9 @@ void KeysDialog::showNotes()
         QStringList notes;
         if (!m_nameNotes[i].isEmpty())
             notes.append(m_nameNotes[i]);
-        if (DesktopOwnsKeys() && m_nameNotes[i].isEmpty()) {
+        if (m_globalHotKeys && m_globalHotKeys->desktopOwnsKeys() && m_nameNotes[i].isEmpty()) {
             const QString caption = QString::fromLatin1(HotKeyActions[i].caption);
-            const std::optional<QString> trigger = DesktopTriggerOf(HotKeyActions[i].action);
+            const std::optional<QString> trigger = m_globalHotKeys->desktopTriggerOf(HotKeyActions[i].action);
             if (!trigger)
                 notes.append(QStringLiteral("The desktop has given %1 no key.").arg(caption));
             else if (trigger->isEmpty())
@@ -230,7 +231,8 @@ void KeysDialog::setKeys()
     for (size_t i = 0; i < HotKeyActions.size(); ++i)
         saved = SaveSetting(SettingsKeyOf(i), names[i]) && saved;
     // The hot keys follow what the store holds, saved or not.
-    ReloadKeyAssignments();
+    if (m_globalHotKeys)
+        m_globalHotKeys->reloadKeyAssignments();
     if (!saved) {
         MsgBox(QStringLiteral("The keys could not be saved to %1.").arg(SettingsFilePath()),
                MsgBoxStyle::Critical, QStringLiteral("Murmelvox"));

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <array>
 
+class GlobalHotKeys;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -17,8 +18,10 @@ class KeysDialog : public QWidget
 {
     Q_OBJECT
 public:
-    // Shows the one dialog, creating it if needed.
-    static KeysDialog *Show(QWidget *mainWindow);
+    // Shows the one dialog, creating it if needed. Its "Set" reloads the
+    // assignments into `globalHotKeys`, and where the desktop owns the keys
+    // its tooltips name the desktop's triggers.
+    static KeysDialog *Show(QWidget *mainWindow, GlobalHotKeys &globalHotKeys);
     // The open dialog, or null.
     static KeysDialog *Instance();
 
@@ -44,12 +47,13 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    explicit KeysDialog(QWidget *mainWindow);
+    KeysDialog(QWidget *mainWindow, GlobalHotKeys &globalHotKeys);
     void load();
     void PlaceUnderBar();
     void unload();
     void showNotes();
 
     QPointer<QWidget> m_mainWindow;
+    QPointer<GlobalHotKeys> m_globalHotKeys;
     std::array<QString, 4> m_nameNotes; // per row: why the stored key name is no key
 };

@@ -167,6 +167,7 @@ void Bar::layOutStrip()
     player->follow(mediaControl->engine());
     mediaControl->setPlayer(player);
     hotKeys = new HotKeys(*player, this);
+    globalHotKeys = new GlobalHotKeys(this);
     pedalMonitor = new PedalMonitor(this);
     pedalActions = new PedalActions(*player, this);
     pedalActions->listenTo(*pedalMonitor);

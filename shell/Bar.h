@@ -13,10 +13,12 @@ class QLabel;
 class QMimeData;
 class QPropertyAnimation;
 class QPushButton;
+class QSystemTrayIcon;
 class QTimer;
 class MediaPlayerControl;
 class Player;
 class HotKeys;
+class GlobalHotKeys;
 class PedalActions;
 class PedalMonitor;
 class PedalsWindow;
@@ -68,12 +70,17 @@ public:
     QWidget *panelRule = nullptr;
     QWidget *bookmarkRule = nullptr;
 
-    // The commands every input acts through, and the hot-key rules on them.
+    // The commands every input acts through, the hot-key rules on them, and
+    // the keys taken desktop-wide for those rules.
     Player *player = nullptr;
     HotKeys *hotKeys = nullptr;
+    GlobalHotKeys *globalHotKeys = nullptr;
     // The foot pedals: what reads them, and their actions on the player.
     PedalMonitor *pedalMonitor = nullptr;
     PedalActions *pedalActions = nullptr;
+
+    // The tray icon, present from start-up until the exit button.
+    std::unique_ptr<QSystemTrayIcon> trayIcon;
 
     QTimer *positionTimer = nullptr;
     std::unique_ptr<CommonDialog> openDialog;

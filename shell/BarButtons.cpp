@@ -12,11 +12,11 @@
 void Bar::exitProgram()
 {
     // 1. Release the global hot keys.
-    RemoveKeyboardHook();
+    globalHotKeys->removeKeyboardHook();
 
     // 2. The tray icon goes first, and is gone from the tray before the
     //    process is.
-    DeleteTrayIcon();
+    trayIcon.reset();
     FlushDisplay();
 
     // 3. End at once: no handler of any window runs and nothing is saved.

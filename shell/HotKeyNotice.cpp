@@ -5,10 +5,10 @@
 #include <QMessageBox>
 #include <QPointer>
 
-void ShowHotKeyNotices()
+void ShowHotKeyNotices(GlobalHotKeys &globalHotKeys)
 {
-    SetHotKeyNotice([](const QString &text) {
-        static QPointer<QMessageBox> notice;
+    // One box: a newer notice replaces the text of one still open.
+    globalHotKeys.setNotice([notice = QPointer<QMessageBox>()](const QString &text) mutable {
         if (!notice) {
             notice = new QMessageBox(QMessageBox::Warning, QStringLiteral("Murmelvox"), text, QMessageBox::Ok);
             notice->setAttribute(Qt::WA_DeleteOnClose);

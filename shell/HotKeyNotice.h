@@ -1,5 +1,7 @@
 #pragma once
 
+class GlobalHotKeys;
+
 // Shows the hot keys' notices (keys another program holds) in a box that
 // stays on top and does not block the bar.
-void ShowHotKeyNotices();
+void ShowHotKeyNotices(GlobalHotKeys &globalHotKeys);

@@ -1,7 +1,6 @@
 #include "shell/TrayIcon.h"
 
 #include <QMenu>
-#include <QSystemTrayIcon>
 #include <QWidget>
 
 QString TrayTip(const QString &address)
@@ -11,23 +10,18 @@ QString TrayTip(const QString &address)
     return tip.leftJustified(TrayTipLength, QLatin1Char(' '));
 }
 
-void AddTrayIcon(QWidget *window, const std::function<void()> &showSettings)
+std::unique_ptr<QSystemTrayIcon> AddTrayIcon(QWidget *window, const std::function<void()> &showSettings)
 {
-    TrayIconData = new QSystemTrayIcon(window->windowIcon(), window);
-    TrayIconData->setToolTip(TrayTip());
+    auto icon = std::make_unique<QSystemTrayIcon>(window->windowIcon());
+    icon->setToolTip(TrayTip());
     if (showSettings) {
         // The tray does not own its menu; the window does.
         auto *menu = new QMenu(window);
         menu->setAccessibleName(QStringLiteral("Murmelvox menu"));
         QAction *settings = menu->addAction(QStringLiteral("Settings…"));
         QObject::connect(settings, &QAction::triggered, window, showSettings);
-        TrayIconData->setContextMenu(menu);
+        icon->setContextMenu(menu);
     }
-    TrayIconData->show();
-}
-
-void DeleteTrayIcon()
-{
-    delete TrayIconData;
-    TrayIconData = nullptr;
+    icon->show();
+    return icon;
 }

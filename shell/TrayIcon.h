@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QSystemTrayIcon>
 
 #include <functional>
+#include <memory>
 
-class QSystemTrayIcon;
 class QWidget;
 
 // The maker's web address, shown in the tray tip and on the panel.
@@ -15,14 +16,8 @@ inline const QString MakerAddress = QStringLiteral("https://kelvaro.example/murm
 constexpr int TrayTipLength = 64;
 QString TrayTip(const QString &address = MakerAddress);
 
-// The tray icon, present from start-up until the exit button.
-inline QSystemTrayIcon *TrayIconData = nullptr;
-
-// Adds the tray icon with the window's icon and the tip. Clicking it does
-// nothing; its context menu (a right-click) offers Settings where
-// `showSettings` is given. Where the desktop has no tray, nothing shows and
-// start-up goes on.
-void AddTrayIcon(QWidget *window, const std::function<void()> &showSettings = {});
-
-// Removes the tray icon from the tray at once.
-void DeleteTrayIcon();
+// Adds a tray icon with the window's icon and the tip; it leaves the tray
+// when it is destroyed. Clicking it does nothing; its context menu (a
+// right-click, owned by the window) offers Settings where `showSettings` is
+// given. Where the desktop has no tray, nothing shows and start-up goes on.
+std::unique_ptr<QSystemTrayIcon> AddTrayIcon(QWidget *window, const std::function<void()> &showSettings = {});

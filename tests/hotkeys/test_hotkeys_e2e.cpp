@@ -165,7 +165,7 @@ private slots:
 
     void removingTheHookFreesEveryKey()
     {
-        RemoveKeyboardHook();
+        form->globalHotKeys->removeKeyboardHook();
         RivalClient rival;
         for (int vk = 112; vk <= 123; ++vk)
             QVERIFY2(rival.isFreeKey(vk), qPrintable(KeyCodeToName(vk)));

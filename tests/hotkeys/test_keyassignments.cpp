@@ -98,10 +98,11 @@ private slots:
     {
         QVERIFY(!X11KeyGrabber::forApplication([](std::int32_t, bool) {}, [](const auto &) {}));
         HotKeyRig target;
-        InstallKeyboardHook(&target.hotKeys);
-        ReloadKeyAssignments();
-        RemoveKeyboardHook();
-        RemoveKeyboardHook();
+        GlobalHotKeys globalHotKeys;
+        globalHotKeys.installKeyboardHook(&target.hotKeys);
+        globalHotKeys.reloadKeyAssignments();
+        globalHotKeys.removeKeyboardHook();
+        globalHotKeys.removeKeyboardHook();
     }
 };
 

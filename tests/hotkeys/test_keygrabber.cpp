@@ -245,12 +245,13 @@ private slots:
         target.player.state = MediaPlayer::Playing;
         target.player.position = 30;
         target.player.duration = 60;
-        InstallKeyboardHook(&target.hotKeys);
+        GlobalHotKeys globalHotKeys;
+        globalHotKeys.installKeyboardHook(&target.hotKeys);
         QVERIFY(Xdotool({"key", "F5"}));
         QTRY_COMPARE(target.player.position, 27.0);
 
         QVERIFY(SaveSetting(QStringLiteral("FR"), QStringLiteral("F9")));
-        ReloadKeyAssignments();
+        globalHotKeys.reloadKeyAssignments();
         RivalClient rival;
         QVERIFY(rival.isFreeKey(F5));
         QVERIFY(!rival.isFreeKey(120));
@@ -258,7 +259,7 @@ private slots:
         QTRY_COMPARE(target.player.position, 24.0);
         QTRY_COMPARE(logger->lines(), (QStringList{"press F5 0", "release F5 0"}));
 
-        RemoveKeyboardHook();
+        globalHotKeys.removeKeyboardHook();
         for (int vk : {F4, F6, F8, 120})
             QVERIFY(rival.isFreeKey(vk));
         QFile::remove(SettingsFilePath());
@@ -272,8 +273,9 @@ private slots:
         QVERIFY(rival.grab(rival.keycodeOf(KeysymOf(F6)), 0));
         HotKeyRig target;
         target.hotKeys.setBindings(LoadKeyAssignments());
-        ShowHotKeyNotices();
-        InstallKeyboardHook(&target.hotKeys);
+        GlobalHotKeys globalHotKeys;
+        ShowHotKeyNotices(globalHotKeys);
+        globalHotKeys.installKeyboardHook(&target.hotKeys);
         QTRY_VERIFY(visibleNotice());
         QMessageBox *notice = visibleNotice();
         QVERIFY(!notice->isModal());
@@ -282,7 +284,7 @@ private slots:
         // The keys it did get work.
         RivalClient other;
         QVERIFY(!other.isFreeKey(F4));
-        RemoveKeyboardHook();
+        globalHotKeys.removeKeyboardHook();
         notice->close();
     }
 };

@@ -31,6 +31,7 @@ class TestKeysDialog : public QObject
     Q_OBJECT
     QWidget *bar = nullptr;
     std::unique_ptr<HotKeyRig> rig;
+    std::unique_ptr<GlobalHotKeys> globalHotKeys;
     QList<Shown> boxes;
 
     QByteArray storeBytes()
@@ -64,7 +65,8 @@ private slots:
         bar->show();
         // The hot keys the dialog's "Set" reloads (no grabs offscreen).
         rig = std::make_unique<HotKeyRig>();
-        InstallKeyboardHook(&rig->hotKeys);
+        globalHotKeys = std::make_unique<GlobalHotKeys>();
+        globalHotKeys->installKeyboardHook(&rig->hotKeys);
     }
     QList<int> bound() const
     {
@@ -73,7 +75,7 @@ private slots:
     void cleanup()
     {
         flushClosed();
-        RemoveKeyboardHook();
+        globalHotKeys.reset();
         rig.reset();
         delete bar;
         SetMsgBoxHandler({});
@@ -81,7 +83,7 @@ private slots:
 
     void windowAndControls()
     {
-        KeysDialog *k = KeysDialog::Show(bar);
+        KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         QCOMPARE(k->windowTitle(), QStringLiteral("Murmelvox - Define Keys"));
         QCOMPARE(k->size(), QSize(176, 144));
         QCOMPARE(k->minimumSize(), k->maximumSize());
@@ -140,7 +142,7 @@ private slots:
             if (stored[i] != QLatin1String("-"))
                 SaveSetting(QLatin1String(keys[i]), stored[i]);
         }
-        KeysDialog *k = KeysDialog::Show(bar);
+        KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         QCOMPARE(shownNames(k), shown);
         // An unbound row says why, and what to do.
         const QComboBox *combos[] = {k->fullRewindList, k->fastRewindList, k->playPauseList, k->fastForwardList};
@@ -154,7 +156,7 @@ private slots:
 
     void captionsShowWhole()
     {
-        KeysDialog *k = KeysDialog::Show(bar);
+        KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         for (QLabel *label : {k->fullRewindLabel, k->fastRewindLabel, k->playPauseLabel, k->fastForwardLabel}) {
             const qreal needed = QFontMetricsF(label->font()).horizontalAdvance(label->text());
             QVERIFY2(needed <= label->contentsRect().width(),
@@ -166,9 +168,9 @@ private slots:
 
     void oneInstanceAndMainWindowDisabled()
     {
-        KeysDialog *k = KeysDialog::Show(bar);
+        KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         QVERIFY(!bar->isEnabled());
-        QCOMPARE(KeysDialog::Show(bar), k);
+        QCOMPARE(KeysDialog::Show(bar, *globalHotKeys), k);
         QCOMPARE(KeysDialog::Instance(), k);
     }
 
@@ -186,7 +188,7 @@ private slots:
         QFETCH(int, rowB);
         SaveSetting(QStringLiteral("FF"), QStringLiteral("F12"));
         const QByteArray before = storeBytes();
-        KeysDialog *k = KeysDialog::Show(bar);
+        KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         QComboBox *combos[] = {k->fullRewindList, k->fastRewindList, k->playPauseList, k->fastForwardList};
         combos[rowB]->setCurrentIndex(combos[rowA]->currentIndex());
         const QStringList chosen = shownNames(k);
@@ -206,7 +208,7 @@ private slots:
     {
         SaveSetting(QStringLiteral("PP"), QStringLiteral("F9"));
         const QByteArray before = storeBytes();
-        KeysDialog *k = KeysDialog::Show(bar);
+        KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         QTest::mouseClick(k->defaultButton, Qt::LeftButton);
         QCOMPARE(shownNames(k), (QStringList{"F4", "F5", "F6", "F8"}));
         QTest::mouseClick(k->cancelButton, Qt::LeftButton);
@@ -219,7 +221,7 @@ private slots:
     {
         SaveSetting(QStringLiteral("FuR"), QStringLiteral("F1"));
         SaveSetting(QStringLiteral("PP"), QStringLiteral("F9"));
-        KeysDialog *k = KeysDialog::Show(bar);
+        KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         QTest::mouseClick(k->defaultButton, Qt::LeftButton);
         QTest::mouseClick(k->setButton, Qt::LeftButton);
         QVERIFY(boxes.isEmpty());
@@ -234,8 +236,8 @@ private slots:
 
     void setF9ForPlayPauseActsAtOnce()
     {
-        ReloadKeyAssignments();
-        KeysDialog *k = KeysDialog::Show(bar);
+        globalHotKeys->reloadKeyAssignments();
+        KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         k->playPauseList->setCurrentIndex(8);
         QTest::mouseClick(k->setButton, Qt::LeftButton);
         QCOMPARE(GetSetting(QStringLiteral("PP"), {}), QStringLiteral("F9"));
@@ -246,7 +248,7 @@ private slots:
 
     void closeBoxEnablesMainWindowAndWritesNothing()
     {
-        KeysDialog *k = KeysDialog::Show(bar);
+        KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         k->fullRewindList->setCurrentIndex(0);
         QVERIFY(!bar->isEnabled());
         k->close(); // what the title bar's close box does
@@ -258,11 +260,11 @@ private slots:
     // Every opening rebuilds the lists from the store.
     void reopeningShowsTheStoreAgain()
     {
-        KeysDialog *k = KeysDialog::Show(bar);
+        KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         k->fullRewindList->setCurrentIndex(0);
         k->close();
         QTRY_VERIFY(!KeysDialog::Instance());
-        QCOMPARE(shownNames(KeysDialog::Show(bar)), (QStringList{"F4", "F5", "F6", "F8"}));
+        QCOMPARE(shownNames(KeysDialog::Show(bar, *globalHotKeys)), (QStringList{"F4", "F5", "F6", "F8"}));
     }
 
     void placedUnderTheBar_data()
@@ -275,7 +277,7 @@ private slots:
     {
         QFETCH(int, barHeightTwips);
         bar->resize(bar->width(), Px(barHeightTwips));
-        KeysDialog *k = KeysDialog::Show(bar);
+        KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         QCOMPARE(k->frameGeometry().top(), Px(barHeightTwips));
         const QRect screen = bar->screen()->geometry();
         QCOMPARE(k->frameGeometry().left(), screen.width() - k->frameGeometry().width() - Px(1000));
@@ -286,7 +288,7 @@ private slots:
         // A directory where the settings file belongs makes every write fail.
         QFile::remove(SettingsFilePath());
         QVERIFY(QDir().mkpath(SettingsFilePath()));
-        KeysDialog *k = KeysDialog::Show(bar);
+        KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         QTest::mouseClick(k->setButton, Qt::LeftButton);
         QCOMPARE(boxes.size(), 1);
         QVERIFY(boxes[0].prompt.contains(QStringLiteral("could not be saved")));

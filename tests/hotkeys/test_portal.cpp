@@ -110,7 +110,7 @@ private slots:
         form = startup();
         QVERIFY(form);
         QTRY_COMPARE_WITH_TIMEOUT(binds().size(), 1, 15000);
-        SetHotKeyNotice([this](const QString &text) { notices.append(text); });
+        form->globalHotKeys->setNotice([this](const QString &text) { notices.append(text); });
         form->openDialog = std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav")));
         form->chooseFile();
         QCOMPARE(form->mediaControl->PlayState(), int(MediaPlayer::Stopped));
@@ -130,8 +130,8 @@ private slots:
             ["fast-rewind", "Fast Rewind", "F5"], ["play-pause", "Play/Pause", "F6"],
             ["fast-forward", "Fast Forward", "F8"]])").array();
         QCOMPARE(asked, expected);
-        QTRY_VERIFY(DesktopOwnsKeys());
-        QCOMPARE(DesktopTriggerOf(HotKeyAction::PlayPause), std::optional<QString>(QStringLiteral("F6")));
+        QTRY_VERIFY(form->globalHotKeys->desktopOwnsKeys());
+        QCOMPARE(form->globalHotKeys->desktopTriggerOf(HotKeyAction::PlayPause), std::optional<QString>(QStringLiteral("F6")));
     }
 
     void pressAndReleasePlayThenPause()
@@ -158,7 +158,7 @@ private slots:
 
     void setKeysRebindsInANewSession()
     {
-        KeysDialog *keys = KeysDialog::Show(form);
+        KeysDialog *keys = KeysDialog::Show(form, *form->globalHotKeys);
         keys->playPauseList->setCurrentIndex(8); // F9
         keys->setButton->click();
         QTRY_COMPARE(binds().size(), 2);
@@ -168,7 +168,7 @@ private slots:
         // A session is bound once: the old one is closed, a new one bound.
         QVERIFY(first.value(QStringLiteral("session")) != second.value(QStringLiteral("session")));
         QTRY_VERIFY(record().value(QStringLiteral("closed")).toArray().contains(first.value(QStringLiteral("session"))));
-        QTRY_COMPARE(DesktopTriggerOf(HotKeyAction::PlayPause), std::optional<QString>(QStringLiteral("F9")));
+        QTRY_COMPARE(form->globalHotKeys->desktopTriggerOf(HotKeyAction::PlayPause), std::optional<QString>(QStringLiteral("F9")));
 
         stroke(QStringLiteral("play-pause"));
         QTRY_VERIFY(playing());
@@ -179,11 +179,11 @@ private slots:
     void cancelledBindFallsBackToX11()
     {
         control(QStringLiteral("AnswerNextBind"), {1u});
-        ReloadKeyAssignments();
+        form->globalHotKeys->reloadKeyAssignments();
         QTRY_COMPARE(notices.size(), 1);
         QVERIFY2(notices[0].startsWith(QStringLiteral("The desktop did not give Murmelvox its hot keys")),
                  qPrintable(notices[0]));
-        QVERIFY(!DesktopOwnsKeys());
+        QVERIFY(!form->globalHotKeys->desktopOwnsKeys());
         RivalClient rival;
         QTRY_VERIFY(!rival.isFreeKey(120)); // F9, now grabbed through X11
         QVERIFY(!rival.isFreeKey(115));

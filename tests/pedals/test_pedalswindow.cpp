@@ -29,8 +29,8 @@ private slots:
     void openedFromTrayMenuAndBar()
     {
         Bar bar;
-        AddTrayIcon(&bar, [&bar] { bar.showSettings(); });
-        QMenu *menu = TrayIconData->contextMenu();
+        bar.trayIcon = AddTrayIcon(&bar, [&bar] { bar.showSettings(); });
+        QMenu *menu = bar.trayIcon->contextMenu();
         QVERIFY(menu);
         QCOMPARE(menu->actions().size(), 1);
         menu->actions().at(0)->trigger();
@@ -46,7 +46,6 @@ private slots:
         QTRY_VERIFY(bar.findChildren<PedalsWindow *>().isEmpty());
         bar.showSettings();
         QCOMPARE(bar.findChildren<PedalsWindow *>().size(), 1);
-        DeleteTrayIcon();
     }
 
     void opensWithWhatIsStored()

@@ -532,12 +532,11 @@ private slots:
     {
         QWidget window;
         window.setWindowIcon(QIcon(QStringLiteral(":/images/murmelvox.png")));
-        AddTrayIcon(&window);
-        QVERIFY(TrayIconData);
-        QCOMPARE(TrayIconData->toolTip(), TrayTip());
-        QVERIFY(!TrayIconData->icon().isNull());
-        DeleteTrayIcon();
-        QVERIFY(!TrayIconData);
+        const std::unique_ptr<QSystemTrayIcon> trayIcon = AddTrayIcon(&window);
+        QVERIFY(trayIcon);
+        QCOMPARE(trayIcon->toolTip(), TrayTip());
+        QVERIFY(!trayIcon->icon().isNull());
+        QVERIFY(trayIcon->isVisible());
     }
 
     void windowIcon()
