@@ -1,6 +1,7 @@
 // The hot keys end to end under Xvfb: the real bar from start-up, a generated
 // file in the real engine, a focused logging client as "the word processor",
 // and keys typed with xdotool.
+#include "ChoosingDialog.h"
 #include "../playback/MediaFiles.h"
 #include "X11TestSupport.h"
 #include "hotkeys/GlobalHotKeys.h"
@@ -38,19 +39,6 @@ public:
     }
     xcb_keycode_t keycode;
     int count = 0;
-};
-
-// The open dialog, answering with a file as the user would.
-class ChoosingDialog : public CommonDialog
-{
-public:
-    explicit ChoosingDialog(QString path) : path(std::move(path)) {}
-    void ShowOpen(QWidget *) override
-    {
-        FileName = path;
-        FileTitle = QFileInfo(path).fileName();
-    }
-    QString path;
 };
 
 } // namespace

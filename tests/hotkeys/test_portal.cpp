@@ -3,6 +3,7 @@
 // end (xdg-desktop-portal) on the test's private session bus, and a test
 // back end (portal/backend.py) standing in for the desktop, which no test
 // machine has: it records what was bound and presses keys when told.
+#include "ChoosingDialog.h"
 #include "../playback/MediaFiles.h"
 #include "X11TestSupport.h"
 #include "hotkeys/GlobalHotKeys.h"
@@ -29,18 +30,6 @@
 namespace {
 
 const QString BackendName = QStringLiteral("org.freedesktop.impl.portal.MurmelvoxTest");
-
-class ChoosingDialog : public CommonDialog
-{
-public:
-    explicit ChoosingDialog(QString path) : path(std::move(path)) {}
-    void ShowOpen(QWidget *) override
-    {
-        FileName = path;
-        FileTitle = QFileInfo(path).fileName();
-    }
-    QString path;
-};
 
 bool StartAndAwaitName(QProcess &process, const QString &name)
 {

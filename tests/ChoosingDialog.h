@@ -1,0 +1,21 @@
+#pragma once
+
+#include "shell/Controls.h"
+
+#include <QFileInfo>
+#include <QString>
+
+#include <utility>
+
+// The open dialog, answering with a file as the user would.
+class ChoosingDialog : public CommonDialog
+{
+public:
+    explicit ChoosingDialog(QString path) : path(std::move(path)) {}
+    void ShowOpen(QWidget *) override
+    {
+        FileName = path;
+        FileTitle = QFileInfo(path).fileName();
+    }
+    QString path;
+};
