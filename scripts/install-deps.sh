@@ -18,7 +18,7 @@ test_pkgs=(
   dbus dbus-x11
   xdg-desktop-portal python3-dbus python3-gi
   espeak-ng sox libsox-fmt-mp3 ffmpeg
-  playerctl python3-pyatspi at-spi2-core desktop-file-utils appstream
+  playerctl python3-pyatspi at-spi2-core desktop-file-utils appstream lintian
   clang libclang-rt-14-dev
 )
 

@@ -1,6 +1,6 @@
 # Installs into a temporary prefix and checks what lands there: the program,
 # a valid menu entry, icons at every size, valid AppStream metainfo, the
-# pedals' udev rule; then
+# pedals' udev rule, the manual page, the copyright and the changelog; then
 # runs the installed program from a folder it cannot write and looks for the
 # bookmark file in the per-user data folder.
 #   install.sh BUILD_DIR APP_ID
@@ -42,6 +42,18 @@ for size in 16 22 24 32 48 64 128 256; do
     [[ $dims == "${size}x${size}" ]] || fail "the ${size} px icon is $dims"
 done
 echo "ok: icons at 16 to 256 px"
+
+page=$share/man/man1/murmelvox.1.gz
+check "the manual page is installed" test -f "$page"
+check "the manual page has a NAME line" lexgrog "$page"
+LC_ALL=C man --warnings -l "$page" 2>"$work/man.log" >"$work/man.txt" || fail "man cannot show the manual page"
+[[ ! -s $work/man.log ]] || { cat "$work/man.log" >&2; fail "the manual page has warnings"; }
+for option in $("$prefix/bin/murmelvox" --help | grep -oE -- '--[a-z-]+' | sort -u) --version; do
+    grep -qE -- "(^|[ ,])$option( |,|$)" "$work/man.txt" || fail "the manual page lacks $option"
+done
+echo "ok: the manual page lists every option --help lists, and --version"
+check "the copyright is installed" grep -q '^License: GPL-3+' "$share/doc/murmelvox/copyright"
+check "the changelog is installed" test -f "$share/doc/murmelvox/changelog.gz"
 
 # The installed program, run from a folder it cannot write, keeps its
 # bookmark file in the per-user data folder. Root may write anywhere, so
