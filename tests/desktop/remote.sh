@@ -87,12 +87,4 @@ for option in --foo --PLAY --play=1 -; do
     check "$option: it names the option and --help" grep -qF -- "option $option (see murmelvox --help)" "$WORK/unknown.err"
 done
 check "the bar keeps its file" title_is tone.wav
-# A file whose name starts with "-" opens after "--" or with its folder.
-cp "$MEDIA/short.wav" "$WORK/-memo.wav"
-(cd "$WORK" && timeout 20 "$BAR" -- -memo.wav >"$WORK/dash.log" 2>&1) || fail "-- -memo.wav was not handed over"
-check "after --, -memo.wav opens" wait_until 10 title_is -memo.wav
-pc open "file://$MEDIA/tone.wav"
-check "back to tone.wav" wait_until 10 title_is tone.wav
-(cd "$WORK" && timeout 20 "$BAR" ./-memo.wav >"$WORK/dash.log" 2>&1) || fail "./-memo.wav was not handed over"
-check "as ./-memo.wav it opens" wait_until 10 title_is -memo.wav
 echo PASS
