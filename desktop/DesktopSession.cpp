@@ -90,10 +90,14 @@ std::optional<int> DesktopSession::AnswerCommand(int &argc, char **argv)
     case CommandRequest::Help:
         QTextStream(stdout) << UsageText();
         return 0;
+    case CommandRequest::Version:
+        QTextStream(stdout) << VersionText();
+        return 0;
     case CommandRequest::Misused:
         qCCritical(lcCommand, "%s", qPrintable(request.reason));
         return 2;
     case CommandRequest::Action:
+    case CommandRequest::OpenSettings:
         break;
     }
     // Qt's bus thread may still read D-Bus types while the process exits.
@@ -102,6 +106,29 @@ std::optional<int> DesktopSession::AnswerCommand(int &argc, char **argv)
     // complains on stderr.
     qRegisterMetaType<QDBusVariant>();
     const QCoreApplication app(argc, argv);
+    if (request.kind == CommandRequest::OpenSettings) {
+        // With no bar running this becomes a launch, whose bar shows its
+        // settings. Asked on a connection of its own, so that the bar gets
+        // the default connection fresh.
+        KeepToAnnouncedBus();
+        const QString probeName = QStringLiteral("murmelvox-settings-probe");
+        QDBusMessage reply;
+        {
+            const QDBusConnection probe = QDBusConnection::connectToBus(QDBusConnection::SessionBus, probeName);
+            QDBusMessage hasOwner = QDBusMessage::createMethodCall(
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+            hasOwner << MprisPlayer::ServiceName;
+            if (probe.isConnected())
+                reply = probe.call(hasOwner, QDBus::Block, ActionTimeoutMs);
+        }
+        QDBusConnection::disconnectFromBus(probeName);
+        const bool barRuns = reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() == 1
+                             && reply.arguments().at(0).typeId() == QMetaType::Bool
+                             && reply.arguments().at(0).toBool();
+        if (!barRuns)
+            return std::nullopt;
+    }
     return SendAction(request.action);
 }
 

@@ -1,5 +1,7 @@
 #include "desktop/LaunchArgument.h"
 
+#include "desktop/RemoteAction.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
@@ -78,6 +80,8 @@ LaunchRequest ParseLaunchArguments(const QStringList &arguments, const QString &
     // starts with "-" can be passed.
     if (!given.isEmpty() && given.first() == QLatin1String("--"))
         given.removeFirst();
+    else if (given == QStringList{QLatin1String(OpenSettingsOption)})
+        return {};   // the bar starts empty, showing its settings
     if (given.isEmpty())
         return {};
     if (given.size() > 1)

@@ -32,20 +32,31 @@ inline constexpr std::array<RemoteActionInfo, 8> RemoteActions{{
 std::optional<RemoteAction> RemoteActionNamed(const QString &name);
 QString RemoteActionName(RemoteAction action);
 
-// A command line that is not a launch of the bar: an action for the bar
-// already running, or --help. Both are answered at once, without a display.
+// The option the menu entry's Settings runs: the settings of the bar running
+// in this session, or of a bar started for them. A menu shows no stderr, so
+// "no bar runs" would go unseen there.
+inline constexpr char OpenSettingsOption[] = "--open-settings";
+
+// A command line that is not a plain launch of the bar: an action for the bar
+// already running, --help or --version, answered at once without a display;
+// or --open-settings, which is an action while a bar runs and a launch
+// otherwise.
 struct CommandRequest
 {
-    enum Kind { Launch, Action, Help, Misused };
+    enum Kind { Launch, Action, OpenSettings, Help, Version, Misused };
     Kind kind = Launch;
-    RemoteAction action = RemoteAction::PlayPause;   // Action
+    RemoteAction action = RemoteAction::PlayPause;   // Action; Settings for OpenSettings
     QString reason;                                  // Misused: why, for one line on stderr
 };
 
-// `arguments` as main() receives them (program first). An action or --help
-// stands alone; anything else, including an unknown option, is a launch
-// (whose file ParseLaunchArguments reads).
+// `arguments` as main() receives them (program first). An action,
+// --open-settings, --help or --version stands alone; Qt's own options pass
+// to Qt; any other option is refused, so that a mistyped option never
+// reaches the bar as a file name. After "--" everything is a file name.
 CommandRequest ParseCommandArguments(const QStringList &arguments);
 
 // What --help prints.
 QString UsageText();
+
+// What --version prints: the program's name and version, one line.
+QString VersionText();

@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -109,6 +110,28 @@ PedalsWindow::PedalsWindow(PedalMonitor &monitor, PedalActions &actions, QWidget
         connect(box, &QComboBox::currentIndexChanged, this, &PedalsWindow::apply);
     connect(autoRewindBox, &QDoubleSpinBox::valueChanged, this, &PedalsWindow::apply);
     connect(repeatPaceBox, &QSpinBox::valueChanged, this, &PedalsWindow::apply);
+}
+
+bool PedalsWindow::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    // A line shown or more pedals listed while the window is open: its
+    // layout has taken the change; the window must now make room for it.
+    if (event->type() == QEvent::LayoutRequest && isVisible())
+        growToFit();
+    return handled;
+}
+
+void PedalsWindow::growToFit()
+{
+    // Grows only: a window the user made larger stays so.
+    QSize fit = size().expandedTo(minimumSizeHint());
+    if (layout()->hasHeightForWidth())
+        fit.setHeight(qMax(fit.height(), layout()->totalHeightForWidth(fit.width())));
+    else
+        fit = fit.expandedTo(sizeHint());
+    if (fit != size())
+        resize(fit);
 }
 
 void PedalsWindow::showFound()

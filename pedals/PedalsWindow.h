@@ -32,7 +32,11 @@ public:
     QLabel *saveProblem = nullptr;
     QPushButton *closeButton = nullptr;
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
+    void growToFit();
     void showFound();
     void light(Pedal pedal, bool down);
     void apply();

@@ -1,4 +1,5 @@
 #include "desktop/DesktopSession.h"
+#include "desktop/RemoteAction.h"
 #include "shell/ExitSignals.h"
 #include "shell/ReadableLabels.h"
 #include "shell/Bar.h"
@@ -31,7 +32,7 @@ bool DisplayReachable()
 
 int main(int argc, char *argv[])
 {
-    // An action for the bar already running, or --help: no display needed,
+    // An action for the bar already running, --help or --version: no display needed,
     // as a Wayland desktop's key bindings run the actions.
     if (const std::optional<int> status = DesktopSession::AnswerCommand(argc, argv))
         return *status;
@@ -78,6 +79,9 @@ int main(int argc, char *argv[])
     desktop.Attach(
         bar->player, [bar] { bar->show(); bar->raise(); }, [bar] { bar->exitProgram(); },
         [bar] { bar->showSettings(); });
+    // Started by the menu entry's Settings, with no bar running before.
+    if (ParseCommandArguments(app.arguments()).kind == CommandRequest::OpenSettings)
+        bar->showSettings();
     const ExitSignals exitSignals([bar] { bar->exitProgram(); });
     return app.exec();
 }

@@ -28,7 +28,7 @@ check "the menu entry is valid" desktop-file-validate "$share/applications/$id.d
 grep -qx 'Categories=AudioVideo;Audio;Player;' "$share/applications/$id.desktop" || fail "menu categories"
 grep -q '^MimeType=.*audio/mpeg;.*video/x-ms-wmv;' "$share/applications/$id.desktop" || fail "media types"
 grep -qx 'Exec=murmelvox %f' "$share/applications/$id.desktop" || fail "Exec takes one file"
-grep -qx 'Exec=murmelvox --settings' "$share/applications/$id.desktop" || fail "no Settings action"
+grep -qx 'Exec=murmelvox --open-settings' "$share/applications/$id.desktop" || fail "no Settings action"
 echo "ok: categories, media types, one file per launch, a Settings action"
 check "the pedals' udev rule is installed" grep -q 'TAG+="uaccess"' "$prefix/lib/udev/rules.d/70-murmelvox-pedals.rules"
 check "the metainfo is installed" test -f "$share/metainfo/$id.metainfo.xml"

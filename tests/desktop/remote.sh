@@ -34,6 +34,16 @@ check "--help without a display ends with success" [ "$status" = 0 ]
 for action in "${ACTIONS[@]}"; do
     check "--help lists --$action" grep -q -- "--$action " "$WORK/help.out"
 done
+for option in open-settings version; do
+    check "--help lists --$option" grep -q -- "--$option " "$WORK/help.out"
+done
+status=0
+env -u DISPLAY DBUS_SESSION_BUS_ADDRESS="unix:path=$WORK/no-bus" "$BAR" --version \
+    >"$WORK/version.out" 2>"$WORK/version.err" || status=$?
+check "--version without a display or bus ends with success ($status)" [ "$status" = 0 ]
+check "--version prints the name and version" \
+    [ "$(cat "$WORK/version.out")" = "murmelvox ${MURMELVOX_PROJECT_VERSION:?}" ]
+check "--version says nothing else" [ ! -s "$WORK/version.err" ]
 status=0
 env -u DISPLAY "$BAR" --play "$MEDIA/tone.wav" >"$WORK/misused.log" 2>&1 || status=$?
 check "an action with a file is refused with status 2 ($status)" [ "$status" = 2 ]
@@ -67,4 +77,14 @@ check "--settings is sent" sent settings
 check "--settings: the settings window shows" \
     wait_until 5 bash -c 'xdotool search --onlyvisible --name "^Murmelvox Settings$" >/dev/null'
 check "the bar still runs" kill -0 "$LAST_PID"
+
+# An unknown option is refused in one line, never handed over as a file.
+for option in --foo --PLAY --play=1 -; do
+    status=0
+    env -u DISPLAY timeout 10 "$BAR" "$option" >"$WORK/unknown.out" 2>"$WORK/unknown.err" || status=$?
+    check "$option is refused with status 2 ($status)" [ "$status" = 2 ]
+    check "$option: one line" [ "$(wc -l <"$WORK/unknown.err")" = 1 ]
+    check "$option: it names the option and --help" grep -qF -- "option $option (see murmelvox --help)" "$WORK/unknown.err"
+done
+check "the bar keeps its file" title_is tone.wav
 echo PASS

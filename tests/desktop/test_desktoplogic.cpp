@@ -90,6 +90,8 @@ private slots:
             << LaunchRequest::OpenFile << "memo.wav";
         QTest::newRow("-- before the file") << QStringList{"murmelvox", "--", "memo.wav"} << wd
                                             << LaunchRequest::OpenFile << "memo.wav";
+        QTest::newRow("--open-settings: the bar starts empty") << QStringList{"murmelvox", "--open-settings"} << wd
+                                                               << LaunchRequest::Nothing << QString();
         QTest::newRow("a name with a colon is a path, not a URI")
             << QStringList{"murmelvox", "c:memo.wav"} << wd << LaunchRequest::Refused << QString("c:memo.wav");
         QTest::newRow("web address refused")
@@ -121,7 +123,8 @@ private slots:
         QCOMPARE(r.reason.isEmpty(), kind != LaunchRequest::Refused);
     }
 
-    // An action or --help stands alone; everything else starts a bar.
+    // An action, --open-settings, --help or --version stands alone; Qt's own
+    // options are Qt's; any other option is refused; the rest starts a bar.
     void commandArguments_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -134,16 +137,42 @@ private slots:
                                         << RemoteAction::WindForward;
         QTest::newRow("--help") << QStringList{"murmelvox", "--help"} << CommandRequest::Help << none;
         QTest::newRow("-h") << QStringList{"murmelvox", "-h"} << CommandRequest::Help << none;
+        QTest::newRow("--version") << QStringList{"murmelvox", "--version"} << CommandRequest::Version << none;
+        QTest::newRow("--open-settings") << QStringList{"murmelvox", "--open-settings"}
+                                         << CommandRequest::OpenSettings << RemoteAction::Settings;
         QTest::newRow("an action with a file") << QStringList{"murmelvox", "--play", "memo.wav"}
                                                << CommandRequest::Misused << none;
         QTest::newRow("a file, then an action") << QStringList{"murmelvox", "memo.wav", "--stop"}
                                                 << CommandRequest::Misused << none;
+        QTest::newRow("--version with a file") << QStringList{"murmelvox", "--version", "memo.wav"}
+                                               << CommandRequest::Misused << none;
+        QTest::newRow("--open-settings with a file") << QStringList{"murmelvox", "--open-settings", "memo.wav"}
+                                                     << CommandRequest::Misused << none;
         QTest::newRow("a file named as an action after --") << QStringList{"murmelvox", "--", "--play"}
                                                             << CommandRequest::Launch << none;
+        QTest::newRow("a file named as an option after --") << QStringList{"murmelvox", "--", "-memo.wav"}
+                                                            << CommandRequest::Launch << none;
+        QTest::newRow("a file named as an option, with its folder") << QStringList{"murmelvox", "./-memo.wav"}
+                                                                    << CommandRequest::Launch << none;
         QTest::newRow("an action's name without --") << QStringList{"murmelvox", "play"} << CommandRequest::Launch
                                                      << none;
-        QTest::newRow("an unknown option is a file name") << QStringList{"murmelvox", "--loud"}
-                                                          << CommandRequest::Launch << none;
+        QTest::newRow("an unknown option") << QStringList{"murmelvox", "--loud"} << CommandRequest::Misused << none;
+        QTest::newRow("an action in capitals") << QStringList{"murmelvox", "--PLAY"} << CommandRequest::Misused
+                                               << none;
+        QTest::newRow("an action with a value") << QStringList{"murmelvox", "--play=1"} << CommandRequest::Misused
+                                                << none;
+        QTest::newRow("an unknown one-dash option") << QStringList{"murmelvox", "-v"} << CommandRequest::Misused
+                                                    << none;
+        QTest::newRow("a lone dash") << QStringList{"murmelvox", "-"} << CommandRequest::Misused << none;
+        QTest::newRow("an unknown option after a file") << QStringList{"murmelvox", "memo.wav", "--loud"}
+                                                        << CommandRequest::Misused << none;
+        QTest::newRow("restored by the session manager") << QStringList{"murmelvox", "-session", "10ab_1", "memo.wav"}
+                                                         << CommandRequest::Launch << none;
+        QTest::newRow("Qt's options around an action")
+            << QStringList{"murmelvox", "--platform", "xcb", "-reverse", "-style=fusion", "--stop"}
+            << CommandRequest::Action << RemoteAction::Stop;
+        QTest::newRow("a Qt option without its value") << QStringList{"murmelvox", "-display"}
+                                                       << CommandRequest::Misused << none;
     }
     void commandArguments()
     {
@@ -154,6 +183,8 @@ private slots:
         QCOMPARE(r.kind, kind);
         QCOMPARE(r.action, action);
         QCOMPARE(r.reason.isEmpty(), kind != CommandRequest::Misused);
+        if (kind == CommandRequest::Misused)
+            QVERIFY2(r.reason.contains(QStringLiteral("murmelvox --help")), qPrintable(r.reason));
     }
 
     void playbackStatus_data()

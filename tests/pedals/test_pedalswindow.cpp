@@ -12,6 +12,7 @@
 
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QGroupBox>
@@ -127,6 +128,52 @@ private slots:
         QVERIFY(window.saveProblem->isHidden());
         // The keys that were there stay as they were.
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral("1234"));
+    }
+
+    // A settings file that cannot be written: the window says so in a line of
+    // its own, and grows for it instead of squashing what it shows.
+    void saveProblemFits()
+    {
+        QFile::remove(SettingsFilePath());
+        QVERIFY(QDir().mkpath(SettingsFilePath()));
+        const auto writable = qScopeGuard([] { QDir().rmdir(SettingsFilePath()); });
+        HotKeyRig rig;
+        PedalMonitor monitor;
+        PedalActions actions(rig.controller);
+        PedalsWindow window(monitor, actions);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.actionBoxes[0]->setCurrentIndex(int(PedalAction::Nothing));
+        QVERIFY(window.saveProblem->isVisible());
+        QApplication::processEvents();
+        // To look at: MURMELVOX_SHOT=window.png
+        if (!qEnvironmentVariableIsEmpty("MURMELVOX_SHOT"))
+            window.grab().save(qEnvironmentVariable("MURMELVOX_SHOT"));
+
+        const QLabel *line = window.saveProblem;
+        QVERIFY2(line->heightForWidth(line->width()) <= line->height(),
+                 qPrintable(QStringLiteral("the line needs %1 px at %2 px wide but has %3")
+                                .arg(line->heightForWidth(line->width())).arg(line->width()).arg(line->height())));
+        QList<QWidget *> laidOut;
+        for (QWidget *w : window.findChildren<QWidget *>()) {
+            // A combo box's list and a spin box's parts are theirs to lay out.
+            if (w->isWindow() || !w->isVisible() || qobject_cast<QComboBox *>(w->parentWidget())
+                || qobject_cast<QAbstractSpinBox *>(w->parentWidget()))
+                continue;
+            const QString name = QStringLiteral("%1 %2").arg(w->metaObject()->className(), w->objectName());
+            const QSize least = w->hasHeightForWidth() ? QSize(w->minimumSizeHint().width(), w->heightForWidth(w->width()))
+                                                       : w->minimumSizeHint();
+            QVERIFY2(w->width() >= least.width() && w->height() >= least.height(),
+                     qPrintable(QStringLiteral("%1 squashed: %2x%3 for %4x%5").arg(name).arg(w->width()).arg(w->height())
+                                    .arg(least.width()).arg(least.height())));
+            QVERIFY2(w->parentWidget()->rect().contains(w->geometry()), qPrintable(name + QStringLiteral(" clipped")));
+            for (const QWidget *other : std::as_const(laidOut)) {
+                if (other->parentWidget() == w->parentWidget())
+                    QVERIFY2(!other->geometry().intersects(w->geometry()),
+                             qPrintable(name + QStringLiteral(" overlaps ") + other->objectName()));
+            }
+            laidOut.append(w);
+        }
     }
 
     void lightsFollowThePedals()
