@@ -47,6 +47,9 @@ public:
     // The version of GlobalShortcuts the portal offers; 0 when it offers
     // none, or does not answer within `timeoutMs`.
     static uint version(const QDBusConnection &bus, int timeoutMs);
+    // The version a reply to Properties.Get names; 0 for an error or a
+    // reply of any other type than a variant holding a uint.
+    static uint versionOf(const QDBusMessage &reply);
 
     // Asks for exactly these shortcuts: a session can be bound only once,
     // so any earlier session is closed and a new one created for them.
@@ -79,7 +82,7 @@ private:
                  Answer answer);
     QString requestPath(const QString &token) const;
     void closeSession(const QString &path);
-    bool isOurs(const QDBusMessage &message) const;
+    bool isOurs(const QDBusMessage &message, QLatin1String signature) const;
 
     QDBusConnection m_bus;
     QString m_session; // the open session's path; empty when none

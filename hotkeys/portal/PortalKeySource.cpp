@@ -86,7 +86,8 @@ void PortalKeySource::chosen(const QList<PortalShortcut> &shortcuts)
         const std::optional<HotKeyAction> action = ActionOf(s.id);
         if (!action || !m_bound.contains(*action))
             continue;
-        const QString trigger = s.properties.value(QStringLiteral("trigger_description")).toString();
+        const QVariant described = s.properties.value(QStringLiteral("trigger_description"));
+        const QString trigger = described.metaType() == QMetaType::fromType<QString>() ? described.toString() : QString();
         m_triggers.removeIf([&](const ChosenTrigger &t) { return t.action == *action; });
         m_triggers.append({*action, trigger});
         qCInfo(lcHotKeys, "the desktop runs %s with %s", InfoOf(*action).caption,

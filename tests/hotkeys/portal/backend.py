@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """A desktop's global-shortcuts back end for the portal front end, driven by
 the tests: it records the sessions and the shortcuts bound in them, answers
-binds as told, and presses and releases shortcuts on request."""
+binds as told, and presses and releases shortcuts on request. It also
+answers and emits what a faulty portal might, for the client's checks."""
 
 import json
 
@@ -15,6 +16,25 @@ PATH = "/org/freedesktop/portal/desktop"
 IMPL = "org.freedesktop.impl.portal.GlobalShortcuts"
 CONTROL = "org.murmelvox.test.PortalBackend"
 SHORTCUTS = "a(sa{sv})"
+RAW = "org.murmelvox.test.Raw"
+
+# Shortcut lists of the wrong shape, by the name the tests give them.
+MALFORMED_SHORTCUTS = {
+    "a(ss)": dbus.Array([("play-pause", "F6")], signature="(ss)"),
+    "a{sv}": dbus.Dictionary({"play-pause": "F6"}, signature="sv"),
+    "a(saai)": dbus.Array([("play-pause", [[6]])], signature="(saai)"),
+    "s": dbus.String("play-pause"),
+}
+
+# The version property as a faulty portal might answer it (a variant unless
+# said otherwise); "u" is the right answer.
+VERSIONS = {
+    "u": dbus.UInt32(1, variant_level=1),
+    "i": dbus.Int32(-1, variant_level=1),
+    "s": dbus.String("1", variant_level=1),
+    "a(ss)": dbus.Array([("version", "1")], signature="(ss)", variant_level=1),
+    "u, not a variant": dbus.UInt32(1),
+}
 
 
 class Session(dbus.service.Object):
@@ -37,6 +57,7 @@ class Backend(dbus.service.Object):
         self.closed = []
         self.binds = []  # {"session", "shortcuts": [[id, description, preferred_trigger]]}
         self.next_bind_response = 0
+        self.next_bind_shortcuts = None  # a name in MALFORMED_SHORTCUTS
 
     # The interface the front end calls.
 
@@ -54,6 +75,9 @@ class Backend(dbus.service.Object):
         response, self.next_bind_response = self.next_bind_response, 0
         if response != 0:
             return response, {}
+        malformed, self.next_bind_shortcuts = self.next_bind_shortcuts, None
+        if malformed:
+            return 0, {"shortcuts": MALFORMED_SHORTCUTS[malformed]}
         bound = dbus.Array([(i, {"description": d, "trigger_description": t}) for i, d, t in asked],
                            signature="(sa{sv})")
         return 0, {"shortcuts": bound}
@@ -79,6 +103,22 @@ class Backend(dbus.service.Object):
     @dbus.service.method(CONTROL, in_signature="u", out_signature="")
     def AnswerNextBind(self, response):
         self.next_bind_response = int(response)
+
+    @dbus.service.method(CONTROL, in_signature="s", out_signature="")
+    def ShapeNextBind(self, shortcuts):
+        self.next_bind_shortcuts = str(shortcuts)
+
+    @dbus.service.method(CONTROL, in_signature="s")
+    def Version(self, shape):
+        return VERSIONS[shape]
+
+    @dbus.service.method(CONTROL, in_signature="ssas", out_signature="")
+    def Emit(self, member, signature, arguments):
+        """A signal of this body from the back end itself (interface RAW), with
+        JSON arguments: for the tests to hand a faulty portal's signal to the client."""
+        message = dbus.lowlevel.SignalMessage(PATH, RAW, member)
+        message.append(*[json.loads(a) for a in arguments], signature=signature)
+        self.bus.send_message(message)
 
     def last_session(self):
         return dbus.ObjectPath(self.binds[-1]["session"])
