@@ -7,6 +7,7 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QTimer>
 #include <optional>
@@ -15,7 +16,7 @@ Q_LOGGING_CATEGORY(lcPortal, "murmelvox.hotkeys.portal")
 
 namespace {
 
-const QString Service = QStringLiteral("org.freedesktop.portal.Desktop");
+constexpr QLatin1String Service = GlobalShortcutsPortal::Service;
 const QString ObjectPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString Interface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 const QString RequestInterface = QStringLiteral("org.freedesktop.portal.Request");
@@ -133,8 +134,10 @@ const QDBusArgument &operator>>(const QDBusArgument &argument, PortalShortcut &s
 }
 
 GlobalShortcutsPortal::GlobalShortcutsPortal(QDBusConnection bus, QObject *parent)
-    : QObject(parent), m_bus(std::move(bus))
+    : QObject(parent), m_bus(std::move(bus)),
+      m_frontEnd(new QDBusServiceWatcher(Service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this))
 {
+    connect(m_frontEnd, &QDBusServiceWatcher::serviceOwnerChanged, this, &GlobalShortcutsPortal::frontEndChanged);
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<QList<PortalShortcut>>();
     m_bus.connect(Service, ObjectPath, Interface, QStringLiteral("Activated"), this, SLOT(onActivated(QDBusMessage)));
@@ -205,6 +208,7 @@ void GlobalShortcutsPortal::bind(const QList<PortalShortcut> &shortcuts)
     close();
     if (shortcuts.isEmpty())
         return;
+    m_inUse = true;
     const quint64 generation = m_generation;
     const QVariantMap options{{QStringLiteral("session_handle_token"), QStringLiteral("murmelvox%1").arg(++m_tokens)}};
     request(QStringLiteral("CreateSession"), {}, options, SessionAnswerTimeoutMs,
@@ -217,10 +221,11 @@ void GlobalShortcutsPortal::bind(const QList<PortalShortcut> &shortcuts)
         }
         if (code != Success || session.isEmpty()) {
             qCWarning(lcPortal, "the portal made no shortcut session (answer %u): %s", code, qPrintable(error));
+            m_inUse = false;
             emit refused(code == Cancelled, error.isEmpty() ? QStringLiteral("no session") : error);
             return;
         }
-        m_session = session;
+        setSession(session);
         const QList<QVariant> arguments{QVariant::fromValue(QDBusObjectPath(session)), QVariant::fromValue(shortcuts),
                                         QString()};
         request(QStringLiteral("BindShortcuts"), arguments, {}, BindAnswerTimeoutMs,
@@ -250,9 +255,44 @@ void GlobalShortcutsPortal::bind(const QList<PortalShortcut> &shortcuts)
 void GlobalShortcutsPortal::close()
 {
     ++m_generation;
+    m_inUse = false;
     if (!m_session.isEmpty())
         closeSession(m_session);
-    m_session.clear();
+    setSession({});
+}
+
+void GlobalShortcutsPortal::setSession(const QString &path)
+{
+    const QString closed = QStringLiteral("Closed");
+    if (!m_session.isEmpty())
+        m_bus.disconnect(Service, m_session, SessionInterface, closed, this, SLOT(onSessionClosed(QDBusMessage)));
+    m_session = path;
+    if (!m_session.isEmpty())
+        m_bus.connect(Service, m_session, SessionInterface, closed, this, SLOT(onSessionClosed(QDBusMessage)));
+}
+
+void GlobalShortcutsPortal::onSessionClosed(const QDBusMessage &message)
+{
+    if (message.path() != m_session)
+        return;
+    qCWarning(lcPortal, "the desktop closed the shortcut session");
+    ++m_generation;
+    m_inUse = false;
+    setSession({});
+    emit lost(QStringLiteral("it closed the shortcut session"));
+}
+
+// A portal that leaves the bus takes its sessions and requests along; one
+// that takes its place knows none of them.
+void GlobalShortcutsPortal::frontEndChanged()
+{
+    if (!m_inUse)
+        return;
+    qCWarning(lcPortal, "the desktop portal left the bus; its shortcuts are gone");
+    ++m_generation;
+    m_inUse = false;
+    setSession({});
+    emit lost(QStringLiteral("the desktop portal stopped"));
 }
 
 void GlobalShortcutsPortal::closeSession(const QString &path)

@@ -30,10 +30,16 @@ PortalKeySource::PortalKeySource(QDBusConnection bus, QObject *parent)
     });
     connect(&m_portal, &GlobalShortcutsPortal::changed, this, &PortalKeySource::chosen);
     connect(&m_portal, &GlobalShortcutsPortal::refused, this, [this](bool cancelled, const QString &why) {
-        m_bound.clear();
-        m_triggers.clear();
-        emit failed(cancelled ? QStringLiteral("the request for the keys was cancelled") : why);
+        gone(cancelled ? QStringLiteral("the request for the keys was cancelled") : why);
     });
+    connect(&m_portal, &GlobalShortcutsPortal::lost, this, &PortalKeySource::gone);
+}
+
+void PortalKeySource::gone(const QString &why)
+{
+    m_bound.clear();
+    m_triggers.clear();
+    emit failed(why);
 }
 
 QString PortalKeySource::shortcutIdOf(HotKeyAction action)

@@ -82,6 +82,26 @@ private:
         control(QStringLiteral("Press"), {id});
         control(QStringLiteral("Release"), {id});
     }
+    bool startPortal()
+    {
+        return StartAndAwaitName(backend, BackendName) &&
+               StartAndAwaitName(frontEnd, QStringLiteral("org.freedesktop.portal.Desktop"));
+    }
+    // As a crash would: no session is closed, no answer given.
+    void killPortal()
+    {
+        for (QProcess *p : {&frontEnd, &backend}) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+    }
+    void playPauseActs()
+    {
+        stroke(QStringLiteral("play-pause"));
+        QTRY_VERIFY(playing());
+        stroke(QStringLiteral("play-pause"));
+        QTRY_VERIFY(!playing());
+    }
 
 private slots:
     void initTestCase()
@@ -94,13 +114,12 @@ private slots:
 
         backend.setProgram(QStringLiteral("/usr/bin/python3"));
         backend.setArguments({QStringLiteral(MURMELVOX_PORTAL_DIR "/backend.py")});
-        QVERIFY(StartAndAwaitName(backend, BackendName));
         frontEnd.setProgram(QStringLiteral(MURMELVOX_PORTAL_FRONT_END));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DESKTOP_PORTAL_DIR"), QStringLiteral(MURMELVOX_PORTAL_DIR));
         env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("murmelvox-test"));
         frontEnd.setProcessEnvironment(env);
-        QVERIFY(StartAndAwaitName(frontEnd, QStringLiteral("org.freedesktop.portal.Desktop")));
+        QVERIFY(startPortal());
         QCOMPARE(GlobalShortcutsPortal::version(QDBusConnection::sessionBus(), 5000), 1u);
 
         qputenv("MURMELVOX_HOTKEYS", "portal");
@@ -112,6 +131,7 @@ private slots:
         form->chooseFile();
         QCOMPARE(form->mediaControl->PlayState(), int(MediaPlayer::Stopped));
     }
+    void init() { notices.clear(); }
     void cleanupTestCase()
     {
         for (QProcess *p : {&frontEnd, &backend}) {
@@ -171,6 +191,49 @@ private slots:
         QTRY_VERIFY(playing());
         stroke(QStringLiteral("play-pause"));
         QTRY_VERIFY(!playing());
+    }
+
+    // The desktop drops the shortcuts: X11 grabs take the keys, and the user is told.
+    void closedSessionFallsBackToX11()
+    {
+        control(QStringLiteral("CloseSession"));
+        QTRY_COMPARE(notices.size(), 1);
+        QVERIFY2(notices[0].startsWith(QStringLiteral("The desktop did not give Murmelvox its hot keys (it closed the shortcut session)")),
+                 qPrintable(notices[0]));
+        QVERIFY(!form->globalHotKeys->desktopOwnsKeys());
+        RivalClient rival;
+        QTRY_VERIFY(!rival.isFreeKey(120));
+    }
+
+    // A portal that comes onto the bus is asked again, and takes over from
+    // the X11 grabs once it has bound the keys.
+    void restartedPortalTakesTheKeysBack()
+    {
+        killPortal();
+        QVERIFY(startPortal());
+        QTRY_COMPARE(binds().size(), 1);
+        QTRY_VERIFY(form->globalHotKeys->desktopOwnsKeys());
+        RivalClient rival;
+        QTRY_VERIFY(rival.isFreeKey(120));
+        playPauseActs();
+        QVERIFY(notices.isEmpty());
+    }
+
+    void deadPortalLeavesTheKeysToX11()
+    {
+        killPortal();
+        QTRY_COMPARE(notices.size(), 1);
+        QVERIFY2(notices[0].startsWith(QStringLiteral("The desktop did not give Murmelvox its hot keys (the desktop portal stopped)")),
+                 qPrintable(notices[0]));
+        QVERIFY(!form->globalHotKeys->desktopOwnsKeys());
+        RivalClient rival;
+        QTRY_VERIFY(!rival.isFreeKey(120));
+
+        QVERIFY(startPortal());
+        QTRY_VERIFY(form->globalHotKeys->desktopOwnsKeys());
+        QTRY_VERIFY(rival.isFreeKey(120));
+        playPauseActs();
+        QCOMPARE(notices.size(), 1);
     }
 
     void cancelledBindFallsBackToX11()

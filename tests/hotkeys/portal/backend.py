@@ -46,7 +46,12 @@ class Session(dbus.service.Object):
     @dbus.service.method("org.freedesktop.impl.portal.Session", in_signature="", out_signature="")
     def Close(self):
         self.backend.closed.append(self.path)
+        self.backend.open_sessions.pop(self.path, None)
         self.remove_from_connection()
+
+    @dbus.service.signal("org.freedesktop.impl.portal.Session", signature="")
+    def Closed(self):
+        pass
 
 
 class Backend(dbus.service.Object):
@@ -54,6 +59,7 @@ class Backend(dbus.service.Object):
         super().__init__(bus, PATH)
         self.bus = bus
         self.sessions = []  # every session path, in order
+        self.open_sessions = {}  # path: Session
         self.closed = []
         self.binds = []  # {"session", "shortcuts": [[id, description, preferred_trigger]]}
         self.next_bind_response = 0
@@ -63,7 +69,7 @@ class Backend(dbus.service.Object):
 
     @dbus.service.method(IMPL, in_signature="oosa{sv}", out_signature="ua{sv}")
     def CreateSession(self, handle, session_handle, app_id, options):
-        Session(self, session_handle)
+        self.open_sessions[str(session_handle)] = Session(self, session_handle)
         self.sessions.append(str(session_handle))
         # 1.16 copies "shortcuts" from these results into its answer.
         return 0, {"session_id": str(session_handle), "shortcuts": dbus.Array([], signature="(sa{sv})")}
@@ -107,6 +113,13 @@ class Backend(dbus.service.Object):
     @dbus.service.method(CONTROL, in_signature="s", out_signature="")
     def ShapeNextBind(self, shortcuts):
         self.next_bind_shortcuts = str(shortcuts)
+
+    @dbus.service.method(CONTROL, in_signature="", out_signature="")
+    def CloseSession(self):
+        """The desktop ends the last session, as when it drops the program's shortcuts."""
+        session = self.open_sessions.pop(self.binds[-1]["session"])
+        session.Closed()
+        session.remove_from_connection()
 
     @dbus.service.method(CONTROL, in_signature="s")
     def Version(self, shape):
