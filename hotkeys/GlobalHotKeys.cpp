@@ -2,7 +2,9 @@
 
 #include "hotkeys/HotKeys.h"
 #include "hotkeys/KeyAssignments.h"
+#include "hotkeys/portal/GlobalShortcutsPortal.h"
 
+#include <QDBusServiceWatcher>
 #include <QLoggingCategory>
 #include <QStringList>
 
@@ -94,10 +96,13 @@ void GlobalHotKeys::bindAskedKeys()
     m_userAskedForKeys = true;
     m_source->bind(assignedBindings());
     m_userAskedForKeys = false;
+    if (m_returningPortal)
+        m_returningPortal->bind(assignedBindings());
 }
 
-// The desktop refused its global shortcuts, or stopped answering: the keys
-// come from X11 grabs from now on, and the user is told what that means.
+// The desktop refused its global shortcuts, stopped answering or dropped
+// them: the keys come from X11 grabs until a portal binds them again, and
+// the user is told what that means.
 void GlobalHotKeys::fallBackToX11(const QString &why)
 {
     qCWarning(lcHotKeys, "no global shortcuts from the desktop (%s); taking the keys through X11", qPrintable(why));
@@ -118,6 +123,47 @@ void GlobalHotKeys::fallBackToX11(const QString &why)
         text += QStringLiteral("\n\nMurmelvox now takes the keys itself.");
     }
     tell(text);
+    if (!m_portalWatcher) {
+        m_portalWatcher = std::make_unique<QDBusServiceWatcher>(
+            GlobalShortcutsPortal::Service, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForOwnerChange);
+        connect(m_portalWatcher.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
+                [this](const QString &, const QString &, const QString &owner) {
+            if (!owner.isEmpty())
+                bindPortalAgain();
+        });
+    }
+}
+
+void GlobalHotKeys::bindPortalAgain()
+{
+    qCInfo(lcHotKeys, "a desktop portal came onto the bus; asking it for the keys again");
+    dropReturningPortal();
+    m_returningPortal = CreatePortalKeySource();
+    connect(m_returningPortal.get(), &KeySource::failed, this, [this](const QString &why) {
+        qCWarning(lcHotKeys, "the desktop portal still gives no keys (%s); they stay with X11", qPrintable(why));
+        dropReturningPortal();
+    });
+    connect(m_returningPortal.get(), &KeySource::triggersChosen, this, &GlobalHotKeys::portalBoundAgain);
+    m_returningPortal->bind(assignedBindings());
+}
+
+void GlobalHotKeys::portalBoundAgain(const QList<ChosenTrigger> &triggers)
+{
+    qCInfo(lcHotKeys, "the desktop portal bound the keys again; releasing the X11 grabs");
+    m_portalWatcher.reset();
+    m_returningPortal->disconnect(this);
+    useSource(std::move(m_returningPortal)); // the X11 source goes, and its grabs with it
+    setDesktopTriggers(triggers, true);
+}
+
+// The portal being asked again may be answering from the stack: it goes
+// once control is back in the event loop.
+void GlobalHotKeys::dropReturningPortal()
+{
+    if (!m_returningPortal)
+        return;
+    m_returningPortal->disconnect(this);
+    m_returningPortal.release()->deleteLater();
 }
 
 std::optional<QString> GlobalHotKeys::desktopTriggerOf(HotKeyAction action) const
@@ -153,6 +199,8 @@ void GlobalHotKeys::installKeyboardHook(HotKeys *hotKeys)
 
 void GlobalHotKeys::removeKeyboardHook()
 {
+    m_portalWatcher.reset();
+    dropReturningPortal();
     m_source.reset();
     m_hookTarget = nullptr;
     setDesktopTriggers({}, false);

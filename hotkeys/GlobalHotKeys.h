@@ -11,6 +11,7 @@
 #include <optional>
 
 class HotKeys;
+class QDBusServiceWatcher;
 
 // Tells the user which hot keys another program holds, and what to do.
 using HotKeyNotice = std::function<void(const QString &text)>;
@@ -68,9 +69,17 @@ private:
     void useSource(std::unique_ptr<KeySource> next);
     void bindAskedKeys();
     void fallBackToX11(const QString &why);
+    void bindPortalAgain();
+    void portalBoundAgain(const QList<ChosenTrigger> &triggers);
+    void dropReturningPortal();
 
     HotKeys *m_hookTarget = nullptr;
     std::unique_ptr<KeySource> m_source;
+    // After the portal failed: it is watched on the bus, and a new portal
+    // there is asked for the keys again while the X11 grabs hold them; it
+    // takes over once it has bound them.
+    std::unique_ptr<QDBusServiceWatcher> m_portalWatcher;
+    std::unique_ptr<KeySource> m_returningPortal;
     HotKeyNotice m_tellUser;
     // The keys last reported lost, and whether the user has just asked for
     // the keys (start-up, "Set" in Keys). The grabs are taken again by

@@ -47,6 +47,11 @@ std::unique_ptr<KeySource> CreateX11KeySource()
     return std::make_unique<NullKeySource>();
 }
 
+std::unique_ptr<KeySource> CreatePortalKeySource()
+{
+    return std::make_unique<PortalKeySource>(QDBusConnection::sessionBus());
+}
+
 CreatedKeySource CreateKeySource()
 {
     const KeySourceChoice choice =
@@ -59,7 +64,7 @@ CreatedKeySource CreateKeySource()
         return {std::make_unique<NullKeySource>(), false};
     case KeySourceKind::Portal:
         qCInfo(lcHotKeys, "hot keys from the desktop portal's global shortcuts");
-        return {std::make_unique<PortalKeySource>(QDBusConnection::sessionBus()), false};
+        return {CreatePortalKeySource(), false};
     case KeySourceKind::X11:
         break;
     }

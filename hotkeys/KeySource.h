@@ -106,3 +106,6 @@ CreatedKeySource CreateKeySource();
 
 // X11 grabs where the application runs on X11, otherwise none.
 std::unique_ptr<KeySource> CreateX11KeySource();
+
+// The desktop portal's global shortcuts on the session bus.
+std::unique_ptr<KeySource> CreatePortalKeySource();

@@ -7,18 +7,21 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QTimer>
+#include <optional>
 
 Q_LOGGING_CATEGORY(lcPortal, "murmelvox.hotkeys.portal")
 
 namespace {
 
-const QString Service = QStringLiteral("org.freedesktop.portal.Desktop");
+constexpr QLatin1String Service = GlobalShortcutsPortal::Service;
 const QString ObjectPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString Interface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 const QString RequestInterface = QStringLiteral("org.freedesktop.portal.Request");
 const QString SessionInterface = QStringLiteral("org.freedesktop.portal.Session");
+const QString ShortcutsSignature = QStringLiteral("a(sa{sv})");
 
 // The portal's answer codes (org.freedesktop.portal.Request::Response).
 constexpr uint Success = 0;
@@ -44,6 +47,8 @@ public:
 public slots:
     void returned(const QDBusMessage &reply)
     {
+        if (reply.signature() != QLatin1String("o"))
+            return; // not a request handle: the answer is awaited where documented
         const QString path = reply.arguments().value(0).value<QDBusObjectPath>().path();
         if (!path.isEmpty() && path != m_path)
             listen(path);
@@ -85,19 +90,29 @@ private:
     bool m_done = false;
 };
 
-QList<PortalShortcut> ShortcutsOf(const QVariant &value)
+// The shortcuts of a portal's answer; none when it names none, no value
+// when they come in another shape than the documented one (demarshalling
+// that as shortcuts would read past what the message holds).
+std::optional<QList<PortalShortcut>> ShortcutsOf(const QVariant &value)
 {
-    if (value.canConvert<QDBusArgument>())
-        return qdbus_cast<QList<PortalShortcut>>(value.value<QDBusArgument>());
-    return value.value<QList<PortalShortcut>>();
+    if (!value.isValid())
+        return QList<PortalShortcut>();
+    if (value.metaType() != QMetaType::fromType<QDBusArgument>())
+        return std::nullopt;
+    const QDBusArgument argument = value.value<QDBusArgument>();
+    if (argument.currentSignature() != ShortcutsSignature)
+        return std::nullopt;
+    return qdbus_cast<QList<PortalShortcut>>(argument);
 }
 
 QString PathOf(const QVariant &value)
 {
     // Documented as a string, by mistake; an object path is taken too.
-    if (value.userType() == qMetaTypeId<QDBusObjectPath>())
+    if (value.metaType() == QMetaType::fromType<QDBusObjectPath>())
         return value.value<QDBusObjectPath>().path();
-    return value.toString();
+    if (value.metaType() == QMetaType::fromType<QString>())
+        return value.toString();
+    return {};
 }
 
 } // namespace
@@ -119,8 +134,10 @@ const QDBusArgument &operator>>(const QDBusArgument &argument, PortalShortcut &s
 }
 
 GlobalShortcutsPortal::GlobalShortcutsPortal(QDBusConnection bus, QObject *parent)
-    : QObject(parent), m_bus(std::move(bus))
+    : QObject(parent), m_bus(std::move(bus)),
+      m_frontEnd(new QDBusServiceWatcher(Service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this))
 {
+    connect(m_frontEnd, &QDBusServiceWatcher::serviceOwnerChanged, this, &GlobalShortcutsPortal::frontEndChanged);
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<QList<PortalShortcut>>();
     m_bus.connect(Service, ObjectPath, Interface, QStringLiteral("Activated"), this, SLOT(onActivated(QDBusMessage)));
@@ -145,12 +162,23 @@ uint GlobalShortcutsPortal::version(const QDBusConnection &bus, int timeoutMs)
     QDBusMessage get = QDBusMessage::createMethodCall(Service, ObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                                       QStringLiteral("Get"));
     get << Interface << QStringLiteral("version");
-    const QDBusMessage reply = bus.call(get, QDBus::Block, timeoutMs);
+    return versionOf(bus.call(get, QDBus::Block, timeoutMs));
+}
+
+uint GlobalShortcutsPortal::versionOf(const QDBusMessage &reply)
+{
     if (reply.type() != QDBusMessage::ReplyMessage) {
         qCInfo(lcPortal, "no global shortcuts from the desktop portal: %s", qPrintable(reply.errorMessage()));
         return 0;
     }
-    return reply.arguments().value(0).value<QDBusVariant>().variant().toUInt();
+    const QVariant version = reply.signature() == QLatin1String("v")
+                                 ? reply.arguments().value(0).value<QDBusVariant>().variant()
+                                 : QVariant();
+    if (version.metaType() != QMetaType::fromType<uint>()) {
+        qCWarning(lcPortal, "the desktop portal's version of global shortcuts is not a uint; not using them");
+        return 0;
+    }
+    return version.toUInt();
 }
 
 QString GlobalShortcutsPortal::requestPath(const QString &token) const
@@ -180,6 +208,7 @@ void GlobalShortcutsPortal::bind(const QList<PortalShortcut> &shortcuts)
     close();
     if (shortcuts.isEmpty())
         return;
+    m_inUse = true;
     const quint64 generation = m_generation;
     const QVariantMap options{{QStringLiteral("session_handle_token"), QStringLiteral("murmelvox%1").arg(++m_tokens)}};
     request(QStringLiteral("CreateSession"), {}, options, SessionAnswerTimeoutMs,
@@ -192,10 +221,11 @@ void GlobalShortcutsPortal::bind(const QList<PortalShortcut> &shortcuts)
         }
         if (code != Success || session.isEmpty()) {
             qCWarning(lcPortal, "the portal made no shortcut session (answer %u): %s", code, qPrintable(error));
+            m_inUse = false;
             emit refused(code == Cancelled, error.isEmpty() ? QStringLiteral("no session") : error);
             return;
         }
-        m_session = session;
+        setSession(session);
         const QList<QVariant> arguments{QVariant::fromValue(QDBusObjectPath(session)), QVariant::fromValue(shortcuts),
                                         QString()};
         request(QStringLiteral("BindShortcuts"), arguments, {}, BindAnswerTimeoutMs,
@@ -209,7 +239,15 @@ void GlobalShortcutsPortal::bind(const QList<PortalShortcut> &shortcuts)
                                                 : error.isEmpty() ? QStringLiteral("refused") : error);
                 return;
             }
-            emit bound(ShortcutsOf(results.value(QStringLiteral("shortcuts"))));
+            const std::optional<QList<PortalShortcut>> taken = ShortcutsOf(results.value(QStringLiteral("shortcuts")));
+            if (!taken) {
+                qCWarning(lcPortal, "the portal's answer to the bind names its shortcuts in another shape than %s",
+                          qPrintable(ShortcutsSignature));
+                close();
+                emit refused(false, QStringLiteral("its answer was malformed"));
+                return;
+            }
+            emit bound(*taken);
         });
     });
 }
@@ -217,9 +255,44 @@ void GlobalShortcutsPortal::bind(const QList<PortalShortcut> &shortcuts)
 void GlobalShortcutsPortal::close()
 {
     ++m_generation;
+    m_inUse = false;
     if (!m_session.isEmpty())
         closeSession(m_session);
-    m_session.clear();
+    setSession({});
+}
+
+void GlobalShortcutsPortal::setSession(const QString &path)
+{
+    const QString closed = QStringLiteral("Closed");
+    if (!m_session.isEmpty())
+        m_bus.disconnect(Service, m_session, SessionInterface, closed, this, SLOT(onSessionClosed(QDBusMessage)));
+    m_session = path;
+    if (!m_session.isEmpty())
+        m_bus.connect(Service, m_session, SessionInterface, closed, this, SLOT(onSessionClosed(QDBusMessage)));
+}
+
+void GlobalShortcutsPortal::onSessionClosed(const QDBusMessage &message)
+{
+    if (message.path() != m_session)
+        return;
+    qCWarning(lcPortal, "the desktop closed the shortcut session");
+    ++m_generation;
+    m_inUse = false;
+    setSession({});
+    emit lost(QStringLiteral("it closed the shortcut session"));
+}
+
+// A portal that leaves the bus takes its sessions and requests along; one
+// that takes its place knows none of them.
+void GlobalShortcutsPortal::frontEndChanged()
+{
+    if (!m_inUse)
+        return;
+    qCWarning(lcPortal, "the desktop portal left the bus; its shortcuts are gone");
+    ++m_generation;
+    m_inUse = false;
+    setSession({});
+    emit lost(QStringLiteral("the desktop portal stopped"));
 }
 
 void GlobalShortcutsPortal::closeSession(const QString &path)
@@ -228,27 +301,36 @@ void GlobalShortcutsPortal::closeSession(const QString &path)
                     CallTimeoutMs);
 }
 
-bool GlobalShortcutsPortal::isOurs(const QDBusMessage &message) const
+// Whether a signal of the portal's is about our session, its first argument;
+// `signature`: how the signal's arguments must begin.
+bool GlobalShortcutsPortal::isOurs(const QDBusMessage &message, QLatin1String signature) const
 {
+    if (!message.signature().startsWith(signature)) {
+        qCWarning(lcPortal, "the portal sent %s with the arguments %s, not %s...; ignoring it",
+                  qPrintable(message.member()), qPrintable(message.signature()), signature.data());
+        return false;
+    }
     return !m_session.isEmpty() && message.arguments().value(0).value<QDBusObjectPath>().path() == m_session;
 }
 
 void GlobalShortcutsPortal::onActivated(const QDBusMessage &message)
 {
-    if (isOurs(message))
+    if (isOurs(message, QLatin1String("os")))
         emit activated(message.arguments().value(1).toString());
 }
 
 void GlobalShortcutsPortal::onDeactivated(const QDBusMessage &message)
 {
-    if (isOurs(message))
+    if (isOurs(message, QLatin1String("os")))
         emit deactivated(message.arguments().value(1).toString());
 }
 
 void GlobalShortcutsPortal::onShortcutsChanged(const QDBusMessage &message)
 {
-    if (isOurs(message))
-        emit changed(ShortcutsOf(message.arguments().value(1)));
+    if (!isOurs(message, QLatin1String("oa(sa{sv})")))
+        return;
+    if (const std::optional<QList<PortalShortcut>> shortcuts = ShortcutsOf(message.arguments().value(1)))
+        emit changed(*shortcuts);
 }
 
 #include "GlobalShortcutsPortal.moc"

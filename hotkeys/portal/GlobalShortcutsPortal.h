@@ -13,6 +13,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcPortal)
 
 class QDBusArgument;
 class QDBusMessage;
+class QDBusServiceWatcher;
 
 // One shortcut as the portal passes it: an id of the program's choosing and
 // its properties (description, preferred_trigger; trigger_description in
@@ -41,12 +42,18 @@ public:
     static constexpr int SessionAnswerTimeoutMs = 10000;
     static constexpr int BindAnswerTimeoutMs = 180000;
 
+    // The portal front end's bus name.
+    static constexpr QLatin1String Service{"org.freedesktop.portal.Desktop"};
+
     explicit GlobalShortcutsPortal(QDBusConnection bus, QObject *parent = nullptr);
     ~GlobalShortcutsPortal() override; // closes the session
 
     // The version of GlobalShortcuts the portal offers; 0 when it offers
     // none, or does not answer within `timeoutMs`.
     static uint version(const QDBusConnection &bus, int timeoutMs);
+    // The version a reply to Properties.Get names; 0 for an error or a
+    // reply of any other type than a variant holding a uint.
+    static uint versionOf(const QDBusMessage &reply);
 
     // Asks for exactly these shortcuts: a session can be bound only once,
     // so any earlier session is closed and a new one created for them.
@@ -66,11 +73,16 @@ signals:
     void deactivated(const QString &id);
     // The user changed some shortcuts in the desktop's settings.
     void changed(const QList<PortalShortcut> &shortcuts);
+    // The shortcuts asked for or bound are gone: the desktop closed the
+    // session, or the portal left the bus (and a new one knows nothing of
+    // it). Nothing is bound any more.
+    void lost(const QString &why);
 
 private slots:
     void onActivated(const QDBusMessage &message);
     void onDeactivated(const QDBusMessage &message);
     void onShortcutsChanged(const QDBusMessage &message);
+    void onSessionClosed(const QDBusMessage &message);
 
 private:
     using Answer = std::function<void(uint code, const QVariantMap &results, const QString &error)>;
@@ -79,10 +91,14 @@ private:
                  Answer answer);
     QString requestPath(const QString &token) const;
     void closeSession(const QString &path);
-    bool isOurs(const QDBusMessage &message) const;
+    bool isOurs(const QDBusMessage &message, QLatin1String signature) const;
+    void setSession(const QString &path);
+    void frontEndChanged();
 
     QDBusConnection m_bus;
+    QDBusServiceWatcher *m_frontEnd;
     QString m_session; // the open session's path; empty when none
+    bool m_inUse = false; // from bind() until close(), a refusal or the loss of the session
     quint64 m_generation = 0; // bumped by every bind() and close(): older answers are stale
     quint64 m_tokens = 0;
 };

@@ -30,10 +30,16 @@ PortalKeySource::PortalKeySource(QDBusConnection bus, QObject *parent)
     });
     connect(&m_portal, &GlobalShortcutsPortal::changed, this, &PortalKeySource::chosen);
     connect(&m_portal, &GlobalShortcutsPortal::refused, this, [this](bool cancelled, const QString &why) {
-        m_bound.clear();
-        m_triggers.clear();
-        emit failed(cancelled ? QStringLiteral("the request for the keys was cancelled") : why);
+        gone(cancelled ? QStringLiteral("the request for the keys was cancelled") : why);
     });
+    connect(&m_portal, &GlobalShortcutsPortal::lost, this, &PortalKeySource::gone);
+}
+
+void PortalKeySource::gone(const QString &why)
+{
+    m_bound.clear();
+    m_triggers.clear();
+    emit failed(why);
 }
 
 QString PortalKeySource::shortcutIdOf(HotKeyAction action)
@@ -86,7 +92,8 @@ void PortalKeySource::chosen(const QList<PortalShortcut> &shortcuts)
         const std::optional<HotKeyAction> action = ActionOf(s.id);
         if (!action || !m_bound.contains(*action))
             continue;
-        const QString trigger = s.properties.value(QStringLiteral("trigger_description")).toString();
+        const QVariant described = s.properties.value(QStringLiteral("trigger_description"));
+        const QString trigger = described.metaType() == QMetaType::fromType<QString>() ? described.toString() : QString();
         m_triggers.removeIf([&](const ChosenTrigger &t) { return t.action == *action; });
         m_triggers.append({*action, trigger});
         qCInfo(lcHotKeys, "the desktop runs %s with %s", InfoOf(*action).caption,

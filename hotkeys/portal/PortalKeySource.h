@@ -29,6 +29,8 @@ public:
 private:
     void shortcut(const QString &id, KeyEvent event);
     void chosen(const QList<PortalShortcut> &shortcuts);
+    // The desktop gives no keys any more.
+    void gone(const QString &why);
 
     GlobalShortcutsPortal m_portal;
     QList<HotKeyAction> m_bound; // the actions asked for

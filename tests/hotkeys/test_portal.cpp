@@ -11,6 +11,7 @@
 #include "hotkeys/KeyAssignments.h"
 #include "hotkeys/KeysDialog.h"
 #include "hotkeys/portal/GlobalShortcutsPortal.h"
+#include "hotkeys/portal/PortalKeySource.h"
 #include "playback/MediaPlayerControl.h"
 #include "settings/SettingsStore.h"
 #include "shell/Bar.h"
@@ -25,11 +26,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
 
 const QString BackendName = QStringLiteral("org.freedesktop.impl.portal.MurmelvoxTest");
+const QString PortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 
 bool StartAndAwaitName(QProcess &process, const QString &name)
 {
@@ -54,12 +57,17 @@ class TestPortal : public QObject
     QProcess backend;
     QProcess frontEnd;
     QStringList notices;
+    QDBusMessage raw; // the last signal the back end sent as itself
 
+public slots:
+    void caught(const QDBusMessage &signal) { raw = signal; }
+
+private:
     bool playing() { return form->mediaControl->PlayState() == MediaPlayer::Playing; }
 
     QVariant control(const QString &method, const QVariantList &arguments = {})
     {
-        QDBusMessage call = QDBusMessage::createMethodCall(BackendName, QStringLiteral("/org/freedesktop/portal/desktop"),
+        QDBusMessage call = QDBusMessage::createMethodCall(BackendName, PortalPath,
                                                            QStringLiteral("org.murmelvox.test.PortalBackend"), method);
         call.setArguments(arguments);
         const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
@@ -74,6 +82,26 @@ class TestPortal : public QObject
         control(QStringLiteral("Press"), {id});
         control(QStringLiteral("Release"), {id});
     }
+    bool startPortal()
+    {
+        return StartAndAwaitName(backend, BackendName) &&
+               StartAndAwaitName(frontEnd, QStringLiteral("org.freedesktop.portal.Desktop"));
+    }
+    // As a crash would: no session is closed, no answer given.
+    void killPortal()
+    {
+        for (QProcess *p : {&frontEnd, &backend}) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+    }
+    void playPauseActs()
+    {
+        stroke(QStringLiteral("play-pause"));
+        QTRY_VERIFY(playing());
+        stroke(QStringLiteral("play-pause"));
+        QTRY_VERIFY(!playing());
+    }
 
 private slots:
     void initTestCase()
@@ -86,13 +114,12 @@ private slots:
 
         backend.setProgram(QStringLiteral("/usr/bin/python3"));
         backend.setArguments({QStringLiteral(MURMELVOX_PORTAL_DIR "/backend.py")});
-        QVERIFY(StartAndAwaitName(backend, BackendName));
         frontEnd.setProgram(QStringLiteral(MURMELVOX_PORTAL_FRONT_END));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DESKTOP_PORTAL_DIR"), QStringLiteral(MURMELVOX_PORTAL_DIR));
         env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("murmelvox-test"));
         frontEnd.setProcessEnvironment(env);
-        QVERIFY(StartAndAwaitName(frontEnd, QStringLiteral("org.freedesktop.portal.Desktop")));
+        QVERIFY(startPortal());
         QCOMPARE(GlobalShortcutsPortal::version(QDBusConnection::sessionBus(), 5000), 1u);
 
         qputenv("MURMELVOX_HOTKEYS", "portal");
@@ -104,6 +131,7 @@ private slots:
         form->chooseFile();
         QCOMPARE(form->mediaControl->PlayState(), int(MediaPlayer::Stopped));
     }
+    void init() { notices.clear(); }
     void cleanupTestCase()
     {
         for (QProcess *p : {&frontEnd, &backend}) {
@@ -165,6 +193,49 @@ private slots:
         QTRY_VERIFY(!playing());
     }
 
+    // The desktop drops the shortcuts: X11 grabs take the keys, and the user is told.
+    void closedSessionFallsBackToX11()
+    {
+        control(QStringLiteral("CloseSession"));
+        QTRY_COMPARE(notices.size(), 1);
+        QVERIFY2(notices[0].startsWith(QStringLiteral("The desktop did not give Murmelvox its hot keys (it closed the shortcut session)")),
+                 qPrintable(notices[0]));
+        QVERIFY(!form->globalHotKeys->desktopOwnsKeys());
+        RivalClient rival;
+        QTRY_VERIFY(!rival.isFreeKey(120));
+    }
+
+    // A portal that comes onto the bus is asked again, and takes over from
+    // the X11 grabs once it has bound the keys.
+    void restartedPortalTakesTheKeysBack()
+    {
+        killPortal();
+        QVERIFY(startPortal());
+        QTRY_COMPARE(binds().size(), 1);
+        QTRY_VERIFY(form->globalHotKeys->desktopOwnsKeys());
+        RivalClient rival;
+        QTRY_VERIFY(rival.isFreeKey(120));
+        playPauseActs();
+        QVERIFY(notices.isEmpty());
+    }
+
+    void deadPortalLeavesTheKeysToX11()
+    {
+        killPortal();
+        QTRY_COMPARE(notices.size(), 1);
+        QVERIFY2(notices[0].startsWith(QStringLiteral("The desktop did not give Murmelvox its hot keys (the desktop portal stopped)")),
+                 qPrintable(notices[0]));
+        QVERIFY(!form->globalHotKeys->desktopOwnsKeys());
+        RivalClient rival;
+        QTRY_VERIFY(!rival.isFreeKey(120));
+
+        QVERIFY(startPortal());
+        QTRY_VERIFY(form->globalHotKeys->desktopOwnsKeys());
+        QTRY_VERIFY(rival.isFreeKey(120));
+        playPauseActs();
+        QCOMPARE(notices.size(), 1);
+    }
+
     void cancelledBindFallsBackToX11()
     {
         control(QStringLiteral("AnswerNextBind"), {1u});
@@ -181,6 +252,101 @@ private slots:
         QTest::qWait(300);
         QVERIFY(!playing());
     }
+
+    // A desktop whose answer to the bind has the shortcuts in another shape
+    // refuses the keys; they are not read as shortcuts.
+    void malformedBindFails_data()
+    {
+        QTest::addColumn<QString>("shape");
+        for (const char *shape : {"a(ss)", "a{sv}", "a(saai)", "s"})
+            QTest::newRow(shape) << QString::fromLatin1(shape);
+    }
+    void malformedBindFails()
+    {
+        QFETCH(QString, shape);
+        control(QStringLiteral("ShapeNextBind"), {shape});
+        PortalKeySource source(QDBusConnection::sessionBus());
+        QSignalSpy failed(&source, &KeySource::failed);
+        QSignalSpy chosen(&source, &KeySource::triggersChosen);
+        source.bind({{HotKeyAction::PlayPause, 117}});
+        QTRY_COMPARE(failed.size(), 1);
+        QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("its answer was malformed"));
+        QVERIFY(chosen.isEmpty());
+        const QJsonValue session = binds().last().toObject().value(QStringLiteral("session"));
+        QTRY_VERIFY(record().value(QStringLiteral("closed")).toArray().contains(session));
+    }
+
+    // Signals the real front end never sends in a wrong shape: the back end
+    // sends them as itself, and they are handed to a bound portal client.
+    void malformedSignalsAreIgnored_data()
+    {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("signature");
+        QTest::addColumn<QStringList>("arguments"); // JSON; SESSION: the session's path
+        QTest::addColumn<int>("taken");
+        const QString changed = QStringLiteral("ShortcutsChanged");
+        const QString activated = QStringLiteral("Activated");
+        const QString session = QStringLiteral("SESSION");
+        QTest::newRow("changed") << changed << "oa(sa{sv})"
+                                 << QStringList{session, R"([["play-pause", {"trigger_description": "F7"}]])"} << 1;
+        QTest::newRow("changed as string pairs") << changed << "oa(ss)" << QStringList{session, R"([["play-pause", "F7"]])"} << 0;
+        QTest::newRow("changed as a map") << changed << "oa{sv}" << QStringList{session, R"({"play-pause": "F7"})"} << 0;
+        QTest::newRow("changed with number lists") << changed << "oa(saai)" << QStringList{session, R"([["play-pause", [[7]]]])"} << 0;
+        QTest::newRow("changed without shortcuts") << changed << "o" << QStringList{session} << 0;
+        QTest::newRow("activated") << activated << "osta{sv}" << QStringList{session, R"("play-pause")", "0", "{}"} << 1;
+        QTest::newRow("activated by number") << activated << "ota{sv}" << QStringList{session, "6", "{}"} << 0;
+        QTest::newRow("deactivated, session a string") << QStringLiteral("Deactivated") << "ssta{sv}"
+                                                       << QStringList{session, R"("play-pause")", "0", "{}"} << 0;
+    }
+    void malformedSignalsAreIgnored()
+    {
+        QFETCH(QString, member);
+        QFETCH(QString, signature);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, taken);
+        GlobalShortcutsPortal portal(QDBusConnection::sessionBus());
+        QSignalSpy bound(&portal, &GlobalShortcutsPortal::bound);
+        portal.bind({{QStringLiteral("play-pause"), {{QStringLiteral("description"), QStringLiteral("Play/Pause")}}}});
+        QTRY_COMPARE(bound.size(), 1);
+        const QString session = binds().last().toObject().value(QStringLiteral("session")).toString();
+        arguments.replaceInStrings(QStringLiteral("SESSION"), QStringLiteral("\"%1\"").arg(session));
+
+        QSignalSpy changed(&portal, &GlobalShortcutsPortal::changed);
+        QSignalSpy activated(&portal, &GlobalShortcutsPortal::activated);
+        QSignalSpy deactivated(&portal, &GlobalShortcutsPortal::deactivated);
+        const QString rawInterface = QStringLiteral("org.murmelvox.test.Raw");
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        QVERIFY(bus.connect(BackendName, PortalPath, rawInterface, member, this, SLOT(caught(QDBusMessage))));
+        raw = {};
+        control(QStringLiteral("Emit"), {member, signature, arguments});
+        QTRY_COMPARE(raw.type(), QDBusMessage::SignalMessage);
+        bus.disconnect(BackendName, PortalPath, rawInterface, member, this, SLOT(caught(QDBusMessage)));
+        QCOMPARE(raw.signature(), signature);
+        QVERIFY(QMetaObject::invokeMethod(&portal, qPrintable(QStringLiteral("on") + member), Q_ARG(QDBusMessage, raw)));
+        QCOMPARE(changed.size() + activated.size() + deactivated.size(), taken);
+    }
+
+    void malformedVersionIsRefused_data()
+    {
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<uint>("version");
+        QTest::newRow("uint") << "u" << 1u;
+        QTest::newRow("negative int") << "i" << 0u;
+        QTest::newRow("string") << "s" << 0u;
+        QTest::newRow("string pairs") << "a(ss)" << 0u;
+        QTest::newRow("uint, not a variant") << "u, not a variant" << 0u;
+    }
+    void malformedVersionIsRefused()
+    {
+        QFETCH(QString, shape);
+        QFETCH(uint, version);
+        QDBusMessage call = QDBusMessage::createMethodCall(BackendName, PortalPath,
+                                                           QStringLiteral("org.murmelvox.test.PortalBackend"),
+                                                           QStringLiteral("Version"));
+        call << shape;
+        QCOMPARE(GlobalShortcutsPortal::versionOf(QDBusConnection::sessionBus().call(call, QDBus::Block, 5000)), version);
+    }
+
 };
 
 QTEST_MAIN(TestPortal)
