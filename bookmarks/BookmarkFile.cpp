@@ -1,5 +1,6 @@
 #include "bookmarks/BookmarkFile.h"
 
+#include "files/OrdinaryFile.h"
 #include "playback/NumberText.h"
 
 #include <QCoreApplication>
@@ -35,8 +36,6 @@ using Status = BookmarkReadResult::Status;
 
 QString tr(const char *text) { return QCoreApplication::translate("Bookmarks", text); }
 
-QString shown(const QString &path) { return QDir::toNativeSeparators(path); }
-
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 QByteArrayView trimBlanks(QByteArrayView line)
@@ -50,31 +49,9 @@ QByteArrayView trimBlanks(QByteArrayView line)
     return line.sliced(begin, end - begin);
 }
 
-QString kindOf(mode_t mode)
-{
-    switch (mode & S_IFMT) {
-    case S_IFDIR:
-        return tr("a folder");
-    case S_IFCHR:
-    case S_IFBLK:
-        return tr("a device");
-    case S_IFIFO:
-        return tr("a pipe (FIFO)");
-    case S_IFSOCK:
-        return tr("a socket");
-    default:
-        return tr("something unknown");
-    }
-}
-
 QString notOrdinary(const QString &path, mode_t mode)
 {
-    const QFileInfo info(path);
-    const QString why = info.isSymLink()
-        ? tr("%1 leads to %2, which is %3, not an ordinary file.")
-              .arg(shown(path), shown(info.canonicalFilePath().isEmpty() ? info.symLinkTarget() : info.canonicalFilePath()),
-                   kindOf(mode))
-        : tr("%1 is %2, not an ordinary file.").arg(shown(path), kindOf(mode));
+    const QString why = NotOrdinaryFileText(path, mode);
     qCWarning(lcBookmarks).noquote() << "refused:" << why;
     return why;
 }
@@ -104,17 +81,21 @@ struct Descriptor
 // open from waiting.
 Status openOrdinary(const QString &path, int flags, Descriptor &file, struct stat &st, QString *error)
 {
-    const QByteArray native = QFile::encodeName(path);
-    if (::stat(native.constData(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return BookmarkReadResult::Missing;
-        *error = qt_error_string(errno);
-        return BookmarkReadResult::Failed;
-    }
-    if (!S_ISREG(st.st_mode)) {
+    const PathCheck check = CheckOrdinaryFile(path);
+    st = check.st;
+    switch (check.kind) {
+    case PathCheck::Ordinary:
+        break;
+    case PathCheck::Missing:
+        return BookmarkReadResult::Missing;
+    case PathCheck::Other:
         *error = notOrdinary(path, st.st_mode);
         return BookmarkReadResult::Failed;
+    case PathCheck::Failed:
+        *error = check.error;
+        return BookmarkReadResult::Failed;
     }
+    const QByteArray native = QFile::encodeName(path);
     do
         file.fd = ::open(native.constData(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     while (file.fd < 0 && errno == EINTR);
@@ -499,9 +480,9 @@ QString WriteBookmarkFile(const QString &path, const QByteArray &data)
 {
     // QSaveFile would rename its new file over a device or a FIFO; what the
     // path leads to must already be an ordinary file, or nothing.
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode))
-        return notOrdinary(path, st.st_mode);
+    const PathCheck check = CheckOrdinaryFile(path);
+    if (check.kind == PathCheck::Other)
+        return notOrdinary(path, check.st.st_mode);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();

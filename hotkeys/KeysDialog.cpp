@@ -234,7 +234,7 @@ void KeysDialog::setKeys()
     if (m_globalHotKeys)
         m_globalHotKeys->reloadKeyAssignments();
     if (!saved) {
-        MsgBox(QStringLiteral("The keys could not be saved to %1.").arg(SettingsFilePath()),
+        MsgBox(SettingsNotSavedText(QStringLiteral("keys")),
                MsgBoxStyle::Critical, QStringLiteral("Murmelvox"));
         return;
     }

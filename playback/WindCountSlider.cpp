@@ -1,6 +1,7 @@
 #include "shell/Bar.h"
 
 #include "playback/Sliders.h"
+#include "shell/MessageBox.h"
 #include "shell/Startup.h"
 #include "settings/SettingsStore.h"
 
@@ -16,11 +17,12 @@ void Bar::setWindCountAt(float twips)
     windTrack->setValue(TrackFill(plan.lines));
     windCount = plan.windCount;
     windLabel->setText(WindCountFinalCaption(windCount));
-    // A write costs a file replacement; the same value (every start-up, a
-    // press where the bar already ends) need not be written again.
-    const QString stored = WindCountStoredText(windCount);
-    if (GetSetting(QStringLiteral("WindCount"), QString()) != stored)
-        SaveSetting(QStringLiteral("WindCount"), stored);
+    // Written off the press: a large settings file takes seconds to rewrite.
+    // The store leaves out the value it already holds (every start-up, a
+    // press where the bar already ends).
+    SaveSettingLater(QStringLiteral("WindCount"), WindCountStoredText(windCount), [](const QString &why) {
+        MsgBox(SettingsNotSavedText(QStringLiteral("wind count"), why), MsgBoxStyle::Critical, QStringLiteral("Murmelvox"));
+    });
 }
 
 void Bar::resetWindCount()

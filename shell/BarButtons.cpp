@@ -1,6 +1,7 @@
 #include "shell/Bar.h"
 
 #include "hotkeys/GlobalHotKeys.h"
+#include "settings/SettingsStore.h"
 #include "shell/BarWindow.h"
 #include "shell/TrayIcon.h"
 
@@ -19,7 +20,10 @@ void Bar::exitProgram()
     trayIcon.reset();
     FlushDisplay();
 
-    // 3. End at once: no handler of any window runs and nothing is saved.
+    // 3. A wind count still being written reaches the disk.
+    FinishSettingWrites();
+
+    // 4. End at once: no handler of any window runs and nothing is saved.
     //    Ending the process closes the audio output, so the sound stops
     //    with it.
     std::_Exit(0);

@@ -37,4 +37,8 @@ void Bar::load()
 
     // L7. The wind-count slider as if pressed at the wind count.
     setWindCountAt(windCount);
+
+    // The wind count is written off the presses; a bar that goes leaves it
+    // written.
+    connect(this, &QObject::destroyed, [] { FinishSettingWrites(); });
 }

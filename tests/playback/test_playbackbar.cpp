@@ -28,6 +28,12 @@
 
 #include <memory>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 namespace {
 
 struct ShownBox
@@ -136,6 +142,72 @@ void WriteSettingsFile(const QByteArray &contents)
     file.write(contents);
     QVERIFY(file.commit());
 }
+
+QByteArray SettingsBytes()
+{
+    QFile file(SettingsFilePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A file made immutable (chattr +i): no one, root included, may replace it.
+class ImmutableFile
+{
+public:
+    explicit ImmutableFile(const QString &path) : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC))
+    {
+        int flags = 0;
+        if (m_fd < 0 || ::ioctl(m_fd, FS_IOC_GETFLAGS, &flags) != 0)
+            return;
+        flags |= FS_IMMUTABLE_FL;
+        m_set = ::ioctl(m_fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ~ImmutableFile()
+    {
+        int flags = 0;
+        if (m_set && ::ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags &= ~FS_IMMUTABLE_FL;
+            ::ioctl(m_fd, FS_IOC_SETFLAGS, &flags);
+        }
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    explicit operator bool() const { return m_set; }
+
+private:
+    int m_fd;
+    bool m_set = false;
+};
+
+// Counts the times a file is replaced (renamed into place) in its folder.
+class Replacements
+{
+public:
+    explicit Replacements(const QString &path)
+        : m_name(QFile::encodeName(QFileInfo(path).fileName())), m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        ::inotify_add_watch(m_fd, QFile::encodeName(QFileInfo(path).absolutePath()).constData(), IN_MOVED_TO);
+    }
+    ~Replacements() { ::close(m_fd); }
+    int count()
+    {
+        alignas(inotify_event) char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0) {
+            for (char *p = buffer; p < buffer + n;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(p);
+                if (event->len && m_name == event->name)
+                    ++m_count;
+                p += sizeof(inotify_event) + event->len;
+            }
+        }
+        return m_count;
+    }
+
+private:
+    QByteArray m_name;
+    int m_fd;
+    int m_count = 0;
+};
 
 } // namespace
 
@@ -715,6 +787,47 @@ private slots:
         QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), WindCountStoredText(form->windCount));
         QTest::keyClick(form->windTrack, Qt::Key_Left);
         QCOMPARE(form->windCount, 520.0f);
+    }
+
+    // The presses never wait for the file: the wind count is written once
+    // after them, with the file's other sections kept.
+    void windCountWrittenAfterThePresses()
+    {
+        FinishSettingWrites();
+        WriteSettingsFile("[config]\nWindCount=\" 520\"\n\n[pedals]\nleft=nothing\n");
+        const QByteArray before = SettingsBytes();
+        Replacements replaced(SettingsFilePath());
+        for (int column : {30, 60, 108}) {
+            Press(form->windTrack, Column(column));
+            Release(form->windTrack, Column(column));
+        }
+        QCOMPARE(SettingsBytes(), before);
+        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
+        FinishSettingWrites();
+        QCOMPARE(replaced.count(), 1);
+        const QByteArray after = SettingsBytes();
+        QVERIFY2(after.contains("WindCount=\" 1630\"") && after.contains("[pedals]\nleft=nothing"), after.constData());
+    }
+
+    // A wind count that cannot be stored is still the bar's, and the user is
+    // told, once.
+    void windCountNotSavedIsToldOnce()
+    {
+        FinishSettingWrites();
+        const ImmutableFile locked(SettingsFilePath());
+        if (!locked)
+            QSKIP("this file system cannot make a file immutable");
+        for (int column : {30, 60}) {
+            Press(form->windTrack, Column(column));
+            Release(form->windTrack, Column(column));
+            FinishSettingWrites();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(form->windCount, 910.0f);
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].prompt, QStringLiteral("The wind count could not be saved to %1.").arg(SettingsFilePath()));
+        QCOMPARE(boxes[0].style, MsgBoxStyle::Critical);
+        QCOMPARE(SettingsBytes(), QByteArray("[config]\nWindCount=\" 520\"\n"));
     }
 
     // What the user left is there after a restart with the same settings.
