@@ -3,6 +3,7 @@
 #include "files/OrdinaryFile.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QMap>
 #include <QMutex>
@@ -94,8 +95,11 @@ std::unique_ptr<QSettings> writableFile(QString *why = nullptr)
 {
     const QString path = SettingsFilePath();
     const PathCheck::Kind kind = checkSettingsFile(path, why);
-    if (kind != PathCheck::Ordinary && kind != PathCheck::Missing)
+    if (kind != PathCheck::Ordinary && kind != PathCheck::Missing) {
+        if (why)
+            *why += QStringLiteral("\nMurmelvox runs on its default settings and keeps no change until it is an ordinary file.");
         return nullptr;
+    }
     return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 
@@ -154,13 +158,16 @@ public:
             m_idle.wait(&m_mutex);
     }
 
-    void finish()
+    bool finish(QDeadlineTimer deadline)
     {
         QMutexLocker lock(&m_mutex);
         if (!m_queued.isEmpty())
             releaseLocked();
-        while (m_writing || !m_queued.isEmpty())
-            m_idle.wait(&m_mutex);
+        while (m_writing || !m_queued.isEmpty()) {
+            if (!m_idle.wait(&m_mutex, deadline))
+                return false;
+        }
+        return true;
     }
 
 private:
@@ -180,7 +187,7 @@ private:
             m_thread->setObjectName(QStringLiteral("settings writer"));
             m_thread->start(QThread::LowPriority);
             // Written while Qt's own parts still live.
-            qAddPostRoutine(FinishSettingWrites);
+            qAddPostRoutine([] { FinishSettingWrites(); });
         }
         m_wake.wakeAll();
     }
@@ -212,7 +219,7 @@ private:
                 m_lastFailed = false;
                 m_failureTold = false;
             } else {
-                qCWarning(lcSettings).noquote() << "could not write" << batch.keys() << "to" << SettingsFilePath() << why;
+                qCWarning(lcSettings).noquote() << "could not write" << batch.keys().join(QStringLiteral(", ")) << "to" << SettingsFilePath() << why;
                 m_lastFailed = true;
                 QCoreApplication *app = QCoreApplication::instance();
                 if (!m_failureTold && m_onFailure && app) {
@@ -316,9 +323,9 @@ void SaveSettingLater(const QString &key, const QString &value, SettingsWriteFai
     laterWrites().save(key, value, std::move(onFailure));
 }
 
-void FinishSettingWrites()
+bool FinishSettingWrites(QDeadlineTimer deadline)
 {
-    laterWrites().finish();
+    return laterWrites().finish(deadline);
 }
 
 QVariantMap GetSettingsSection(const QString &section)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QLoggingCategory>
 #include <QString>
 #include <QVariantMap>
@@ -33,7 +34,8 @@ void SaveSettingLater(const QString &key, const QString &value, SettingsWriteFai
 
 // Waits until every value saved with SaveSettingLater is written (or has
 // failed): before the program ends, and where the file is used as a whole.
-void FinishSettingWrites();
+// False when the deadline came first (a file on a hung share).
+bool FinishSettingWrites(QDeadlineTimer deadline = QDeadlineTimer::Forever);
 
 // A section of its own in the same file, for a subsystem that keeps several
 // values together: all of its values, and writing them at once (other

@@ -9,6 +9,13 @@
 
 #include <cstdlib>
 
+namespace {
+
+// Long enough for a large settings file on a local disk.
+constexpr int ExitSettingsWaitMs = 2000;
+
+} // namespace
+
 // The exit button: the only way the program ends.
 void Bar::exitProgram()
 {
@@ -20,8 +27,9 @@ void Bar::exitProgram()
     trayIcon.reset();
     FlushDisplay();
 
-    // 3. A wind count still being written reaches the disk.
-    FinishSettingWrites();
+    // 3. A wind count still being written reaches the disk, unless the
+    //    disk does not answer: the exit must not wait on it.
+    FinishSettingWrites(QDeadlineTimer(ExitSettingsWaitMs));
 
     // 4. End at once: no handler of any window runs and nothing is saved.
     //    Ending the process closes the audio output, so the sound stops
