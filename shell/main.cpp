@@ -78,6 +78,7 @@ int main(int argc, char *argv[])
     desktop.Attach(
         bar->player, [bar] { bar->show(); bar->raise(); }, [bar] { bar->exitProgram(); },
         [bar] { bar->showSettings(); });
+    QObject::connect(bar, &Bar::exiting, [&desktop] { desktop.ReleaseNames(); });
     const ExitSignals exitSignals([bar] { bar->exitProgram(); });
     return app.exec();
 }
