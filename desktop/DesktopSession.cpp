@@ -209,3 +209,25 @@ void DesktopSession::Attach(Player *player, std::function<void()> raise, std::fu
 {
     m_player->Attach(player, {std::move(raise), std::move(quit), std::move(settings)});
 }
+
+void DesktopSession::ReleaseNames()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                                       QStringLiteral("/org/freedesktop/DBus"),
+                                                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ReleaseName"));
+    call << MprisPlayer::ServiceName;
+    constexpr int ReleaseTimeoutMs = 300;
+    const QDBusMessage reply = bus.call(call, QDBus::Block, ReleaseTimeoutMs);
+    // 1: released; 2 and 3: it was not ours.
+    constexpr uint Released = 1;
+    const QVariantList answer = reply.arguments();
+    if (reply.type() != QDBusMessage::ReplyMessage || answer.size() != 1
+        || answer.at(0).metaType() != QMetaType::fromType<uint>())
+        qCWarning(lcCommand, "cannot give up the name %s: %s", qPrintable(MprisPlayer::ServiceName),
+                  qPrintable(reply.errorMessage()));
+    else if (answer.at(0).toUInt() != Released)
+        qCDebug(lcCommand, "the name %s was not ours to give up", qPrintable(MprisPlayer::ServiceName));
+}

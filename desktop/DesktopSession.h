@@ -44,6 +44,10 @@ public:
     void Attach(Player *player, std::function<void()> raise, std::function<void()> quit,
                 std::function<void()> settings);
 
+    // Gives up the player's name on the bus at once, waiting a moment at
+    // most: at exit, for the next bar, even if this process lingers.
+    void ReleaseNames();
+
 private:
     void HandOver(const QString &path);
 

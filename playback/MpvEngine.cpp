@@ -12,6 +12,9 @@
 #include <clocale>
 #include <cmath>
 #include <cstring>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 namespace {
 
@@ -25,6 +28,9 @@ constexpr qint64 CatchUpGiveUpMs = 1000;
 // then looks whether its library has been loaded.
 constexpr int StartDelayMs = 200;
 constexpr int LoadPollMs = 10;
+
+// Counted across engines: every one of them adds to the same process.
+std::atomic<int> abandonedCount{0};
 
 // The engine plays local files and nothing else, sees no configuration,
 // scripts or key bindings of the user's, and never shows a window.
@@ -130,11 +136,16 @@ void MpvEngine::start()
     QTimer::singleShot(LoadPollMs, this, &MpvEngine::start);
 }
 
+int MpvEngine::abandonedCores()
+{
+    return abandonedCount;
+}
+
 bool MpvEngine::ensureCore()
 {
     if (m_mpv)
         return true;
-    if (m_coreFailed)
+    if (m_coreFailed || abandonedCount >= MaxAbandonedCores)
         return false;
     // libmpv refuses to start under a locale that writes numbers with a comma.
     std::setlocale(LC_NUMERIC, "C");
@@ -163,6 +174,30 @@ bool MpvEngine::ensureCore()
     m_mpv = h;
     mpv->set_wakeup_callback(h, &MpvEngine::onWakeup, this);
     return true;
+}
+
+// A core whose load does not finish may wait in a read for as long as its
+// share does not answer. Destroying it waits for that, so it ends on a thread
+// of its own; nothing of it reaches this engine again.
+void MpvEngine::abandonCore()
+{
+    mpv_handle *stuck = std::exchange(m_mpv, nullptr);
+    m_startedId = -1;
+    // Once this returns no wakeup of the old core runs, so its queued events
+    // and property changes are never read. A drain it posted before then
+    // drains the next core.
+    m_lib->set_wakeup_callback(stuck, nullptr, nullptr);
+    ++abandonedCount;
+    const MpvLibrary *mpv = m_lib;
+    try {
+        std::thread([mpv, stuck] {
+            mpv->terminate_destroy(stuck);
+            --abandonedCount;
+        }).detach();
+    } catch (const std::system_error &error) {
+        // Left as it is, still counted, so that the cap holds.
+        qCWarning(lcEngine) << "cannot end a core that does not answer:" << error.what();
+    }
 }
 
 // Called on one of libmpv's threads: only posts the drain to our thread.
@@ -502,7 +537,9 @@ void MpvEngine::holdHere()
 void MpvEngine::Open(const QString &fullPath)
 {
     if (!ensureCore()) {
-        emit openFailed(QStringLiteral("The media engine could not be started."));
+        emit openFailed(m_coreFailed ? QStringLiteral("The media engine could not be started.")
+                                     : QStringLiteral("The media engine still waits for files that did not "
+                                                      "answer; try again once their drive answers."));
         return;
     }
     drainEvents();
@@ -548,8 +585,7 @@ void MpvEngine::Open(const QString &fullPath)
     m_state = State::Loading;
 
     // Synchronous for the caller, but with a deadline: a file on a hung
-    // mount must not freeze the bar. Past the deadline PlayState stays 6
-    // and the file opens later if it can.
+    // mount must not freeze the bar, nor hold up the files after it.
     QElapsedTimer waited;
     waited.start();
     while (m_state == State::Loading) {
@@ -559,6 +595,11 @@ void MpvEngine::Open(const QString &fullPath)
         mpv_event *event = m_lib->wait_event(m_mpv, left / 1000.0);
         if (event->event_id != MPV_EVENT_NONE)
             handleEvent(*event);
+    }
+    if (m_state == State::Loading) {
+        abandonCore();
+        unloaded();
+        emit openFailed(QStringLiteral("The file did not answer within %1 seconds.").arg(OpenDeadlineMs / 1000));
     }
 }
 

@@ -54,9 +54,15 @@ public:
     void Stop() override;
     void Open(const QString &fullPath) override;
 
-    // How long Open waits for the engine to load a file before it returns
-    // with PlayState 6 (the file then still opens later if it can).
+    // How long Open waits for the engine to load a file. A file that has not
+    // loaded by then (on a share that stopped answering, say) is given up:
+    // Open reports it failed, and the next file opens on a fresh core.
     static constexpr int OpenDeadlineMs = 3000;
+    // Cores given up on while a load hung, whose threads may still wait in a
+    // read. While this many have not ended, no file opens (each holds its
+    // threads and buffers).
+    static constexpr int MaxAbandonedCores = 4;
+    static int abandonedCores();
 
     // Sets the options this engine runs libmpv with on a created, not yet
     // initialized handle (also used by the benchmarks' plain-libmpv floor).
@@ -90,6 +96,7 @@ signals:
 private:
     static void onWakeup(void *context);
     bool ensureCore();
+    void abandonCore();
     bool hasFile() const;
     void fileLoaded();
     void checkEnd();

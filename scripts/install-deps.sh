@@ -14,6 +14,7 @@ build_pkgs=(
 )
 test_pkgs=(
   xvfb xauth xdotool x11-utils trayer xterm
+  fuse3 libfuse3-dev
   libxcb-xtest0-dev
   dbus dbus-x11
   xdg-desktop-portal python3-dbus python3-gi

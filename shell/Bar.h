@@ -169,6 +169,11 @@ public slots:
     // Opens the settings window, or brings it to the front.
     void showSettings();
 
+signals:
+    // The exit's last call before the process ends, for what lies outside
+    // the bar (its names on the session bus).
+    void exiting();
+
 private:
     QPointer<PedalsWindow> m_settingsWindow;
 

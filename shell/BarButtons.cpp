@@ -5,11 +5,25 @@
 #include "shell/BarWindow.h"
 #include "shell/TrayIcon.h"
 
+#include <QGuiApplication>
 #include <QPropertyAnimation>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
 
 #include <cstdlib>
+#include <sys/socket.h>
 
 namespace {
+
+// The X server drops what the bar holds there (its windows above all) when
+// the connection ends, which is otherwise when the process does.
+void EndDisplayConnection()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (xcb_connection_t *c = x11 ? x11->connection() : nullptr)
+        ::shutdown(xcb_get_file_descriptor(c), SHUT_RDWR);
+}
 
 // Long enough for a large settings file on a local disk.
 constexpr int ExitSettingsWaitMs = 2000;
@@ -19,19 +33,27 @@ constexpr int ExitSettingsWaitMs = 2000;
 // The exit button: the only way the program ends.
 void Bar::exitProgram()
 {
+    // A thread of the engine stuck in a read (a file on a hung share) keeps
+    // the process from ending, and with it its connections to the display
+    // and the bus: what they hold is given back here, not left to the end.
+
     // 1. Release the global hot keys.
     globalHotKeys->removeKeyboardHook();
 
-    // 2. The tray icon goes first, and is gone from the tray before the
-    //    process is.
+    // 2. Give up the names on the session bus, for the next bar.
+    emit exiting();
+
+    // 3. The tray icon and the bar's windows go, and are gone from the
+    //    screen before the process is.
     trayIcon.reset();
     FlushDisplay();
+    EndDisplayConnection();
 
-    // 3. A wind count still being written reaches the disk, unless the
+    // 4. A wind count still being written reaches the disk, unless the
     //    disk does not answer: the exit must not wait on it.
     FinishSettingWrites(QDeadlineTimer(ExitSettingsWaitMs));
 
-    // 4. End at once: no handler of any window runs and nothing is saved.
+    // 5. End at once: no handler of any window runs and nothing is saved.
     //    Ending the process closes the audio output, so the sound stops
     //    with it.
     std::_Exit(0);

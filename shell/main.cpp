@@ -79,6 +79,7 @@ int main(int argc, char *argv[])
     desktop.Attach(
         bar->player, [bar] { bar->show(); bar->raise(); }, [bar] { bar->exitProgram(); },
         [bar] { bar->showSettings(); });
+    QObject::connect(bar, &Bar::exiting, [&desktop] { desktop.ReleaseNames(); });
     // Started by the menu entry's Settings, with no bar running before.
     if (ParseCommandArguments(app.arguments()).kind == CommandRequest::OpenSettings)
         bar->showSettings();
