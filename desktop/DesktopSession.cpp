@@ -4,6 +4,7 @@
 #include "desktop/MediaTypes.h"
 #include "desktop/Mpris.h"
 #include "desktop/RemoteAction.h"
+#include "desktop/SessionBusProbe.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -26,37 +27,39 @@ Q_LOGGING_CATEGORY(lcCommand, "murmelvox")
 constexpr int HandOverTimeoutMs = 15000;
 // The bar answers an action before carrying it out.
 constexpr int ActionTimeoutMs = 2000;
+// A bus answers its greeting in a few milliseconds; one that has not within
+// this is taken as gone, short enough for a key binding's command.
+constexpr std::chrono::milliseconds SessionBusGreetingTimeout{2000};
+
+// The announced bus took the connection and never answered; the process
+// runs as if there were none.
+bool s_busSilent = false;
 
 void Tell(const QString &text)
 {
     std::fprintf(stderr, "murmelvox: %s\n", qPrintable(text));
 }
 
-// Whether a session bus is announced: by its address, or by the socket a
-// per-user bus keeps in the runtime folder.
-bool SessionBusAnnounced()
-{
-    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        return true;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists();
-}
-
 // With no bus announced, nothing in the process may start a bus daemon that
-// would outlive it.
+// would outlive it; a bus that does not answer is left alone as well.
 void KeepToAnnouncedBus()
 {
-    if (!SessionBusAnnounced())
+    const QByteArray address = AnnouncedSessionBusAddress();
+    s_busSilent = !address.isEmpty() && SessionBusIsSilent(address, SessionBusGreetingTimeout);
+    if (address.isEmpty() || s_busSilent)
         qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
 }
 
 int SendAction(RemoteAction action)
 {
     const QString option = QStringLiteral("--") + RemoteActionName(action);
-    KeepToAnnouncedBus();
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        qCCritical(lcCommand, "no D-Bus session bus, so no running bar to take %s", qPrintable(option));
+        if (s_busSilent)
+            qCCritical(lcCommand, "the D-Bus session bus does not answer, so no running bar can take %s",
+                       qPrintable(option));
+        else
+            qCCritical(lcCommand, "no D-Bus session bus, so no running bar to take %s", qPrintable(option));
         return 1;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
@@ -101,8 +104,14 @@ std::optional<int> DesktopSession::AnswerCommand(int &argc, char **argv)
     // outlive the bus; otherwise the registry goes first and the thread
     // complains on stderr.
     qRegisterMetaType<QDBusVariant>();
+    KeepToAnnouncedBus();
     const QCoreApplication app(argc, argv);
     return SendAction(request.action);
+}
+
+void DesktopSession::ChooseSessionBus()
+{
+    KeepToAnnouncedBus();
 }
 
 DesktopSession::DesktopSession(const QStringList &arguments, const QString &workingDirectory)
@@ -119,12 +128,12 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
         request = {};
     }
 
-    // The tray icon asks for a bus too.
-    KeepToAnnouncedBus();
     QDBusConnection bus = QDBusConnection::sessionBus();
     bool ours = false;
     if (!bus.isConnected()) {
-        Tell(QStringLiteral("no D-Bus session bus; media keys and other programs cannot control the player"));
+        Tell(s_busSilent ? QStringLiteral("the D-Bus session bus does not answer; running without it, so media keys "
+                                          "and other programs cannot control the player")
+                         : QStringLiteral("no D-Bus session bus; media keys and other programs cannot control the player"));
     } else if (!m_player->RegisterOn(bus)) {
         Tell(QStringLiteral("cannot offer the player on the session bus"));
     } else {

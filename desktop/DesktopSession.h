@@ -34,6 +34,12 @@ public:
     // launch.
     static std::optional<int> AnswerCommand(int &argc, char **argv);
 
+    // For a launch, before anything in the process uses D-Bus (QApplication
+    // may): keeps the process off a session bus that is not announced, or
+    // that takes the connection and does not answer, which would hang every
+    // call. Waits a moment at most (2 s) for a bus that does not answer.
+    static void ChooseSessionBus();
+
     // Another bar took over; end with ExitCode().
     bool HandedOver() const { return m_handedOver; }
     int ExitCode() const { return m_exitCode; }

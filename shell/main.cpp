@@ -57,6 +57,7 @@ int main(int argc, char *argv[])
     // they are ready by then and the bar appears sooner.
     std::thread(FcInit).detach();
 
+    DesktopSession::ChooseSessionBus();
     QApplication app(argc, argv);
     // Only the exit button ends the program: closing a notice, a message box
     // or a dialog must never count as closing the "last" window (the bar is a
