@@ -5,6 +5,7 @@
 #include "desktop/Mpris.h"
 #include "desktop/RemoteAction.h"
 #include "desktop/SessionBusProbe.h"
+#include "playback/MpvEngine.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -23,8 +24,11 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcCommand, "murmelvox")
 
-// Opening a file waits for the engine to load it (a few seconds at most).
-constexpr int HandOverTimeoutMs = 15000;
+// A bar asked who it is answers at once, unless it is busy opening a file.
+constexpr int IdentityTimeoutMs = 2000;
+// The bar answers OpenUri once the engine has opened the file, or given up
+// waiting for it.
+constexpr int HandOverTimeoutMs = MpvEngine::OpenDeadlineMs + 2000;
 // The bar answers an action before carrying it out.
 constexpr int ActionTimeoutMs = 2000;
 // A bus answers its greeting in a few milliseconds; one that has not within
@@ -48,6 +52,34 @@ void KeepToAnnouncedBus()
     s_busSilent = !address.isEmpty() && SessionBusIsSilent(address, SessionBusGreetingTimeout);
     if (address.isEmpty() || s_busSilent)
         qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
+
+bool TimedOut(const QDBusMessage &reply)
+{
+    return reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply")
+        || reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.Timeout");
+}
+
+// Why the holder of the player's name is no bar to hand over to, or
+// nothing: a bar tells its version on its own interface; another program
+// under the name does not, and a stopped one does not answer at all.
+QString NoRunningBar(const QDBusConnection &bus)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
+                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                       QStringLiteral("Get"));
+    call << RemoteAdaptor::Interface << QStringLiteral("Version");
+    call.setAutoStartService(false);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, IdentityTimeoutMs);
+    if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() == 1
+        && reply.arguments().first().metaType() == QMetaType::fromType<QDBusVariant>()) {
+        const QVariant version = reply.arguments().first().value<QDBusVariant>().variant();
+        if (version.metaType() == QMetaType::fromType<QString>() && !version.toString().isEmpty())
+            return {};
+    }
+    if (TimedOut(reply))
+        return QStringLiteral("the program holding %1 on the session bus does not answer").arg(MprisPlayer::ServiceName);
+    return QStringLiteral("%1 on the session bus is held by a program that is not Murmelvox").arg(MprisPlayer::ServiceName);
 }
 
 int SendAction(RemoteAction action)
@@ -121,8 +153,9 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
     QGuiApplication::setDesktopFileName(QStringLiteral(MURMELVOX_APP_ID));
 
     LaunchRequest request = ParseLaunchArguments(arguments, workingDirectory);
+    const bool refused = request.kind == LaunchRequest::Refused;
     QString unopenable;
-    if (request.kind == LaunchRequest::Refused) {
+    if (refused) {
         Tell(request.reason);
         unopenable = request.path;
         request = {};
@@ -146,7 +179,14 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
         if (!ours) {
             bus.unregisterObject(MprisPlayer::ObjectPath);
             if (reply.isValid() && bus.interface()->isServiceRegistered(MprisPlayer::ServiceName)) {
-                HandOver(request.kind == LaunchRequest::OpenFile ? request.path : QString());
+                // A refused file ends the launch as it would without a bar
+                // running (the reason is out); the running bar is left alone.
+                if (refused) {
+                    m_handedOver = true;
+                    m_exitCode = 1;
+                } else {
+                    HandOver(bus, request.kind == LaunchRequest::OpenFile ? request.path : QString());
+                }
                 return;
             }
             Tell(QStringLiteral("cannot take the name %1 on the session bus: %2")
@@ -165,9 +205,14 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
 
 DesktopSession::~DesktopSession() = default;
 
-void DesktopSession::HandOver(const QString &path)
+void DesktopSession::HandOver(const QDBusConnection &bus, const QString &path)
 {
     m_handedOver = true;
+    if (const QString why = NoRunningBar(bus); !why.isEmpty()) {
+        Tell(why);
+        m_exitCode = 1;
+        return;
+    }
     QDBusMessage call;
     if (path.isEmpty()) {
         call = QDBusMessage::createMethodCall(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
@@ -177,8 +222,13 @@ void DesktopSession::HandOver(const QString &path)
                                               QStringLiteral("org.mpris.MediaPlayer2.Player"), QStringLiteral("OpenUri"));
         call << QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
     }
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, HandOverTimeoutMs);
-    if (reply.type() == QDBusMessage::ErrorMessage) {
+    call.setAutoStartService(false);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, HandOverTimeoutMs);
+    if (TimedOut(reply)) {
+        Tell(path.isEmpty() ? QStringLiteral("Murmelvox is already running and did not answer in time")
+                            : QStringLiteral("Murmelvox is already running and did not open the file in time"));
+        m_exitCode = 1;
+    } else if (reply.type() == QDBusMessage::ErrorMessage) {
         Tell(QStringLiteral("Murmelvox is already running and did not take the request: %1").arg(reply.errorMessage()));
         m_exitCode = 1;
     } else if (path.isEmpty()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QDir>
 #include <QString>
 #include <QStringList>
@@ -40,7 +41,8 @@ public:
     // call. Waits a moment at most (2 s) for a bus that does not answer.
     static void ChooseSessionBus();
 
-    // Another bar took over; end with ExitCode().
+    // Another bar runs in this session (or the name's holder is no bar to
+    // hand over to): end with ExitCode().
     bool HandedOver() const { return m_handedOver; }
     int ExitCode() const { return m_exitCode; }
 
@@ -51,7 +53,7 @@ public:
                 std::function<void()> settings);
 
 private:
-    void HandOver(const QString &path);
+    void HandOver(const QDBusConnection &bus, const QString &path);
 
     std::unique_ptr<MprisPlayer> m_player;
     bool m_handedOver = false;

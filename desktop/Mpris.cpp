@@ -48,7 +48,16 @@ void MprisPlayer::Attach(Player *player, Window window)
 {
     m_window = std::move(window);
     m_player = player;
-    connect(m_player, &Player::fileChanged, this, [this](const QString &path) { Opened(path); });
+    connect(m_player, &Player::fileChanged, this, [this](const QString &path, bool opened) {
+        Opened(path);
+        if (opened)
+            AnswerOpenCalls({});
+    });
+    connect(m_player, &Player::openFailed, this, &MprisPlayer::AnswerOpenCalls);
+    connect(m_player, &Player::stateChanged, this, [this](int playState) {
+        if (m_openOutcomeLate && playState != MediaPlayer::NoFile)
+            AnswerOpenCalls({});
+    });
     connect(m_player, &Player::stateChanged, this, &MprisPlayer::Refresh);
     connect(m_player, &Player::durationChanged, this, &MprisPlayer::Refresh);
     connect(m_player, &Player::rateChanged, this, &MprisPlayer::Refresh);
@@ -84,6 +93,29 @@ QString MprisPlayer::OpenFile(const QString &pathOrUri)
     return {};
 }
 
+void MprisPlayer::OpenUri(const QString &uri, const QDBusMessage &call)
+{
+    call.setDelayedReply(true);
+    const LaunchRequest request = LocalFileRequest(uri, QString());
+    if (request.kind != LaunchRequest::OpenFile) {
+        m_bus.send(call.createErrorReply(QDBusError::InvalidArgs, request.reason));
+        return;
+    }
+    AnswerOpenCalls(QStringLiteral("Another file was opened instead."));
+    m_openCalls.append(call);
+    m_openOutcomeLate = false;
+    if (Ready())
+        OpenNow(request.path);
+    else
+        m_pendingPath = request.path;
+}
+
+void MprisPlayer::AnswerOpenCalls(const QString &failure)
+{
+    for (const QDBusMessage &call : std::exchange(m_openCalls, {}))
+        m_bus.send(failure.isEmpty() ? call.createReply() : call.createErrorReply(QDBusError::Failed, failure));
+}
+
 void MprisPlayer::ShowUnopenable(const QString &path)
 {
     if (Ready())
@@ -95,6 +127,9 @@ void MprisPlayer::ShowUnopenable(const QString &path)
 void MprisPlayer::OpenNow(const QString &path)
 {
     m_player->open(path);
+    // A file still loading past the engine's deadline opens when it is
+    // ready (or fails then).
+    m_openOutcomeLate = true;
 }
 
 void MprisPlayer::Opened(const QString &path)
@@ -443,6 +478,11 @@ const QString RemoteAdaptor::Interface = QStringLiteral("com.kelvaro.Murmelvox.R
 
 RemoteAdaptor::RemoteAdaptor(MprisPlayer *player) : QDBusAbstractAdaptor(player), m_player(player) {}
 
+QString RemoteAdaptor::Version() const
+{
+    return QStringLiteral(MURMELVOX_VERSION);
+}
+
 void RemoteAdaptor::Act(const QString &action, const QDBusMessage &message)
 {
     if (const std::optional<RemoteAction> known = RemoteActionNamed(action)) {
@@ -492,9 +532,5 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(MprisPlayer *player) : QDBusAbstractAdapt
 
 void MprisPlayerAdaptor::OpenUri(const QString &Uri, const QDBusMessage &message)
 {
-    const QString refused = m_player->OpenFile(Uri);
-    if (refused.isEmpty())
-        return;
-    message.setDelayedReply(true);
-    m_player->Bus().send(message.createErrorReply(QDBusError::InvalidArgs, refused));
+    m_player->OpenUri(Uri, message);
 }

@@ -120,6 +120,7 @@ void Player::follow(MpvEngine *engine)
     connect(engine, &MpvEngine::durationChanged, this, &Player::durationChanged);
     connect(engine, &MpvEngine::playStateChanged, this, &Player::stateChanged);
     connect(engine, &MpvEngine::rateChanged, this, &Player::rateChanged);
+    connect(engine, &MpvEngine::openFailed, this, &Player::openFailed);
 }
 
 void Player::showLook(const TransportLook &look)

@@ -78,6 +78,9 @@ signals:
     // A jump not caused by playing: a seek, a wind, a bookmark, Stop.
     void positionChanged(double seconds);
     void fileChanged(const QString &path, bool opened);
+    // The engine could not open the file open() was given (also after
+    // open() returned, for a file that was still loading then).
+    void openFailed(const QString &reason);
     void rateChanged(double rate);
     void lookChanged(const TransportLook &look);
     // Play, Pause or Stop was commanded with a file open.
