@@ -12,11 +12,9 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QTextStream>
-#include <QUrl>
 
 #include <cstdio>
 
@@ -146,7 +144,7 @@ void DesktopSession::ChooseSessionBus()
     KeepToAnnouncedBus();
 }
 
-DesktopSession::DesktopSession(const QStringList &arguments, const QString &workingDirectory)
+DesktopSession::DesktopSession(const QByteArrayList &arguments, const FilePath &workingDirectory)
     : m_player(std::make_unique<MprisPlayer>())
 {
     // Lets the desktop match the bar's window to its menu entry and icon.
@@ -154,7 +152,7 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
 
     LaunchRequest request = ParseLaunchArguments(arguments, workingDirectory);
     const bool refused = request.kind == LaunchRequest::Refused;
-    QString unopenable;
+    FilePath unopenable;
     if (refused) {
         Tell(request.reason);
         unopenable = request.path;
@@ -185,7 +183,7 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
                     m_handedOver = true;
                     m_exitCode = 1;
                 } else {
-                    HandOver(bus, request.kind == LaunchRequest::OpenFile ? request.path : QString());
+                    HandOver(bus, request.kind == LaunchRequest::OpenFile ? request.path : FilePath());
                 }
                 return;
             }
@@ -195,7 +193,7 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
     }
 
     if (request.kind == LaunchRequest::OpenFile)
-        m_player->OpenFile(request.path);
+        m_player->OpenLocalFile(request.path);
     else if (!unopenable.isEmpty())
         // The engine refuses it as it refuses any file it cannot play, so
         // the bar shows the typist which file that was, struck through.
@@ -205,7 +203,7 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
 
 DesktopSession::~DesktopSession() = default;
 
-void DesktopSession::HandOver(const QDBusConnection &bus, const QString &path)
+void DesktopSession::HandOver(const QDBusConnection &bus, const FilePath &path)
 {
     m_handedOver = true;
     if (const QString why = NoRunningBar(bus); !why.isEmpty()) {
@@ -220,7 +218,7 @@ void DesktopSession::HandOver(const QDBusConnection &bus, const QString &path)
     } else {
         call = QDBusMessage::createMethodCall(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
                                               QStringLiteral("org.mpris.MediaPlayer2.Player"), QStringLiteral("OpenUri"));
-        call << QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+        call << path.toUri();
     }
     call.setAutoStartService(false);
     const QDBusMessage reply = bus.call(call, QDBus::Block, HandOverTimeoutMs);

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "playback/FilePath.h"
+
+#include <QByteArrayList>
 #include <QDBusConnection>
-#include <QDir>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -24,7 +25,10 @@ class MprisPlayer;
 class DesktopSession
 {
 public:
-    explicit DesktopSession(const QStringList &arguments, const QString &workingDirectory = QDir::currentPath());
+    // `arguments` as main() has them once Qt took its own options: the
+    // bytes of a file's name, which need not be UTF-8.
+    explicit DesktopSession(const QByteArrayList &arguments,
+                            const FilePath &workingDirectory = FilePath::currentDirectory());
     ~DesktopSession();
 
     // Answers a command line that is no launch of a bar: an action, sent to
@@ -53,7 +57,7 @@ public:
                 std::function<void()> settings);
 
 private:
-    void HandOver(const QDBusConnection &bus, const QString &path);
+    void HandOver(const QDBusConnection &bus, const FilePath &path);
 
     std::unique_ptr<MprisPlayer> m_player;
     bool m_handedOver = false;

@@ -10,7 +10,6 @@
 #include <QDBusMetaType>
 #include <QMetaProperty>
 #include <QTimer>
-#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -48,8 +47,8 @@ void MprisPlayer::Attach(Player *player, Window window)
 {
     m_window = std::move(window);
     m_player = player;
-    connect(m_player, &Player::fileChanged, this, [this](const QString &path, bool opened) {
-        Opened(path);
+    connect(m_player, &Player::fileChanged, this, [this](const QString &, bool opened) {
+        Opened(m_player->file());
         if (opened)
             AnswerOpenCalls({});
     });
@@ -65,7 +64,7 @@ void MprisPlayer::Attach(Player *player, Window window)
     connect(m_player, &Player::positionChanged, this, &MprisPlayer::Jumped);
     m_position = m_player->position();
     if (!m_pendingPath.isEmpty())
-        OpenNow(std::exchange(m_pendingPath, QString()));
+        OpenNow(std::exchange(m_pendingPath, FilePath()));
     Refresh();
 }
 
@@ -86,10 +85,7 @@ QString MprisPlayer::OpenFile(const QString &pathOrUri)
     const LaunchRequest request = LocalFileRequest(pathOrUri, QString());
     if (request.kind != LaunchRequest::OpenFile)
         return request.reason;
-    if (Ready())
-        OpenNow(request.path);
-    else
-        m_pendingPath = request.path;
+    OpenLocalFile(request.path);
     return {};
 }
 
@@ -104,10 +100,7 @@ void MprisPlayer::OpenUri(const QString &uri, const QDBusMessage &call)
     AnswerOpenCalls(QStringLiteral("Another file was opened instead."));
     m_openCalls.append(call);
     m_openOutcomeLate = false;
-    if (Ready())
-        OpenNow(request.path);
-    else
-        m_pendingPath = request.path;
+    OpenLocalFile(request.path);
 }
 
 void MprisPlayer::AnswerOpenCalls(const QString &failure)
@@ -116,7 +109,12 @@ void MprisPlayer::AnswerOpenCalls(const QString &failure)
         m_bus.send(failure.isEmpty() ? call.createReply() : call.createErrorReply(QDBusError::Failed, failure));
 }
 
-void MprisPlayer::ShowUnopenable(const QString &path)
+void MprisPlayer::ShowUnopenable(const FilePath &path)
+{
+    OpenLocalFile(path);
+}
+
+void MprisPlayer::OpenLocalFile(const FilePath &path)
 {
     if (Ready())
         OpenNow(path);
@@ -124,7 +122,7 @@ void MprisPlayer::ShowUnopenable(const QString &path)
         m_pendingPath = path;
 }
 
-void MprisPlayer::OpenNow(const QString &path)
+void MprisPlayer::OpenNow(const FilePath &path)
 {
     m_player->open(path);
     // A file still loading past the engine's deadline opens when it is
@@ -132,7 +130,7 @@ void MprisPlayer::OpenNow(const QString &path)
     m_openOutcomeLate = true;
 }
 
-void MprisPlayer::Opened(const QString &path)
+void MprisPlayer::Opened(const FilePath &path)
 {
     m_path = path;
     ++m_trackNumber;
@@ -294,7 +292,7 @@ void MprisPlayer::SetRate(double rate)
 QVariantMap MprisPlayer::Metadata() const
 {
     if (!Ready())
-        return MetadataFor(false, 0, QString(), 0);
+        return MetadataFor(false, 0, FilePath(), 0);
     return PlayerReading::Of(m_player->engine(), m_trackNumber, m_path).metadata;
 }
 

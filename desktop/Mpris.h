@@ -58,9 +58,11 @@ public:
     // an empty reply when the file opened, an error with the reason when it
     // was refused or could not be opened.
     void OpenUri(const QString &uri, const QDBusMessage &call);
+    // Opens a local file the caller has checked, now or once the bar is up.
+    void OpenLocalFile(const FilePath &path);
     // Puts a local file that cannot be opened (missing, not a regular file)
     // on the bar as an unplayable one.
-    void ShowUnopenable(const QString &path);
+    void ShowUnopenable(const FilePath &path);
 
     // org.mpris.MediaPlayer2
     void Raise();
@@ -114,8 +116,8 @@ private:
     void Jumped(double position);
     void AnnounceSeek();
     void ActNow(RemoteAction action);
-    void Opened(const QString &path);
-    void OpenNow(const QString &path);
+    void Opened(const FilePath &path);
+    void OpenNow(const FilePath &path);
     // Answers the OpenUri calls waiting for the file being opened: with
     // success when `failure` is empty.
     void AnswerOpenCalls(const QString &failure);
@@ -123,8 +125,8 @@ private:
     Window m_window;
     QPointer<Player> m_player;
     QDBusConnection m_bus{QString()};
-    QString m_pendingPath;          // asked for before the bar was up
-    QString m_path;                 // the file opened last, as far as we know
+    FilePath m_pendingPath;         // asked for before the bar was up
+    FilePath m_path;                // the file opened last, as far as we know
     QList<QDBusMessage> m_openCalls;   // OpenUri calls waiting for the outcome
     bool m_openOutcomeLate = false;    // the engine's deadline passed; its state tells
     quint64 m_trackNumber = 0;

@@ -20,11 +20,12 @@ void Player::moveTo(double seconds)
     emit positionChanged(m_engine.CurrentPosition());
 }
 
-void Player::open(const QString &path)
+void Player::open(const FilePath &path)
 {
     const int before = m_engine.PlayState();
+    m_file = path;
     m_engine.Open(path);
-    emit fileChanged(path, hasFile());
+    emit fileChanged(path.toDisplayString(), hasFile());
     announceState(before);
 }
 

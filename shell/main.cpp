@@ -72,7 +72,7 @@ int main(int argc, char *argv[])
     InstallReadableLabels();
 
     // One bar per session: a second launch hands its file over and ends.
-    DesktopSession desktop(app.arguments());
+    DesktopSession desktop(QByteArrayList(argv, argv + argc));
     if (desktop.HandedOver())
         return desktop.ExitCode();
     Bar *bar = startup();

@@ -42,6 +42,13 @@ done
 check "the running bar still keeps its file" title_is "Grüße ünïcödé.wav"
 check "the first bar still runs after all launches" kill -0 "$first"
 
+# A name in Latin-1 bytes (older dictation systems wrote such names) is
+# handed over by its bytes and plays.
+printf -v latin1 'Gr\xfc\xdfe.wav'
+cp "$MEDIA/tone.wav" "$WORK/$latin1"
+timeout 20 "$BAR" "$WORK/$latin1" >"$WORK/latin1-second.log" 2>&1 || fail "the launch with a Latin-1 name did not end with success"
+check "a Latin-1 name is handed over and shown readably" title_is "Grüße.wav"
+
 # Commands from the bus keep working after the hand-overs.
 pc play
 check "the bar answers after hand-overs" wait_until 5 status_is Playing
@@ -94,6 +101,15 @@ check "a stopped squatter: it says so" grep -q "does not answer" "$WORK/stopped.
 kill "$squatter"; kill -CONT "$squatter"; wait "$squatter" 2>/dev/null || true
 check "squatter gone" wait_until 10 bash -c '! dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
     org.freedesktop.DBus.NameHasOwner string:org.mpris.MediaPlayer2.murmelvox | grep -q "boolean true"'
+
+# A Latin-1 name on the first launch's command line opens and plays.
+start_bar latin1 "$WORK/$latin1"; latin1_bar=$LAST_PID
+check "a bar started with a Latin-1 name is on the bus" wait_until 20 on_bus
+check "with that file open" wait_until 10 title_is "Grüße.wav"
+pc play
+check "and it plays" wait_until 5 status_is Playing
+kill "$latin1_bar"; wait "$latin1_bar" 2>/dev/null || true
+check "that bar gone" wait_until 10 bash -c '! playerctl -p murmelvox status'
 
 # A missing file on the command line: the bar starts (showing the name struck
 # through, as test_mpris checks) and stderr says why.
