@@ -42,16 +42,6 @@ void Tell(const QString &text)
     std::fprintf(stderr, "murmelvox: %s\n", qPrintable(text));
 }
 
-// With no bus announced, nothing in the process may start a bus daemon that
-// would outlive it; a bus that does not answer is left alone as well.
-void KeepToAnnouncedBus()
-{
-    const QByteArray address = AnnouncedSessionBusAddress();
-    s_busSilent = !address.isEmpty() && SessionBusIsSilent(address, SessionBusGreetingTimeout);
-    if (address.isEmpty() || s_busSilent)
-        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
-}
-
 bool TimedOut(const QDBusMessage &reply)
 {
     return reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply")
@@ -134,14 +124,19 @@ std::optional<int> DesktopSession::AnswerCommand(int &argc, char **argv)
     // outlive the bus; otherwise the registry goes first and the thread
     // complains on stderr.
     qRegisterMetaType<QDBusVariant>();
-    KeepToAnnouncedBus();
+    ChooseSessionBus();
     const QCoreApplication app(argc, argv);
     return SendAction(request.action);
 }
 
 void DesktopSession::ChooseSessionBus()
 {
-    KeepToAnnouncedBus();
+    // With no bus announced, nothing in the process may start a bus daemon
+    // that would outlive it; a bus that does not answer is left alone too.
+    const QByteArray address = AnnouncedSessionBusAddress();
+    s_busSilent = !address.isEmpty() && SessionBusIsSilent(address, SessionBusGreetingTimeout);
+    if (address.isEmpty() || s_busSilent)
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
 }
 
 DesktopSession::DesktopSession(const QByteArrayList &arguments, const FilePath &workingDirectory)
