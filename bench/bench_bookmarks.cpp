@@ -30,7 +30,7 @@ public:
     void Play() override {}
     void Pause() override {}
     void Stop() override {}
-    void Open(const QString &) override {}
+    void Open(const FilePath &) override {}
 };
 
 double ms(QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e6; }

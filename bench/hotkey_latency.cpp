@@ -53,7 +53,7 @@ public:
     void Play() override { mp.Play(); }
     void Pause() override { mp.Pause(); }
     void Stop() override { mp.Stop(); }
-    void Open(const QString &p) override { mp.Open(p); }
+    void Open(const FilePath &p) override { mp.Open(p); }
 
 private:
     MediaPlayerControl &mp;

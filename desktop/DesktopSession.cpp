@@ -4,59 +4,83 @@
 #include "desktop/MediaTypes.h"
 #include "desktop/Mpris.h"
 #include "desktop/RemoteAction.h"
+#include "desktop/SessionBusProbe.h"
+#include "playback/MpvEngine.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QTextStream>
-#include <QUrl>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
 Q_LOGGING_CATEGORY(lcCommand, "murmelvox")
 
-// Opening a file waits for the engine to load it (a few seconds at most).
-constexpr int HandOverTimeoutMs = 15000;
+// A bar asked who it is answers at once, unless it is busy opening a file.
+constexpr int IdentityTimeoutMs = 2000;
+// The bar answers OpenUri once the engine has opened the file, or given up
+// waiting for it.
+constexpr int HandOverTimeoutMs = MpvEngine::OpenDeadlineMs + 2000;
 // The bar answers an action before carrying it out.
 constexpr int ActionTimeoutMs = 2000;
+// A bus answers its greeting in a few milliseconds; one that has not within
+// this is taken as gone, short enough for a key binding's command.
+constexpr std::chrono::milliseconds SessionBusGreetingTimeout{2000};
+
+// The announced bus took the connection and never answered; the process
+// runs as if there were none.
+bool s_busSilent = false;
 
 void Tell(const QString &text)
 {
     std::fprintf(stderr, "murmelvox: %s\n", qPrintable(text));
 }
 
-// Whether a session bus is announced: by its address, or by the socket a
-// per-user bus keeps in the runtime folder.
-bool SessionBusAnnounced()
+bool TimedOut(const QDBusMessage &reply)
 {
-    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        return true;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists();
+    return reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply")
+        || reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.Timeout");
 }
 
-// With no bus announced, nothing in the process may start a bus daemon that
-// would outlive it.
-void KeepToAnnouncedBus()
+// Why the holder of the player's name is no bar to hand over to, or
+// nothing: a bar tells its version on its own interface; another program
+// under the name does not, and a stopped one does not answer at all.
+QString NoRunningBar(const QDBusConnection &bus)
 {
-    if (!SessionBusAnnounced())
-        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    QDBusMessage call = QDBusMessage::createMethodCall(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
+                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                       QStringLiteral("Get"));
+    call << RemoteAdaptor::Interface << QStringLiteral("Version");
+    call.setAutoStartService(false);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, IdentityTimeoutMs);
+    if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() == 1
+        && reply.arguments().first().metaType() == QMetaType::fromType<QDBusVariant>()) {
+        const QVariant version = reply.arguments().first().value<QDBusVariant>().variant();
+        if (version.metaType() == QMetaType::fromType<QString>() && !version.toString().isEmpty())
+            return {};
+    }
+    if (TimedOut(reply))
+        return QStringLiteral("the program holding %1 on the session bus does not answer").arg(MprisPlayer::ServiceName);
+    return QStringLiteral("%1 on the session bus is held by a program that is not Murmelvox").arg(MprisPlayer::ServiceName);
 }
 
 int SendAction(RemoteAction action)
 {
     const QString option = QStringLiteral("--") + RemoteActionName(action);
-    KeepToAnnouncedBus();
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        qCCritical(lcCommand, "no D-Bus session bus, so no running bar to take %s", qPrintable(option));
+        if (s_busSilent)
+            qCCritical(lcCommand, "the D-Bus session bus does not answer, so no running bar can take %s",
+                       qPrintable(option));
+        else
+            qCCritical(lcCommand, "no D-Bus session bus, so no running bar to take %s", qPrintable(option));
         return 1;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
@@ -105,12 +129,12 @@ std::optional<int> DesktopSession::AnswerCommand(int &argc, char **argv)
     // outlive the bus; otherwise the registry goes first and the thread
     // complains on stderr.
     qRegisterMetaType<QDBusVariant>();
+    ChooseSessionBus();
     const QCoreApplication app(argc, argv);
     if (request.kind == CommandRequest::OpenSettings) {
         // With no bar running this becomes a launch, whose bar shows its
         // settings. Asked on a connection of its own, so that the bar gets
         // the default connection fresh.
-        KeepToAnnouncedBus();
         const QString probeName = QStringLiteral("murmelvox-settings-probe");
         QDBusMessage reply;
         {
@@ -132,26 +156,41 @@ std::optional<int> DesktopSession::AnswerCommand(int &argc, char **argv)
     return SendAction(request.action);
 }
 
-DesktopSession::DesktopSession(const QStringList &arguments, const QString &workingDirectory)
+void DesktopSession::ChooseSessionBus()
+{
+    // Once a process: the menu's Settings asks before it becomes a launch.
+    static bool chosen = false;
+    if (std::exchange(chosen, true))
+        return;
+    // With no bus announced, nothing in the process may start a bus daemon
+    // that would outlive it; a bus that does not answer is left alone too.
+    const QByteArray address = AnnouncedSessionBusAddress();
+    s_busSilent = !address.isEmpty() && SessionBusIsSilent(address, SessionBusGreetingTimeout);
+    if (address.isEmpty() || s_busSilent)
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
+
+DesktopSession::DesktopSession(const QByteArrayList &arguments, const FilePath &workingDirectory)
     : m_player(std::make_unique<MprisPlayer>())
 {
     // Lets the desktop match the bar's window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(MURMELVOX_APP_ID));
 
     LaunchRequest request = ParseLaunchArguments(arguments, workingDirectory);
-    QString unopenable;
-    if (request.kind == LaunchRequest::Refused) {
+    const bool refused = request.kind == LaunchRequest::Refused;
+    FilePath unopenable;
+    if (refused) {
         Tell(request.reason);
         unopenable = request.path;
         request = {};
     }
 
-    // The tray icon asks for a bus too.
-    KeepToAnnouncedBus();
     QDBusConnection bus = QDBusConnection::sessionBus();
     bool ours = false;
     if (!bus.isConnected()) {
-        Tell(QStringLiteral("no D-Bus session bus; media keys and other programs cannot control the player"));
+        Tell(s_busSilent ? QStringLiteral("the D-Bus session bus does not answer; running without it, so media keys "
+                                          "and other programs cannot control the player")
+                         : QStringLiteral("no D-Bus session bus; media keys and other programs cannot control the player"));
     } else if (!m_player->RegisterOn(bus)) {
         Tell(QStringLiteral("cannot offer the player on the session bus"));
     } else {
@@ -164,7 +203,14 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
         if (!ours) {
             bus.unregisterObject(MprisPlayer::ObjectPath);
             if (reply.isValid() && bus.interface()->isServiceRegistered(MprisPlayer::ServiceName)) {
-                HandOver(request.kind == LaunchRequest::OpenFile ? request.path : QString());
+                // A refused file ends the launch as it would without a bar
+                // running (the reason is out); the running bar is left alone.
+                if (refused) {
+                    m_handedOver = true;
+                    m_exitCode = 1;
+                } else {
+                    HandOver(bus, request.kind == LaunchRequest::OpenFile ? request.path : FilePath());
+                }
                 return;
             }
             Tell(QStringLiteral("cannot take the name %1 on the session bus: %2")
@@ -173,7 +219,7 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
     }
 
     if (request.kind == LaunchRequest::OpenFile)
-        m_player->OpenFile(request.path);
+        m_player->OpenLocalFile(request.path);
     else if (!unopenable.isEmpty())
         // The engine refuses it as it refuses any file it cannot play, so
         // the bar shows the typist which file that was, struck through.
@@ -183,9 +229,14 @@ DesktopSession::DesktopSession(const QStringList &arguments, const QString &work
 
 DesktopSession::~DesktopSession() = default;
 
-void DesktopSession::HandOver(const QString &path)
+void DesktopSession::HandOver(const QDBusConnection &bus, const FilePath &path)
 {
     m_handedOver = true;
+    if (const QString why = NoRunningBar(bus); !why.isEmpty()) {
+        Tell(why);
+        m_exitCode = 1;
+        return;
+    }
     QDBusMessage call;
     if (path.isEmpty()) {
         call = QDBusMessage::createMethodCall(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
@@ -193,10 +244,15 @@ void DesktopSession::HandOver(const QString &path)
     } else {
         call = QDBusMessage::createMethodCall(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
                                               QStringLiteral("org.mpris.MediaPlayer2.Player"), QStringLiteral("OpenUri"));
-        call << QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+        call << path.toUri();
     }
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, HandOverTimeoutMs);
-    if (reply.type() == QDBusMessage::ErrorMessage) {
+    call.setAutoStartService(false);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, HandOverTimeoutMs);
+    if (TimedOut(reply)) {
+        Tell(path.isEmpty() ? QStringLiteral("Murmelvox is already running and did not answer in time")
+                            : QStringLiteral("Murmelvox is already running and did not open the file in time"));
+        m_exitCode = 1;
+    } else if (reply.type() == QDBusMessage::ErrorMessage) {
         Tell(QStringLiteral("Murmelvox is already running and did not take the request: %1").arg(reply.errorMessage()));
         m_exitCode = 1;
     } else if (path.isEmpty()) {

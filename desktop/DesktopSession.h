@@ -1,8 +1,10 @@
 #pragma once
 
-#include <QDir>
+#include "playback/FilePath.h"
+
+#include <QByteArrayList>
+#include <QDBusConnection>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -23,7 +25,10 @@ class MprisPlayer;
 class DesktopSession
 {
 public:
-    explicit DesktopSession(const QStringList &arguments, const QString &workingDirectory = QDir::currentPath());
+    // `arguments` as main() has them once Qt took its own options: the
+    // bytes of a file's name, which need not be UTF-8.
+    explicit DesktopSession(const QByteArrayList &arguments,
+                            const FilePath &workingDirectory = FilePath::currentDirectory());
     ~DesktopSession();
 
     // Answers a command line that is no launch of a bar: an action, sent to
@@ -34,7 +39,14 @@ public:
     // launch.
     static std::optional<int> AnswerCommand(int &argc, char **argv);
 
-    // Another bar took over; end with ExitCode().
+    // For a launch, before anything in the process uses D-Bus (QApplication
+    // may): keeps the process off a session bus that is not announced, or
+    // that takes the connection and does not answer, which would hang every
+    // call. Waits a moment at most (2 s) for a bus that does not answer.
+    static void ChooseSessionBus();
+
+    // Another bar runs in this session (or the name's holder is no bar to
+    // hand over to): end with ExitCode().
     bool HandedOver() const { return m_handedOver; }
     int ExitCode() const { return m_exitCode; }
 
@@ -49,7 +61,7 @@ public:
     void ReleaseNames();
 
 private:
-    void HandOver(const QString &path);
+    void HandOver(const QDBusConnection &bus, const FilePath &path);
 
     std::unique_ptr<MprisPlayer> m_player;
     bool m_handedOver = false;

@@ -2,8 +2,6 @@
 
 #include "desktop/RemoteAction.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QUrl>
 
 namespace {
@@ -37,12 +35,13 @@ bool LooksLikeUri(const QString &text)
 
 } // namespace
 
-LaunchRequest LocalFileRequest(const QString &pathOrUri, const QString &workingDirectory)
+LaunchRequest LocalFileRequest(const QByteArray &argument, const FilePath &workingDirectory)
 {
-    if (pathOrUri.isEmpty())
+    if (argument.isEmpty())
         return Refuse(QStringLiteral("an empty file name"));
 
-    QString path = pathOrUri;
+    FilePath path = FilePath::fromNative(argument);
+    const QString pathOrUri = path.toDisplayString();
     if (LooksLikeUri(pathOrUri)) {
         QUrl url(pathOrUri, QUrl::StrictMode);
         if (!url.isValid())
@@ -52,39 +51,55 @@ LaunchRequest LocalFileRequest(const QString &pathOrUri, const QString &workingD
         // file://host/path names a file on another machine.
         if (!url.host().isEmpty() && url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
             return Refuse(QStringLiteral("only local files can be opened, not %1").arg(pathOrUri));
-        url.setHost(QString());   // "localhost" would otherwise read as a network share
-        path = url.toLocalFile();
+        // The name's own bytes, also those that are no UTF-8.
+        path = FilePath::fromNative(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
         if (path.isEmpty())
             return Refuse(QStringLiteral("no file in %1").arg(pathOrUri));
     }
 
-    if (workingDirectory.isEmpty() && QDir::isRelativePath(path))
-        return Refuse(QStringLiteral("not an absolute path: %1").arg(path));
-    const QFileInfo info(QDir(workingDirectory), path);
-    if (!info.exists() || !info.isFile()) {
-        LaunchRequest r = Refuse((info.exists() ? QStringLiteral("not a file: %1") : QStringLiteral("no such file: %1")).arg(path));
-        r.path = QDir::cleanPath(info.absoluteFilePath());
+    if (workingDirectory.isEmpty() && path.isRelative())
+        return Refuse(QStringLiteral("not an absolute path: %1").arg(path.toDisplayString()));
+    const FilePath absolute = path.absoluteFrom(workingDirectory);
+    const FilePath::Kind kind = absolute.kind();
+    if (kind != FilePath::Kind::RegularFile) {
+        LaunchRequest r = Refuse(
+            (kind == FilePath::Kind::Missing ? QStringLiteral("no such file: %1") : QStringLiteral("not a file: %1"))
+                .arg(path.toDisplayString()));
+        r.path = absolute;
         return r;
     }
 
     LaunchRequest r;
     r.kind = LaunchRequest::OpenFile;
-    r.path = QDir::cleanPath(info.absoluteFilePath());
+    r.path = absolute;
     return r;
 }
 
-LaunchRequest ParseLaunchArguments(const QStringList &arguments, const QString &workingDirectory)
+LaunchRequest LocalFileRequest(const QString &pathOrUri, const QString &workingDirectory)
 {
-    QStringList given = arguments.mid(1);
+    return LocalFileRequest(FilePath(pathOrUri).native(), FilePath(workingDirectory));
+}
+
+LaunchRequest ParseLaunchArguments(const QByteArrayList &arguments, const FilePath &workingDirectory)
+{
+    QByteArrayList given = arguments.mid(1);
     // "--" ends options as in other programs, so that a file whose name
     // starts with "-" can be passed.
-    if (!given.isEmpty() && given.first() == QLatin1String("--"))
+    if (!given.isEmpty() && given.first() == "--")
         given.removeFirst();
-    else if (given == QStringList{QLatin1String(OpenSettingsOption)})
+    else if (given == QByteArrayList{OpenSettingsOption})
         return {};   // the bar starts empty, showing its settings
     if (given.isEmpty())
         return {};
     if (given.size() > 1)
         return Refuse(QStringLiteral("one file at most can be opened; %1 were given").arg(given.size()));
     return LocalFileRequest(given.first(), workingDirectory);
+}
+
+LaunchRequest ParseLaunchArguments(const QStringList &arguments, const QString &workingDirectory)
+{
+    QByteArrayList bytes;
+    for (const QString &argument : arguments)
+        bytes.append(FilePath(argument).native());
+    return ParseLaunchArguments(bytes, FilePath(workingDirectory));
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "playback/FilePath.h"
+
+#include <QByteArrayList>
 #include <QString>
 #include <QStringList>
 
@@ -9,17 +12,21 @@ struct LaunchRequest
 {
     enum Kind { Nothing, OpenFile, Refused };
     Kind kind = Nothing;
-    QString path;      // OpenFile: absolute local path; Refused: the local path
+    FilePath path;     // OpenFile: absolute local path; Refused: the local path
                        // that is missing or not a file, else empty
     QString reason;    // Refused: why, for one line on stderr
 };
 
-// Reads one local file path or file:// URI; relative paths are taken from
-// `workingDirectory`, and refused when it is empty. Only existing regular files are accepted, because a
-// second launch hands the path to a bar that runs in another directory and
-// cannot tell the user what went wrong.
+// Reads one local file path or file:// URI, as bytes: a name keeps bytes
+// that are not UTF-8, and a URI's percent-encoded bytes are the name's.
+// Relative paths are taken from `workingDirectory`, and refused when it is
+// empty. Only existing regular files are accepted, because a second launch
+// hands the path to a bar that runs in another directory and cannot tell
+// the user what went wrong.
+LaunchRequest LocalFileRequest(const QByteArray &pathOrUri, const FilePath &workingDirectory);
 LaunchRequest LocalFileRequest(const QString &pathOrUri, const QString &workingDirectory);
 
-// `arguments` as QCoreApplication::arguments() gives them (program first,
-// Qt's own options already removed).
+// `arguments` as main() has them once Qt took its own options (program
+// first), or as QCoreApplication::arguments() gives them.
+LaunchRequest ParseLaunchArguments(const QByteArrayList &arguments, const FilePath &workingDirectory);
 LaunchRequest ParseLaunchArguments(const QStringList &arguments, const QString &workingDirectory);

@@ -10,7 +10,6 @@
 #include <QDBusMetaType>
 #include <QMetaProperty>
 #include <QTimer>
-#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -48,7 +47,16 @@ void MprisPlayer::Attach(Player *player, Window window)
 {
     m_window = std::move(window);
     m_player = player;
-    connect(m_player, &Player::fileChanged, this, [this](const QString &path) { Opened(path); });
+    connect(m_player, &Player::fileChanged, this, [this](const QString &, bool opened) {
+        Opened(m_player->file());
+        if (opened)
+            AnswerOpenCalls({});
+    });
+    connect(m_player, &Player::openFailed, this, &MprisPlayer::AnswerOpenCalls);
+    connect(m_player, &Player::stateChanged, this, [this](int playState) {
+        if (m_openOutcomeLate && playState != MediaPlayer::NoFile)
+            AnswerOpenCalls({});
+    });
     connect(m_player, &Player::stateChanged, this, &MprisPlayer::Refresh);
     connect(m_player, &Player::durationChanged, this, &MprisPlayer::Refresh);
     connect(m_player, &Player::rateChanged, this, &MprisPlayer::Refresh);
@@ -56,7 +64,7 @@ void MprisPlayer::Attach(Player *player, Window window)
     connect(m_player, &Player::positionChanged, this, &MprisPlayer::Jumped);
     m_position = m_player->position();
     if (!m_pendingPath.isEmpty())
-        OpenNow(std::exchange(m_pendingPath, QString()));
+        OpenNow(std::exchange(m_pendingPath, FilePath()));
     Refresh();
 }
 
@@ -77,14 +85,36 @@ QString MprisPlayer::OpenFile(const QString &pathOrUri)
     const LaunchRequest request = LocalFileRequest(pathOrUri, QString());
     if (request.kind != LaunchRequest::OpenFile)
         return request.reason;
-    if (Ready())
-        OpenNow(request.path);
-    else
-        m_pendingPath = request.path;
+    OpenLocalFile(request.path);
     return {};
 }
 
-void MprisPlayer::ShowUnopenable(const QString &path)
+void MprisPlayer::OpenUri(const QString &uri, const QDBusMessage &call)
+{
+    call.setDelayedReply(true);
+    const LaunchRequest request = LocalFileRequest(uri, QString());
+    if (request.kind != LaunchRequest::OpenFile) {
+        m_bus.send(call.createErrorReply(QDBusError::InvalidArgs, request.reason));
+        return;
+    }
+    AnswerOpenCalls(QStringLiteral("Another file was opened instead."));
+    m_openCalls.append(call);
+    m_openOutcomeLate = false;
+    OpenLocalFile(request.path);
+}
+
+void MprisPlayer::AnswerOpenCalls(const QString &failure)
+{
+    for (const QDBusMessage &call : std::exchange(m_openCalls, {}))
+        m_bus.send(failure.isEmpty() ? call.createReply() : call.createErrorReply(QDBusError::Failed, failure));
+}
+
+void MprisPlayer::ShowUnopenable(const FilePath &path)
+{
+    OpenLocalFile(path);
+}
+
+void MprisPlayer::OpenLocalFile(const FilePath &path)
 {
     if (Ready())
         OpenNow(path);
@@ -92,12 +122,15 @@ void MprisPlayer::ShowUnopenable(const QString &path)
         m_pendingPath = path;
 }
 
-void MprisPlayer::OpenNow(const QString &path)
+void MprisPlayer::OpenNow(const FilePath &path)
 {
     m_player->open(path);
+    // A file still loading past the engine's deadline opens when it is
+    // ready (or fails then).
+    m_openOutcomeLate = true;
 }
 
-void MprisPlayer::Opened(const QString &path)
+void MprisPlayer::Opened(const FilePath &path)
 {
     m_path = path;
     ++m_trackNumber;
@@ -259,7 +292,7 @@ void MprisPlayer::SetRate(double rate)
 QVariantMap MprisPlayer::Metadata() const
 {
     if (!Ready())
-        return MetadataFor(false, 0, QString(), 0);
+        return MetadataFor(false, 0, FilePath(), 0);
     return PlayerReading::Of(m_player->engine(), m_trackNumber, m_path).metadata;
 }
 
@@ -443,6 +476,11 @@ const QString RemoteAdaptor::Interface = QStringLiteral("com.kelvaro.Murmelvox.R
 
 RemoteAdaptor::RemoteAdaptor(MprisPlayer *player) : QDBusAbstractAdaptor(player), m_player(player) {}
 
+QString RemoteAdaptor::Version() const
+{
+    return QStringLiteral(MURMELVOX_VERSION);
+}
+
 void RemoteAdaptor::Act(const QString &action, const QDBusMessage &message)
 {
     if (const std::optional<RemoteAction> known = RemoteActionNamed(action)) {
@@ -492,9 +530,5 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(MprisPlayer *player) : QDBusAbstractAdapt
 
 void MprisPlayerAdaptor::OpenUri(const QString &Uri, const QDBusMessage &message)
 {
-    const QString refused = m_player->OpenFile(Uri);
-    if (refused.isEmpty())
-        return;
-    message.setDelayedReply(true);
-    m_player->Bus().send(message.createErrorReply(QDBusError::InvalidArgs, refused));
+    m_player->OpenUri(Uri, message);
 }

@@ -54,9 +54,15 @@ public:
     // Opens a local file through the bar's drop path, now or once the bar is
     // up. Returns an empty string, or why the file was refused.
     QString OpenFile(const QString &pathOrUri);
+    // OpenUri: as OpenFile, and `call` is answered once the outcome is known:
+    // an empty reply when the file opened, an error with the reason when it
+    // was refused or could not be opened.
+    void OpenUri(const QString &uri, const QDBusMessage &call);
+    // Opens a local file the caller has checked, now or once the bar is up.
+    void OpenLocalFile(const FilePath &path);
     // Puts a local file that cannot be opened (missing, not a regular file)
     // on the bar as an unplayable one.
-    void ShowUnopenable(const QString &path);
+    void ShowUnopenable(const FilePath &path);
 
     // org.mpris.MediaPlayer2
     void Raise();
@@ -110,14 +116,19 @@ private:
     void Jumped(double position);
     void AnnounceSeek();
     void ActNow(RemoteAction action);
-    void Opened(const QString &path);
-    void OpenNow(const QString &path);
+    void Opened(const FilePath &path);
+    void OpenNow(const FilePath &path);
+    // Answers the OpenUri calls waiting for the file being opened: with
+    // success when `failure` is empty.
+    void AnswerOpenCalls(const QString &failure);
 
     Window m_window;
     QPointer<Player> m_player;
     QDBusConnection m_bus{QString()};
-    QString m_pendingPath;          // asked for before the bar was up
-    QString m_path;                 // the file opened last, as far as we know
+    FilePath m_pendingPath;         // asked for before the bar was up
+    FilePath m_path;                // the file opened last, as far as we know
+    QList<QDBusMessage> m_openCalls;   // OpenUri calls waiting for the outcome
+    bool m_openOutcomeLate = false;    // the engine's deadline passed; its state tells
     quint64 m_trackNumber = 0;
     PlayerReading m_announced;
     SeekWatch m_seekWatch;
@@ -158,10 +169,15 @@ class RemoteAdaptor : public QDBusAbstractAdaptor
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.kelvaro.Murmelvox.Remote")
+    // A second launch asks for it to tell a bar from another program under
+    // the player's name.
+    Q_PROPERTY(QString Version READ Version)
 public:
     static const QString Interface;
 
     explicit RemoteAdaptor(MprisPlayer *player);
+
+    QString Version() const;
 
 public slots:
     // `action` by its name (RemoteActions); an unknown one is refused.

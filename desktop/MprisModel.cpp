@@ -3,8 +3,6 @@
 #include "playback/MediaPlayer.h"
 
 #include <QDBusObjectPath>
-#include <QFileInfo>
-#include <QUrl>
 
 #include <cmath>
 #include <limits>
@@ -40,7 +38,7 @@ QString TrackIdFor(quint64 trackNumber)
     return QStringLiteral("/org/mpris/MediaPlayer2/murmelvox/track/%1").arg(trackNumber);
 }
 
-QVariantMap MetadataFor(bool hasFile, quint64 trackNumber, const QString &path, double durationSeconds)
+QVariantMap MetadataFor(bool hasFile, quint64 trackNumber, const FilePath &path, double durationSeconds)
 {
     QVariantMap m;
     if (!hasFile || trackNumber == 0 || path.isEmpty()) {
@@ -48,14 +46,14 @@ QVariantMap MetadataFor(bool hasFile, quint64 trackNumber, const QString &path, 
         return m;
     }
     m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(TrackIdFor(trackNumber))));
-    m.insert(QStringLiteral("xesam:title"), QFileInfo(path).fileName());
-    m.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));
+    m.insert(QStringLiteral("xesam:title"), path.fileName());
+    m.insert(QStringLiteral("xesam:url"), path.toUri());
     if (std::isfinite(durationSeconds) && durationSeconds > 0)
         m.insert(QStringLiteral("mpris:length"), ToMicroseconds(durationSeconds));
     return m;
 }
 
-PlayerReading PlayerReading::Of(const MediaPlayer &player, quint64 trackNumber, const QString &path)
+PlayerReading PlayerReading::Of(const MediaPlayer &player, quint64 trackNumber, const FilePath &path)
 {
     PlayerReading r;
     const int state = player.PlayState();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/FilePath.h"
+
 #include <QString>
 #include <QVariantMap>
 
@@ -25,7 +27,7 @@ QString TrackIdFor(quint64 trackNumber);
 // mpris:trackid, xesam:title (the file's name), xesam:url and mpris:length
 // (left out while the length is not known); only mpris:trackid ("no track")
 // when no file is open.
-QVariantMap MetadataFor(bool hasFile, quint64 trackNumber, const QString &path, double durationSeconds);
+QVariantMap MetadataFor(bool hasFile, quint64 trackNumber, const FilePath &path, double durationSeconds);
 
 // One reading of everything the player announces through PropertiesChanged.
 struct PlayerReading
@@ -35,7 +37,7 @@ struct PlayerReading
     bool hasFile = false;      // CanPlay, CanPause, CanSeek, CanGoNext, CanGoPrevious
     QVariantMap metadata;
 
-    static PlayerReading Of(const MediaPlayer &player, quint64 trackNumber, const QString &path);
+    static PlayerReading Of(const MediaPlayer &player, quint64 trackNumber, const FilePath &path);
 };
 
 // The properties whose values differ, by their MPRIS names.

@@ -1,5 +1,7 @@
 #include "desktop/RemoteAction.h"
 
+#include "desktop/MediaTypes.h"
+
 std::optional<RemoteAction> RemoteActionNamed(const QString &name)
 {
     for (const RemoteActionInfo &info : RemoteActions) {

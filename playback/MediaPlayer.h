@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/FilePath.h"
+
 #include <QString>
 
 // The operations the rest of the program uses on the media engine. Every read
@@ -30,5 +32,5 @@ public:
     virtual void Play() = 0;
     virtual void Pause() = 0;
     virtual void Stop() = 0;
-    virtual void Open(const QString &fullPath) = 0;
+    virtual void Open(const FilePath &fullPath) = 0;
 };

@@ -94,7 +94,7 @@ int MediaPlayerControl::PlayState() const { return m_engine->PlayState(); }
 void MediaPlayerControl::Play() { m_engine->Play(); }
 void MediaPlayerControl::Pause() { m_engine->Pause(); }
 void MediaPlayerControl::Stop() { m_engine->Stop(); }
-void MediaPlayerControl::Open(const QString &fullPath) { m_engine->Open(fullPath); }
+void MediaPlayerControl::Open(const FilePath &fullPath) { m_engine->Open(fullPath); }
 
 QSize MediaPlayerControl::sizeHint() const
 {

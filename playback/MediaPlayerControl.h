@@ -37,7 +37,7 @@ public:
     void Play() override;
     void Pause() override;
     void Stop() override;
-    void Open(const QString &fullPath) override;
+    void Open(const FilePath &fullPath) override;
 
     MpvEngine *engine() const { return m_engine; }
     // The player the seek bar jumps through (one built on this control);

@@ -1,7 +1,5 @@
 #include "playback/MpvEngine.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QMetaObject>
 #include <QTimer>
@@ -534,7 +532,7 @@ void MpvEngine::holdHere()
     m_held = true;
 }
 
-void MpvEngine::Open(const QString &fullPath)
+void MpvEngine::Open(const FilePath &fullPath)
 {
     if (!ensureCore()) {
         emit openFailed(m_coreFailed ? QStringLiteral("The media engine could not be started.")
@@ -552,20 +550,20 @@ void MpvEngine::Open(const QString &fullPath)
 
     // Regular local files only: anything else could name a network stream
     // or block the engine's reader (a pipe, a device).
-    const QFileInfo info(fullPath);
-    if (fullPath.isEmpty() || !info.exists() || !info.isFile()) {
+    const FilePath::Kind kind = fullPath.kind();
+    if (kind != FilePath::Kind::RegularFile) {
         if (hadFile) {
             const char *stop[] = {"stop", nullptr};
             m_lib->command(m_mpv, stop);
         }
-        emit openFailed(info.isDir()     ? QStringLiteral("This is a folder, not a file.")
-                        : info.exists() ? QStringLiteral("This is not a file.")
-                                        : QStringLiteral("The file does not exist."));
+        emit openFailed(kind == FilePath::Kind::Directory ? QStringLiteral("This is a folder, not a file.")
+                        : kind == FilePath::Kind::Other   ? QStringLiteral("This is not a file.")
+                                                          : QStringLiteral("The file does not exist."));
         return;
     }
     // An absolute path starts with "/", so the engine never reads it as a URL;
     // it goes in as one argument, never through a command string.
-    const QByteArray path = QFile::encodeName(info.absoluteFilePath());
+    const QByteArray path = fullPath.absoluteFrom(FilePath::currentDirectory()).native();
     const char *load[] = {"loadfile", path.constData(), "replace", nullptr};
     mpv_node result;
     const int error = m_lib->command_ret(m_mpv, load, &result);

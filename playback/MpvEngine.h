@@ -52,7 +52,7 @@ public:
     void Play() override;
     void Pause() override;
     void Stop() override;
-    void Open(const QString &fullPath) override;
+    void Open(const FilePath &fullPath) override;
 
     // How long Open waits for the engine to load a file. A file that has not
     // loaded by then (on a share that stopped answering, say) is given up:

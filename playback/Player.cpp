@@ -20,11 +20,12 @@ void Player::moveTo(double seconds)
     emit positionChanged(m_engine.CurrentPosition());
 }
 
-void Player::open(const QString &path)
+void Player::open(const FilePath &path)
 {
     const int before = m_engine.PlayState();
+    m_file = path;
     m_engine.Open(path);
-    emit fileChanged(path, hasFile());
+    emit fileChanged(path.toDisplayString(), hasFile());
     announceState(before);
 }
 
@@ -120,6 +121,7 @@ void Player::follow(MpvEngine *engine)
     connect(engine, &MpvEngine::durationChanged, this, &Player::durationChanged);
     connect(engine, &MpvEngine::playStateChanged, this, &Player::stateChanged);
     connect(engine, &MpvEngine::rateChanged, this, &Player::rateChanged);
+    connect(engine, &MpvEngine::openFailed, this, &Player::openFailed);
 }
 
 void Player::showLook(const TransportLook &look)

@@ -45,7 +45,9 @@ public:
     double windStep() const { return m_windStep(); }
 
     // Opens a local file; whether it could be opened is hasFile() after.
-    void open(const QString &path);
+    void open(const FilePath &path);
+    // The file opened last (whether it could be opened or not).
+    const FilePath &file() const { return m_file; }
     void play();
     // Pauses what plays; the pause look either way.
     void pause();
@@ -77,7 +79,11 @@ signals:
     void durationChanged(double seconds);
     // A jump not caused by playing: a seek, a wind, a bookmark, Stop.
     void positionChanged(double seconds);
+    // `path` as it can be shown (file() has its bytes).
     void fileChanged(const QString &path, bool opened);
+    // The engine could not open the file open() was given (also after
+    // open() returned, for a file that was still loading then).
+    void openFailed(const QString &reason);
     void rateChanged(double rate);
     void lookChanged(const TransportLook &look);
     // Play, Pause or Stop was commanded with a file open.
@@ -89,4 +95,5 @@ private:
 
     MediaPlayer &m_engine;
     std::function<double()> m_windStep;
+    FilePath m_file;
 };

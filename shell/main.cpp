@@ -58,6 +58,7 @@ int main(int argc, char *argv[])
     // they are ready by then and the bar appears sooner.
     std::thread(FcInit).detach();
 
+    DesktopSession::ChooseSessionBus();
     QApplication app(argc, argv);
     // Only the exit button ends the program: closing a notice, a message box
     // or a dialog must never count as closing the "last" window (the bar is a
@@ -72,7 +73,7 @@ int main(int argc, char *argv[])
     InstallReadableLabels();
 
     // One bar per session: a second launch hands its file over and ends.
-    DesktopSession desktop(app.arguments());
+    DesktopSession desktop(QByteArrayList(argv, argv + argc));
     if (desktop.HandedOver())
         return desktop.ExitCode();
     Bar *bar = startup();

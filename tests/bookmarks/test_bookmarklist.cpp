@@ -45,7 +45,7 @@ public:
     void Play() override {}
     void Pause() override {}
     void Stop() override {}
-    void Open(const QString &) override {}
+    void Open(const FilePath &) override {}
 };
 
 const QByteArray Missing = "<missing>";

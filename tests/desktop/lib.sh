@@ -17,7 +17,8 @@ STARTED=()
 finish() {
     local rc=$?
     for pid in "${STARTED[@]}"; do
-        kill "$pid" 2>/dev/null || true
+        # A stopped process ends only once continued.
+        kill "$pid" 2>/dev/null && kill -CONT "$pid" 2>/dev/null || true
     done
     for pid in "${STARTED[@]}"; do
         wait "$pid" 2>/dev/null || true

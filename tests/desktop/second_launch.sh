@@ -27,15 +27,40 @@ timeout 20 "$BAR" >"$WORK/fourth.log" 2>&1 || fail "the launch without a file di
 check "a launch without a file opens nothing" title_is "Grüße ünïcödé.wav"
 check "it says the bar is running" grep -q "already running" "$WORK/fourth.log"
 
-# Refused arguments never reach the running bar.
+# Refused arguments never reach the running bar, and the launch fails as it
+# would without one.
 timeout 20 "$BAR" "https://example.com/a.mp3" >"$WORK/fifth.log" 2>&1 || true
 check "a web address is refused" grep -q "only local files" "$WORK/fifth.log"
 check "the running bar keeps its file" title_is "Grüße ünïcödé.wav"
+mkfifo "$WORK/fifo"
+for refused in "https://example.com/a.mp3" /dev/zero "$MEDIA/names" "$WORK/fifo" "$MEDIA/absent memo.wav"; do
+    status=0
+    timeout 20 "$BAR" "$refused" >"$WORK/refused.log" 2>&1 || status=$?
+    check "refused $refused: the launch ends with status 1 ($status)" [ "$status" = 1 ]
+    check "refused $refused: one line says why" [ "$(wc -l <"$WORK/refused.log")" = 1 ]
+done
+check "the running bar still keeps its file" title_is "Grüße ünïcödé.wav"
 check "the first bar still runs after all launches" kill -0 "$first"
+
+# A name in Latin-1 bytes (older dictation systems wrote such names) is
+# handed over by its bytes and plays.
+printf -v latin1 'Gr\xfc\xdfe.wav'
+cp "$MEDIA/tone.wav" "$WORK/$latin1"
+timeout 20 "$BAR" "$WORK/$latin1" >"$WORK/latin1-second.log" 2>&1 || fail "the launch with a Latin-1 name did not end with success"
+check "a Latin-1 name is handed over and shown readably" title_is "Grüße.wav"
 
 # Commands from the bus keep working after the hand-overs.
 pc play
 check "the bar answers after hand-overs" wait_until 5 status_is Playing
+
+# A file the running bar's engine cannot play: the launch fails with the
+# bar's reason.
+echo "no sound in here" >"$WORK/not media.wav"
+status=0
+timeout 20 "$BAR" "$WORK/not media.wav" >"$WORK/unplayable.log" 2>&1 || status=$?
+check "an unplayable file: the launch ends with status 1 ($status)" [ "$status" = 1 ]
+check "an unplayable file: it gives the bar's reason" grep -q "did not take the request: ." "$WORK/unplayable.log"
+check "an unplayable file: the bar runs on" kill -0 "$first"
 kill "$first"; wait "$first" 2>/dev/null || true
 check "the name goes with the bar" wait_until 10 bash -c '! playerctl -p murmelvox status'
 
@@ -51,6 +76,40 @@ check "the remaining bar has one of the files ($title)" wait_until 10 \
     bash -c '[[ $(playerctl -p murmelvox metadata xesam:title) == @(tone.wav|short.wav) ]]'
 for p in "$racer1" "$racer2"; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
 check "racers gone" wait_until 10 bash -c '! playerctl -p murmelvox status'
+
+# Another program under the player's name that answers as a player would:
+# the launch tells it is no bar, and fails; stopped, it fails as quickly.
+/usr/bin/python3 "$(dirname "$0")/squatter.py" &
+squatter=$!
+STARTED+=("$squatter")
+check "the squatter holds the name" wait_until 10 \
+    bash -c 'dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
+             string:org.mpris.MediaPlayer2.murmelvox | grep -q "boolean true"'
+status=0
+timeout 20 "$BAR" "$MEDIA/tone.wav" >"$WORK/squatted.log" 2>&1 || status=$?
+check "a squatter: the launch ends with status 1 ($status)" [ "$status" = 1 ]
+check "a squatter: one line says it is not Murmelvox" \
+    bash -c "[ \$(wc -l <'$WORK/squatted.log') = 1 ] && grep -q 'not Murmelvox' '$WORK/squatted.log'"
+kill -STOP "$squatter"
+start=$(date +%s.%N)
+status=0
+timeout 20 "$BAR" "$MEDIA/tone.wav" >"$WORK/stopped.log" 2>&1 || status=$?
+took=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }')
+check "a stopped squatter: the launch ends with status 1 ($status)" [ "$status" = 1 ]
+check "a stopped squatter: within 3.5 s ($took s)" near "$took" 0 3.5
+check "a stopped squatter: it says so" grep -q "does not answer" "$WORK/stopped.log"
+kill "$squatter"; kill -CONT "$squatter"; wait "$squatter" 2>/dev/null || true
+check "squatter gone" wait_until 10 bash -c '! dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.NameHasOwner string:org.mpris.MediaPlayer2.murmelvox | grep -q "boolean true"'
+
+# A Latin-1 name on the first launch's command line opens and plays.
+start_bar latin1 "$WORK/$latin1"; latin1_bar=$LAST_PID
+check "a bar started with a Latin-1 name is on the bus" wait_until 20 on_bus
+check "with that file open" wait_until 10 title_is "Grüße.wav"
+pc play
+check "and it plays" wait_until 5 status_is Playing
+kill "$latin1_bar"; wait "$latin1_bar" 2>/dev/null || true
+check "that bar gone" wait_until 10 bash -c '! playerctl -p murmelvox status'
 
 # A missing file on the command line: the bar starts (showing the name struck
 # through, as test_mpris checks) and stderr says why.

@@ -37,7 +37,7 @@ public:
     void Play() override { state = Playing; }
     void Pause() override { state = 1; }
     void Stop() override { state = Stopped; }
-    void Open(const QString &) override { state = Stopped; }
+    void Open(const FilePath &) override { state = Stopped; }
 };
 
 } // namespace

@@ -23,8 +23,11 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+
+#include <filesystem>
 
 namespace {
 
@@ -559,6 +562,22 @@ private slots:
         QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
         QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
         QCOMPARE(m_player->Metadata(), before);
+    }
+
+    // A name in Latin-1, as older dictation systems wrote them, opens by its
+    // own bytes and shows readably.
+    void latin1NameOpens()
+    {
+        const QTemporaryDir dir;
+        const QByteArray name = QFile::encodeName(dir.path()) + "/Gr\xfc\xdf" "e.wav";
+        std::filesystem::copy_file(mediaFile(QStringLiteral("tone.wav")).toStdString(), name.toStdString());
+        const QString uri = QStringLiteral("file://") + QString::fromLatin1(name.toPercentEncoding("/"));
+        QVERIFY(uri.endsWith(QLatin1String("/Gr%FC%DFe.wav")));
+        QCOMPARE(Player("OpenUri", {uri}).type(), QDBusMessage::ReplyMessage);
+        QVERIFY(m_form->mediaControl->PlayState() != MediaPlayer::NoFile);
+        QCOMPARE(m_form->fileLabel->text(), QStringLiteral("grüße.wav"));
+        QCOMPARE(m_player->Metadata().value("xesam:title").toString(), QStringLiteral("Grüße.wav"));
+        QCOMPARE(m_player->Metadata().value("xesam:url").toString(), uri);
     }
 
     // A file the command line named but that cannot be opened is on the bar

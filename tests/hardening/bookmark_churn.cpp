@@ -30,7 +30,7 @@ public:
     void Play() override {}
     void Pause() override {}
     void Stop() override {}
-    void Open(const QString &) override {}
+    void Open(const FilePath &) override {}
 };
 
 void say(const QByteArray &line)

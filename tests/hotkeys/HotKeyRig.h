@@ -30,7 +30,7 @@ public:
     void Play() override { ++plays; state = Playing; }
     void Pause() override { ++pauses; state = Paused; }
     void Stop() override { state = Stopped; }
-    void Open(const QString &) override { state = Stopped; }
+    void Open(const FilePath &) override { state = Stopped; }
 };
 
 // The hot-key rules on a fake engine, with the images the transport buttons
