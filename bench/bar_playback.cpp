@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the bar's playback handlers cost on the GUI thread: the 100 ms
 // position tick while a file plays, a full redraw of the pitch and
 // wind-count tracks (each line after pending events have run, the wind count

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Figures for the bookmark list with many values: start-up load, Set and
 // Clear, each reading the whole file and refilling the list (Clear also
 // rewrites it), then the same on a 50 MB file with the peak memory of each.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hot-key latency: from a key release injected with XTEST to the new position
 // in the media engine, beside the engine's own seek time as the floor.
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds and runs the hot-key latency benchmark under its own Xvfb.
 #   bench/hotkey_latency.sh [PRESSES]
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Latency of the foot pedals: from a pedal report arriving on the device
 // node until the engine acts, beside the engine-only floor (the same engine
 // command made directly, no pedal). The reports come through a packet socket

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Seek accuracy: where playback lands after a position write, measured on
 // the sound itself. For each target the engine (libmpv with the engine's own
 // options, the exact seek the engine issues) loads the file paused, seeks,

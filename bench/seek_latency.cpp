@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Latency of a position write as the user perceives it: from the write until
 // the engine plays from the target (libmpv's playback restart after the seek,
 // seen by a second client on mediaControl's own engine), for mediaControl and, in the same run,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What keeping every slider rate audible costs: process CPU time while
 // libmpv plays speech at a range of rates, with the engine's filter setting
 // (scaletempo2, min-speed 0.001: audible down to 0.001x) and with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The bookmark file "bookmark.ini": plain 8-bit text, one value in seconds a

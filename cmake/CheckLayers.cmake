@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails the build when a file of one layer includes a project header that
 # belongs to a layer above it (or to no layer it links). Run at build time,
 # again whenever a source changes.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 cmake_minimum_required(VERSION 3.22)
 # The build-time half of CheckLayers.cmake: reads each layer's files and what
 # they may include, and stops at the first include that reaches upward.

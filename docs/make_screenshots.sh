@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's screenshots of the bar, collapsed and expanded, at 1x and
 # at 2x (QT_SCALE_FACTOR=2), on a private Xvfb server with a plain desktop
 # background. Needs a built program (build/murmelvox), xvfb, xdotool,

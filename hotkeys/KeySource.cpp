@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "hotkeys/KeySource.h"
 
 #include "hotkeys/portal/GlobalShortcutsPortal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build-time tool: renders the scalable icon to a square PNG.
 //   murmelvox_render_icon <in.svg> <size> <out.png>
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pedals/PedalDevice.h"
 
 #include "pedals/PedalLog.h"

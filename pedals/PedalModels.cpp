@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pedals/PedalModels.h"
 
 const PedalModel *findPedalModel(std::uint16_t vendor, std::uint16_t product)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/Bar.h"
 
 #include "playback/FileLabel.h"
@@ -19,8 +20,7 @@ constexpr int OpenDialogFlags = 4097; // the file must exist; read-only box show
 } // namespace
 
 // Whoever opened it, the label names the file and shows at once whether it
-// could be opened; the position tick keeps this up to date (a slow file may
-// still open later).
+// could be opened; the position tick keeps this up to date.
 void Bar::showOpenedFile(const QString &path, bool opened)
 {
     fileLabel->setToolTip(FileLabelToolTip(path));

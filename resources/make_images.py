@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the bar's images: the twelve button images, the panel picture and the
 window icon, each at its table size (1x) and at twice that (@2x, for 2x
 screens). Shapes are drawn four times finer and scaled down, so edges are

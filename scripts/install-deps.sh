@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what building, running and testing need on Debian 12, as root.
 #   scripts/install-deps.sh          build and run
 #   scripts/install-deps.sh --tests  also everything the tests use

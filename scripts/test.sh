@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds and runs every test. Tests that need a
 # display start their own Xvfb; nothing is left running afterwards.
 #

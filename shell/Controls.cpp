@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/Controls.h"
 
 #include "playback/Sliders.h"

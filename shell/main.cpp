@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/DesktopSession.h"
 #include "desktop/RemoteAction.h"
 #include "shell/ExitSignals.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor any Qt 6 Widgets program pays: one plain window, shown at once.
 #include <QApplication>
 #include <QWidget>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Qt 6 window that creates and initialises libmpv before it shows itself,
 // the way a player does that starts its engine up front. Options as a
 // player of local audio files would set them: no configuration, no video,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A plain Qt 6 window that shows one line of text, as any bar with a time
 // label does: the floor plus what loading the fonts costs.
 #include <QApplication>

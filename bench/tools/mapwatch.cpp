@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mapwatch: starts a program and prints how long it took, from the exec to
 // the X server mapping the program's first top-level window, in
 // milliseconds. The watcher subscribes to the root window's structure events

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the help picture from the real bar: builds Bar off screen in its
 // expanded state, grabs it, and lays the title, callouts and legend around it.
 // Run it after the bar's layout changes and commit what it writes:

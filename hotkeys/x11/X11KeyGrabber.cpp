@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "hotkeys/x11/X11KeyGrabber.h"
 
 #include "hotkeys/KeyAssignments.h"

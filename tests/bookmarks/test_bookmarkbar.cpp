@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bookmarks on the real bar with the real engine playing a generated file:
 // the buttons, the user's choice jumping, and the program's choices not.
 #include "bookmarks/BookmarkList.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list's behaviour on a real drop-down list and a real file, with a small
 // stand-in for the player and answered message boxes.
 #include "Capabilities.h"

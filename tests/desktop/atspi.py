@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads the running bar through the accessibility bus, as a screen reader
 does: every button, slider, list and label has a name, the named controls
 are all there, and the time and position labels can be read.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package and checks its control data, its contents and
 # what lintian finds in it (the install and removal with apt are checked by
 # hand: they need a machine of their own).

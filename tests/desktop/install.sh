@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs into a temporary prefix and checks what lands there: the program,
 # a valid menu entry, icons at every size, valid AppStream metainfo, the
 # pedals' udev rule, the manual page, the copyright and the changelog; then

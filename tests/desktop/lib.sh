@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the desktop tests: start bars, wait for them on the session bus,
 # read the player with playerctl, and end every process started here.
 # Each test runs under its own Xvfb and private session bus

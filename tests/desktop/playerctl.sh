@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # playerctl against the real program: status, play/pause, position, open,
 # Next/Previous by the wind step, rate, and refusals.
 source "$(dirname "$0")/lib.sh"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The command line's actions against the real program: each reaches the
 # running bar and returns; with no bar each says so in one line, ends with
 # status 1 and starts no bar. None needs a display.

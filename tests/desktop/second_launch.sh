@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Files from outside: a file on the command line opens at start-up; a second
 # launch hands its file to the running bar and ends; two launches at once
 # leave one bar; without a session bus the bar runs as before.

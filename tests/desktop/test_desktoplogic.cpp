@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command-line files and the media-player interface's arithmetic: what a
 // launch asks for, how the player's state reads on the bus, what changed,
 // and where Seek, SetPosition, Next and Previous go.

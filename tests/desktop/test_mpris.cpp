@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bar on the session bus: every command arrives through the bar's own
 // handlers, so the transport buttons' looks and the hot-key counters follow;
 // what the bar does by itself is announced. Runs the real bar and engine on a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader gets from the bar's labels: the name they were given,
 // and what they show as their text.
 #include "shell/ReadableLabels.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the bookmark file reader and the rewrites Set and Clear
 // make from what it read. Any input is a possible bookmark.ini (hand edits,
 // other editors' line ends, binary garbage); besides not crashing, the

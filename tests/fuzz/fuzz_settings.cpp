@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the settings values a user or another program can leave
 // in the store, read back at start-up. "WindCount" becomes the wind count
 // through the slider's own press (it must end up a value the slider makes,

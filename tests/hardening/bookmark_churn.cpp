@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the bookmark buttons' real handlers (Set, Clear, Clear All) on one
 // bookmark file as fast as it can, forever, announcing each operation on
 // stdout before it starts ("S value", "C chosen", "A") and after it ends

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Soak: the real program plays a file under Xvfb while random hot keys,
 # clicks on the bar and bookmark operations arrive every few hundred ms.
 # Reports RSS at warm-up and at the end, CPU over the run and lost bookmarks;

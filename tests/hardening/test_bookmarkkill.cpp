@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SIGKILL at random moments while the real Set, Clear and Clear All handlers
 // work on the bookmark file (bookmark_churn): after every kill the file must
 // hold exactly what it held before the interrupted operation or what that

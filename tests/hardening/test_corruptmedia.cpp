@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bad media never crashes or hangs the bar: each file of a generated corpus
 // of broken, odd and vanishing files is opened in the real engine (null
 // audio), played, sought and driven with every hot-key action, each case

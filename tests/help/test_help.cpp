@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Help window opened from the real bar's "Help" button.
 #include "help/Help.h"
 #include "shell/Controls.h"

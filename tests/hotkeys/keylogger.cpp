@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A focused X client that logs every key event it receives, one line each:
 //   press|release <keysym name or hex> <modifier state>
 // It prints "ready" once it has the input focus. Tests read its output to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hot-key rules, driven event by event as the key sources deliver them.
 #include "HotKeyRig.h"
 #include "hotkeys/GlobalHotKeys.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hot keys end to end under Xvfb: the real bar from start-up, a generated
 // file in the real engine, a focused logging client as "the word processor",
 // and keys typed with xdotool.

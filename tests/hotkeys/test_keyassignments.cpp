@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key names to codes, and the four bindings loaded from the settings store.
 #include "HotKeyRig.h"
 #include "hotkeys/GlobalHotKeys.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The X11 key grabs against a real X server (Xvfb), another client competing
 // for keys, a focused logging client and keys injected with xdotool.
 #include "HotKeyRig.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Define Keys dialog against a real settings file, offscreen.
 #include "HotKeyRig.h"
 #include "hotkeys/GlobalHotKeys.h"

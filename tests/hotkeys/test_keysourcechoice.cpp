@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which key source a session gets: the portal on Wayland where the desktop
 // offers global shortcuts, X11 grabs otherwise, and the override.
 #include "hotkeys/KeySource.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hot keys as the desktop portal's global shortcuts: the real bar from
 // start-up with a generated file in the real engine, Debian's portal front
 // end (xdg-desktop-portal) on the test's private session bus, and a test

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The layer check refuses an include of a layer above and accepts one below.
 set -euo pipefail
 script=$1

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Generates the media files the playback tests and benchmarks play.
 #   make_media.sh OUTDIR
 # tone.wav      20 s of 440 Hz, interrupted by 0.25 s of silence starting at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pedals' rules: reports decoded per model into presses and releases,
 // and the actions they carry out on the player (a fake engine: these are the
 // rules, the real engine is in test_pedals_e2e).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pedals' reading path end to end: recorded reports of a VEC pedal
 // through a packet socket pair into the real reader, the real player and
 // the real engine playing generated speech with the null audio output. And,

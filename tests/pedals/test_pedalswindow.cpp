@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pedals' settings window: opened from the bar and the tray menu, its
 // lights following the pedals, and each change taking effect and stored.
 

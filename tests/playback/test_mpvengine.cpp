@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The media engine over the real libmpv, with the null audio output, playing
 // generated media (tone.wav: 20 s of 440 Hz; speech.mp3: about 45 s).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A video file plays its sound only: the engine opens no window of its own
 // (checked on a real X server), and a file with pictures but no sound counts
 // as not opened (the engine ends such a file before it is loaded).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the engine makes of a 440 Hz tone at the rates the pitch slider can
 // set: still audible, still 440 Hz. The engine plays through libmpv's PCM
 // file output (it writes audiodump.wav in the working directory, faster than

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playback controls of the bar as a typist uses them: the real window,
 // the real media engine (no audio output needed) and generated media files,
 // with the user's settings in this test's own HOME.

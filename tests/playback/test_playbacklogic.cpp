@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The arithmetic behind the bar's playback displays: time text, pitch and
 // wind-count tracks, the stored wind count and the file-name label.
 #include "playback/FileLabel.h"

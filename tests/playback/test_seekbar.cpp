@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The seek bar mediaControl shows in the bar's top strip, driving the real engine.
 
 #include "MediaFiles.h"

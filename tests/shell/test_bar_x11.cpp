@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on a real X server (Xvfb, 1024 x 768) with an XEmbed tray
 // (trayer): where the bar appears, its shape and window state, expanding and
 // collapsing by clicks, its tray icon, and the exit button. Also how it

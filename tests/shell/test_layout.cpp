@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bar as laid out: images, sizes, containers, stacking, tab order,
 // accessibility, the load handler's placement and the expand/collapse steps.
 #include "shell/BarWindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Only the exit button ends the bar. The real program in its own event loop
 // on a real X server, with another client holding its hot keys so that it
 // shows its notice: closing that notice or any other window the program

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A desktop's global-shortcuts back end for the portal front end, driven by
 the tests: it records the sessions and the shortcuts bound in them, answers
 binds as told, and presses and releases shortcuts on request. It also
