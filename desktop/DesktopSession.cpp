@@ -24,11 +24,13 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcCommand, "murmelvox")
 
-// A bar asked who it is answers at once, unless it is busy opening a file.
-constexpr int IdentityTimeoutMs = 2000;
+// A bar asked who it is answers at once, unless it is busy opening a file;
+// a program that has not answered within this is taken as gone, soon
+// enough for a launch from a menu.
+constexpr int IdentityTimeoutMs = 2500;
 // The bar answers OpenUri once the engine has opened the file, or given up
-// waiting for it.
-constexpr int HandOverTimeoutMs = MpvEngine::OpenDeadlineMs + 2000;
+// waiting for it; it may first finish opening a file of its own.
+constexpr int HandOverTimeoutMs = 2 * MpvEngine::OpenDeadlineMs + 2000;
 // The bar answers an action before carrying it out.
 constexpr int ActionTimeoutMs = 2000;
 // A bus answers its greeting in a few milliseconds; one that has not within

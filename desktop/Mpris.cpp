@@ -54,10 +54,6 @@ void MprisPlayer::Attach(Player *player, Window window)
             AnswerOpenCalls({});
     });
     connect(m_player, &Player::openFailed, this, &MprisPlayer::AnswerOpenCalls);
-    connect(m_player, &Player::stateChanged, this, [this](int playState) {
-        if (m_openOutcomeLate && playState != MediaPlayer::NoFile)
-            AnswerOpenCalls({});
-    });
     connect(m_player, &Player::stateChanged, this, &MprisPlayer::Refresh);
     connect(m_player, &Player::durationChanged, this, &MprisPlayer::Refresh);
     connect(m_player, &Player::rateChanged, this, &MprisPlayer::Refresh);
@@ -100,7 +96,6 @@ void MprisPlayer::OpenUri(const QString &uri, const QDBusMessage &call)
     }
     AnswerOpenCalls(QStringLiteral("Another file was opened instead."));
     m_openCalls.append(call);
-    m_openOutcomeLate = false;
     OpenLocalFile(request.path);
 }
 
@@ -126,9 +121,6 @@ void MprisPlayer::OpenLocalFile(const FilePath &path)
 void MprisPlayer::OpenNow(const FilePath &path)
 {
     m_player->open(path);
-    // A file still loading past the engine's deadline opens when it is
-    // ready (or fails then).
-    m_openOutcomeLate = true;
 }
 
 void MprisPlayer::Opened(const FilePath &path)

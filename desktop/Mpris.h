@@ -129,7 +129,6 @@ private:
     FilePath m_pendingPath;         // asked for before the bar was up
     FilePath m_path;                // the file opened last, as far as we know
     QList<QDBusMessage> m_openCalls;   // OpenUri calls waiting for the outcome
-    bool m_openOutcomeLate = false;    // the engine's deadline passed; its state tells
     quint64 m_trackNumber = 0;
     PlayerReading m_announced;
     SeekWatch m_seekWatch;

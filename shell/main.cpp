@@ -54,12 +54,15 @@ int main(int argc, char *argv[])
         }
     }
 
+    // Before the thread below starts: this may set the environment, which
+    // fontconfig reads.
+    DesktopSession::ChooseSessionBus();
+
     // Fontconfig reads its configuration and its font caches on first use,
     // which comes when the bar is shown. Read meanwhile on another core,
     // they are ready by then and the bar appears sooner.
     std::thread(FcInit).detach();
 
-    DesktopSession::ChooseSessionBus();
     QApplication app(argc, argv);
     // Only the exit button ends the program: closing a notice, a message box
     // or a dialog must never count as closing the "last" window (the bar is a
@@ -78,10 +81,12 @@ int main(int argc, char *argv[])
     if (desktop.HandedOver())
         return desktop.ExitCode();
     Bar *bar = startup();
+    // Before anything can show a message box, in whose loop the exit button
+    // may be pressed.
+    QObject::connect(bar, &Bar::exiting, [&desktop] { desktop.ReleaseNames(); });
     desktop.Attach(
         bar->player, [bar] { bar->show(); bar->raise(); }, [bar] { bar->exitProgram(); },
         [bar] { bar->showSettings(); });
-    QObject::connect(bar, &Bar::exiting, [&desktop] { desktop.ReleaseNames(); });
     // Started by the menu entry's Settings, with no bar running before.
     if (ParseCommandArguments(app.arguments()).kind == CommandRequest::OpenSettings)
         bar->showSettings();

@@ -210,6 +210,7 @@ void GlobalShortcutsPortal::bind(const QList<PortalShortcut> &shortcuts)
     if (shortcuts.isEmpty())
         return;
     m_inUse = true;
+    m_shortcuts = shortcuts;
     const quint64 generation = m_generation;
     const QVariantMap options{{QStringLiteral("session_handle_token"), QStringLiteral("murmelvox%1").arg(++m_tokens)}};
     request(QStringLiteral("CreateSession"), {}, options, SessionAnswerTimeoutMs,
@@ -285,10 +286,17 @@ void GlobalShortcutsPortal::onSessionClosed(const QDBusMessage &message)
 
 // A portal that leaves the bus takes its sessions and requests along; one
 // that takes its place knows none of them.
-void GlobalShortcutsPortal::frontEndChanged()
+void GlobalShortcutsPortal::frontEndChanged(const QString &, const QString &oldOwner, const QString &newOwner)
 {
     if (!m_inUse)
         return;
+    if (!oldOwner.isEmpty() && !newOwner.isEmpty()) {
+        // Replaced in one step (a front end started with --replace): the
+        // new one is asked at once, and a refusal there is told as any.
+        qCInfo(lcPortal, "another desktop portal took over; binding the shortcuts there");
+        bind(m_shortcuts);
+        return;
+    }
     qCWarning(lcPortal, "the desktop portal left the bus; its shortcuts are gone");
     ++m_generation;
     m_inUse = false;

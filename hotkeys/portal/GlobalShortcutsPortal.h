@@ -94,11 +94,12 @@ private:
     void closeSession(const QString &path);
     bool isOurs(const QDBusMessage &message, QLatin1String signature) const;
     void setSession(const QString &path);
-    void frontEndChanged();
+    void frontEndChanged(const QString &name, const QString &oldOwner, const QString &newOwner);
 
     QDBusConnection m_bus;
     QDBusServiceWatcher *m_frontEnd;
     QString m_session; // the open session's path; empty when none
+    QList<PortalShortcut> m_shortcuts; // the last bound, for a portal that takes over
     bool m_inUse = false; // from bind() until close(), a refusal or the loss of the session
     quint64 m_generation = 0; // bumped by every bind() and close(): older answers are stale
     quint64 m_tokens = 0;

@@ -57,6 +57,7 @@ class TestPortal : public QObject
     Bar *form = nullptr;
     QProcess backend;
     QProcess frontEnd;
+    QProcess replacement; // a front end that takes over with --replace
     QStringList notices;
     QDBusMessage raw; // the last signal the back end sent as itself
 
@@ -91,7 +92,7 @@ private:
     // As a crash would: no session is closed, no answer given.
     void killPortal()
     {
-        for (QProcess *p : {&frontEnd, &backend}) {
+        for (QProcess *p : {&frontEnd, &replacement, &backend}) {
             p->kill();
             p->waitForFinished(5000);
         }
@@ -135,7 +136,7 @@ private slots:
     void init() { notices.clear(); }
     void cleanupTestCase()
     {
-        for (QProcess *p : {&frontEnd, &backend}) {
+        for (QProcess *p : {&frontEnd, &replacement, &backend}) {
             p->terminate();
             p->waitForFinished(5000);
         }
@@ -216,6 +217,22 @@ private slots:
         QTRY_VERIFY(form->globalHotKeys->desktopOwnsKeys());
         RivalClient rival;
         QTRY_VERIFY(rival.isFreeKey(120));
+        playPauseActs();
+        QVERIFY(notices.isEmpty());
+    }
+
+    // --replace hands the name from one front end to the next in one step.
+    void replacedPortalTakesTheKeys()
+    {
+        const qsizetype before = binds().size();
+        replacement.setProgram(frontEnd.program());
+        replacement.setArguments({QStringLiteral("--replace")});
+        replacement.setProcessEnvironment(frontEnd.processEnvironment());
+        replacement.setProcessChannelMode(QProcess::ForwardedChannels);
+        replacement.start();
+        QVERIFY(frontEnd.waitForFinished(15000));
+        QTRY_COMPARE_WITH_TIMEOUT(binds().size(), before + 1, 15000);
+        QTRY_VERIFY(form->globalHotKeys->desktopOwnsKeys());
         playPauseActs();
         QVERIFY(notices.isEmpty());
     }
