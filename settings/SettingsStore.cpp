@@ -104,6 +104,21 @@ std::unique_ptr<QSettings> writableFile(QString *why = nullptr)
     return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 
+// Writes `values` into `section` of the user's file at once (QSettings
+// replaces the file atomically); false when that could not be done.
+bool writeSection(const QString &section, const QVariantMap &values, QString *why = nullptr)
+{
+    const std::unique_ptr<QSettings> file = writableFile(why);
+    if (!file)
+        return false;
+    file->beginGroup(section);
+    for (auto it = values.begin(); it != values.end(); ++it)
+        file->setValue(it.key(), it.value());
+    file->endGroup();
+    file->sync();
+    return file->status() == QSettings::NoError;
+}
+
 // The values saved for later and the thread that writes them. A write of a
 // large file takes seconds; the mutex is never held meanwhile, so that
 // saving and reading stay instant.
@@ -236,28 +251,18 @@ private:
     // write, whose values QSettings may still hold in memory as if stored.
     static bool write(const QMap<QString, QString> &batch, bool compare, QString *why)
     {
-        QMap<QString, QString> changed = batch;
-        if (compare) {
-            const auto files = readableFiles();
-            for (auto it = batch.begin(); it != batch.end(); ++it) {
-                const QString stored = storedText(files, it.key(), {});
-                if (!stored.isNull() && stored == it.value())
-                    changed.remove(it.key());
-            }
+        QVariantMap changed;
+        const auto files = compare ? readableFiles() : decltype(readableFiles()){};
+        for (auto it = batch.begin(); it != batch.end(); ++it) {
+            const QString stored = compare ? storedText(files, it.key(), {}) : QString();
+            if (stored.isNull() || stored != it.value())
+                changed.insert(it.key(), it.value());
         }
         if (changed.isEmpty())
             return true;
-        const std::unique_ptr<QSettings> file = writableFile(why);
-        if (!file)
+        if (!writeSection(Section, changed, why))
             return false;
-        file->beginGroup(Section);
-        for (auto it = changed.begin(); it != changed.end(); ++it)
-            file->setValue(it.key(), it.value());
-        file->endGroup();
-        file->sync();
-        if (file->status() != QSettings::NoError)
-            return false;
-        waitPastModificationTime(file->fileName());
+        waitPastModificationTime(SettingsFilePath());
         return true;
     }
 
@@ -309,14 +314,7 @@ QString GetSetting(const QString &key, const QString &defaultValue)
 bool SaveSetting(const QString &key, const QString &value)
 {
     laterWrites().supersede({key});
-    const std::unique_ptr<QSettings> file = writableFile();
-    if (!file)
-        return false;
-    file->beginGroup(Section);
-    file->setValue(key, value);
-    file->endGroup();
-    file->sync();
-    return file->status() == QSettings::NoError;
+    return writeSection(Section, {{key, value}});
 }
 
 void SaveSettingLater(const QString &key, const QString &value, SettingsWriteFailure onFailure)
@@ -346,15 +344,7 @@ QVariantMap GetSettingsSection(const QString &section)
 bool SaveSettingsSection(const QString &section, const QVariantMap &values)
 {
     laterWrites().supersede({});
-    const std::unique_ptr<QSettings> file = writableFile();
-    if (!file)
-        return false;
-    file->beginGroup(section);
-    for (auto it = values.begin(); it != values.end(); ++it)
-        file->setValue(it.key(), it.value());
-    file->endGroup();
-    file->sync();
-    return file->status() == QSettings::NoError;
+    return writeSection(section, values);
 }
 
 QString SettingsFilePath()

@@ -278,10 +278,7 @@ void GlobalShortcutsPortal::onSessionClosed(const QDBusMessage &message)
     if (message.path() != m_session)
         return;
     qCWarning(lcPortal, "the desktop closed the shortcut session");
-    ++m_generation;
-    m_inUse = false;
-    setSession({});
-    emit lost(QStringLiteral("it closed the shortcut session"));
+    loseShortcuts(QStringLiteral("it closed the shortcut session"));
 }
 
 // A portal that leaves the bus takes its sessions and requests along; one
@@ -298,10 +295,16 @@ void GlobalShortcutsPortal::frontEndChanged(const QString &, const QString &oldO
         return;
     }
     qCWarning(lcPortal, "the desktop portal left the bus; its shortcuts are gone");
+    loseShortcuts(QStringLiteral("the desktop portal stopped"));
+}
+
+// Whatever was under way is forgotten: answers to it are dropped.
+void GlobalShortcutsPortal::loseShortcuts(const QString &why)
+{
     ++m_generation;
     m_inUse = false;
     setSession({});
-    emit lost(QStringLiteral("the desktop portal stopped"));
+    emit lost(why);
 }
 
 void GlobalShortcutsPortal::closeSession(const QString &path)

@@ -95,6 +95,7 @@ private:
     bool isOurs(const QDBusMessage &message, QLatin1String signature) const;
     void setSession(const QString &path);
     void frontEndChanged(const QString &name, const QString &oldOwner, const QString &newOwner);
+    void loseShortcuts(const QString &why);
 
     QDBusConnection m_bus;
     QDBusServiceWatcher *m_frontEnd;
