@@ -8,9 +8,9 @@
 //   bench_bar_playback MEDIA_DIR [ROUNDS]
 
 #include "BenchStats.h"
-#include "playback/MediaPlayerControl.h"
-#include "shell/Bar.h"
-#include "shell/Startup.h"
+#include "ui/MediaPlayerControl.h"
+#include "ui/Bar.h"
+#include "ui/Startup.h"
 
 #include <QApplication>
 #include <QDir>

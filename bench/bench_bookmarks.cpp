@@ -3,10 +3,10 @@
 // Clear, each reading the whole file and refilling the list (Clear also
 // rewrites it), then the same on a 50 MB file with the peak memory of each.
 //   build/bench/bench_bookmarks
-#include "bookmarks/BookmarkFile.h"
-#include "bookmarks/BookmarkList.h"
-#include "playback/MediaPlayer.h"
-#include "shell/MessageBox.h"
+#include "rules/BookmarkFile.h"
+#include "ui/BookmarkList.h"
+#include "engine/MediaPlayer.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QComboBox>

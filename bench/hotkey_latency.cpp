@@ -12,11 +12,11 @@
 #include "BenchStats.h"
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
-#include "playback/Player.h"
-#include "hotkeys/KeyAssignments.h"
-#include "playback/MediaPlayerControl.h"
-#include "playback/MpvEngine.h"
-#include "shell/Startup.h"
+#include "engine/Player.h"
+#include "rules/KeyAssignments.h"
+#include "ui/MediaPlayerControl.h"
+#include "engine/MpvEngine.h"
+#include "ui/Startup.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -16,8 +16,8 @@
 #include "BenchStats.h"
 #include "pedals/PedalActions.h"
 #include "pedals/PedalMonitor.h"
-#include "playback/MpvEngine.h"
-#include "playback/Player.h"
+#include "engine/MpvEngine.h"
+#include "engine/Player.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -11,7 +11,7 @@
 // MEDIA_DIR holds speech.mp3 (tests/media/make_media.sh); a WAV of the same
 // speech is made from it. Needs ffmpeg. SEEK_DEBUG=1 prints every seek.
 #include "BenchStats.h"
-#include "playback/MpvEngine.h"
+#include "engine/MpvEngine.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -10,8 +10,8 @@
 // MEDIA_DIR holds speech.mp3 (tests/media/make_media.sh writes it).
 
 #include "BenchStats.h"
-#include "playback/MediaPlayerControl.h"
-#include "playback/MpvEngine.h"
+#include "ui/MediaPlayerControl.h"
+#include "engine/MpvEngine.h"
 
 #include <QApplication>
 #include <QDir>

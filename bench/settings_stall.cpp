@@ -8,9 +8,9 @@
 //   bench_settings_stall [MEGABYTES] [PRESSES]
 
 #include "BenchStats.h"
-#include "settings/SettingsStore.h"
-#include "playback/Sliders.h"
-#include "shell/Bar.h"
+#include "rules/SettingsStore.h"
+#include "rules/Sliders.h"
+#include "ui/Bar.h"
 
 #include <QApplication>
 #include <QDir>

@@ -7,7 +7,7 @@
 //   bench_tempo_cost MEDIA_DIR [MS_PER_RATE]
 
 #include "BenchStats.h"
-#include "playback/MpvEngine.h"
+#include "engine/MpvEngine.h"
 
 #include <QByteArray>
 #include <QDir>

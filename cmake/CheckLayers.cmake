@@ -10,10 +10,11 @@ function(murmelvox_check_layers)
   set(all_sources)
   foreach(layer IN LISTS ARGN)
     get_target_property(sources murmelvox_${layer} SOURCES)
+    get_target_property(dir murmelvox_${layer} SOURCE_DIR)
     set(own)
     foreach(source IN LISTS sources)
       if(source MATCHES "\\.(h|cpp)$" AND NOT source MATCHES "^\\$<")
-        get_filename_component(source "${source}" ABSOLUTE BASE_DIR "${PROJECT_SOURCE_DIR}")
+        get_filename_component(source "${source}" ABSOLUTE BASE_DIR "${dir}")
         if(source MATCHES "^${PROJECT_SOURCE_DIR}/")
           list(APPEND own "${source}")
         endif()
@@ -36,7 +37,7 @@ function(murmelvox_check_layers)
   list(JOIN lists "|" joined)
   add_custom_command(
     OUTPUT "${PROJECT_BINARY_DIR}/layers/checked"
-    COMMAND ${CMAKE_COMMAND} "-DLAYER_FILES=${joined}" -DROOT=${PROJECT_SOURCE_DIR}
+    COMMAND ${CMAKE_COMMAND} "-DLAYER_FILES=${joined}" -DROOT=${PROJECT_SOURCE_DIR}/src
             -DSTAMP=${PROJECT_BINARY_DIR}/layers/checked -P ${PROJECT_SOURCE_DIR}/cmake/CheckLayersRun.cmake
     DEPENDS ${all_sources} ${PROJECT_SOURCE_DIR}/cmake/CheckLayersRun.cmake
     COMMENT "Checking that no layer includes a layer above it"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "shell/Controls.h"
+#include "ui/Controls.h"
 
 #include <QFileInfo>
 #include <QString>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Bookmarks on the real bar with the real engine playing a generated file:
 // the buttons, the user's choice jumping, and the program's choices not.
-#include "bookmarks/BookmarkList.h"
-#include "playback/MediaPlayerControl.h"
+#include "ui/BookmarkList.h"
+#include "ui/MediaPlayerControl.h"
 #include "playback/MediaFiles.h"
-#include "shell/Bar.h"
-#include "shell/MessageBox.h"
+#include "ui/Bar.h"
+#include "ui/MessageBox.h"
 
 #include <QComboBox>
 #include <QFile>

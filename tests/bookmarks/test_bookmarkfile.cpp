@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Capabilities.h"
-#include "bookmarks/BookmarkFile.h"
-#include "playback/NumberText.h"
+#include "rules/BookmarkFile.h"
+#include "rules/NumberText.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,12 +2,12 @@
 // The list's behaviour on a real drop-down list and a real file, with a small
 // stand-in for the player and answered message boxes.
 #include "Capabilities.h"
-#include "bookmarks/BookmarkFile.h"
-#include "bookmarks/BookmarkList.h"
-#include "playback/MediaPlayer.h"
-#include "playback/NumberText.h"
-#include "playback/Player.h"
-#include "shell/MessageBox.h"
+#include "rules/BookmarkFile.h"
+#include "ui/BookmarkList.h"
+#include "engine/MediaPlayer.h"
+#include "rules/NumberText.h"
+#include "engine/Player.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -5,8 +5,8 @@
 #include "desktop/LaunchArgument.h"
 #include "desktop/MprisModel.h"
 #include "desktop/RemoteAction.h"
-#include "playback/MediaPlayer.h"
-#include "playback/Player.h"
+#include "engine/MediaPlayer.h"
+#include "engine/Player.h"
 
 #include <QDBusObjectPath>
 #include <QDir>

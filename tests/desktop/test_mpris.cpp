@@ -6,12 +6,12 @@
 #include "desktop/Mpris.h"
 #include "desktop/MprisModel.h"
 #include "hotkeys/HotKeys.h"
-#include "playback/FileLabel.h"
-#include "playback/MediaPlayerControl.h"
-#include "playback/Player.h"
-#include "shell/Bar.h"
-#include "shell/MessageBox.h"
-#include "shell/Startup.h"
+#include "rules/FileLabel.h"
+#include "ui/MediaPlayerControl.h"
+#include "engine/Player.h"
+#include "ui/Bar.h"
+#include "ui/MessageBox.h"
+#include "ui/Startup.h"
 #include "../playback/MediaFiles.h"
 
 #include <QComboBox>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader gets from the bar's labels: the name they were given,
 // and what they show as their text.
-#include "shell/ReadableLabels.h"
-#include "shell/Controls.h"
+#include "ui/ReadableLabels.h"
+#include "ui/Controls.h"
 
 #include <QAccessible>
 #include <QLabel>

@@ -4,8 +4,8 @@
 // other editors' line ends, binary garbage); besides not crashing, the
 // reader and writers must keep every line they do not own and round-trip
 // every value.
-#include "bookmarks/BookmarkFile.h"
-#include "playback/NumberText.h"
+#include "rules/BookmarkFile.h"
+#include "rules/NumberText.h"
 
 #include <cmath>
 #include <cstdint>

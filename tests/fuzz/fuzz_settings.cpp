@@ -4,8 +4,8 @@
 // through the slider's own press (it must end up a value the slider makes,
 // and store a text that reads back as itself); the four key names become
 // function-key codes or nothing.
-#include "hotkeys/KeyAssignments.h"
-#include "playback/Sliders.h"
+#include "rules/KeyAssignments.h"
+#include "rules/Sliders.h"
 
 #include <cmath>
 #include <cstdint>

@@ -4,10 +4,10 @@
 // stdout before it starts ("S value", "C chosen", "A") and after it ends
 // ("D"), so that whoever kills it knows what the file may hold.
 //   bookmark_churn BOOKMARK_FILE SEED
-#include "bookmarks/BookmarkList.h"
-#include "playback/MediaPlayer.h"
-#include "playback/NumberText.h"
-#include "shell/MessageBox.h"
+#include "ui/BookmarkList.h"
+#include "engine/MediaPlayer.h"
+#include "rules/NumberText.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -3,8 +3,8 @@
 // work on the bookmark file (bookmark_churn): after every kill the file must
 // hold exactly what it held before the interrupted operation or what that
 // operation makes of it, never a mix, a cut line or nothing.
-#include "bookmarks/BookmarkFile.h"
-#include "playback/NumberText.h"
+#include "rules/BookmarkFile.h"
+#include "rules/NumberText.h"
 
 #include <QDir>
 #include <QFile>

@@ -11,10 +11,10 @@
 #include "Capabilities.h"
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
-#include "hotkeys/KeyAssignments.h"
-#include "playback/MediaPlayerControl.h"
-#include "playback/Player.h"
-#include "shell/Startup.h"
+#include "rules/KeyAssignments.h"
+#include "ui/MediaPlayerControl.h"
+#include "engine/Player.h"
+#include "ui/Startup.h"
 
 #include <QApplication>
 #include <QDateTime>

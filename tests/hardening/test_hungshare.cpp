@@ -5,7 +5,7 @@
 // share goes at last, and the cores given up on are capped.
 #include "HungShare.h"
 #include "playback/MediaFiles.h"
-#include "playback/MpvEngine.h"
+#include "engine/MpvEngine.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Help window opened from the real bar's "Help" button.
-#include "help/Help.h"
-#include "shell/Controls.h"
-#include "shell/Bar.h"
-#include "shell/MessageBox.h"
+#include "ui/Help.h"
+#include "ui/Controls.h"
+#include "ui/Bar.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QComboBox>

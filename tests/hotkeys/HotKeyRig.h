@@ -2,10 +2,10 @@
 #pragma once
 
 #include "hotkeys/GlobalHotKeys.h"
-#include "playback/Sliders.h"
+#include "rules/Sliders.h"
 #include "hotkeys/HotKeys.h"
-#include "playback/MediaPlayer.h"
-#include "playback/Player.h"
+#include "engine/MediaPlayer.h"
+#include "engine/Player.h"
 
 #include <QList>
 

@@ -2,8 +2,8 @@
 // The hot-key rules, driven event by event as the key sources deliver them.
 #include "HotKeyRig.h"
 #include "hotkeys/GlobalHotKeys.h"
-#include "hotkeys/KeyAssignments.h"
-#include "shell/Startup.h"
+#include "rules/KeyAssignments.h"
+#include "ui/Startup.h"
 
 #include <QTest>
 #include <limits>

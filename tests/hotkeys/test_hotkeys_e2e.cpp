@@ -7,12 +7,12 @@
 #include "X11TestSupport.h"
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
-#include "hotkeys/KeyAssignments.h"
-#include "hotkeys/KeysDialog.h"
-#include "playback/MediaPlayerControl.h"
-#include "shell/Bar.h"
-#include "shell/Startup.h"
-#include "settings/SettingsStore.h"
+#include "rules/KeyAssignments.h"
+#include "ui/KeysDialog.h"
+#include "ui/MediaPlayerControl.h"
+#include "ui/Bar.h"
+#include "ui/Startup.h"
+#include "rules/SettingsStore.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>

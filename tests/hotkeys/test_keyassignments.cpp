@@ -2,9 +2,9 @@
 // Key names to codes, and the four bindings loaded from the settings store.
 #include "HotKeyRig.h"
 #include "hotkeys/GlobalHotKeys.h"
-#include "hotkeys/KeyAssignments.h"
+#include "rules/KeyAssignments.h"
 #include "hotkeys/x11/X11KeyGrabber.h"
-#include "settings/SettingsStore.h"
+#include "rules/SettingsStore.h"
 
 #include <QFile>
 #include <QSettings>

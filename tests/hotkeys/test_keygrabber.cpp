@@ -4,11 +4,11 @@
 #include "HotKeyRig.h"
 #include "X11TestSupport.h"
 #include "hotkeys/GlobalHotKeys.h"
-#include "shell/HotKeyNotice.h"
-#include "hotkeys/KeyAssignments.h"
+#include "ui/HotKeyNotice.h"
+#include "rules/KeyAssignments.h"
 #include "hotkeys/x11/X11KeyGrabber.h"
-#include "shell/Startup.h"
-#include "settings/SettingsStore.h"
+#include "ui/Startup.h"
+#include "rules/SettingsStore.h"
 
 #include <QApplication>
 #include <QFile>

@@ -2,11 +2,11 @@
 // The Define Keys dialog against a real settings file, offscreen.
 #include "HotKeyRig.h"
 #include "hotkeys/GlobalHotKeys.h"
-#include "hotkeys/KeyAssignments.h"
-#include "hotkeys/KeysDialog.h"
-#include "shell/Controls.h"
-#include "shell/MessageBox.h"
-#include "settings/SettingsStore.h"
+#include "rules/KeyAssignments.h"
+#include "ui/KeysDialog.h"
+#include "ui/Controls.h"
+#include "ui/MessageBox.h"
+#include "rules/SettingsStore.h"
 
 #include <QComboBox>
 #include <QFontMetricsF>

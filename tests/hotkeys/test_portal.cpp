@@ -9,14 +9,14 @@
 #include "X11TestSupport.h"
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
-#include "hotkeys/KeyAssignments.h"
-#include "hotkeys/KeysDialog.h"
-#include "hotkeys/portal/GlobalShortcutsPortal.h"
+#include "rules/KeyAssignments.h"
+#include "ui/KeysDialog.h"
+#include "portal/GlobalShortcutsPortal.h"
 #include "hotkeys/portal/PortalKeySource.h"
-#include "playback/MediaPlayerControl.h"
-#include "settings/SettingsStore.h"
-#include "shell/Bar.h"
-#include "shell/Startup.h"
+#include "ui/MediaPlayerControl.h"
+#include "rules/SettingsStore.h"
+#include "ui/Bar.h"
+#include "ui/Startup.h"
 
 #include <QComboBox>
 #include <QDBusConnectionInterface>

@@ -9,7 +9,7 @@
 #include "pedals/PedalActions.h"
 #include "pedals/PedalDevice.h"
 #include "pedals/PedalMonitor.h"
-#include "settings/SettingsStore.h"
+#include "rules/SettingsStore.h"
 
 #include <QElapsedTimer>
 #include <QFile>

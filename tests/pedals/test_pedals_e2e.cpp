@@ -9,8 +9,8 @@
 #include "hotkeys/HotKeys.h"
 #include "pedals/PedalActions.h"
 #include "pedals/PedalMonitor.h"
-#include "playback/MpvEngine.h"
-#include "playback/Player.h"
+#include "engine/MpvEngine.h"
+#include "engine/Player.h"
 
 #include <QDeadlineTimer>
 #include <QSignalSpy>

@@ -6,10 +6,10 @@
 #include "hotkeys/HotKeyRig.h"
 #include "pedals/PedalActions.h"
 #include "pedals/PedalMonitor.h"
-#include "pedals/PedalsWindow.h"
-#include "settings/SettingsStore.h"
-#include "shell/Bar.h"
-#include "shell/TrayIcon.h"
+#include "ui/PedalsWindow.h"
+#include "rules/SettingsStore.h"
+#include "ui/Bar.h"
+#include "ui/TrayIcon.h"
 
 #include <QAbstractSpinBox>
 #include <QComboBox>

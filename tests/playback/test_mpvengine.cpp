@@ -3,7 +3,7 @@
 // generated media (tone.wav: 20 s of 440 Hz; speech.mp3: about 45 s).
 
 #include "MediaFiles.h"
-#include "playback/MpvEngine.h"
+#include "engine/MpvEngine.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>

@@ -4,7 +4,7 @@
 // as not opened (the engine ends such a file before it is loaded).
 
 #include "MediaFiles.h"
-#include "playback/MpvEngine.h"
+#include "engine/MpvEngine.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>

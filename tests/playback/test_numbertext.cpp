@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "playback/NumberText.h"
+#include "rules/NumberText.h"
 
 #include <QTest>
 #include <clocale>

@@ -5,7 +5,7 @@
 // real time) and the test measures the decoded tone.
 
 #include "MediaFiles.h"
-#include "playback/MpvEngine.h"
+#include "engine/MpvEngine.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -5,13 +5,13 @@
 #include "MediaFiles.h"
 
 #include "hotkeys/HotKeys.h"
-#include "playback/MediaPlayerControl.h"
-#include "playback/NumberText.h"
-#include "playback/Sliders.h"
-#include "shell/Bar.h"
-#include "shell/MessageBox.h"
-#include "shell/Startup.h"
-#include "settings/SettingsStore.h"
+#include "ui/MediaPlayerControl.h"
+#include "rules/NumberText.h"
+#include "rules/Sliders.h"
+#include "ui/Bar.h"
+#include "ui/MessageBox.h"
+#include "ui/Startup.h"
+#include "rules/SettingsStore.h"
 
 #include <QComboBox>
 #include <QDropEvent>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The arithmetic behind the bar's playback displays: time text, pitch and
 // wind-count tracks, the stored wind count and the file-name label.
-#include "playback/FileLabel.h"
-#include "playback/Sliders.h"
-#include "playback/TimeText.h"
+#include "rules/FileLabel.h"
+#include "rules/Sliders.h"
+#include "rules/TimeText.h"
 
 #include <QMimeData>
 #include <QTest>

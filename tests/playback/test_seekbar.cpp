@@ -2,8 +2,8 @@
 // The seek bar mediaControl shows in the bar's top strip, driving the real engine.
 
 #include "MediaFiles.h"
-#include "playback/MediaPlayerControl.h"
-#include "playback/Player.h"
+#include "ui/MediaPlayerControl.h"
+#include "engine/Player.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store against real files in this test's own HOME: what it
 // does when its file is something a read or a write would hang on or break.
-#include "settings/SettingsStore.h"
+#include "rules/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bar as laid out: images, sizes, containers, stacking, tab order,
 // accessibility, the load handler's placement and the expand/collapse steps.
-#include "shell/BarWindow.h"
-#include "shell/Bar.h"
-#include "shell/Pictures.h"
-#include "shell/TrayIcon.h"
+#include "ui/BarWindow.h"
+#include "ui/Bar.h"
+#include "ui/Pictures.h"
+#include "ui/TrayIcon.h"
 
-#include "playback/MediaPlayerControl.h"
+#include "ui/MediaPlayerControl.h"
 
 #include <QAccessible>
 #include <QApplication>

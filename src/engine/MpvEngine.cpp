@@ -1,0 +1,605 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/MpvEngine.h"
+
+#include <QLoggingCategory>
+#include <QMetaObject>
+#include <QTimer>
+
+#include "engine/MpvLibrary.h"
+
+#include <algorithm>
+#include <clocale>
+#include <cmath>
+#include <cstring>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcEngine, "murmelvox.engine")
+
+// While playing, a held position is let go this long after the restart even
+// if the live position never reached it (it cannot be later than that).
+constexpr qint64 CatchUpGiveUpMs = 1000;
+
+// How long after construction the engine starts by itself, and how often it
+// then looks whether its library has been loaded.
+constexpr int StartDelayMs = 200;
+constexpr int LoadPollMs = 10;
+
+// Counted across engines: every one of them adds to the same process.
+std::atomic<int> abandonedCount{0};
+
+// The engine plays local files and nothing else, sees no configuration,
+// scripts or key bindings of the user's, and never shows a window.
+const char *const IsolationOptions[][2] = {
+    {"config", "no"},
+    {"load-scripts", "no"},
+    {"load-stats-overlay", "no"},
+    {"load-osd-console", "no"},
+    {"load-auto-profiles", "no"},
+    {"ytdl", "no"},
+    {"osc", "no"},
+    {"input-default-bindings", "no"},
+    {"input-builtin-bindings", "no"},
+    {"input-vo-keyboard", "no"},
+    {"input-terminal", "no"},
+    {"terminal", "no"},
+    {"vid", "no"},
+    {"vo", "null"},
+    {"force-window", "no"},
+    {"audio-display", "no"},
+    {"sub-auto", "no"},
+    {"audio-file-auto", "no"},
+    {"resume-playback", "no"},
+    {"save-position-on-quit", "no"},
+    // libavformat for every file: no playlist, EDL or directory expansion,
+    // which could name network streams; and no nested opens from a file.
+    {"demuxer", "lavf"},
+    {"access-references", "no"},
+    {"idle", "yes"},
+    // At the end the file stays open and paused, so its length and the
+    // position stay readable.
+    {"keep-open", "yes"},
+    {"pause", "yes"},
+    // Seeks land on the sample, not on the packet before it.
+    {"hr-seek", "yes"},
+    {"audio-client-name", "murmelvox"},
+};
+
+// Natural pitch at every rate other than 1: by default scaletempo2 mutes
+// below 0.25x, and the slider goes far lower. At 1 the chain holds no filter,
+// which costs CPU and shifts the sound some 10 ms from the position.
+const char *TempoFilterFor(double rate)
+{
+    return rate == 1.0 ? "" : "scaletempo2=min-speed=0.001";
+}
+
+QString errorText(const MpvLibrary &mpv, int error)
+{
+    return QString::fromUtf8(mpv.error_string(error));
+}
+
+// The engine's change signals follow these; a property libmpv will not let
+// us observe leaves its signal silent (reads stay right).
+void Observe(const MpvLibrary &mpv, mpv_handle *handle, const char *name, mpv_format format)
+{
+    const int error = mpv.observe_property(handle, 0, name, format);
+    if (error < 0)
+        qCWarning(lcEngine) << "cannot observe" << name << ":" << errorText(mpv, error);
+}
+
+} // namespace
+
+MpvEngine::MpvEngine(const QByteArray &audioOutputs, QObject *parent)
+    : QObject(parent), m_audioOutputs(audioOutputs)
+{
+    // The bar is drawn first; a command that needs the engine before it has
+    // started starts it at once.
+    QTimer::singleShot(StartDelayMs, this, &MpvEngine::start);
+}
+
+MpvEngine::~MpvEngine()
+{
+    if (m_mpv) {
+        // No wakeup may reach a half-destroyed object.
+        m_lib->set_wakeup_callback(m_mpv, nullptr, nullptr);
+        m_lib->terminate_destroy(m_mpv);
+    }
+}
+
+bool MpvEngine::configure(mpv_handle *handle, const QByteArray &audioOutputs)
+{
+    const MpvLibrary *mpv = MpvLibrary::Get();
+    if (!mpv)
+        return false;
+    bool accepted = true;
+    for (const auto &option : IsolationOptions)
+        accepted = mpv->set_option_string(handle, option[0], option[1]) >= 0 && accepted;
+    return mpv->set_option_string(handle, "ao", audioOutputs.constData()) >= 0 && accepted;
+}
+
+void MpvEngine::start()
+{
+    if (m_mpv || m_coreFailed)
+        return;
+    // Loading libmpv takes longer than the bar's start: on another thread,
+    // so that the bar answers meanwhile (a command that needs the engine
+    // waits for it).
+    if (MpvLibrary::Attempted()) {
+        ensureCore();
+        return;
+    }
+    MpvLibrary::LoadInBackground();
+    QTimer::singleShot(LoadPollMs, this, &MpvEngine::start);
+}
+
+int MpvEngine::abandonedCores()
+{
+    return abandonedCount;
+}
+
+bool MpvEngine::ensureCore()
+{
+    if (m_mpv)
+        return true;
+    if (m_coreFailed || abandonedCount >= MaxAbandonedCores)
+        return false;
+    // libmpv refuses to start under a locale that writes numbers with a comma.
+    std::setlocale(LC_NUMERIC, "C");
+    const MpvLibrary *mpv = MpvLibrary::Get();
+    mpv_handle *h = mpv ? mpv->create() : nullptr;
+    if (!h) {
+        m_coreFailed = true;
+        return false;
+    }
+    configure(h, m_audioOutputs);
+    // A rate set before the engine ran applies from the start.
+    double rate = m_rate;
+    mpv->set_option(h, "speed", MPV_FORMAT_DOUBLE, &rate);
+    mpv->set_option_string(h, "af", TempoFilterFor(rate));
+    if (mpv->initialize(h) < 0) {
+        mpv->terminate_destroy(h);
+        m_coreFailed = true;
+        return false;
+    }
+    Observe(*mpv, h, "eof-reached", MPV_FORMAT_FLAG);
+    Observe(*mpv, h, "duration", MPV_FORMAT_DOUBLE);
+    Observe(*mpv, h, "time-pos", MPV_FORMAT_DOUBLE);
+    // At the end libmpv pauses by itself (keep-open).
+    Observe(*mpv, h, "pause", MPV_FORMAT_FLAG);
+    m_lib = mpv;
+    m_mpv = h;
+    mpv->set_wakeup_callback(h, &MpvEngine::onWakeup, this);
+    return true;
+}
+
+// A core whose load does not finish may wait in a read for as long as its
+// share does not answer. Destroying it waits for that, so it ends on a thread
+// of its own; nothing of it reaches this engine again.
+void MpvEngine::abandonCore()
+{
+    mpv_handle *stuck = std::exchange(m_mpv, nullptr);
+    m_startedId = -1;
+    // Once this returns no wakeup of the old core runs, so its queued events
+    // and property changes are never read. A drain it posted before then
+    // drains the next core.
+    m_lib->set_wakeup_callback(stuck, nullptr, nullptr);
+    ++abandonedCount;
+    const MpvLibrary *mpv = m_lib;
+    try {
+        std::thread([mpv, stuck] {
+            mpv->terminate_destroy(stuck);
+            --abandonedCount;
+        }).detach();
+    } catch (const std::system_error &error) {
+        // Left as it is, still counted, so that the cap holds.
+        qCWarning(lcEngine) << "cannot end a core that does not answer:" << error.what();
+    }
+}
+
+// Called on one of libmpv's threads: only posts the drain to our thread.
+void MpvEngine::onWakeup(void *context)
+{
+    auto *self = static_cast<MpvEngine *>(context);
+    if (self->m_drainQueued.exchange(true))
+        return;
+    QMetaObject::invokeMethod(self, [self] {
+        self->m_drainQueued = false;
+        self->drainEvents();
+    }, Qt::QueuedConnection);
+}
+
+void MpvEngine::drainEvents()
+{
+    while (m_mpv) {
+        mpv_event *event = m_lib->wait_event(m_mpv, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        handleEvent(*event);
+    }
+}
+
+void MpvEngine::handleEvent(const mpv_event &event)
+{
+    switch (event.event_id) {
+    case MPV_EVENT_START_FILE:
+        m_startedId = static_cast<const mpv_event_start_file *>(event.data)->playlist_entry_id;
+        break;
+    case MPV_EVENT_FILE_LOADED:
+        if (m_state == State::Loading && m_startedId == m_entryId)
+            fileLoaded();
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto *end = static_cast<const mpv_event_end_file *>(event.data);
+        if (end->playlist_entry_id != m_entryId)
+            break;  // a file we replaced
+        const bool wasLoading = m_state == State::Loading;
+        unloaded();
+        QString reason = end->reason == MPV_END_FILE_REASON_ERROR ? errorText(*m_lib, end->error)
+                                                                  : QStringLiteral("The file was closed.");
+        if (wasLoading)
+            emit openFailed(reason);
+        else
+            emit playbackError(reason);
+        break;
+    }
+    case MPV_EVENT_PLAYBACK_RESTART:
+        m_seekPending = false;
+        m_sinceRestart.restart();
+        emit playbackRestarted();
+        checkEnd();  // a seek to the very end ends there
+        break;
+    case MPV_EVENT_PROPERTY_CHANGE: {
+        const auto *property = static_cast<const mpv_event_property *>(event.data);
+        if (std::strcmp(property->name, "time-pos") == 0) {
+            // While held, the read does not follow libmpv; announcePosition
+            // then finds nothing new.
+            announcePosition();
+        } else if (std::strcmp(property->name, "eof-reached") == 0 || std::strcmp(property->name, "pause") == 0) {
+            checkEnd();
+        } else if (std::strcmp(property->name, "duration") == 0) {
+            // MPV_FORMAT_NONE means unavailable: keep what we have.
+            if (hasFile() && property->format == MPV_FORMAT_DOUBLE) {
+                const double duration = *static_cast<const double *>(property->data);
+                if (duration != m_duration) {
+                    m_duration = duration;
+                    changed();
+                }
+            }
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// At the end the engine stays paused on the file's last sample: for the
+// callers that is "stopped" at the file's length, however it got there (so
+// that the Play/Pause hot key plays again rather than pausing).
+void MpvEngine::checkEnd()
+{
+    // While a seek is on its way the engine's end flag still tells where it
+    // was, not where it goes; and a queued flag change may be stale.
+    if (!hasFile() || m_atEnd || m_seekPending || !eofReached())
+        return;
+    m_atEnd = true;
+    m_heldPos = m_duration;
+    m_held = true;
+    m_state = State::Stopped;
+    changed();
+}
+
+bool MpvEngine::hasFile() const
+{
+    return m_state != State::NoFile && m_state != State::Loading;
+}
+
+void MpvEngine::fileLoaded()
+{
+    double duration = 0;
+    if (m_lib->get_property(m_mpv, "duration", MPV_FORMAT_DOUBLE, &duration) < 0 || !std::isfinite(duration))
+        duration = 0;
+    m_duration = std::max(0.0, duration);
+    m_state = State::Stopped;
+    m_atEnd = false;
+    m_held = true;
+    m_heldPos = 0;
+    changed();
+}
+
+void MpvEngine::unloaded()
+{
+    m_state = State::NoFile;
+    m_entryId = -1;
+    m_duration = 0;
+    m_atEnd = false;
+    m_held = true;
+    m_heldPos = 0;
+    m_seekPending = false;
+    changed();
+}
+
+// Reports each reading that changed since it was last reported, then that
+// something did.
+void MpvEngine::changed()
+{
+    announcePosition();
+    const double duration = Duration();
+    if (duration != m_announcedDuration) {
+        m_announcedDuration = duration;
+        emit durationChanged(duration);
+    }
+    const int playState = PlayState();
+    if (playState != m_announcedPlayState) {
+        m_announcedPlayState = playState;
+        emit playStateChanged(playState);
+    }
+    emit stateChanged();
+}
+
+void MpvEngine::announcePosition()
+{
+    const double position = CurrentPosition();
+    if (position == m_announcedPosition)
+        return;
+    m_announcedPosition = position;
+    emit positionChanged(position);
+}
+
+double MpvEngine::livePosition() const
+{
+    double position = 0;
+    if (!m_mpv || m_lib->get_property(m_mpv, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0 || !std::isfinite(position))
+        return std::nan("");
+    return position;
+}
+
+bool MpvEngine::eofReached() const
+{
+    int flag = 0;
+    return m_mpv && m_lib->get_property(m_mpv, "eof-reached", MPV_FORMAT_FLAG, &flag) >= 0 && flag;
+}
+
+double MpvEngine::CurrentPosition() const
+{
+    if (!hasFile())
+        return 0;
+    if (m_held) {
+        if (m_state != State::Playing || m_seekPending)
+            return m_heldPos;
+        const double live = livePosition();
+        if (std::isnan(live))
+            return m_heldPos;
+        // Held until playback has really reached it: a seek may land a few
+        // samples short, and a restart left from an earlier seek may come in
+        // after a new one was asked for.
+        if (live < m_heldPos && m_sinceRestart.isValid()
+            && m_sinceRestart.elapsed() < CatchUpGiveUpMs)
+            return m_heldPos;
+        m_held = false;
+    }
+    const double live = livePosition();
+    if (std::isnan(live))
+        return m_heldPos;
+    return std::clamp(live, 0.0, m_duration > 0 ? m_duration : std::max(live, 0.0));
+}
+
+// Callers drain the engine's events first, so that a restart or end from an
+// earlier seek is not taken for this one's.
+void MpvEngine::seekTo(double seconds)
+{
+    const QByteArray target = QByteArray::number(seconds, 'f', 6);
+    const char *command[] = {"seek", target.constData(), "absolute+exact", nullptr};
+    if (m_lib->command(m_mpv, command) >= 0)
+        m_seekPending = true;
+}
+
+void MpvEngine::setCurrentPosition(double seconds)
+{
+    drainEvents();
+    // Written with no file (a bookmark chosen early): nothing to move.
+    if (!hasFile() || !std::isfinite(seconds))
+        return;
+    seconds = std::max(0.0, seconds);
+    if (m_duration > 0)
+        seconds = std::min(seconds, m_duration);
+    m_heldPos = seconds;
+    m_held = true;
+    m_atEnd = false;
+    seekTo(seconds);
+    m_sinceRestart.invalidate();
+    // Moved to the end while not playing: stopped there at once. Paused,
+    // libmpv may or may not report reaching the end, whenever it likes.
+    if (m_duration > 0 && seconds >= m_duration && m_state != State::Playing) {
+        m_atEnd = true;
+        m_state = State::Stopped;
+    }
+    // Reported at once, without waiting for libmpv to get there.
+    m_announcedPosition = seconds;
+    emit positionChanged(seconds);
+    changed();
+}
+
+double MpvEngine::Duration() const
+{
+    return hasFile() ? m_duration : 0;
+}
+
+double MpvEngine::Rate() const
+{
+    return m_rate;
+}
+
+void MpvEngine::setRate(double rate)
+{
+    // Out of range (or not a number): refused, the old rate stays.
+    if (!(rate >= MinimumRate && rate <= MaximumRate))
+        return;
+    if (!m_mpv) {
+        if (rate != m_rate) {
+            m_rate = rate;  // applied when the engine starts
+            emit rateChanged(m_rate);
+        }
+        return;
+    }
+    // The filter goes in before a rate other than 1 plays, and out after
+    // the rate is back at 1.
+    if (rate != 1.0)
+        m_lib->set_property_string(m_mpv, "af", TempoFilterFor(rate));
+    if (m_lib->set_property(m_mpv, "speed", MPV_FORMAT_DOUBLE, &rate) < 0) {
+        m_lib->set_property_string(m_mpv, "af", TempoFilterFor(m_rate));
+        return;
+    }
+    double held = rate;
+    m_lib->get_property(m_mpv, "speed", MPV_FORMAT_DOUBLE, &held);
+    const bool changed = held != m_rate;
+    m_rate = held;
+    if (m_rate == 1.0)
+        m_lib->set_property_string(m_mpv, "af", TempoFilterFor(m_rate));
+    if (changed)
+        emit rateChanged(m_rate);
+}
+
+int MpvEngine::PlayState() const
+{
+    switch (m_state) {
+    case State::NoFile:
+    case State::Loading:
+        return NoFile;
+    case State::Stopped:
+        return Stopped;
+    case State::Paused:
+        return Paused;
+    case State::Playing:
+        return Playing;
+    }
+    return NoFile;
+}
+
+void MpvEngine::setPause(bool pause)
+{
+    int flag = pause ? 1 : 0;
+    m_lib->set_property(m_mpv, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
+void MpvEngine::Play()
+{
+    if (!hasFile())
+        return;
+    drainEvents();
+    if (m_state == State::Playing || !hasFile())
+        return;
+    // At the end the engine would stay there: play again from the start.
+    if (m_atEnd || (!m_seekPending && eofReached())) {
+        m_heldPos = 0;
+        m_held = true;
+        m_atEnd = false;
+        seekTo(0);
+    }
+    setPause(false);
+    m_state = State::Playing;
+    m_sinceRestart.restart();
+    changed();
+}
+
+void MpvEngine::Pause()
+{
+    if (m_state != State::Playing)
+        return;
+    holdHere();
+    setPause(true);
+    m_state = State::Paused;
+    changed();
+}
+
+void MpvEngine::Stop()
+{
+    // Not the engine's "stop", which would close the file: Stop keeps the
+    // file and its position; the caller then moves to 0.
+    if (!hasFile())
+        return;
+    holdHere();
+    setPause(true);
+    m_state = State::Stopped;
+    changed();
+}
+
+void MpvEngine::holdHere()
+{
+    m_heldPos = CurrentPosition();
+    m_held = true;
+}
+
+void MpvEngine::Open(const FilePath &fullPath)
+{
+    if (!ensureCore()) {
+        emit openFailed(m_coreFailed ? QStringLiteral("The media engine could not be started.")
+                                     : QStringLiteral("The media engine still waits for files that did not "
+                                                      "answer; try again once their drive answers."));
+        return;
+    }
+    drainEvents();
+    // Whatever happens to the new file, the old one is gone, and nothing
+    // plays before the caller says Play.
+    setPause(true);
+    const bool hadFile = m_entryId >= 0;
+    m_entryId = -1;
+    unloaded();
+
+    // Regular local files only: anything else could name a network stream
+    // or block the engine's reader (a pipe, a device).
+    const FilePath::Kind kind = fullPath.kind();
+    if (kind != FilePath::Kind::RegularFile) {
+        if (hadFile) {
+            const char *stop[] = {"stop", nullptr};
+            m_lib->command(m_mpv, stop);
+        }
+        emit openFailed(kind == FilePath::Kind::Directory ? QStringLiteral("This is a folder, not a file.")
+                        : kind == FilePath::Kind::Other   ? QStringLiteral("This is not a file.")
+                                                          : QStringLiteral("The file does not exist."));
+        return;
+    }
+    // An absolute path starts with "/", so the engine never reads it as a URL;
+    // it goes in as one argument, never through a command string.
+    const QByteArray path = fullPath.absoluteFrom(FilePath::currentDirectory()).native();
+    const char *load[] = {"loadfile", path.constData(), "replace", nullptr};
+    mpv_node result;
+    const int error = m_lib->command_ret(m_mpv, load, &result);
+    if (error < 0) {
+        emit openFailed(errorText(*m_lib, error));
+        return;
+    }
+    int64_t id = -1;
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        const mpv_node_list *map = result.u.list;
+        for (int i = 0; i < map->num; ++i)
+            if (std::strcmp(map->keys[i], "playlist_entry_id") == 0 && map->values[i].format == MPV_FORMAT_INT64)
+                id = map->values[i].u.int64;
+    }
+    m_lib->free_node_contents(&result);
+    m_entryId = id;
+    m_state = State::Loading;
+
+    // Synchronous for the caller, but with a deadline: a file on a hung
+    // mount must not freeze the bar, nor hold up the files after it.
+    QElapsedTimer waited;
+    waited.start();
+    while (m_state == State::Loading) {
+        const qint64 left = OpenDeadlineMs - waited.elapsed();
+        if (left <= 0)
+            break;
+        mpv_event *event = m_lib->wait_event(m_mpv, left / 1000.0);
+        if (event->event_id != MPV_EVENT_NONE)
+            handleEvent(*event);
+    }
+    if (m_state == State::Loading) {
+        abandonCore();
+        unloaded();
+        emit openFailed(QStringLiteral("The file did not answer within %1 seconds.").arg(OpenDeadlineMs / 1000));
+    }
+}
+
+#include "moc_MpvEngine.cpp"

@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "engine/MediaPlayer.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class MpvEngine;
+
+// How the Play, Pause and Stop buttons look: pressed (true), released
+// (false), or left as they are (no value).
+struct TransportLook
+{
+    std::optional<bool> play, pause, stop;
+
+    static TransportLook playing() { return {true, false, false}; }
+    static TransportLook paused() { return {false, true, false}; }
+    static TransportLook stopped() { return {false, false, true}; }
+    bool operator==(const TransportLook &) const = default;
+};
+
+// The player's commands in one place. Every input (the bar's buttons and
+// tracks, the hot keys, the bookmarks, MPRIS, the command line) acts on the
+// media engine through these, and every view learns what happened from the
+// signals. Commands that need a file do nothing without one; refusing with
+// a message is the caller's business.
+class Player : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Transport { Play, Pause, Stop };
+
+    // `windStep` gives the seconds one wind jumps, read at each wind.
+    Player(MediaPlayer &engine, std::function<double()> windStep, QObject *parent = nullptr);
+
+    MediaPlayer &engine() const { return m_engine; }
+    bool hasFile() const { return m_engine.PlayState() != MediaPlayer::NoFile; }
+    bool isPlaying() const { return m_engine.PlayState() == MediaPlayer::Playing; }
+    int playState() const { return m_engine.PlayState(); }
+    double position() const { return m_engine.CurrentPosition(); }
+    double duration() const { return m_engine.Duration(); }
+    double rate() const { return m_engine.Rate(); }
+    double windStep() const { return m_windStep(); }
+
+    // Opens a local file; whether it could be opened is hasFile() after.
+    void open(const FilePath &path);
+    // The file opened last (whether it could be opened or not).
+    const FilePath &file() const { return m_file; }
+    void play();
+    // Pauses what plays; the pause look either way.
+    void pause();
+    void togglePlayPause();
+    // Stops and goes back to the start.
+    void stop();
+    void rewindToStart();
+    // One wind step back or on, when the step stays inside the file.
+    // True when the position moved.
+    bool windBack();
+    bool windForward();
+    void setRate(double rate);
+    // Goes to a position, whatever the state (the engine clamps).
+    void jumpTo(double seconds);
+
+    // Passes on what an engine pushes (the position as it plays, the file's
+    // length, its state and rate), for views that follow playback.
+    void follow(MpvEngine *engine);
+
+    // Shows a look on the transport buttons without a command (a button held
+    // down, a hot-key event in mid-cycle).
+    void showLook(const TransportLook &look);
+
+signals:
+    void stateChanged(int playState);
+    // The position as playback moves it (several times a second), and after
+    // every jump.
+    void positionMoved(double seconds);
+    void durationChanged(double seconds);
+    // A jump not caused by playing: a seek, a wind, a bookmark, Stop.
+    void positionChanged(double seconds);
+    // `path` as it can be shown (file() has its bytes).
+    void fileChanged(const QString &path, bool opened);
+    // The engine could not open the file open() was given (also after
+    // open() returned, for a file that was still loading then).
+    void openFailed(const QString &reason);
+    void rateChanged(double rate);
+    void lookChanged(const TransportLook &look);
+    // Play, Pause or Stop was commanded with a file open.
+    void transportCommanded(Player::Transport command);
+
+private:
+    void announceState(int before);
+    void moveTo(double seconds);
+
+    MediaPlayer &m_engine;
+    std::function<double()> m_windStep;
+    FilePath m_file;
+};

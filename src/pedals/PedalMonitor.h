@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "rules/PedalModels.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+class PedalDevice;
+class QSocketNotifier;
+struct udev;
+struct udev_device;
+struct udev_monitor;
+
+// Finds the foot controls of the known models among the raw HID devices
+// (libudev), reads every one plugged in, and keeps watching for pedals being
+// plugged in and pulled out. Pedals of all devices act as one set: a pedal
+// is pressed when the first device presses it and released when the last
+// one lets it go.
+class PedalMonitor : public QObject
+{
+    Q_OBJECT
+public:
+    explicit PedalMonitor(QObject *parent = nullptr);
+    ~PedalMonitor() override;
+
+    // Opens the pedals present now and watches for more; nothing is read
+    // before it. Called again, it looks again for pedals not yet open (where
+    // no udev daemon tells of new ones).
+    void start();
+
+    // Opens a foot control's node and reads it. Where the user may not read
+    // it, says so (once per run, however many pedals and nodes) and goes on
+    // without it. True when it is read (or already was).
+    bool openPedal(const PedalModel &model, const QString &node);
+    // Reads a foot control from an open descriptor, which it takes over.
+    void addDevice(int fd, const PedalModel &model, const QString &node);
+
+    struct Found
+    {
+        QString model;
+        QString node;
+    };
+    QList<Found> pedals() const;
+    bool isDown(Pedal pedal) const { return m_held[int(pedal)] > 0; }
+
+    // What the user is told when a pedal is present but may not be read.
+    static QString permissionMessage(const QString &model, const QString &node);
+
+signals:
+    void pedalPressed(Pedal pedal);
+    void pedalReleased(Pedal pedal);
+    void pedalsChanged();
+    // A pedal is plugged in that cannot be opened: told once per run.
+    void cannotOpen(const QString &message);
+
+private:
+    void openNode(udev_device *device);
+    void readUdevEvent();
+    void removeNode(const QString &node);
+    void pedalChanged(Pedal pedal, bool down);
+
+    udev *m_udev = nullptr;
+    udev_monitor *m_udevMonitor = nullptr;
+    QSocketNotifier *m_udevNotifier = nullptr;
+    QList<PedalDevice *> m_devices;
+    std::array<int, PedalCount> m_held{};
+    bool m_toldCannotOpen = false;
+};

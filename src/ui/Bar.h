@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ui/Controls.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+class BookmarkList;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMimeData;
+class QPropertyAnimation;
+class QPushButton;
+class QSystemTrayIcon;
+class QTimer;
+class MediaPlayerControl;
+class Player;
+class HotKeys;
+class GlobalHotKeys;
+class PedalActions;
+class PedalMonitor;
+class PedalsWindow;
+struct TransportLook;
+
+// The bar: a borderless strip at the top of the screen with a lower panel
+// that slides out beneath it. The constructor lays out every control; the
+// handlers live with the subsystem they belong to (transport, opening,
+// position display, pitch, wind count, bookmarks, keys, help).
+class Bar : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Bar(QWidget *parent = nullptr);
+    ~Bar() override;
+
+    // Top strip
+    QFrame *transportFrame = nullptr;
+    QFrame *windowButtonsFrame = nullptr;
+    PictureBox *playButton = nullptr; // play
+    PictureBox *pauseButton = nullptr; // pause
+    PictureBox *stopButton = nullptr; // stop
+    PictureBox *exitButton = nullptr; // exit
+    PictureBox *openButton = nullptr; // open
+    PictureBox *panelButton = nullptr; // expand/collapse
+    MediaPlayerControl *mediaControl = nullptr;
+    QLabel *fileLabel = nullptr;       // file name
+    ClickLabel *timeLabel = nullptr;   // time
+    QWidget *stripEdge = nullptr;
+
+    // Lower panel
+    PictureBox *panel = nullptr;
+    QLabel *positionCaption = nullptr;       // "Current Position:"
+    QLabel *positionLabel = nullptr;       // position in seconds
+    QLabel *pitchLabel = nullptr;       // pitch caption
+    ClickLabel *pitchDown = nullptr;   // pitch down
+    TrackSlider *pitchTrack = nullptr; // pitch track
+    ClickLabel *pitchUp = nullptr;   // pitch up
+    QLabel *windLabel = nullptr;       // wind count caption
+    TrackSlider *windTrack = nullptr; // wind count track
+    QLabel *bookmarkCaption = nullptr;       // "Bookmark"
+    QComboBox *bookmarkList = nullptr;    // bookmarks
+    QPushButton *setBookmarkButton = nullptr; // bookmark Set
+    QPushButton *clearBookmarkButton = nullptr; // bookmark Clear
+    QPushButton *clearAllBookmarksButton = nullptr; // bookmark Clear All
+    QPushButton *keysButton = nullptr; // Keys
+    QPushButton *helpButton = nullptr; // Help
+    QLabel *makerLabel = nullptr;      // maker's tooltip
+    QWidget *panelRule = nullptr;
+    QWidget *bookmarkRule = nullptr;
+
+    // The commands every input acts through, the hot-key rules on them, and
+    // the keys taken desktop-wide for those rules.
+    Player *player = nullptr;
+    HotKeys *hotKeys = nullptr;
+    GlobalHotKeys *globalHotKeys = nullptr;
+    // The foot pedals: what reads them, and their actions on the player.
+    PedalMonitor *pedalMonitor = nullptr;
+    PedalActions *pedalActions = nullptr;
+
+    // The tray icon, present from start-up until the exit button.
+    std::unique_ptr<QSystemTrayIcon> trayIcon;
+
+    QTimer *positionTimer = nullptr;
+    std::unique_ptr<CommonDialog> openDialog;
+    ImageList buttonImages;
+
+    // True once the panel has slid all the way out, until it has slid all
+    // the way back in.
+    bool Expanded = false;
+    // Whether the time label shows the time played (or the time left).
+    bool showElapsed = true;
+    // Twips along the wind-count track; the wind keys jump windStep() seconds.
+    float windCount = 0;
+    double windStep() const;
+
+    // Shows buttonImages image `imageIndex` (1-based) on a picture button.
+    void ShowImage(PictureBox *box, int imageIndex);
+    // Shows a look on Play, Pause and Stop.
+    void showTransportLook(const TransportLook &look);
+
+    // Window load handler (start-up steps L1 to L7). startup runs it right
+    // after constructing the window; tests may construct without it.
+    void load();
+
+    // Shell
+    void exitProgram();
+    void togglePanel();
+
+    // Transport
+    void startPlaying();
+    void pausePlaying();
+    void stopPlaying();
+    void playButtonDown();
+    void playButtonUp();
+    void pauseButtonDown();
+    void pauseButtonUp();
+    void stopButtonDown();
+    void stopButtonUp();
+    void exitButtonDown();
+    void exitButtonUp();
+    void openButtonDown();
+    void openButtonUp();
+    void panelButtonDown();
+    void panelButtonUp();
+
+    // Opening
+    void chooseFile();
+    void openDroppedFile(const QMimeData *Data);
+    void showOpenedFile(const QString &path, bool opened);
+
+    // Position display
+    void showPosition();
+    void toggleTimeShown();
+
+    // Pitch
+    void stepPitchDown();
+    void stepPitchUp();
+    // A press or left drag on the pitch track, `twips` from its left edge.
+    void setPitchAt(float twips);
+    void resetPitch();
+
+    // Wind count
+    // A press or left drag on the wind-count track, `twips` from its left edge.
+    void setWindCountAt(float twips);
+    void resetWindCount();
+
+    // Bookmarks: the file, fixed for the run once start-up has chosen it,
+    // and the list with it.
+    QString bookmarkPath;
+    BookmarkList bookmarks() const;
+    void jumpToBookmark();
+    void setBookmark();
+    void clearBookmark();
+    void clearAllBookmarks();
+
+    // Dialogs
+    void showKeys();
+    void showHelp();
+
+    void showRate(double rate);
+
+    // Pedals: their settings loaded and the pedals plugged in read, from
+    // then on (start-up runs it after the first paint).
+    void startPedals();
+
+public slots:
+    // Opens the settings window, or brings it to the front.
+    void showSettings();
+
+signals:
+    // The exit's last call before the process ends, for what lies outside
+    // the bar (its names on the session bus).
+    void exiting();
+
+private:
+    QPointer<PedalsWindow> m_settingsWindow;
+
+    void setRateFromPanel(double rate);
+    bool m_rateFromPanel = false;
+
+    void layOutStrip();
+    void layOutPanel();
+    void connectHandlers();
+    void panelMotionEnded();
+
+    // The window's height sliding between collapsed and expanded.
+    QPropertyAnimation *m_panelMotion = nullptr;
+    bool m_clickedWhileCollapsing = false;
+};

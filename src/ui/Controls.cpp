@@ -1,0 +1,338 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/Controls.h"
+
+#include "rules/Sliders.h"
+#include "ui/Pictures.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStringList>
+
+#include <cmath>
+
+namespace {
+
+float ToTwips(qreal pixels) { return float(pixels * TwipsPerPixel); }
+
+// A focus mark only once the keyboard has moved the focus, as the style does
+// for its own controls.
+bool ShowsFocus(const QWidget *w)
+{
+    return w->hasFocus() && w->window()->testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+bool IsActivationKey(const QKeyEvent *event)
+{
+    return event->key() == Qt::Key_Space || event->key() == Qt::Key_Return
+        || event->key() == Qt::Key_Enter;
+}
+
+// Screen readers see the picture buttons and the glyph labels as buttons
+// they can press, and the tracks as sliders they can step.
+class PressableAccessible : public QAccessibleWidget
+{
+public:
+    PressableAccessible(QWidget *widget, QAccessible::Role role, void (*press)(QWidget *))
+        : QAccessibleWidget(widget, role), m_press(press) {}
+
+    QStringList actionNames() const override
+    {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction() && widget()->isEnabled())
+            m_press(widget());
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    void (*m_press)(QWidget *);
+};
+
+class TrackAccessible : public QAccessibleWidget
+{
+public:
+    explicit TrackAccessible(QWidget *widget) : QAccessibleWidget(widget, QAccessible::Slider) {}
+
+    QStringList actionNames() const override
+    {
+        return QStringList{increaseAction(), decreaseAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &name) override
+    {
+        auto *track = static_cast<TrackSlider *>(widget());
+        if (!track->isEnabled())
+            return;
+        if (name == increaseAction())
+            emit track->stepped(+1);
+        else if (name == decreaseAction())
+            emit track->stepped(-1);
+        else
+            QAccessibleWidget::doAction(name);
+    }
+};
+
+QAccessibleInterface *ControlsAccessibleFactory(const QString &className, QObject *object)
+{
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    auto *widget = static_cast<QWidget *>(object);
+    if (className == QLatin1String("PictureBox"))
+        return new PressableAccessible(widget, QAccessible::Button,
+                                       [](QWidget *w) { emit static_cast<PictureBox *>(w)->clicked(); });
+    if (className == QLatin1String("ClickLabel"))
+        return new PressableAccessible(widget, QAccessible::Button,
+                                       [](QWidget *w) { emit static_cast<ClickLabel *>(w)->clicked(); });
+    if (className == QLatin1String("TrackSlider"))
+        return new TrackAccessible(widget);
+    return nullptr;
+}
+
+void InstallAccessibleFactory()
+{
+    QAccessible::installFactory(ControlsAccessibleFactory);
+}
+Q_CONSTRUCTOR_FUNCTION(InstallAccessibleFactory)
+
+} // namespace
+
+// ---------------------------------------------------------------- ImageList
+
+QPixmap ImageList::ListImages(int index) const
+{
+    if (index < 1 || index > Count)
+        return QPixmap();
+    return ResourcePicture(QStringLiteral(":/images/button%1.gif").arg(index, 2, 10, QLatin1Char('0')));
+}
+
+// --------------------------------------------------------------- PictureBox
+
+PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void PictureBox::setPicture(const QPixmap &picture, int imageIndex)
+{
+    m_picture = picture;
+    m_imageIndex = imageIndex;
+    resize(picture.deviceIndependentSize().toSize());
+    update();
+}
+
+void PictureBox::setAcceptsFileDrops(bool accept)
+{
+    setAcceptDrops(accept);
+}
+
+void PictureBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_picture);
+    if (ShowsFocus(this)) {
+        // The pictures carry no focus look of their own; keyboard users need one.
+        QPen pen(palette().color(QPalette::Highlight));
+        pen.setStyle(Qt::DotLine);
+        painter.setPen(pen);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void PictureBox::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_pressedInside = true;
+    emit pressed();
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool click = event->button() == Qt::LeftButton && m_pressedInside
+        && rect().contains(event->position().toPoint());
+    if (event->button() == Qt::LeftButton)
+        m_pressedInside = false;
+    emit released();
+    if (click)
+        emit clicked();
+}
+
+void PictureBox::mouseDoubleClickEvent(QMouseEvent *)
+{
+}
+
+void PictureBox::keyPressEvent(QKeyEvent *event)
+{
+    if (IsActivationKey(event) && !event->isAutoRepeat()) {
+        emit clicked();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void PictureBox::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void PictureBox::dropEvent(QDropEvent *event)
+{
+    event->acceptProposedAction();
+    emit filesDropped(event->mimeData());
+}
+
+// -------------------------------------------------------------- TrackSlider
+
+TrackSlider::TrackSlider(QWidget *parent, int widthTwips, int heightTwips, const QColor &background)
+    : QAbstractSlider(parent), m_heightTwips(heightTwips)
+{
+    setOrientation(Qt::Horizontal);
+    setSingleStep(int(TrackLineStep));
+    resize(Px(widthTwips), Px(heightTwips));
+    setFocusPolicy(Qt::TabFocus);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, background);
+    setPalette(pal);
+    setAutoFillBackground(true);
+}
+
+QList<float> TrackSlider::lineXs() const
+{
+    return TrackFillLines(value());
+}
+
+void TrackSlider::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    // Twips land on whole pixels, as the drawing would on a 96-dpi screen.
+    auto px = [](float twips) { return int(std::floor(twips / TwipsPerPixel)); };
+    painter.setPen(QPen(Qt::white, 1));
+    const int top = px(TrackLineTop), bottom = px(float(m_heightTwips) - TrackLineTop);
+    for (float x : lineXs())
+        painter.drawLine(px(x), top, px(x), bottom);
+    if (ShowsFocus(this)) {
+        QPen pen(palette().color(QPalette::Highlight));
+        pen.setStyle(Qt::DotLine);
+        painter.setPen(pen);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void TrackSlider::mousePressEvent(QMouseEvent *event)
+{
+    emit pressedAt(ToTwips(event->position().x()));
+}
+
+void TrackSlider::mouseMoveEvent(QMouseEvent *event)
+{
+    // A drag with a second button held changes nothing after its press.
+    if ((event->buttons() & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton)) == Qt::LeftButton)
+        emit draggedTo(ToTwips(event->position().x()));
+}
+
+void TrackSlider::mouseDoubleClickEvent(QMouseEvent *)
+{
+    emit doubleClicked();
+}
+
+// The value follows the handlers only: the keys and the wheel a slider would
+// act on by itself would move the fill away from the rate or wind count.
+void TrackSlider::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Down:
+        emit stepped(-1);
+        return;
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+        emit stepped(+1);
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void TrackSlider::wheelEvent(QWheelEvent *event)
+{
+    QWidget::wheelEvent(event);
+}
+
+// --------------------------------------------------------------- ClickLabel
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_releaseEndsDoubleClick) {
+        m_releaseEndsDoubleClick = false;
+        return;
+    }
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+void ClickLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_releaseEndsDoubleClick = true;
+    emit doubleClicked();
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent *event)
+{
+    if (IsActivationKey(event)) {
+        emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+// ------------------------------------------------------------- CommonDialog
+
+namespace {
+
+// "Label|*.a;*.b|Other|*.*" as Qt name filters. "*.*" means every file, also
+// those without an extension.
+QStringList NameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString &p : patterns) {
+            p = p.trimmed();
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
+        }
+        filters.append(QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(QLatin1Char(' '))));
+    }
+    return filters;
+}
+
+} // namespace
+
+void CommonDialog::ShowOpen(QWidget *parent)
+{
+    QFileDialog dialog(parent, DialogTitle);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    const QStringList filters = NameFilters(Filter);
+    if (!filters.isEmpty())
+        dialog.setNameFilters(filters);
+    if (!FileName.isEmpty())
+        dialog.selectFile(FileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    FileName = dialog.selectedFiles().constFirst();
+    FileTitle = QFileInfo(FileName).fileName();
+}

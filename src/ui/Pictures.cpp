@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/Pictures.h"
+
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QPixmapCache>
+
+QPixmap ResourcePicture(const QString &path)
+{
+    const bool doubled = qGuiApp && qGuiApp->devicePixelRatio() > 1.0;
+    QString file = path;
+    if (doubled)
+        file.insert(path.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
+    QPixmap pixmap;
+    if (!QPixmapCache::find(file, &pixmap)) {
+        pixmap.load(file);
+        if (doubled)
+            pixmap.setDevicePixelRatio(2.0);
+        QPixmapCache::insert(file, pixmap);
+    }
+    return pixmap;
+}
+
+QIcon WindowIcon()
+{
+    // Read as PNG outright: left to find the type, Qt first asks every image
+    // plugin whether it knows the contents, which loads them all (SVG and
+    // JPEG with their libraries) while the bar starts.
+    QIcon icon;
+    for (const char *file : {":/images/murmelvox.png", ":/images/murmelvox@2x.png", ":/images/murmelvox-256.png"}) {
+        QImageReader reader(QString::fromLatin1(file), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
+    return icon;
+}
