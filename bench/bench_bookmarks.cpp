@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    SetMsgBoxHandler([](const QString &, int, const QString &) { return int(MsgBoxResult::Yes); });
+    SetMessageHandler([](const QString &, int, const QString &) { return int(MessageAnswer::Yes); });
     QTemporaryDir dir;
     const QString bookmarkPath = dir.filePath("bookmark.ini");
 

@@ -146,7 +146,7 @@ void Bar::layOutStrip()
     windowButtonsFrame->setAccessibleName(QStringLiteral("Window buttons"));
     PlaceTwips(windowButtonsFrame, 4035, 30, 855, 200);
 
-    struct Button { PictureBox *&box; const char *name; QWidget *frame; int left, top, image; const char *role; };
+    struct Button { ImageButton *&box; const char *name; QWidget *frame; int left, top, image; const char *role; };
     const Button buttons[] = {
         {playButton, "playButton", transportFrame, 0, 50, 1, "Play"},
         {pauseButton, "pauseButton", transportFrame, 210, 50, 2, "Pause"},
@@ -156,7 +156,7 @@ void Bar::layOutStrip()
         {exitButton, "exitButton", windowButtonsFrame, 600, 0, 7, "Exit Murmelvox"},
     };
     for (const Button &b : buttons) {
-        b.box = new PictureBox(b.frame);
+        b.box = new ImageButton(b.frame);
         b.box->setObjectName(QLatin1String(b.name));
         b.box->setAccessibleName(QLatin1String(b.role));
         ShowImage(b.box, b.image);
@@ -200,7 +200,7 @@ void Bar::layOutStrip()
 
 void Bar::layOutPanel()
 {
-    panel = new PictureBox(this);
+    panel = new ImageButton(this);
     panel->setObjectName(QStringLiteral("panel"));
     panel->setAccessibleName(QStringLiteral("Panel"));
     panel->setAccessibleDescription(QStringLiteral("Drop a media file here to open it"));
@@ -307,7 +307,7 @@ void Bar::layOutPanel()
 void Bar::connectHandlers()
 {
     struct Wiring {
-        PictureBox *box;
+        ImageButton *box;
         void (Bar::*click)();
         void (Bar::*down)();
         void (Bar::*up)();
@@ -321,11 +321,11 @@ void Bar::connectHandlers()
         {panelButton, &Bar::togglePanel, &Bar::panelButtonDown, &Bar::panelButtonUp},
     };
     for (const Wiring &w : wiring) {
-        connect(w.box, &PictureBox::pressed, this, w.down);
-        connect(w.box, &PictureBox::released, this, w.up);
-        connect(w.box, &PictureBox::clicked, this, w.click);
+        connect(w.box, &ImageButton::pressed, this, w.down);
+        connect(w.box, &ImageButton::released, this, w.up);
+        connect(w.box, &ImageButton::clicked, this, w.click);
     }
-    connect(panel, &PictureBox::filesDropped, this, &Bar::openDroppedFile);
+    connect(panel, &ImageButton::filesDropped, this, &Bar::openDroppedFile);
 
     connect(m_panelMotion, &QPropertyAnimation::finished, this, &Bar::panelMotionEnded);
 
@@ -372,7 +372,7 @@ double Bar::windStep() const
     return WindStepOf(windCount);
 }
 
-void Bar::ShowImage(PictureBox *box, int imageIndex)
+void Bar::ShowImage(ImageButton *box, int imageIndex)
 {
     box->setPicture(buttonImages.ListImages(imageIndex), imageIndex);
 }

@@ -39,19 +39,19 @@ public:
     // Top strip
     QFrame *transportFrame = nullptr;
     QFrame *windowButtonsFrame = nullptr;
-    PictureBox *playButton = nullptr; // play
-    PictureBox *pauseButton = nullptr; // pause
-    PictureBox *stopButton = nullptr; // stop
-    PictureBox *exitButton = nullptr; // exit
-    PictureBox *openButton = nullptr; // open
-    PictureBox *panelButton = nullptr; // expand/collapse
+    ImageButton *playButton = nullptr; // play
+    ImageButton *pauseButton = nullptr; // pause
+    ImageButton *stopButton = nullptr; // stop
+    ImageButton *exitButton = nullptr; // exit
+    ImageButton *openButton = nullptr; // open
+    ImageButton *panelButton = nullptr; // expand/collapse
     MediaPlayerControl *mediaControl = nullptr;
     QLabel *fileLabel = nullptr;       // file name
     ClickLabel *timeLabel = nullptr;   // time
     QWidget *stripEdge = nullptr;
 
     // Lower panel
-    PictureBox *panel = nullptr;
+    ImageButton *panel = nullptr;
     QLabel *positionCaption = nullptr;       // "Current Position:"
     QLabel *positionLabel = nullptr;       // position in seconds
     QLabel *pitchLabel = nullptr;       // pitch caption
@@ -97,7 +97,7 @@ public:
     double windStep() const;
 
     // Shows buttonImages image `imageIndex` (1-based) on a picture button.
-    void ShowImage(PictureBox *box, int imageIndex);
+    void ShowImage(ImageButton *box, int imageIndex);
     // Shows a look on Play, Pause and Stop.
     void showTransportLook(const TransportLook &look);
 

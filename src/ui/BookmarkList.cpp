@@ -31,8 +31,8 @@ QString BookmarkList::shownPath() const
 
 void BookmarkList::reportUnreadable(const QString &error) const
 {
-    MsgBox(tr("The bookmark file %1 could not be read:\n%2").arg(shownPath(), error),
-           MsgBoxStyle::Critical);
+    ShowMessage(tr("The bookmark file %1 could not be read:\n%2").arg(shownPath(), error),
+                MessageStyle::Critical);
 }
 
 // Set on the list once it has told its user that values are left out.
@@ -54,7 +54,7 @@ void BookmarkList::describeHidden(qint64 shownCount, qint64 total) const
     if (!list->property(HiddenNotedProperty).toBool()) {
         list->setProperty(HiddenNotedProperty, true);
         qCInfo(lcBookmarks).noquote() << note;
-        MsgBox(note, MsgBoxStyle::Information);
+        ShowMessage(note, MessageStyle::Information);
     }
 }
 
@@ -86,9 +86,9 @@ void BookmarkList::init() const
     if (!QFileInfo::exists(m_path)) {
         const QString error = WriteBookmarkFile(m_path, {});
         if (!error.isEmpty()) {
-            MsgBox(tr("The bookmark file %1 could not be created:\n%2\n\nBookmarks cannot be kept until this is put right.")
+            ShowMessage(tr("The bookmark file %1 could not be created:\n%2\n\nBookmarks cannot be kept until this is put right.")
                        .arg(shownPath(), error),
-                   MsgBoxStyle::Exclamation);
+                        MessageStyle::Exclamation);
             return;
         }
     }
@@ -99,36 +99,36 @@ void BookmarkList::init() const
 void NoteBookmarkLocation(const BookmarkLocation &where)
 {
     if (!where.copiedFrom.isEmpty()) {
-        MsgBox(tr("Murmelvox cannot save anything in its own folder, so your bookmarks have been copied from\n%1\nto\n%2\n\n"
+        ShowMessage(tr("Murmelvox cannot save anything in its own folder, so your bookmarks have been copied from\n%1\nto\n%2\n\n"
                   "From now on your bookmarks are kept there.")
                    .arg(QDir::toNativeSeparators(where.copiedFrom), QDir::toNativeSeparators(where.path)),
-               MsgBoxStyle::Information);
+                    MessageStyle::Information);
     } else if (!where.copyError.isEmpty()) {
-        MsgBox(tr("Murmelvox cannot save anything in its own folder, and your bookmarks there could not be copied to\n%1\n%2\n\n"
+        ShowMessage(tr("Murmelvox cannot save anything in its own folder, and your bookmarks there could not be copied to\n%1\n%2\n\n"
                   "New bookmarks are kept in %1.")
                    .arg(QDir::toNativeSeparators(where.path), where.copyError),
-               MsgBoxStyle::Exclamation);
+                    MessageStyle::Exclamation);
     }
 }
 
 void BookmarkList::set(const MediaPlayer &player) const
 {
     if (player.PlayState() == MediaPlayer::NoFile) {
-        MsgBox(QStringLiteral("Select a Media File first!"), MsgBoxStyle::Critical);
+        ShowMessage(QStringLiteral("Select a Media File first!"), MessageStyle::Critical);
         return;
     }
     const double position = player.CurrentPosition();
     if (!std::isfinite(position)) {
-        MsgBox(tr("The player reports no usable position, so no bookmark was set."), MsgBoxStyle::Critical);
+        ShowMessage(tr("The player reports no usable position, so no bookmark was set."), MessageStyle::Critical);
         return;
     }
     const double value = RoundHalfEven2(position);
 
     const QString error = AppendBookmarkFile(m_path, value);
     if (!error.isEmpty()) {
-        MsgBox(tr("The bookmark %1 could not be saved in %2:\n%3")
+        ShowMessage(tr("The bookmark %1 could not be saved in %2:\n%3")
                    .arg(NumberText(value), shownPath(), error),
-               MsgBoxStyle::Critical);
+                    MessageStyle::Critical);
         return;
     }
 
@@ -148,11 +148,11 @@ void BookmarkList::clear() const
         reportUnreadable(result.error);
         return;
     case BookmarkClearResult::NoValues:
-        MsgBox(QStringLiteral("No Bookmarks found!"), MsgBoxStyle::Critical);
+        ShowMessage(QStringLiteral("No Bookmarks found!"), MessageStyle::Critical);
         return;
     case BookmarkClearResult::WriteFailed:
-        MsgBox(tr("The bookmark could not be cleared in %1:\n%2").arg(shownPath(), result.error),
-               MsgBoxStyle::Critical);
+        ShowMessage(tr("The bookmark could not be cleared in %1:\n%2").arg(shownPath(), result.error),
+                    MessageStyle::Critical);
         return;
     }
 
@@ -164,16 +164,16 @@ void BookmarkList::clear() const
 void BookmarkList::clearAll() const
 {
     if (m_list->count() == 0) {
-        MsgBox(QStringLiteral("No Bookmarks Found!"), MsgBoxStyle::Critical);
+        ShowMessage(QStringLiteral("No Bookmarks Found!"), MessageStyle::Critical);
         return;
     }
-    if (MsgBox(QStringLiteral("Are you sure you want to clear all Bookmarks?"),
-               MsgBoxStyle::YesNo | MsgBoxStyle::Information) != MsgBoxResult::Yes)
+    if (ShowMessage(QStringLiteral("Are you sure you want to clear all Bookmarks?"),
+                    MessageStyle::YesNo | MessageStyle::Information) != MessageAnswer::Yes)
         return;
     const QString error = WriteBookmarkFile(m_path, {});
     if (!error.isEmpty()) {
-        MsgBox(tr("The bookmarks could not be cleared in %1:\n%2").arg(shownPath(), error),
-               MsgBoxStyle::Critical);
+        ShowMessage(tr("The bookmarks could not be cleared in %1:\n%2").arg(shownPath(), error),
+                    MessageStyle::Critical);
         return;
     }
     m_list->clear();

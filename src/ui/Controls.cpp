@@ -87,9 +87,9 @@ QAccessibleInterface *ControlsAccessibleFactory(const QString &className, QObjec
     if (!object || !object->isWidgetType())
         return nullptr;
     auto *widget = static_cast<QWidget *>(object);
-    if (className == QLatin1String("PictureBox"))
+    if (className == QLatin1String("ImageButton"))
         return new PressableAccessible(widget, QAccessible::Button,
-                                       [](QWidget *w) { emit static_cast<PictureBox *>(w)->clicked(); });
+                                       [](QWidget *w) { emit static_cast<ImageButton *>(w)->clicked(); });
     if (className == QLatin1String("ClickLabel"))
         return new PressableAccessible(widget, QAccessible::Button,
                                        [](QWidget *w) { emit static_cast<ClickLabel *>(w)->clicked(); });
@@ -115,14 +115,14 @@ QPixmap ImageList::ListImages(int index) const
     return ResourcePicture(QStringLiteral(":/images/button%1.gif").arg(index, 2, 10, QLatin1Char('0')));
 }
 
-// --------------------------------------------------------------- PictureBox
+// --------------------------------------------------------------- ImageButton
 
-PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
+ImageButton::ImageButton(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::TabFocus);
 }
 
-void PictureBox::setPicture(const QPixmap &picture, int imageIndex)
+void ImageButton::setPicture(const QPixmap &picture, int imageIndex)
 {
     m_picture = picture;
     m_imageIndex = imageIndex;
@@ -130,12 +130,12 @@ void PictureBox::setPicture(const QPixmap &picture, int imageIndex)
     update();
 }
 
-void PictureBox::setAcceptsFileDrops(bool accept)
+void ImageButton::setAcceptsFileDrops(bool accept)
 {
     setAcceptDrops(accept);
 }
 
-void PictureBox::paintEvent(QPaintEvent *)
+void ImageButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_picture);
@@ -148,14 +148,14 @@ void PictureBox::paintEvent(QPaintEvent *)
     }
 }
 
-void PictureBox::mousePressEvent(QMouseEvent *event)
+void ImageButton::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         m_pressedInside = true;
     emit pressed();
 }
 
-void PictureBox::mouseReleaseEvent(QMouseEvent *event)
+void ImageButton::mouseReleaseEvent(QMouseEvent *event)
 {
     const bool click = event->button() == Qt::LeftButton && m_pressedInside
         && rect().contains(event->position().toPoint());
@@ -166,11 +166,11 @@ void PictureBox::mouseReleaseEvent(QMouseEvent *event)
         emit clicked();
 }
 
-void PictureBox::mouseDoubleClickEvent(QMouseEvent *)
+void ImageButton::mouseDoubleClickEvent(QMouseEvent *)
 {
 }
 
-void PictureBox::keyPressEvent(QKeyEvent *event)
+void ImageButton::keyPressEvent(QKeyEvent *event)
 {
     if (IsActivationKey(event) && !event->isAutoRepeat()) {
         emit clicked();
@@ -179,13 +179,13 @@ void PictureBox::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-void PictureBox::dragEnterEvent(QDragEnterEvent *event)
+void ImageButton::dragEnterEvent(QDragEnterEvent *event)
 {
     if (event->mimeData()->hasUrls())
         event->acceptProposedAction();
 }
 
-void PictureBox::dropEvent(QDropEvent *event)
+void ImageButton::dropEvent(QDropEvent *event)
 {
     event->acceptProposedAction();
     emit filesDropped(event->mimeData());

@@ -25,15 +25,15 @@ public:
     QPixmap ListImages(int index) const;
 };
 
-// A borderless picture box sized to its picture, reporting a press and a
+// A borderless button drawn as its picture, sized to it, reporting a press and a
 // release of any mouse button, and a left click. Space or Enter on a focused box
 // acts as a left click, so the buttons can be driven from the keyboard and by
 // assistive technology.
-class PictureBox : public QWidget
+class ImageButton : public QWidget
 {
     Q_OBJECT
 public:
-    explicit PictureBox(QWidget *parent = nullptr);
+    explicit ImageButton(QWidget *parent = nullptr);
 
     void setPicture(const QPixmap &picture, int imageIndex = 0);
     QPixmap picture() const { return m_picture; }

@@ -223,7 +223,7 @@ void KeysDialog::setKeys()
     for (size_t a = 0; a < names.size(); ++a) {
         for (size_t b = a + 1; b < names.size(); ++b) {
             if (names[a] == names[b]) {
-                MsgBox(QStringLiteral("Duplicate Keys, Change!"), MsgBoxStyle::OKOnly, QStringLiteral("Murmelvox"));
+                ShowMessage(QStringLiteral("Duplicate Keys, Change!"), MessageStyle::OKOnly, QStringLiteral("Murmelvox"));
                 return;
             }
         }
@@ -235,8 +235,8 @@ void KeysDialog::setKeys()
     if (m_globalHotKeys)
         m_globalHotKeys->reloadKeyAssignments();
     if (!saved) {
-        MsgBox(SettingsNotSavedText(QStringLiteral("keys")),
-               MsgBoxStyle::Critical, QStringLiteral("Murmelvox"));
+        ShowMessage(SettingsNotSavedText(QStringLiteral("keys")),
+                    MessageStyle::Critical, QStringLiteral("Murmelvox"));
         return;
     }
     cancel();

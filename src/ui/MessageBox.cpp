@@ -5,19 +5,19 @@
 #include <QMessageBox>
 
 namespace {
-MsgBoxHandler &handlerSlot()
+MessageHandler &handlerSlot()
 {
-    static MsgBoxHandler handler;
+    static MessageHandler handler;
     return handler;
 }
 } // namespace
 
-void SetMsgBoxHandler(MsgBoxHandler handler)
+void SetMessageHandler(MessageHandler handler)
 {
     handlerSlot() = std::move(handler);
 }
 
-int MsgBox(const QString &prompt, int style, const QString &title)
+int ShowMessage(const QString &prompt, int style, const QString &title)
 {
     if (handlerSlot())
         return handlerSlot()(prompt, style, title);
@@ -28,21 +28,21 @@ int MsgBox(const QString &prompt, int style, const QString &title)
     box.setAccessibleName(title);
     box.setAccessibleDescription(prompt);
     switch (style & 0x70) {
-    case MsgBoxStyle::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgBoxStyle::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgBoxStyle::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgBoxStyle::Information: box.setIcon(QMessageBox::Information); break;
+    case MessageStyle::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MessageStyle::Question: box.setIcon(QMessageBox::Question); break;
+    case MessageStyle::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MessageStyle::Information: box.setIcon(QMessageBox::Information); break;
     default: box.setIcon(QMessageBox::NoIcon); break;
     }
     // The bar stays on top of everything; its boxes must not hide behind it.
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    if ((style & 0x7) == MsgBoxStyle::YesNo) {
+    if ((style & 0x7) == MessageStyle::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton((style & MsgBoxStyle::DefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
+        box.setDefaultButton((style & MessageStyle::DefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes ? MsgBoxResult::Yes : MsgBoxResult::No;
+        return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
-    return MsgBoxResult::OK;
+    return MessageAnswer::OK;
 }

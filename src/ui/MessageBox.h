@@ -5,7 +5,7 @@
 #include <functional>
 
 // Modal message boxes with the classic style numbers: buttons + icon.
-namespace MsgBoxStyle {
+namespace MessageStyle {
 constexpr int OKOnly = 0;
 constexpr int YesNo = 4;
 constexpr int Critical = 16;
@@ -15,18 +15,18 @@ constexpr int Information = 64;
 constexpr int DefaultButton2 = 256;
 }
 
-namespace MsgBoxResult {
+namespace MessageAnswer {
 constexpr int OK = 1;
 constexpr int Yes = 6;
 constexpr int No = 7;
 }
 
 // Shows `prompt` in a modal box captioned `title` and waits for the user.
-// Returns the button pressed (MsgBoxResult).
-int MsgBox(const QString &prompt, int style = MsgBoxStyle::OKOnly,
-           const QString &title = QStringLiteral("Murmelvox"));
+// Returns the button pressed (MessageAnswer).
+int ShowMessage(const QString &prompt, int style = MessageStyle::OKOnly,
+                const QString &title = QStringLiteral("Murmelvox"));
 
 // Replaces the boxes with a function (tests answer them without a user);
 // an empty function restores the real boxes.
-using MsgBoxHandler = std::function<int(const QString &prompt, int style, const QString &title)>;
-void SetMsgBoxHandler(MsgBoxHandler handler);
+using MessageHandler = std::function<int(const QString &prompt, int style, const QString &title)>;
+void SetMessageHandler(MessageHandler handler);

@@ -17,7 +17,7 @@ bool RefuseWithoutFile(const Player &player)
 {
     if (player.hasFile())
         return false;
-    MsgBox(NoFileMessage, MsgBoxStyle::OKOnly | MsgBoxStyle::Critical, QStringLiteral("Murmelvox"));
+    ShowMessage(NoFileMessage, MessageStyle::OKOnly | MessageStyle::Critical, QStringLiteral("Murmelvox"));
     return true;
 }
 

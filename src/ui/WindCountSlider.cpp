@@ -22,7 +22,7 @@ void Bar::setWindCountAt(float twips)
     // The store leaves out the value it already holds (every start-up, a
     // press where the bar already ends).
     SaveSettingLater(QStringLiteral("WindCount"), WindCountStoredText(windCount), [](const QString &why) {
-        MsgBox(SettingsNotSavedText(QStringLiteral("wind count"), why), MsgBoxStyle::Critical, QStringLiteral("Murmelvox"));
+        ShowMessage(SettingsNotSavedText(QStringLiteral("wind count"), why), MessageStyle::Critical, QStringLiteral("Murmelvox"));
     });
 }
 

@@ -54,12 +54,12 @@ private slots:
         requireMedia();
         QVERIFY(m_dir.isValid());
         m_path = m_dir.filePath("bookmark.ini");
-        SetMsgBoxHandler([this](const QString &prompt, int, const QString &) {
+        SetMessageHandler([this](const QString &prompt, int, const QString &) {
             m_messages.append(prompt);
-            return int(MsgBoxResult::Yes);
+            return int(MessageAnswer::Yes);
         });
     }
-    void cleanupTestCase() { SetMsgBoxHandler({}); }
+    void cleanupTestCase() { SetMessageHandler({}); }
 
     void setJumpClearAndRestart()
     {

@@ -126,34 +126,34 @@ class TestBookmarkList : public QObject
     QTemporaryDir m_dir;
     QStringList m_messages;       // "critical: text", "question: text", "warning: text"
     QString m_path;
-    int m_answer = MsgBoxResult::Yes;
+    int m_answer = MessageAnswer::Yes;
     int m_lastStyle = -1;
 
 private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        SetMsgBoxHandler([this](const QString &prompt, int style, const QString &title) {
+        SetMessageHandler([this](const QString &prompt, int style, const QString &title) {
             // Every box of the list is captioned with the program's name.
             if (title != QStringLiteral("Murmelvox"))
                 m_messages.append(QStringLiteral("bad title: ") + title);
             m_lastStyle = style;
             const int icon = style & 0x70;
-            const QString kind = icon == MsgBoxStyle::Critical ? QStringLiteral("critical")
-                                 : (style & 0x7) == MsgBoxStyle::YesNo ? QStringLiteral("question")
+            const QString kind = icon == MessageStyle::Critical ? QStringLiteral("critical")
+                                 : (style & 0x7) == MessageStyle::YesNo ? QStringLiteral("question")
                                                                       : QStringLiteral("warning");
             m_messages.append(kind + QStringLiteral(": ") + prompt);
-            return (style & 0x7) == MsgBoxStyle::YesNo ? m_answer : MsgBoxResult::OK;
+            return (style & 0x7) == MessageStyle::YesNo ? m_answer : MessageAnswer::OK;
         });
     }
-    void cleanupTestCase() { SetMsgBoxHandler({}); }
+    void cleanupTestCase() { SetMessageHandler({}); }
 
     void init()
     {
         m_path = m_dir.filePath("bookmark.ini");
         QFile::remove(m_path);
         m_messages.clear();
-        m_answer = MsgBoxResult::Yes;
+        m_answer = MessageAnswer::Yes;
         m_lastStyle = -1;
     }
 
@@ -173,7 +173,7 @@ private slots:
         QTest::addColumn<QString>("chosenAfter");
         QTest::addColumn<QStringList>("messages");
 
-        const int yes = MsgBoxResult::Yes, no = MsgBoxResult::No;
+        const int yes = MessageAnswer::Yes, no = MessageAnswer::No;
         const int stopped = MediaPlayer::Stopped, noFile = MediaPlayer::NoFile;
         const QString ask = QStringLiteral("question: Are you sure you want to clear all Bookmarks?");
 
@@ -270,7 +270,7 @@ private slots:
         QCOMPARE(player.positionWrites, 0);
         if (op == "clearall" && !messages.isEmpty() && messages.first() == QStringLiteral("question: Are you sure you want to clear all Bookmarks?")) {
             // Information icon, Yes and No, Yes the default (no second-button flag).
-            QCOMPARE(m_lastStyle, MsgBoxStyle::YesNo | MsgBoxStyle::Information);
+            QCOMPARE(m_lastStyle, MessageStyle::YesNo | MessageStyle::Information);
         }
     }
 

@@ -125,9 +125,9 @@ private slots:
     {
         requireMedia();
         useEngineLocale();
-        SetMsgBoxHandler([this](const QString &, int, const QString &) {
+        SetMessageHandler([this](const QString &, int, const QString &) {
             ++m_boxes;
-            return MsgBoxResult::OK;
+            return MessageAnswer::OK;
         });
         QDBusConnection bus = QDBusConnection::sessionBus();
         QVERIFY2(bus.isConnected(), "run under dbus-run-session");

@@ -53,11 +53,11 @@ int main(int argc, char *argv[])
     const QString bookmarkPath = QString::fromLocal8Bit(argv[1]);
     QRandomGenerator rng(quint32(QByteArray(argv[2]).toUInt()));
     // Clear All's question is answered Yes; any other box is a failure here.
-    SetMsgBoxHandler([](const QString &prompt, int, const QString &) {
+    SetMessageHandler([](const QString &prompt, int, const QString &) {
         if (prompt.startsWith(QLatin1String("Are you sure")))
-            return MsgBoxResult::Yes;
+            return MessageAnswer::Yes;
         if (prompt == QLatin1String("No Bookmarks found!") || prompt == QLatin1String("No Bookmarks Found!"))
-            return MsgBoxResult::OK;
+            return MessageAnswer::OK;
         std::fprintf(stderr, "bookmark_churn: unexpected message: %s\n", qPrintable(prompt));
         _exit(1);
     });

@@ -35,9 +35,9 @@ class TestHelp : public QObject
 private slots:
     void initTestCase()
     {
-        SetMsgBoxHandler([this](const QString &prompt, int, const QString &) {
+        SetMessageHandler([this](const QString &prompt, int, const QString &) {
             m_messages.append(prompt);
-            return int(MsgBoxResult::OK);
+            return int(MessageAnswer::OK);
         });
         m_form = new Bar;
         m_form->load();
@@ -50,7 +50,7 @@ private slots:
     {
         delete Help::Instance();
         delete m_form;
-        SetMsgBoxHandler({});
+        SetMessageHandler({});
     }
     void cleanup()
     {

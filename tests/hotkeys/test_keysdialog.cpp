@@ -57,9 +57,9 @@ private slots:
     {
         QFile::remove(SettingsFilePath());
         boxes.clear();
-        SetMsgBoxHandler([this](const QString &prompt, int style, const QString &title) {
+        SetMessageHandler([this](const QString &prompt, int style, const QString &title) {
             boxes.append({prompt, style, title});
-            return MsgBoxResult::OK;
+            return MessageAnswer::OK;
         });
         bar = new QWidget(nullptr, Qt::FramelessWindowHint);
         bar->setGeometry(100, 0, 350, Px(275));
@@ -79,7 +79,7 @@ private slots:
         globalHotKeys.reset();
         rig.reset();
         delete bar;
-        SetMsgBoxHandler({});
+        SetMessageHandler({});
     }
 
     void windowAndControls()
@@ -196,7 +196,7 @@ private slots:
         QTest::mouseClick(k->setButton, Qt::LeftButton);
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].prompt, QStringLiteral("Duplicate Keys, Change!"));
-        QCOMPARE(boxes[0].style, MsgBoxStyle::OKOnly);
+        QCOMPARE(boxes[0].style, MessageStyle::OKOnly);
         QCOMPARE(boxes[0].title, QStringLiteral("Murmelvox"));
         QCOMPARE(storeBytes(), before);
         QCOMPARE(KeysDialog::Instance(), k);

@@ -260,9 +260,9 @@ private slots:
         useEngineLocale();
         requireMedia();
         QVERIFY(scratch.isValid());
-        SetMsgBoxHandler([this](const QString &prompt, int style, const QString &title) {
+        SetMessageHandler([this](const QString &prompt, int style, const QString &title) {
             boxes.append({prompt, style, title});
-            return MsgBoxResult::OK;
+            return MessageAnswer::OK;
         });
     }
 
@@ -280,7 +280,7 @@ private slots:
 
     void cleanupTestCase()
     {
-        SetMsgBoxHandler({});
+        SetMessageHandler({});
     }
 
     // ------------------------------------------------------------ transport
@@ -308,10 +308,10 @@ private slots:
     {
         QFETCH(QString, steps);
         QFETCH(QList<int>, looks);
-        PictureBox *const buttons[] = {form->playButton, form->pauseButton, form->stopButton,
+        ImageButton *const buttons[] = {form->playButton, form->pauseButton, form->stopButton,
                                        form->exitButton, form->openButton, form->panelButton};
         for (const QString &step : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            PictureBox *box = buttons[step[0].digitValue() - 1];
+            ImageButton *box = buttons[step[0].digitValue() - 1];
             const Qt::MouseButton button = step.endsWith(QLatin1Char('r')) ? Qt::RightButton : Qt::LeftButton;
             if (step[1] == QLatin1Char('d'))
                 Press(box, QPoint(5, 5), button);
@@ -334,7 +334,7 @@ private slots:
         QFETCH(int, button);
         QFETCH(QList<int>, looks);
         SetCounters(*form, 1);
-        PictureBox *box = QList<PictureBox *>{form->playButton, form->pauseButton, form->stopButton}[button - 1];
+        ImageButton *box = QList<ImageButton *>{form->playButton, form->pauseButton, form->stopButton}[button - 1];
         click(box);
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].prompt, NoFileMessage);
@@ -827,7 +827,7 @@ private slots:
         QCOMPARE(form->windCount, 910.0f);
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].prompt, QStringLiteral("The wind count could not be saved to %1.").arg(SettingsFilePath()));
-        QCOMPARE(boxes[0].style, MsgBoxStyle::Critical);
+        QCOMPARE(boxes[0].style, MessageStyle::Critical);
         QCOMPARE(SettingsBytes(), QByteArray("[config]\nWindCount=\" 520\"\n"));
     }
 

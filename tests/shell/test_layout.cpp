@@ -176,7 +176,7 @@ private slots:
         QFETCH(QRect, twips);
         QFETCH(int, image);
         Bar form;
-        auto *box = form.findChild<PictureBox *>(name);
+        auto *box = form.findChild<ImageButton *>(name);
         QVERIFY(box);
         QCOMPARE(box->parentWidget()->objectName(), container);
         QCOMPARE(box->geometry(), QRect(Px(twips.x()), Px(twips.y()), Px(twips.width()), Px(twips.height())));
@@ -353,8 +353,8 @@ private slots:
         // (Checked on a loose control of the same kind: the bar's own
         // handlers include the exit button, which ends the process.)
         std::unique_ptr<QWidget> loose;
-        if (qobject_cast<PictureBox *>(w))
-            loose = std::make_unique<PictureBox>();
+        if (qobject_cast<ImageButton *>(w))
+            loose = std::make_unique<ImageButton>();
         else if (qobject_cast<ClickLabel *>(w))
             loose = std::make_unique<ClickLabel>();
         else
@@ -400,15 +400,15 @@ private slots:
         QCOMPARE(named, 9 + 10 + 5 + 1 + 2 + 3 + 1);
     }
 
-    void pictureBoxMouse()
+    void imageButtonMouse()
     {
         Bar form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        PictureBox *box = form.panel;  // no handler of its own
-        QSignalSpy down(box, &PictureBox::pressed);
-        QSignalSpy up(box, &PictureBox::released);
-        QSignalSpy clicked(box, &PictureBox::clicked);
+        ImageButton *box = form.panel;  // no handler of its own
+        QSignalSpy down(box, &ImageButton::pressed);
+        QSignalSpy up(box, &ImageButton::released);
+        QSignalSpy clicked(box, &ImageButton::clicked);
         QTest::mousePress(box, Qt::LeftButton, Qt::ShiftModifier, QPoint(20, 3));
         QTest::mouseRelease(box, Qt::LeftButton, Qt::ShiftModifier, QPoint(20, 3));
         QCOMPARE(down.count(), 1);
@@ -693,7 +693,7 @@ private slots:
         } recorder;
         recorder.form = &form;
         form.installEventFilter(&recorder);
-        QSignalSpy clicks(form.panelButton, &PictureBox::clicked);
+        QSignalSpy clicks(form.panelButton, &ImageButton::clicked);
         form.togglePanel();
         QTRY_COMPARE(clicks.count(), 1);
         QTRY_VERIFY(form.Expanded && form.height() == 139);
