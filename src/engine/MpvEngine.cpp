@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/MpvEngine.h"
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QMetaObject>
 #include <QTimer>
@@ -14,6 +15,7 @@
 #include <system_error>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -23,10 +25,27 @@ Q_LOGGING_CATEGORY(lcEngine, "murmelvox.engine")
 // if the live position never reached it (it cannot be later than that).
 constexpr qint64 CatchUpGiveUpMs = 1000;
 
-// How long after construction the engine starts by itself, and how often it
-// then looks whether its library has been loaded.
+// How long after construction the engine starts by itself.
 constexpr int StartDelayMs = 200;
-constexpr int LoadPollMs = 10;
+
+// Engines (all on the GUI thread) waiting for the library's load, which
+// tells them on its own thread.
+std::vector<MpvEngine *> &waitingForLibrary()
+{
+    static std::vector<MpvEngine *> engines;
+    return engines;
+}
+
+void libraryAttempted()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return;
+    QMetaObject::invokeMethod(app, [] {
+        for (MpvEngine *engine : std::exchange(waitingForLibrary(), {}))
+            engine->start();
+    }, Qt::QueuedConnection);
+}
 
 // Counted across engines: every one of them adds to the same process.
 std::atomic<int> abandonedCount{0};
@@ -102,6 +121,8 @@ MpvEngine::MpvEngine(const QByteArray &audioOutputs, QObject *parent)
 
 MpvEngine::~MpvEngine()
 {
+    auto &waiting = waitingForLibrary();
+    waiting.erase(std::remove(waiting.begin(), waiting.end(), this), waiting.end());
     if (m_mpv) {
         // No wakeup may reach a half-destroyed object.
         m_lib->set_wakeup_callback(m_mpv, nullptr, nullptr);
@@ -131,8 +152,10 @@ void MpvEngine::start()
         ensureCore();
         return;
     }
-    MpvLibrary::LoadInBackground();
-    QTimer::singleShot(LoadPollMs, this, &MpvEngine::start);
+    auto &waiting = waitingForLibrary();
+    if (std::find(waiting.begin(), waiting.end(), this) == waiting.end())
+        waiting.push_back(this);
+    MpvLibrary::LoadInBackground(&libraryAttempted);
 }
 
 int MpvEngine::abandonedCores()
@@ -254,10 +277,18 @@ void MpvEngine::handleEvent(const mpv_event &event)
     case MPV_EVENT_PROPERTY_CHANGE: {
         const auto *property = static_cast<const mpv_event_property *>(event.data);
         if (std::strcmp(property->name, "time-pos") == 0) {
+            // A position from before a seek that is on its way says nothing
+            // of where playback goes.
+            if (m_seekPending)
+                break;
+            m_livePos = property->format == MPV_FORMAT_DOUBLE ? *static_cast<const double *>(property->data)
+                                                              : std::nan("");
             // While held, the read does not follow libmpv; announcePosition
             // then finds nothing new.
             announcePosition();
-        } else if (std::strcmp(property->name, "eof-reached") == 0 || std::strcmp(property->name, "pause") == 0) {
+        } else if (std::strcmp(property->name, "eof-reached") == 0) {
+            checkEnd(property->format == MPV_FORMAT_FLAG && *static_cast<const int *>(property->data));
+        } else if (std::strcmp(property->name, "pause") == 0) {
             checkEnd();
         } else if (std::strcmp(property->name, "duration") == 0) {
             // MPV_FORMAT_NONE means unavailable: keep what we have.
@@ -279,11 +310,11 @@ void MpvEngine::handleEvent(const mpv_event &event)
 // At the end the engine stays paused on the file's last sample: for the
 // callers that is "stopped" at the file's length, however it got there (so
 // that the Play/Pause hot key plays again rather than pausing).
-void MpvEngine::checkEnd()
+void MpvEngine::checkEnd(std::optional<bool> eof)
 {
     // While a seek is on its way the engine's end flag still tells where it
     // was, not where it goes; and a queued flag change may be stale.
-    if (!hasFile() || m_atEnd || m_seekPending || !eofReached())
+    if (!hasFile() || m_atEnd || m_seekPending || !eof.value_or(eofReached()))
         return;
     m_atEnd = true;
     m_heldPos = m_duration;
@@ -307,6 +338,7 @@ void MpvEngine::fileLoaded()
     m_atEnd = false;
     m_held = true;
     m_heldPos = 0;
+    m_livePos = std::nan("");
     changed();
 }
 
@@ -318,6 +350,7 @@ void MpvEngine::unloaded()
     m_atEnd = false;
     m_held = true;
     m_heldPos = 0;
+    m_livePos = std::nan("");
     m_seekPending = false;
     changed();
 }
@@ -349,12 +382,10 @@ void MpvEngine::announcePosition()
     emit positionChanged(position);
 }
 
+// As the engine's time-pos events last gave it; reads never ask libmpv.
 double MpvEngine::livePosition() const
 {
-    double position = 0;
-    if (!m_mpv || m_lib->get_property(m_mpv, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0 || !std::isfinite(position))
-        return std::nan("");
-    return position;
+    return std::isfinite(m_livePos) ? m_livePos : std::nan("");
 }
 
 bool MpvEngine::eofReached() const
@@ -393,8 +424,10 @@ void MpvEngine::seekTo(double seconds)
 {
     const QByteArray target = QByteArray::number(seconds, 'f', 6);
     const char *command[] = {"seek", target.constData(), "absolute+exact", nullptr};
-    if (m_lib->command(m_mpv, command) >= 0)
+    if (m_lib->command(m_mpv, command) >= 0) {
         m_seekPending = true;
+        m_livePos = std::nan("");
+    }
 }
 
 void MpvEngine::setCurrentPosition(double seconds)
@@ -509,6 +542,10 @@ void MpvEngine::Pause()
 {
     if (m_state != State::Playing)
         return;
+    // Held where the latest position event has it.
+    drainEvents();
+    if (m_state != State::Playing)
+        return;
     holdHere();
     setPause(true);
     m_state = State::Paused;
@@ -519,6 +556,9 @@ void MpvEngine::Stop()
 {
     // Not the engine's "stop", which would close the file: Stop keeps the
     // file and its position; the caller then moves to 0.
+    if (!hasFile())
+        return;
+    drainEvents();
     if (!hasFile())
         return;
     holdHere();

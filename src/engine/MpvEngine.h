@@ -9,7 +9,9 @@
 #include <QString>
 
 #include <atomic>
+#include <cmath>
 #include <cstdint>
+#include <optional>
 
 struct mpv_handle;
 struct mpv_event;
@@ -100,7 +102,8 @@ private:
     void abandonCore();
     bool hasFile() const;
     void fileLoaded();
-    void checkEnd();
+    // eof: the end flag as an event just gave it; read from libmpv if none.
+    void checkEnd(std::optional<bool> eof = std::nullopt);
     void setPause(bool pause);
     void holdHere();
     void drainEvents();
@@ -130,6 +133,7 @@ private:
     // once the engine has restarted from it and its live position reached it.
     mutable bool m_held = true;
     mutable double m_heldPos = 0;
+    double m_livePos = std::nan("");   // time-pos as its events carry it
     bool m_seekPending = false;     // a seek was issued, no restart seen yet
     QElapsedTimer m_sinceRestart;   // guards against a live position that never catches up
     std::atomic_bool m_drainQueued{false};   // a drain is posted to the GUI thread

@@ -66,12 +66,21 @@ const MpvLibrary *MpvLibrary::Get()
     return loaded ? &api : nullptr;
 }
 
-void MpvLibrary::LoadInBackground()
+void MpvLibrary::LoadInBackground(void (*whenAttempted)())
 {
     static std::once_flag started;
+    if (Attempted()) {
+        whenAttempted();
+        return;
+    }
     // Detached: it only loads the library, and exit() waits for the dynamic
     // loader anyway.
-    std::call_once(started, [] { std::thread([] { Get(); }).detach(); });
+    std::call_once(started, [whenAttempted] {
+        std::thread([whenAttempted] {
+            Get();
+            whenAttempted();
+        }).detach();
+    });
 }
 
 bool MpvLibrary::Attempted()

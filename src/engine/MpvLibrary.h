@@ -29,7 +29,9 @@ struct MpvLibrary
     // the first). Null when it is missing, lacks a function we call, or has
     // a client API other than the one we were built against.
     static const MpvLibrary *Get();
-    // Starts loading it on a thread of its own; Attempted() says when done.
-    static void LoadInBackground();
+    // Starts loading it on a thread of its own (once); Attempted() says when
+    // done. `attempted` runs on that thread once the load has been tried,
+    // or at once on the caller's thread if it has been already.
+    static void LoadInBackground(void (*attempted)());
     static bool Attempted();
 };

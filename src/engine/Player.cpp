@@ -4,15 +4,29 @@
 #include "engine/MpvEngine.h"
 
 Player::Player(MediaPlayer &engine, std::function<double()> windStep, QObject *parent)
-    : QObject(parent), m_engine(engine), m_windStep(std::move(windStep))
+    : QObject(parent), m_engine(engine), m_windStep(std::move(windStep)),
+      m_announcedState(engine.PlayState()), m_announcedRate(engine.Rate())
 {
 }
 
-void Player::announceState(int before)
+// A command and the engine's push report the same change: whichever comes
+// first announces it, once.
+void Player::announceState()
 {
     const int now = m_engine.PlayState();
-    if (now != before)
-        emit stateChanged(now);
+    if (now == m_announcedState)
+        return;
+    m_announcedState = now;
+    emit stateChanged(now);
+}
+
+void Player::announceRate()
+{
+    const double now = m_engine.Rate();
+    if (now == m_announcedRate)
+        return;
+    m_announcedRate = now;
+    emit rateChanged(now);
 }
 
 void Player::moveTo(double seconds)
@@ -23,34 +37,31 @@ void Player::moveTo(double seconds)
 
 void Player::open(const FilePath &path)
 {
-    const int before = m_engine.PlayState();
     m_file = path;
     m_engine.Open(path);
     emit fileChanged(path.toDisplayString(), hasFile());
-    announceState(before);
+    announceState();
 }
 
 void Player::play()
 {
     if (!hasFile())
         return;
-    const int before = m_engine.PlayState();
     m_engine.Play();
     emit lookChanged(TransportLook::playing());
     emit transportCommanded(Transport::Play);
-    announceState(before);
+    announceState();
 }
 
 void Player::pause()
 {
     if (!hasFile())
         return;
-    const int before = m_engine.PlayState();
     if (isPlaying())
         m_engine.Pause();
     emit lookChanged(TransportLook::paused());
     emit transportCommanded(Transport::Pause);
-    announceState(before);
+    announceState();
 }
 
 void Player::togglePlayPause()
@@ -65,12 +76,11 @@ void Player::stop()
 {
     if (!hasFile())
         return;
-    const int before = m_engine.PlayState();
     m_engine.Stop();
     moveTo(0);
     emit lookChanged(TransportLook::stopped());
     emit transportCommanded(Transport::Stop);
-    announceState(before);
+    announceState();
 }
 
 void Player::rewindToStart()
@@ -103,25 +113,22 @@ bool Player::windForward()
 
 void Player::setRate(double rate)
 {
-    const double before = m_engine.Rate();
     m_engine.setRate(rate);
-    if (m_engine.Rate() != before)
-        emit rateChanged(m_engine.Rate());
+    announceRate();
 }
 
 void Player::jumpTo(double seconds)
 {
-    const int before = m_engine.PlayState();
     moveTo(seconds);
-    announceState(before);
+    announceState();
 }
 
 void Player::follow(MpvEngine *engine)
 {
     connect(engine, &MpvEngine::positionChanged, this, &Player::positionMoved);
     connect(engine, &MpvEngine::durationChanged, this, &Player::durationChanged);
-    connect(engine, &MpvEngine::playStateChanged, this, &Player::stateChanged);
-    connect(engine, &MpvEngine::rateChanged, this, &Player::rateChanged);
+    connect(engine, &MpvEngine::playStateChanged, this, &Player::announceState);
+    connect(engine, &MpvEngine::rateChanged, this, &Player::announceRate);
     connect(engine, &MpvEngine::openFailed, this, &Player::openFailed);
 }
 

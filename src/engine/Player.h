@@ -91,10 +91,13 @@ signals:
     void transportCommanded(Player::Transport command);
 
 private:
-    void announceState(int before);
+    void announceState();
+    void announceRate();
     void moveTo(double seconds);
 
     MediaPlayer &m_engine;
     std::function<double()> m_windStep;
     FilePath m_file;
+    int m_announcedState;
+    double m_announcedRate;
 };

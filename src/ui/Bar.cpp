@@ -329,7 +329,7 @@ void Bar::connectHandlers()
 
     connect(m_panelMotion, &QPropertyAnimation::finished, this, &Bar::panelMotionEnded);
 
-    connect(positionTimer, &QTimer::timeout, this, &Bar::showPosition);
+    followPosition();
     connect(player, &Player::lookChanged, this, &Bar::showTransportLook);
     connect(player, &Player::fileChanged, this, &Bar::showOpenedFile);
     connect(player, &Player::rateChanged, this, &Bar::showRate);

@@ -178,6 +178,10 @@ signals:
 private:
     QPointer<PedalsWindow> m_settingsWindow;
 
+    // The position the player last pushed, as the labels show it.
+    double m_shownPosition = 0;
+    void followPosition();
+
     void setRateFromPanel(double rate);
     bool m_rateFromPanel = false;
 

@@ -79,7 +79,7 @@ MediaPlayerControl::MediaPlayerControl(const QByteArray &audioOutputs, QWidget *
     setAccessibleName(QStringLiteral("Seek bar"));
     setAccessibleDescription(QStringLiteral("Play position; arrow keys move it"));
     connect(m_engine, &MpvEngine::positionChanged, this, &MediaPlayerControl::repaintIfMoved);
-    connect(m_engine, &MpvEngine::stateChanged, this, qOverload<>(&QWidget::update));
+    connect(m_engine, &MpvEngine::stateChanged, this, [this] { repaintIfMoved(m_engine->CurrentPosition()); });
     connect(m_engine, &MpvEngine::openFailed, this, &MediaPlayerControl::openFailed);
     connect(m_engine, &MpvEngine::playbackError, this, &MediaPlayerControl::playbackError);
 }
@@ -128,9 +128,14 @@ int MediaPlayerControl::playedWidth(double position) const
     return int(fraction * trackRect().width() + 0.5);
 }
 
+bool MediaPlayerControl::isEnabledTrack() const
+{
+    return m_engine->PlayState() != MediaPlayer::NoFile && m_engine->Duration() > 0;
+}
+
 void MediaPlayerControl::repaintIfMoved(double position)
 {
-    if (playedWidth(position) != m_paintedWidth)
+    if (playedWidth(position) != m_paintedWidth || isEnabledTrack() != m_paintedEnabled)
         update();
 }
 
@@ -141,9 +146,10 @@ void MediaPlayerControl::paintEvent(QPaintEvent *)
     painter.fillRect(strip, palette().window());
 
     const QRect track = trackRect();
-    const bool enabled = m_engine->PlayState() != MediaPlayer::NoFile && m_engine->Duration() > 0;
+    const bool enabled = isEnabledTrack();
     const int played = playedWidth(m_engine->CurrentPosition());
     m_paintedWidth = played;
+    m_paintedEnabled = enabled;
 
     painter.setPen(palette().color(QPalette::Mid));
     painter.setBrush(palette().base());

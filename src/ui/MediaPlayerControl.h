@@ -62,6 +62,7 @@ private:
     QRect trackRect() const;
     double positionAt(int x) const;
     int playedWidth(double position) const;
+    bool isEnabledTrack() const;
     void repaintIfMoved(double position);
     void seekFromMouse(int x);
     void stepBy(double seconds);
@@ -70,5 +71,6 @@ private:
     MpvEngine *m_engine;
     Player *m_player = nullptr;
     int m_paintedWidth = -1;  // the played part as last painted
+    bool m_paintedEnabled = false;
     bool m_dragging = false;
 };

@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/Bar.h"
 
-#include "ui/MediaPlayerControl.h"
 #include "rules/NumberText.h"
 #include "ui/Opening.h"
 #include "rules/TimeText.h"
 #include "ui/Startup.h"
 
-#include <QLabel>
+#include "engine/Player.h"
 
-// Ten times a second: the time label in the bar (elapsed or remaining time
-// against the file's length) and the position in seconds in the panel.
+#include <QLabel>
+#include <QTimer>
+
+// The time label in the bar (elapsed or remaining time against the file's
+// length) and the position in seconds in the panel, from the position the
+// player pushes: ten times a second while playing, at once on any other
+// change. Paused, stopped or with no file nothing ticks.
 
 namespace {
 
@@ -24,19 +28,37 @@ void SetCaption(QLabel *label, const QString &caption)
 
 } // namespace
 
+void Bar::followPosition()
+{
+    connect(positionTimer, &QTimer::timeout, this, &Bar::showPosition);
+    connect(player, &Player::positionMoved, this, [this](double seconds) {
+        m_shownPosition = seconds;
+        if (!positionTimer->isActive())
+            showPosition();
+    });
+    connect(player, &Player::stateChanged, this, [this] {
+        if (player->isPlaying() && !positionTimer->isActive())
+            positionTimer->start();
+        showPosition();
+    });
+    connect(player, &Player::durationChanged, this, &Bar::showPosition);
+}
+
 void Bar::showPosition()
 {
-    const double length = mediaControl->Duration();
-    double point = mediaControl->CurrentPosition();
-    if (!showElapsed)
-        point = mediaControl->Duration() - point;
-    SetCaption(timeLabel, mediaControl->PlayState() == MediaPlayer::NoFile ? NoFileTimeCaption : TimeCaption(point, length));
-    SetCaption(positionLabel, NumberText(RoundHalfEven2(mediaControl->CurrentPosition())));
+    const bool hasFile = player->hasFile();
+    const double length = player->duration();
+    const double point = showElapsed ? m_shownPosition : length - m_shownPosition;
+    SetCaption(timeLabel, hasFile ? TimeCaption(point, length) : NoFileTimeCaption);
+    SetCaption(positionLabel, NumberText(RoundHalfEven2(m_shownPosition)));
     // A file named on the bar but not open (any more) is shown as such.
-    ShowWhetherFileOpen(fileLabel, fileLabel->text().isEmpty() || mediaControl->PlayState() != MediaPlayer::NoFile);
+    ShowWhetherFileOpen(fileLabel, fileLabel->text().isEmpty() || hasFile);
+    if (!player->isPlaying())
+        positionTimer->stop();
 }
 
 void Bar::toggleTimeShown()
 {
     showElapsed = !showElapsed;
+    showPosition();
 }
