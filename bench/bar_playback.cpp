@@ -12,6 +12,7 @@
 #include "ui/Bar.h"
 #include "ui/Startup.h"
 
+#include <QDeadlineTimer>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -48,6 +49,9 @@ int main(int argc, char *argv[])
 
     const QString media = QDir(QString::fromLocal8Bit(argv[1])).filePath(QStringLiteral("tone.wav"));
     form.mediaControl->Open(media);
+    QDeadlineTimer opening(5000);
+    while ((*form.mediaControl).Opening() && !opening.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     if (form.mediaControl->PlayState() == MediaPlayer::NoFile) {
         std::fprintf(stderr, "cannot open %s\n", qPrintable(media));
         return 1;

@@ -18,6 +18,7 @@
 #include "engine/MpvEngine.h"
 #include "ui/Startup.h"
 
+#include <QDeadlineTimer>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -88,6 +89,9 @@ int main(int argc, char *argv[])
 
     MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
     mp.Open(QString::fromLocal8Bit(argv[1]));
+    QDeadlineTimer opening(5000);
+    while (mp.Opening() && !opening.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     if (mp.PlayState() == MediaPlayer::NoFile) {
         std::fprintf(stderr, "bench_hotkeys: cannot open %s\n", argv[1]);
         return 1;

@@ -19,6 +19,7 @@
 #include "engine/MpvEngine.h"
 #include "engine/Player.h"
 
+#include <QDeadlineTimer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -115,6 +116,9 @@ int main(int argc, char *argv[])
     };
 
     player.open(file);
+    QDeadlineTimer opening(5000);
+    while (engine.Opening() && !opening.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     if (!player.hasFile()) {
         std::fprintf(stderr, "cannot open %s\n", qPrintable(file));
         return 1;

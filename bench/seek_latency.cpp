@@ -13,6 +13,7 @@
 #include "ui/MediaPlayerControl.h"
 #include "engine/MpvEngine.h"
 
+#include <QDeadlineTimer>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -126,6 +127,9 @@ int main(int argc, char *argv[])
     MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
     mp.show();
     mp.Open(file);
+    QDeadlineTimer opening(5000);
+    while (mp.Opening() && !opening.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     if (mp.PlayState() == MediaPlayer::NoFile) {
         std::fprintf(stderr, "mediaControl could not open %s\n", qPrintable(file));
         return 1;

@@ -34,4 +34,7 @@ public:
     virtual void Pause() = 0;
     virtual void Stop() = 0;
     virtual void Open(const FilePath &fullPath) = 0;
+    // An engine that opens files asynchronously: true from Open until the
+    // file is open or has failed.
+    virtual bool Opening() const { return false; }
 };

@@ -114,6 +114,9 @@ void Observe(const MpvLibrary &mpv, mpv_handle *handle, const char *name, mpv_fo
 MpvEngine::MpvEngine(const QByteArray &audioOutputs, QObject *parent)
     : QObject(parent), m_audioOutputs(audioOutputs)
 {
+    m_openDeadline.setSingleShot(true);
+    m_openDeadline.setTimerType(Qt::PreciseTimer);
+    connect(&m_openDeadline, &QTimer::timeout, this, &MpvEngine::loadOverran);
     // The bar is drawn first; a command that needs the engine before it has
     // started starts it at once.
     QTimer::singleShot(StartDelayMs, this, &MpvEngine::start);
@@ -250,8 +253,17 @@ void MpvEngine::handleEvent(const mpv_event &event)
     case MPV_EVENT_START_FILE:
         m_startedId = static_cast<const mpv_event_start_file *>(event.data)->playlist_entry_id;
         break;
+    case MPV_EVENT_COMMAND_REPLY:
+        if (event.reply_userdata == m_openRequest && m_state == State::Loading)
+            loadAnswered(event);
+        break;
     case MPV_EVENT_FILE_LOADED:
-        if (m_state == State::Loading && m_startedId == m_entryId)
+        if (m_state != State::Loading)
+            break;
+        // Loaded before loadfile's answer named its entry: kept for then.
+        if (m_entryId < 0)
+            m_loadedId = m_startedId;
+        else if (m_startedId == m_entryId)
             fileLoaded();
         break;
     case MPV_EVENT_END_FILE: {
@@ -328,8 +340,39 @@ bool MpvEngine::hasFile() const
     return m_state != State::NoFile && m_state != State::Loading;
 }
 
+// loadfile's answer: the playlist entry the file became, or why it did not.
+void MpvEngine::loadAnswered(const mpv_event &event)
+{
+    if (event.error < 0) {
+        unloaded();
+        emit openFailed(errorText(*m_lib, event.error));
+        return;
+    }
+    int64_t id = -1;
+    const mpv_node &result = static_cast<const mpv_event_command *>(event.data)->result;
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        const mpv_node_list *map = result.u.list;
+        for (int i = 0; i < map->num; ++i)
+            if (std::strcmp(map->keys[i], "playlist_entry_id") == 0 && map->values[i].format == MPV_FORMAT_INT64)
+                id = map->values[i].u.int64;
+    }
+    m_entryId = id;
+    if (id >= 0 && m_loadedId == id)
+        fileLoaded();
+}
+
+void MpvEngine::loadOverran()
+{
+    if (m_state != State::Loading)
+        return;
+    abandonCore();
+    unloaded();
+    emit openFailed(QStringLiteral("The file did not answer within %1 seconds.").arg(OpenDeadlineMs / 1000));
+}
+
 void MpvEngine::fileLoaded()
 {
+    m_openDeadline.stop();
     double duration = 0;
     if (m_lib->get_property(m_mpv, "duration", MPV_FORMAT_DOUBLE, &duration) < 0 || !std::isfinite(duration))
         duration = 0;
@@ -340,10 +383,13 @@ void MpvEngine::fileLoaded()
     m_heldPos = 0;
     m_livePos = std::nan("");
     changed();
+    emit opened();
 }
 
 void MpvEngine::unloaded()
 {
+    m_openDeadline.stop();
+    m_loadedId = -1;
     m_state = State::NoFile;
     m_entryId = -1;
     m_duration = 0;
@@ -585,7 +631,7 @@ void MpvEngine::Open(const FilePath &fullPath)
     // Whatever happens to the new file, the old one is gone, and nothing
     // plays before the caller says Play.
     setPause(true);
-    const bool hadFile = m_entryId >= 0;
+    const bool hadFile = m_entryId >= 0 || m_state == State::Loading;
     m_entryId = -1;
     unloaded();
 
@@ -606,40 +652,16 @@ void MpvEngine::Open(const FilePath &fullPath)
     // it goes in as one argument, never through a command string.
     const QByteArray path = fullPath.absoluteFrom(FilePath::currentDirectory()).native();
     const char *load[] = {"loadfile", path.constData(), "replace", nullptr};
-    mpv_node result;
-    const int error = m_lib->command_ret(m_mpv, load, &result);
+    // Answered by events: loadfile's reply names the entry, the entry's
+    // load ends it. Answers to an earlier Open carry an older number.
+    const int error = m_lib->command_async(m_mpv, ++m_openRequest, load);
     if (error < 0) {
         emit openFailed(errorText(*m_lib, error));
         return;
     }
-    int64_t id = -1;
-    if (result.format == MPV_FORMAT_NODE_MAP) {
-        const mpv_node_list *map = result.u.list;
-        for (int i = 0; i < map->num; ++i)
-            if (std::strcmp(map->keys[i], "playlist_entry_id") == 0 && map->values[i].format == MPV_FORMAT_INT64)
-                id = map->values[i].u.int64;
-    }
-    m_lib->free_node_contents(&result);
-    m_entryId = id;
     m_state = State::Loading;
-
-    // Synchronous for the caller, but with a deadline: a file on a hung
-    // mount must not freeze the bar, nor hold up the files after it.
-    QElapsedTimer waited;
-    waited.start();
-    while (m_state == State::Loading) {
-        const qint64 left = OpenDeadlineMs - waited.elapsed();
-        if (left <= 0)
-            break;
-        mpv_event *event = m_lib->wait_event(m_mpv, left / 1000.0);
-        if (event->event_id != MPV_EVENT_NONE)
-            handleEvent(*event);
-    }
-    if (m_state == State::Loading) {
-        abandonCore();
-        unloaded();
-        emit openFailed(QStringLiteral("The file did not answer within %1 seconds.").arg(OpenDeadlineMs / 1000));
-    }
+    // A file on a hung mount must not hold up the files after it.
+    m_openDeadline.start(OpenDeadlineMs);
 }
 
 #include "moc_MpvEngine.cpp"

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 #include <QString>
 
 #include <atomic>
@@ -55,11 +56,14 @@ public:
     void Play() override;
     void Pause() override;
     void Stop() override;
+    // Returns at once; the file is open when opened() comes, or failed with
+    // openFailed. Meanwhile Opening() and PlayState() is NoFile.
     void Open(const FilePath &fullPath) override;
+    bool Opening() const override { return m_state == State::Loading; }
 
-    // How long Open waits for the engine to load a file. A file that has not
+    // How long the engine may take to load a file. A file that has not
     // loaded by then (on a share that stopped answering, say) is given up:
-    // Open reports it failed, and the next file opens on a fresh core.
+    // its open fails, and the next file opens on a fresh core.
     static constexpr int OpenDeadlineMs = 3000;
     // Cores given up on while a load hung, whose threads may still wait in a
     // read. While this many have not ended, no file opens (each holds its
@@ -80,6 +84,8 @@ public:
     void start();
 
 signals:
+    // The file Open was given is open (PlayState Stopped).
+    void opened();
     // Open could not load the file; the text is the engine's reason.
     void openFailed(const QString &reason);
     // The open file stopped playing because of an error.
@@ -101,6 +107,8 @@ private:
     bool ensureCore();
     void abandonCore();
     bool hasFile() const;
+    void loadAnswered(const mpv_event &event);
+    void loadOverran();
     void fileLoaded();
     // eof: the end flag as an event just gave it; read from libmpv if none.
     void checkEnd(std::optional<bool> eof = std::nullopt);
@@ -125,6 +133,9 @@ private:
     bool m_atEnd = false;
     int64_t m_entryId = -1;     // playlist entry of the file we opened
     int64_t m_startedId = -1;   // playlist entry the engine last started
+    int64_t m_loadedId = -1;    // loaded before loadfile answered
+    uint64_t m_openRequest = 0; // number of the latest loadfile sent
+    QTimer m_openDeadline;
     double m_duration = 0;
     double m_rate = 1;
 

@@ -43,6 +43,7 @@ bool Load(MpvLibrary &api)
                           && Resolve(library, "mpv_observe_property", api.observe_property)
                           && Resolve(library, "mpv_command", api.command)
                           && Resolve(library, "mpv_command_ret", api.command_ret)
+                          && Resolve(library, "mpv_command_async", api.command_async)
                           && Resolve(library, "mpv_free_node_contents", api.free_node_contents)
                           && Resolve(library, "mpv_wait_event", api.wait_event)
                           && Resolve(library, "mpv_set_wakeup_callback", api.set_wakeup_callback);

@@ -21,6 +21,7 @@ struct MpvLibrary
     decltype(&mpv_observe_property) observe_property;
     decltype(&mpv_command) command;
     decltype(&mpv_command_ret) command_ret;
+    decltype(&mpv_command_async) command_async;
     decltype(&mpv_free_node_contents) free_node_contents;
     decltype(&mpv_wait_event) wait_event;
     decltype(&mpv_set_wakeup_callback) set_wakeup_callback;

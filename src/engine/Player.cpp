@@ -38,14 +38,56 @@ void Player::moveTo(double seconds)
 void Player::open(const FilePath &path)
 {
     m_file = path;
+    m_opening = false;
+    m_whenOpen.clear();
     m_engine.Open(path);
+    // Only a followed engine tells when its file is open.
+    if (m_engine.Opening() && m_followed) {
+        m_opening = true;
+        announceState();
+        return;
+    }
     emit fileChanged(path.toDisplayString(), hasFile());
     announceState();
 }
 
+void Player::finishOpening()
+{
+    if (!std::exchange(m_opening, false))
+        return;
+    emit fileChanged(m_file.toDisplayString(), hasFile());
+    announceState();
+    for (const auto &command : std::exchange(m_whenOpen, {}))
+        command();
+}
+
+void Player::failOpening(const QString &reason)
+{
+    const bool wasOpening = std::exchange(m_opening, false);
+    m_whenOpen.clear();
+    emit openFailed(reason);
+    if (!wasOpening)
+        return;  // open() reports it
+    emit fileChanged(m_file.toDisplayString(), false);
+    announceState();
+}
+
+bool Player::deferWhileOpening(std::function<void()> command)
+{
+    if (!m_opening)
+        return false;
+    m_whenOpen.push_back(std::move(command));
+    return true;
+}
+
+bool Player::deferWhileOpening(void (Player::*command)())
+{
+    return deferWhileOpening([this, command] { (this->*command)(); });
+}
+
 void Player::play()
 {
-    if (!hasFile())
+    if (deferWhileOpening(&Player::play) || !hasFile())
         return;
     m_engine.Play();
     emit lookChanged(TransportLook::playing());
@@ -55,7 +97,7 @@ void Player::play()
 
 void Player::pause()
 {
-    if (!hasFile())
+    if (deferWhileOpening(&Player::pause) || !hasFile())
         return;
     if (isPlaying())
         m_engine.Pause();
@@ -66,6 +108,8 @@ void Player::pause()
 
 void Player::togglePlayPause()
 {
+    if (deferWhileOpening(&Player::togglePlayPause))
+        return;
     if (isPlaying())
         pause();
     else
@@ -74,7 +118,7 @@ void Player::togglePlayPause()
 
 void Player::stop()
 {
-    if (!hasFile())
+    if (deferWhileOpening(&Player::stop) || !hasFile())
         return;
     m_engine.Stop();
     moveTo(0);
@@ -85,6 +129,8 @@ void Player::stop()
 
 void Player::rewindToStart()
 {
+    if (deferWhileOpening(&Player::rewindToStart))
+        return;
     if (hasFile())
         moveTo(0);
 }
@@ -119,17 +165,21 @@ void Player::setRate(double rate)
 
 void Player::jumpTo(double seconds)
 {
+    if (deferWhileOpening([this, seconds] { jumpTo(seconds); }))
+        return;
     moveTo(seconds);
     announceState();
 }
 
 void Player::follow(MpvEngine *engine)
 {
+    m_followed = true;
     connect(engine, &MpvEngine::positionChanged, this, &Player::positionMoved);
     connect(engine, &MpvEngine::durationChanged, this, &Player::durationChanged);
     connect(engine, &MpvEngine::playStateChanged, this, &Player::announceState);
     connect(engine, &MpvEngine::rateChanged, this, &Player::announceRate);
-    connect(engine, &MpvEngine::openFailed, this, &Player::openFailed);
+    connect(engine, &MpvEngine::opened, this, &Player::finishOpening);
+    connect(engine, &MpvEngine::openFailed, this, &Player::failOpening);
 }
 
 void Player::showLook(const TransportLook &look)

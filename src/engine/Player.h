@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class MpvEngine;
 
@@ -38,6 +39,8 @@ public:
 
     MediaPlayer &engine() const { return m_engine; }
     bool hasFile() const { return m_engine.PlayState() != MediaPlayer::NoFile; }
+    // A file is being opened: commands wait for it (see open()).
+    bool isOpening() const { return m_opening; }
     bool isPlaying() const { return m_engine.PlayState() == MediaPlayer::Playing; }
     int playState() const { return m_engine.PlayState(); }
     double position() const { return m_engine.CurrentPosition(); }
@@ -45,7 +48,11 @@ public:
     double rate() const { return m_engine.Rate(); }
     double windStep() const { return m_windStep(); }
 
-    // Opens a local file; whether it could be opened is hasFile() after.
+    // Opens a local file; fileChanged says whether it could be opened, at
+    // once or once the engine has loaded it. Meanwhile Play, Pause, Stop and
+    // the jumps wait and act on the file once it is open, in the order
+    // given; if it fails they are dropped with it. Winds, relative to a
+    // position not known yet, are refused as with no file.
     void open(const FilePath &path);
     // The file opened last (whether it could be opened or not).
     const FilePath &file() const { return m_file; }
@@ -91,6 +98,10 @@ signals:
     void transportCommanded(Player::Transport command);
 
 private:
+    bool deferWhileOpening(void (Player::*command)());
+    bool deferWhileOpening(std::function<void()> command);
+    void finishOpening();
+    void failOpening(const QString &reason);
     void announceState();
     void announceRate();
     void moveTo(double seconds);
@@ -98,6 +109,9 @@ private:
     MediaPlayer &m_engine;
     std::function<double()> m_windStep;
     FilePath m_file;
+    bool m_followed = false;
+    bool m_opening = false;
+    std::vector<std::function<void()>> m_whenOpen;
     int m_announcedState;
     double m_announcedRate;
 };

@@ -96,6 +96,7 @@ void MediaPlayerControl::Play() { m_engine->Play(); }
 void MediaPlayerControl::Pause() { m_engine->Pause(); }
 void MediaPlayerControl::Stop() { m_engine->Stop(); }
 void MediaPlayerControl::Open(const FilePath &fullPath) { m_engine->Open(fullPath); }
+bool MediaPlayerControl::Opening() const { return m_engine->Opening(); }
 
 QSize MediaPlayerControl::sizeHint() const
 {

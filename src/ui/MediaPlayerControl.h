@@ -39,6 +39,7 @@ public:
     void Pause() override;
     void Stop() override;
     void Open(const FilePath &fullPath) override;
+    bool Opening() const override;
 
     MpvEngine *engine() const { return m_engine; }
     // The player the seek bar jumps through (one built on this control);

@@ -48,9 +48,17 @@ void Bar::chooseFile()
     openDialog->ShowOpen(this);
     if (openDialog->FileName.isEmpty())
         return;
-    player->open(openDialog->FileName);
-    fileLabel->setText(FileLabelCaption(openDialog->FileTitle));
-    fileLabel->setToolTip(FileLabelToolTip(openDialog->FileTitle));
+    // Named by the dialog's title once the player has it (at once, or once
+    // it has loaded), unless another file came first.
+    const QString chosen = openDialog->FileName;
+    const QString title = openDialog->FileTitle;
+    connect(player, &Player::fileChanged, this, [this, chosen, title] {
+        if (player->file() != FilePath(chosen))
+            return;
+        fileLabel->setText(FileLabelCaption(title));
+        fileLabel->setToolTip(FileLabelToolTip(title));
+    }, Qt::SingleShotConnection);
+    player->open(chosen);
 }
 
 void Bar::openDroppedFile(const QMimeData *Data)

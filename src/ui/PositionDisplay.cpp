@@ -52,7 +52,7 @@ void Bar::showPosition()
     SetCaption(timeLabel, hasFile ? TimeCaption(point, length) : NoFileTimeCaption);
     SetCaption(positionLabel, NumberText(RoundHalfEven2(m_shownPosition)));
     // A file named on the bar but not open (any more) is shown as such.
-    ShowWhetherFileOpen(fileLabel, fileLabel->text().isEmpty() || hasFile);
+    ShowWhetherFileOpen(fileLabel, fileLabel->text().isEmpty() || hasFile || player->isOpening());
     if (!player->isPlaying())
         positionTimer->stop();
 }

@@ -12,10 +12,11 @@ namespace {
 
 const QString NoFileMessage = QStringLiteral("Select a Media File first!");
 
-// The refusal every transport click gives while no file is open.
+// The refusal every transport click gives while no file is open (one being
+// opened takes the click once it is).
 bool RefuseWithoutFile(const Player &player)
 {
-    if (player.hasFile())
+    if (player.hasFile() || player.isOpening())
         return false;
     ShowMessage(NoFileMessage, MessageStyle::OKOnly | MessageStyle::Critical, QStringLiteral("Murmelvox"));
     return true;

@@ -79,7 +79,7 @@ private slots:
             m_messages.clear();
 
             MediaPlayer &mp = *form.mediaControl;
-            mp.Open(mediaFile("tone.wav"));
+            openNow(mp, mediaFile("tone.wav"));
             mp.Pause();
             mp.setCurrentPosition(12.346);
             QTest::mouseClick(form.setBookmarkButton, Qt::LeftButton);

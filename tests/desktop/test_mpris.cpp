@@ -103,6 +103,7 @@ class TestMpris : public QObject
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(mediaFile(name))});
         m_form->openDroppedFile(&data);
+        QTRY_VERIFY(!m_form->player->isOpening());
         QVERIFY(m_form->mediaControl->PlayState() != MediaPlayer::NoFile);
     }
     bool Announced(const QString &property, const QVariant &value) const
@@ -148,6 +149,7 @@ private slots:
         m_form->windCount = 520;   // a wind step of 3 s
         m_player->Attach(m_form->player, {[] {}, [] {}, [this] { ++m_settingsShown; }});
         // As a file dropped on the panel: the label shows the file's name.
+        QTRY_VERIFY(!m_form->player->isOpening());
         QCOMPARE(m_form->fileLabel->text(), QStringLiteral("short.wav"));
         QCOMPARE(m_form->fileLabel->toolTip(), FileLabelToolTip(mediaFile(QStringLiteral("short.wav"))));
         QCOMPARE(Property("Metadata").value<QDBusArgument>().currentType(), QDBusArgument::MapType);
@@ -235,6 +237,7 @@ private slots:
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(mediaFile(QStringLiteral("text.mp3")))});   // not media
         m_form->openDroppedFile(&data);
+        QTRY_VERIFY(!m_form->player->isOpening());
         QCOMPARE(m_form->mediaControl->PlayState(), MediaPlayer::NoFile);
         m_form->ShowImage(m_form->playButton, 1);
         m_form->ShowImage(m_form->pauseButton, 2);
@@ -539,6 +542,7 @@ private slots:
             QCOMPARE(Player("OpenUri", {QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)}).type(),
                      QDBusMessage::ReplyMessage);
         }
+        QTRY_VERIFY(!m_form->player->isOpening());
         const QVariantMap m = m_player->Metadata();
         QCOMPARE(m.value("xesam:title").toString(), QStringLiteral("with blank.wav"));
         QCOMPARE(QUrl(m.value("xesam:url").toString()).toLocalFile(), file);

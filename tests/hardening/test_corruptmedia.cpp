@@ -9,6 +9,7 @@
 // (CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH) before any thread starts, so a file
 // with mode 000 is refused to this process as to any user.
 #include "Capabilities.h"
+#include "playback/MediaFiles.h"
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
 #include "rules/KeyAssignments.h"
@@ -192,7 +193,7 @@ void TestCorruptMedia::cleanupTestCase()
 // released a few times in a row.
 void TestCorruptMedia::exercise(const QString &file)
 {
-    mp->Open(file);
+    openNow(*mp, file);
     QVERIFY(std::isfinite(mp->Duration()));
     QVERIFY(std::isfinite(mp->CurrentPosition()));
     if (mp->PlayState() != MediaPlayer::NoFile)
@@ -304,7 +305,7 @@ void TestCorruptMedia::badFile()
     if (Vanish(vanish) == Vanish::No) {
         exercise(file);
     } else {
-        mp->Open(file);
+        openNow(*mp, file);
         QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
         mp->Play();
         runEventsFor(400);
@@ -332,7 +333,7 @@ void TestCorruptMedia::badFile()
 // The abuse left the control usable: a good file opens, plays and moves on.
 void TestCorruptMedia::stillPlaysGoodFile()
 {
-    mp->Open(media + "/tone.wav");
+    openNow(*mp, media + "/tone.wav");
     QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
     QCOMPARE(qRound(mp->Duration()), 20);
     mp->setCurrentPosition(4);

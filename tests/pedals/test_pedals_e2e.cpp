@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(player.playState(), int(MediaPlayer::NoFile));
 
         player.open(mediaFile(QStringLiteral("speech.mp3")));
-        QVERIFY(player.hasFile());
+        QTRY_VERIFY(player.hasFile());
         player.jumpTo(10);
 
         // Middle down: plays.

@@ -27,3 +27,12 @@ inline void requireMedia()
     if (!QFile::exists(mediaFile(QStringLiteral("tone.wav"))))
         QFAIL("generated media missing: run the make_media test first (MURMELVOX_TEST_MEDIA)");
 }
+
+// Files open asynchronously: opens one and lets the event loop run until
+// the engine has it open or has given it up.
+template <typename Engine>
+void openNow(Engine &engine, const QString &path)
+{
+    engine.Open(path);
+    QTest::qWaitFor([&] { return !engine.Opening(); }, 5000);
+}

@@ -83,7 +83,7 @@ private slots:
         QCOMPARE(mp->CurrentPosition(), 0.0);
         mp->setRate(1.25);
         QCOMPARE(mp->Rate(), 1.25);
-        mp->Open(mediaFile("tone.wav"));
+        openNow(*mp, mediaFile("tone.wav"));
         QCOMPARE(mp->Rate(), 1.25);
         QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
     }
@@ -109,8 +109,7 @@ private slots:
         QFETCH(double, duration);
         auto mp = newEngine();
         QSignalSpy failed(mp.get(), &MpvEngine::openFailed);
-        mp->Open(mediaFile(name));
-        // Synchronous: the file is there as soon as Open returns.
+        openNow(*mp, mediaFile(name));
         QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
         QVERIFY2(std::abs(mp->Duration() - duration) < 0.05, qPrintable(QString::number(mp->Duration())));
         QCOMPARE(mp->CurrentPosition(), 0.0);
@@ -137,18 +136,18 @@ private slots:
     {
         QFETCH(QString, path);
         auto mp = newEngine();
-        mp->Open(mediaFile("tone.wav"));
+        openNow(*mp, mediaFile("tone.wav"));
         QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
         mp->Play();
         QSignalSpy failed(mp.get(), &MpvEngine::openFailed);
-        mp->Open(path);
+        openNow(*mp, path);
         QCOMPARE(mp->PlayState(), MediaPlayer::NoFile);
         QCOMPARE(mp->Duration(), 0.0);
         QCOMPARE(mp->CurrentPosition(), 0.0);
         QCOMPARE(failed.count(), 1);
         QVERIFY(!failed.at(0).at(0).toString().isEmpty());
         // The program goes on: the next good file opens and plays.
-        mp->Open(mediaFile("speech.mp3"));
+        openNow(*mp, mediaFile("speech.mp3"));
         QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
         mp->Play();
         QVERIFY(QTest::qWaitFor([&] { return mp->CurrentPosition() > 0.1; }, 3000));
@@ -165,12 +164,12 @@ private slots:
         QSignalSpy failed(mp.get(), &MpvEngine::openFailed);
         QElapsedTimer t;
         t.start();
-        mp->Open(pipe);
+        openNow(*mp, pipe);
         QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
         QCOMPARE(mp->PlayState(), MediaPlayer::NoFile);
         QCOMPARE(failed.count(), 1);
         QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("This is not a file."));
-        mp->Open(mediaFile("tone.wav"));
+        openNow(*mp, mediaFile("tone.wav"));
         QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
     }
 
@@ -187,7 +186,7 @@ private slots:
         QVERIFY(write(config + "/mpv.conf", "start=7\nspeed=2\npause=no\naf=lavfi=[volume=0]\n"));
         QVERIFY(write(config + "/scripts/seek.lua", "mp.register_event('file-loaded', function() mp.set_property('time-pos', 9) end)\n"));
         auto mp = newEngine();
-        mp->Open(mediaFile("tone.wav"));
+        openNow(*mp, mediaFile("tone.wav"));
         QCOMPARE(mp->Rate(), 1.0);
         QCOMPARE(mp->CurrentPosition(), 0.0);
         playFor(300);
@@ -201,7 +200,7 @@ private slots:
     void truncatedMp3PlaysToItsEnd()
     {
         auto mp = newEngine();
-        mp->Open(mediaFile("truncated.mp3"));
+        openNow(*mp, mediaFile("truncated.mp3"));
         QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
         QVERIFY(mp->Duration() > 5);
         mp->setRate(4);
@@ -235,7 +234,7 @@ private slots:
         QFETCH(double, target);
         QFETCH(double, expected);
         auto mp = newEngine();
-        mp->Open(mediaFile("tone.wav"));
+        openNow(*mp, mediaFile("tone.wav"));
         mp->setCurrentPosition(10);
         mp->Play();
         playFor(250);
@@ -267,7 +266,7 @@ private slots:
     {
         // Fast Rewind: write, then write what was read minus 3.
         auto mp = newEngine();
-        mp->Open(mediaFile("speech.mp3"));
+        openNow(*mp, mediaFile("speech.mp3"));
         mp->Play();
         playFor(200);
         mp->setCurrentPosition(20);
@@ -283,7 +282,7 @@ private slots:
         // After a seek while playing the held target is let go only once the
         // engine's live position reached it: reads never jump back.
         auto mp = newEngine();
-        mp->Open(mediaFile("speech.mp3"));
+        openNow(*mp, mediaFile("speech.mp3"));
         mp->Play();
         playFor(100);
         double last = 0;
@@ -305,7 +304,7 @@ private slots:
     void pausePlayStop()
     {
         auto mp = newEngine();
-        mp->Open(mediaFile("tone.wav"));
+        openNow(*mp, mediaFile("tone.wav"));
         mp->Play();
         QCOMPARE(mp->PlayState(), MediaPlayer::Playing);
         QVERIFY(QTest::qWaitFor([&] { return mp->CurrentPosition() > 0.3; }, 3000));
@@ -344,7 +343,7 @@ private slots:
     void playAtTheEndStartsAgain()
     {
         auto mp = newEngine();
-        mp->Open(mediaFile("tone.wav"));
+        openNow(*mp, mediaFile("tone.wav"));
         mp->setCurrentPosition(ToneLength - 0.4);
         mp->Play();
         QVERIFY(QTest::qWaitFor([&] { return mp->PlayState() == MediaPlayer::Stopped; }, 3000));
@@ -376,7 +375,7 @@ private slots:
         // A position written at the end plays on from there, not from 0.
         QFETCH(int, settleMs);
         auto mp = newEngine();
-        mp->Open(mediaFile("tone.wav"));
+        openNow(*mp, mediaFile("tone.wav"));
         mp->setCurrentPosition(ToneLength);
         QCOMPARE(mp->CurrentPosition(), ToneLength);
         playFor(settleMs);
@@ -410,7 +409,7 @@ private slots:
         QFETCH(double, rate);
         QFETCH(double, expected);
         auto mp = newEngine();
-        mp->Open(mediaFile("speech.mp3"));
+        openNow(*mp, mediaFile("speech.mp3"));
         mp->setRate(0.8);
         mp->Play();
         mp->setRate(rate);
@@ -438,9 +437,9 @@ private slots:
         mp->start();
         mp->setRate(1.5);
         QCOMPARE(mp->Rate(), 1.5);
-        mp->Open(mediaFile("tone.wav"));
+        openNow(*mp, mediaFile("tone.wav"));
         QCOMPARE(mp->Rate(), 1.5);
-        mp->Open(mediaFile("speech.mp3"));
+        openNow(*mp, mediaFile("speech.mp3"));
         QCOMPARE(mp->Rate(), 1.5);
         mp->Play();
         QVERIFY(QTest::qWaitFor([&] { return mp->CurrentPosition() > 0.05; }, 3000));
@@ -457,10 +456,10 @@ private slots:
         auto mp = newEngine();
         QSignalSpy failed(mp.get(), &MpvEngine::openFailed);
         QSignalSpy errors(mp.get(), &MpvEngine::playbackError);
-        mp->Open(mediaFile("tone.wav"));
+        openNow(*mp, mediaFile("tone.wav"));
         mp->Play();
         playFor(300);
-        mp->Open(mediaFile("speech.mp3"));
+        openNow(*mp, mediaFile("speech.mp3"));
         // The new file is open, at its start, not playing.
         QCOMPARE(mp->PlayState(), MediaPlayer::Stopped);
         QVERIFY(std::abs(mp->Duration() - SpeechLength) < 0.05);
@@ -477,7 +476,7 @@ private slots:
     void seekWhilePlayingPlaysFromTheTarget()
     {
         auto mp = newEngine();
-        mp->Open(mediaFile("speech.mp3"));
+        openNow(*mp, mediaFile("speech.mp3"));
         mp->Play();
         playFor(200);
         QSignalSpy restarted(mp.get(), &MpvEngine::playbackRestarted);
@@ -503,7 +502,7 @@ private slots:
         QSignalSpy states(mp.get(), &MpvEngine::playStateChanged);
         QSignalSpy rates(mp.get(), &MpvEngine::rateChanged);
 
-        mp->Open(mediaFile("tone.wav"));
+        openNow(*mp, mediaFile("tone.wav"));
         QCOMPARE(durations.last().at(0).toDouble(), ToneLength);
         QCOMPARE(states.last().at(0).toInt(), MediaPlayer::Stopped);
         mp->setRate(1.5);
@@ -528,7 +527,7 @@ private slots:
         playFor(300);
         QCOMPARE(positions.size(), settled);
 
-        mp->Open(mediaFile("no such file.wav"));
+        openNow(*mp, mediaFile("no such file.wav"));
         QCOMPARE(positions.last(), 0.0);
         QCOMPARE(durations.last().at(0).toDouble(), 0.0);
         QCOMPARE(states.last().at(0).toInt(), MediaPlayer::NoFile);
@@ -540,7 +539,7 @@ private slots:
         // shuts its libmpv core down: a second client on the core is told.
         for (int i = 0; i < 3; ++i) {
             auto mp = newEngine();
-            mp->Open(mediaFile("short.wav"));
+            openNow(*mp, mediaFile("short.wav"));
             mp->Play();
             mp->setCurrentPosition(1);
             QCOMPARE(mp->PlayState(), MediaPlayer::Playing);

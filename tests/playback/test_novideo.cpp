@@ -49,7 +49,7 @@ private slots:
         const int before = windowCount(connection, root);
 
         MpvEngine mp;  // the program's own audio output list, falling back to none
-        mp.Open(mediaFile("video.mp4"));
+        openNow(mp, mediaFile("video.mp4"));
         QCOMPARE(mp.PlayState(), MediaPlayer::Stopped);
         QVERIFY(std::abs(mp.Duration() - 3.0) < 0.1);
         mp.Play();
@@ -64,12 +64,12 @@ private slots:
     {
         MpvEngine mp(QByteArrayLiteral("null"));
         QSignalSpy failed(&mp, &MpvEngine::openFailed);
-        mp.Open(mediaFile("silent-video.mp4"));
+        openNow(mp, mediaFile("silent-video.mp4"));
         QCOMPARE(mp.PlayState(), MediaPlayer::NoFile);
         QCOMPARE(mp.Duration(), 0.0);
         QCOMPARE(failed.count(), 1);
         QVERIFY(!failed.at(0).at(0).toString().isEmpty());
-        mp.Open(mediaFile("short.wav"));
+        openNow(mp, mediaFile("short.wav"));
         QCOMPARE(mp.PlayState(), MediaPlayer::Stopped);
     }
 };

@@ -99,7 +99,7 @@ private slots:
         {
             MpvEngine mp(QByteArrayLiteral("pcm"));
             mp.setRate(startRate);
-            mp.Open(mediaFile("short.wav"));
+            openNow(mp, mediaFile("short.wav"));
             QCOMPARE(mp.PlayState(), MediaPlayer::Stopped);
             mp.setRate(rate);
             QCOMPARE(mp.Rate(), rate);

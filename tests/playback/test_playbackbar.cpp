@@ -4,6 +4,7 @@
 // with the user's settings in this test's own HOME.
 #include "MediaFiles.h"
 
+#include "engine/Player.h"
 #include "hotkeys/HotKeys.h"
 #include "ui/MediaPlayerControl.h"
 #include "rules/NumberText.h"
@@ -243,6 +244,7 @@ class TestPlaybackBar : public QObject
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(path)});
         Drop(*form, &data);
+        QTRY_VERIFY(!form->player->isOpening());
     }
 
     void click(QWidget *w, Qt::MouseButton button = Qt::LeftButton)
@@ -439,6 +441,7 @@ private slots:
         QCOMPARE(dialog->filters.size(), 0);
         dialog->answer = path;
         click(form->openButton);
+        QTRY_VERIFY(!form->player->isOpening());
         QCOMPARE(dialog->flags, (QList<int>{4097}));
         QCOMPARE(dialog->titles, QStringList{QStringLiteral("Murmelvox .::. Select a Voice file...")});
         QCOMPARE(dialog->filters, QStringList{DialogFilter});
@@ -453,6 +456,7 @@ private slots:
         dialog->answer.clear();
         const double duration = form->mediaControl->Duration();
         click(form->openButton);
+        QTRY_VERIFY(!form->player->isOpening());
         QCOMPARE(dialog->fileNamesOnEntry, (QStringList{QString(), QString()}));
         QCOMPARE(form->fileLabel->text(), QStringLiteral("interview_0412_"));
         QCOMPARE(form->fileLabel->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
@@ -461,6 +465,7 @@ private slots:
         // A short name shows whole, in lower case, and replaces the open file.
         dialog->answer = mediaFile(QStringLiteral("short.wav"));
         click(form->openButton);
+        QTRY_VERIFY(!form->player->isOpening());
         QCOMPARE(form->fileLabel->text(), QStringLiteral("short.wav"));
         QCOMPARE(form->fileLabel->toolTip(), QStringLiteral(" short.wav "));
         QVERIFY(form->mediaControl->Duration() < 3);
@@ -498,6 +503,7 @@ private slots:
         if (!text.isEmpty())
             data.setText(text);
         Drop(*form, &data);
+        QTRY_VERIFY(!form->player->isOpening());
         form->showPosition();
 
         if (opened.isEmpty()) {
@@ -537,7 +543,7 @@ private slots:
         openByDrop(mediaFile(QStringLiteral("empty.mp3")));
         QVERIFY(form->fileLabel->font().strikeOut());
         QCOMPARE(form->fileLabel->accessibleDescription(), QStringLiteral("The file could not be opened."));
-        form->mediaControl->Open(mediaFile(QStringLiteral("short.wav")));
+        openNow(*form->mediaControl, mediaFile(QStringLiteral("short.wav")));
         form->showPosition();
         QVERIFY(!form->fileLabel->font().strikeOut());
         QCOMPARE(form->fileLabel->accessibleDescription(), QString());

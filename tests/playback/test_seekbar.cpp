@@ -65,7 +65,7 @@ private slots:
         value->setCurrentValue(3.0);  // no file: nothing moves
         QCOMPARE(mp.CurrentPosition(), 0.0);
 
-        mp.Open(mediaFile("tone.wav"));
+        openNow(mp, mediaFile("tone.wav"));
         mp.setCurrentPosition(12.5);
         QCOMPARE(value->currentValue().toDouble(), 12.5);
         QCOMPARE(value->maximumValue().toDouble(), 20.0);
@@ -93,7 +93,7 @@ private slots:
         SeekBar mp;
         mp.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mp));
-        mp.Open(mediaFile("tone.wav"));
+        openNow(mp, mediaFile("tone.wav"));
         mp.setCurrentPosition(10);
         QSignalSpy jumps(&mp.player, &Player::positionChanged);
         // The track lies between the handle's half widths (3 px each side).
@@ -112,7 +112,7 @@ private slots:
         SeekBar mp;
         mp.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mp));
-        mp.Open(mediaFile("tone.wav"));
+        openNow(mp, mediaFile("tone.wav"));
         mp.setCurrentPosition(4);
         QTest::mouseClick(&mp, Qt::LeftButton, {}, QPoint(100, 30));
         QCOMPARE(mp.CurrentPosition(), 4.0);
@@ -133,7 +133,7 @@ private slots:
         SeekBar mp;
         mp.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mp));
-        mp.Open(mediaFile("speech.mp3"));
+        openNow(mp, mediaFile("speech.mp3"));
         mp.Play();
         QTest::mousePress(&mp, Qt::LeftButton, {}, QPoint(20, 9));
         QTest::mouseMove(&mp, QPoint(67, 9));
@@ -169,7 +169,7 @@ private slots:
         SeekBar mp;
         mp.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mp));
-        mp.Open(mediaFile("tone.wav"));
+        openNow(mp, mediaFile("tone.wav"));
         mp.setRate(rate);
         mp.Play();
         QTest::qWait(300);
@@ -197,7 +197,7 @@ private slots:
         SeekBar mp;
         mp.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mp));
-        mp.Open(mediaFile("tone.wav"));
+        openNow(mp, mediaFile("tone.wav"));
         mp.setCurrentPosition(10);
         QSignalSpy jumps(&mp.player, &Player::positionChanged);
         QTest::keyClick(&mp, Qt::Key(key));
