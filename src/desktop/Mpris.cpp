@@ -278,8 +278,7 @@ void MprisPlayer::SetRate(double rate)
         Pause();
         return;
     }
-    // As a press on the pitch track would set it (the track shows it).
-    m_player->setRate(double(PitchPosition(std::clamp(rate, MinimumRate, MaximumRate))) / 1000);
+    m_player->setRate(std::clamp(rate, MinimumRate, MaximumRate));
 }
 
 QVariantMap MprisPlayer::Metadata() const

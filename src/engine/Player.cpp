@@ -2,6 +2,7 @@
 #include "engine/Player.h"
 
 #include "engine/MpvEngine.h"
+#include "rules/Sliders.h"
 
 Player::Player(MediaPlayer &engine, std::function<double()> windStep, QObject *parent)
     : QObject(parent), m_engine(engine), m_windStep(std::move(windStep)),
@@ -159,7 +160,7 @@ bool Player::windForward()
 
 void Player::setRate(double rate)
 {
-    m_engine.setRate(rate);
+    m_engine.setRate(PitchRate(rate));
     announceRate();
 }
 

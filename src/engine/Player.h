@@ -67,6 +67,8 @@ public:
     // True when the position moved.
     bool windBack();
     bool windForward();
+    // As the pitch track holds the rate (PitchRate); the engine refuses a
+    // rate out of its range.
     void setRate(double rate);
     // Goes to a position, whatever the state (the engine clamps).
     void jumpTo(double seconds);

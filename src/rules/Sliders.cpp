@@ -39,13 +39,23 @@ PitchPlan PlanPitch(float x)
     for (float i = TrackFirstLine; i <= end && i < PitchTrackWidth; i += TrackLineStep)
         plan.lines.append(i);
     if (x > 0 && x < PitchTrackWidth)
-        plan.rate = static_cast<double>(x) / 1000;
+        plan.rate = PitchRateAt(x);
     return plan;
 }
 
 QString PitchCaption(double rate)
 {
     return QStringLiteral("Pitch ") + NumberText(rate);
+}
+
+double PitchRateAt(float x)
+{
+    return static_cast<double>(x) / 1000;
+}
+
+double PitchRate(double rate)
+{
+    return PitchRateAt(PitchPosition(rate));
 }
 
 float PitchPosition(double rate)

@@ -36,8 +36,14 @@ PitchPlan PlanPitch(float x);
 // The caption of the pitch label for a rate read back from the player.
 QString PitchCaption(double rate);
 
-// The press position that shows a rate: rate x 1000 in single precision.
+// The one rule between the pitch track and the rate, for the player and the
+// track alike: a position X plays at X / 1000 (the division on the
+// single-precision X, the result a double), and a rate lies at rate x 1000
+// in single precision.
+double PitchRateAt(float x);
 float PitchPosition(double rate);
+// A rate as the track holds it: the rate at its own position.
+double PitchRate(double rate);
 
 // The largest wind count the track makes: its last line inside the box is
 // at 1600, so the label, the bar and the hot keys' jump all read 10 seconds.

@@ -145,6 +145,8 @@ public:
     // Wind count
     // A press or left drag on the wind-count track, `twips` from its left edge.
     void setWindCountAt(float twips);
+    // Sets, shows and stores a wind count the track holds.
+    void setWindCount(float count);
     void resetWindCount();
 
     // Bookmarks: the file, fixed for the run once start-up has chosen it,
@@ -183,6 +185,7 @@ private:
     void followPosition();
 
     void setRateFromPanel(double rate);
+    void showPitch(double rate);
     bool m_rateFromPanel = false;
 
     void layOutStrip();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/Bar.h"
 
+#include "engine/Player.h"
+
 #include "rules/Sliders.h"
 #include "ui/BarWindow.h"
 #include "ui/Startup.h"
@@ -33,11 +35,12 @@ void Bar::load()
     //     wind keys into no-ops; it gets the default instead.
     windCount = WindCountFromStoredText(GetSetting(QStringLiteral("WindCount"), QStringLiteral("500"))).value_or(500);
 
-    // L6. The pitch slider as if pressed in its middle: normal speed.
-    setPitchAt(1000);
+    // L6. Normal speed, the pitch track showing it.
+    player->setRate(1.0);
+    showPitch(player->rate());
 
-    // L7. The wind-count slider as if pressed at the wind count.
-    setWindCountAt(windCount);
+    // L7. The wind count as the track holds it, shown there.
+    setWindCount(PlanWindCount(windCount).windCount);
 
     // The wind count is written off the presses; a bar that goes leaves it
     // written.

@@ -16,7 +16,7 @@ constexpr double PitchStep = 0.01;
 } // namespace
 
 // The panel's own rate changes redraw the track themselves; any other
-// (MPRIS) is shown by pressing the track where that rate lies.
+// (MPRIS) is shown where that rate lies, without setting it again.
 void Bar::setRateFromPanel(double rate)
 {
     m_rateFromPanel = true;
@@ -27,7 +27,13 @@ void Bar::setRateFromPanel(double rate)
 void Bar::showRate(double rate)
 {
     if (!m_rateFromPanel)
-        setPitchAt(PitchPosition(rate));
+        showPitch(rate);
+}
+
+void Bar::showPitch(double rate)
+{
+    pitchTrack->setValue(TrackFill(PlanPitch(PitchPosition(rate)).lines));
+    pitchLabel->setText(PitchCaption(rate));
 }
 
 void Bar::setPitchAt(float twips)

@@ -14,9 +14,13 @@
 
 void Bar::setWindCountAt(float twips)
 {
-    const WindCountPlan plan = PlanWindCount(twips);
-    windTrack->setValue(TrackFill(plan.lines));
-    windCount = plan.windCount;
+    setWindCount(PlanWindCount(twips).windCount);
+}
+
+void Bar::setWindCount(float count)
+{
+    windCount = count;
+    windTrack->setValue(TrackFill(PlanWindCount(count).lines));
     windLabel->setText(WindCountFinalCaption(windCount));
     // Written off the press: a large settings file takes seconds to rewrite.
     // The store leaves out the value it already holds (every start-up, a

@@ -145,6 +145,25 @@ private slots:
         QCOMPARE(PitchPosition(rate), x);
     }
 
+    // The player holds a rate exactly as a press on the track where it lies
+    // sets it, so that the track and the rate never disagree.
+    void pitchRate_data()
+    {
+        QTest::addColumn<double>("rate");
+        QTest::newRow("on the float grid") << 1.25;
+        QTest::newRow("between floats") << 1.23456789;
+        QTest::newRow("slow") << 0.0137;
+    }
+    void pitchRate()
+    {
+        QFETCH(double, rate);
+        const std::optional<double> pressed = PlanPitch(PitchPosition(rate)).rate;
+        QVERIFY(pressed);
+        QVERIFY(PitchRate(rate) == *pressed);   // exactly, not fuzzily
+        QVERIFY(PitchRate(*pressed) == *pressed);
+        QVERIFY(std::abs(PitchRate(rate) - rate) < 1e-6);
+    }
+
     void windCountPlan_data()
     {
         QTest::addColumn<float>("x");
