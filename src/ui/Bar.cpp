@@ -123,7 +123,7 @@ Bar::Bar(QWidget *parent)
     positionTimer->setObjectName(QStringLiteral("positionTimer"));
     positionTimer->setInterval(100);
 
-    openDialog = std::make_unique<CommonDialog>();
+    openDialog = std::make_unique<OpenDialog>();
 
     m_panelMotion = new QPropertyAnimation(this, "size", this);
     m_panelMotion->setDuration(PanelMotionMs);
@@ -146,20 +146,20 @@ void Bar::layOutStrip()
     windowButtonsFrame->setAccessibleName(QStringLiteral("Window buttons"));
     PlaceTwips(windowButtonsFrame, 4035, 30, 855, 200);
 
-    struct Button { ImageButton *&box; const char *name; QWidget *frame; int left, top, image; const char *role; };
+    struct Button { ImageButton *&box; const char *name; QWidget *frame; int left, top; ButtonImage image; const char *role; };
     const Button buttons[] = {
-        {playButton, "playButton", transportFrame, 0, 50, 1, "Play"},
-        {pauseButton, "pauseButton", transportFrame, 210, 50, 2, "Pause"},
-        {stopButton, "stopButton", transportFrame, 400, 50, 3, "Stop"},
-        {openButton, "openButton", windowButtonsFrame, 0, 0, 9, "Open a media file"},
-        {panelButton, "panelButton", windowButtonsFrame, 270, 0, 11, "Show or hide the panel"},
-        {exitButton, "exitButton", windowButtonsFrame, 600, 0, 7, "Exit Murmelvox"},
+        {playButton, "playButton", transportFrame, 0, 50, ButtonImage::PlayUp, "Play"},
+        {pauseButton, "pauseButton", transportFrame, 210, 50, ButtonImage::PauseUp, "Pause"},
+        {stopButton, "stopButton", transportFrame, 400, 50, ButtonImage::StopUp, "Stop"},
+        {openButton, "openButton", windowButtonsFrame, 0, 0, ButtonImage::OpenUp, "Open a media file"},
+        {panelButton, "panelButton", windowButtonsFrame, 270, 0, ButtonImage::PanelUp, "Show or hide the panel"},
+        {exitButton, "exitButton", windowButtonsFrame, 600, 0, ButtonImage::ExitUp, "Exit Murmelvox"},
     };
     for (const Button &b : buttons) {
         b.box = new ImageButton(b.frame);
         b.box->setObjectName(QLatin1String(b.name));
         b.box->setAccessibleName(QLatin1String(b.role));
-        ShowImage(b.box, b.image);
+        b.box->setImage(b.image);
         b.box->move(Px(b.left), Px(b.top));
     }
 
@@ -370,9 +370,4 @@ void Bar::connectHandlers()
 double Bar::windStep() const
 {
     return WindStepOf(windCount);
-}
-
-void Bar::ShowImage(ImageButton *box, int imageIndex)
-{
-    box->setPicture(buttonImages.ListImages(imageIndex), imageIndex);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "rules/SettingsStore.h"
 #include "ui/Controls.h"
 
 #include <QPointer>
@@ -84,8 +85,7 @@ public:
     std::unique_ptr<QSystemTrayIcon> trayIcon;
 
     QTimer *positionTimer = nullptr;
-    std::unique_ptr<CommonDialog> openDialog;
-    ImageList buttonImages;
+    std::unique_ptr<OpenDialog> openDialog;
 
     // True once the panel has slid all the way out, until it has slid all
     // the way back in.
@@ -96,8 +96,6 @@ public:
     float windCount = 0;
     double windStep() const;
 
-    // Shows buttonImages image `imageIndex` (1-based) on a picture button.
-    void ShowImage(ImageButton *box, int imageIndex);
     // Shows a look on Play, Pause and Stop.
     void showTransportLook(const TransportLook &look);
 
@@ -166,6 +164,9 @@ public:
     // then on (start-up runs it after the first paint).
     void startPedals();
 
+    // The settings store the bar and its dialogs read and write.
+    SettingsStore &settings() { return m_settings; }
+
 public slots:
     // Opens the settings window, or brings it to the front.
     void showSettings();
@@ -176,6 +177,7 @@ signals:
     void exiting();
 
 private:
+    SettingsStore m_settings;
     QPointer<PedalsWindow> m_settingsWindow;
 
     void setRateFromPanel(double rate);

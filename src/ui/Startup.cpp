@@ -49,10 +49,10 @@ Bar *startup()
 
         // 4. The hot-key event counters start at 0 with the bar's hot-key rules.
         // 5. The four key codes from the settings store.
-        form->hotKeys->setBindings(LoadKeyAssignments());
+        form->hotKeys->setBindings(LoadKeyAssignments(form->settings()));
         // 6. The global hot keys.
         ShowHotKeyNotices(*form->globalHotKeys);
-        form->globalHotKeys->installKeyboardHook(form->hotKeys);
+        form->globalHotKeys->takeKeys(form->hotKeys);
 
         // 11. The bookmark list.
         form->bookmarks().init();

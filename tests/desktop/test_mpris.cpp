@@ -35,15 +35,11 @@ namespace {
 const QString PlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 
 // Answers the open dialog with a chosen file, as a user would.
-class ChoosingDialog : public CommonDialog
+class ChoosingDialog : public OpenDialog
 {
 public:
     QString choice;
-    void ShowOpen(QWidget *) override
-    {
-        FileName = choice;
-        FileTitle = QFileInfo(choice).fileName();
-    }
+    QString choose(QWidget *) override { return choice; }
 };
 
 struct Looks
@@ -236,9 +232,9 @@ private slots:
         data.setUrls({QUrl::fromLocalFile(mediaFile(QStringLiteral("text.mp3")))});   // not media
         m_form->openDroppedFile(&data);
         QCOMPARE(m_form->mediaControl->PlayState(), MediaPlayer::NoFile);
-        m_form->ShowImage(m_form->playButton, 1);
-        m_form->ShowImage(m_form->pauseButton, 2);
-        m_form->ShowImage(m_form->stopButton, 3);
+        m_form->playButton->setImage(ButtonImage::PlayUp);
+        m_form->pauseButton->setImage(ButtonImage::PauseUp);
+        m_form->stopButton->setImage(ButtonImage::StopUp);
         m_form->hotKeys->setCounts({3, 1, 1});
         for (const char *command : {"Play", "Pause", "PlayPause", "Stop", "Next", "Previous"})
             QCOMPARE(Player(QLatin1String(command)).type(), QDBusMessage::ReplyMessage);
