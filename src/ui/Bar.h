@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <memory>
 
-class BookmarkList;
+class BookmarksView;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -61,11 +61,6 @@ public:
     ClickLabel *pitchUp = nullptr;   // pitch up
     QLabel *windLabel = nullptr;       // wind count caption
     TrackSlider *windTrack = nullptr; // wind count track
-    QLabel *bookmarkCaption = nullptr;       // "Bookmark"
-    QComboBox *bookmarkList = nullptr;    // bookmarks
-    QPushButton *setBookmarkButton = nullptr; // bookmark Set
-    QPushButton *clearBookmarkButton = nullptr; // bookmark Clear
-    QPushButton *clearAllBookmarksButton = nullptr; // bookmark Clear All
     QPushButton *keysButton = nullptr; // Keys
     QPushButton *helpButton = nullptr; // Help
     QLabel *makerLabel = nullptr;      // maker's tooltip
@@ -145,14 +140,8 @@ public:
     void setWindCountAt(float twips);
     void resetWindCount();
 
-    // Bookmarks: the file, fixed for the run once start-up has chosen it,
-    // and the list with it.
-    QString bookmarkPath;
-    BookmarkList bookmarks() const;
-    void jumpToBookmark();
-    void setBookmark();
-    void clearBookmark();
-    void clearAllBookmarks();
+    // The bookmark area, whose file start-up chooses.
+    BookmarksView &bookmarks() { return *m_bookmarks; }
 
     // Dialogs
     void showKeys();
@@ -178,6 +167,7 @@ signals:
 
 private:
     SettingsStore m_settings;
+    BookmarksView *m_bookmarks = nullptr;
     QPointer<PedalsWindow> m_settingsWindow;
 
     void setRateFromPanel(double rate);

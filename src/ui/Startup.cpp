@@ -2,7 +2,7 @@
 #include "ui/Startup.h"
 
 #include "rules/BookmarkFile.h"
-#include "ui/BookmarkList.h"
+#include "ui/BookmarksView.h"
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
 #include "rules/KeyAssignments.h"
@@ -24,7 +24,7 @@ Bar *startup()
     //    A bookmark file left in a read-only program folder starts the
     //    user's file.
     const BookmarkLocation bookmarks = DefaultBookmarkLocation();
-    form->bookmarkPath = bookmarks.path;
+    form->bookmarks().setPath(bookmarks.path);
 
     // 8. Rounded corners; the region keeps the expanded size.
     form->setMask(RoundedRegion());
@@ -55,7 +55,7 @@ Bar *startup()
         form->globalHotKeys->takeKeys(form->hotKeys);
 
         // 11. The bookmark list.
-        form->bookmarks().init();
+        form->bookmarks().load();
         //     Where they were copied to a new place just now, say where, once.
         NoteBookmarkLocation(bookmarks);
 

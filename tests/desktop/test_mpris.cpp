@@ -10,6 +10,7 @@
 #include "ui/MediaPlayerControl.h"
 #include "engine/Player.h"
 #include "ui/Bar.h"
+#include "ui/BookmarksView.h"
 #include "ui/MessageBox.h"
 #include "ui/Startup.h"
 #include "../playback/MediaFiles.h"
@@ -242,9 +243,9 @@ private slots:
             if (info.action != RemoteAction::Settings)
                 QCOMPARE(Act(QLatin1String(info.name)).type(), QDBusMessage::ReplyMessage);
         Player("Seek", {QVariant::fromValue(qlonglong(1000000))});
-        m_form->bookmarkList->addItem(QStringLiteral("4.5"));
-        m_form->bookmarkList->setCurrentIndex(m_form->bookmarkList->count() - 1);
-        m_form->jumpToBookmark();
+        m_form->findChild<QComboBox *>("bookmarkList")->addItem(QStringLiteral("4.5"));
+        m_form->findChild<QComboBox *>("bookmarkList")->setCurrentIndex(m_form->findChild<QComboBox *>("bookmarkList")->count() - 1);
+        m_form->bookmarks().jump();
         const Looks looks = Shown();
         QCOMPARE(looks.play, 1);
         QCOMPARE(looks.pause, 2);
@@ -342,9 +343,9 @@ private slots:
         QTest::qWait(300);   // the direct write's own announcement, if any
         m_seeks.clear();
         if (jump == QLatin1String("bookmark")) {
-            m_form->bookmarkList->addItem(QString::number(to));
-            m_form->bookmarkList->setCurrentIndex(m_form->bookmarkList->count() - 1);
-            m_form->jumpToBookmark();
+            m_form->findChild<QComboBox *>("bookmarkList")->addItem(QString::number(to));
+            m_form->findChild<QComboBox *>("bookmarkList")->setCurrentIndex(m_form->findChild<QComboBox *>("bookmarkList")->count() - 1);
+            m_form->bookmarks().jump();
         } else if (jump == QLatin1String("stop")) {
             m_form->startPlaying();
             m_form->stopPlaying();

@@ -277,14 +277,14 @@ private slots:
     void fonts()
     {
         Bar form;
-        for (QWidget *w : {static_cast<QWidget *>(form.pitchLabel), static_cast<QWidget *>(form.bookmarkCaption),
+        for (QWidget *w : {static_cast<QWidget *>(form.pitchLabel), static_cast<QWidget *>(form.findChild<QLabel *>("bookmarkCaption")),
                            static_cast<QWidget *>(form.positionCaption), static_cast<QWidget *>(form.positionLabel),
-                           static_cast<QWidget *>(form.windLabel), static_cast<QWidget *>(form.bookmarkList),
-                           static_cast<QWidget *>(form.setBookmarkButton)}) {
+                           static_cast<QWidget *>(form.windLabel), static_cast<QWidget *>(form.findChild<QComboBox *>("bookmarkList")),
+                           static_cast<QWidget *>(form.findChild<QPushButton *>("setBookmarkButton"))}) {
             QCOMPARE(w->font().family(), QStringLiteral("Liberation Sans Narrow"));
             QCOMPARE(w->font().pointSizeF(), 8.25);
         }
-        QCOMPARE(form.clearBookmarkButton->font().pointSizeF(), 6.0);
+        QCOMPARE(form.findChild<QPushButton *>("clearBookmarkButton")->font().pointSizeF(), 6.0);
         QCOMPARE(form.fileLabel->font().pointSizeF(), 6.75);
         QCOMPARE(form.positionCaption->palette().color(QPalette::WindowText),
                  form.palette().color(QPalette::HighlightedText));
