@@ -15,7 +15,6 @@
 namespace {
 
 const QString OpenDialogTitle = QStringLiteral("Murmelvox .::. Select a Voice file...");
-constexpr int OpenDialogFlags = 4097; // the file must exist; read-only box shown
 
 } // namespace
 
@@ -42,23 +41,20 @@ void ShowWhetherFileOpen(QLabel *fileLabel, bool open)
 
 void Bar::chooseFile()
 {
-    openDialog->Flags = OpenDialogFlags;
-    openDialog->DialogTitle = OpenDialogTitle;
-    openDialog->FileName.clear();
-    openDialog->ShowOpen(this);
-    if (openDialog->FileName.isEmpty())
+    openDialog->title = OpenDialogTitle;
+    const QString path = openDialog->choose(this);
+    if (path.isEmpty())
         return;
-    // Named by the dialog's title once the player has it (at once, or once
-    // it has loaded), unless another file came first.
-    const QString chosen = openDialog->FileName;
-    const QString title = openDialog->FileTitle;
-    connect(player, &Player::fileChanged, this, [this, chosen, title] {
-        if (player->file() != FilePath(chosen))
+    // Named by the file's name once the player has it (at once, or once it
+    // has loaded), unless another file came first.
+    const QString name = QFileInfo(path).fileName();
+    connect(player, &Player::fileChanged, this, [this, path, name] {
+        if (player->file() != FilePath(path))
             return;
-        fileLabel->setText(FileLabelCaption(title));
-        fileLabel->setToolTip(FileLabelToolTip(title));
+        fileLabel->setText(FileLabelCaption(name));
+        fileLabel->setToolTip(FileLabelToolTip(name));
     }, Qt::SingleShotConnection);
-    player->open(chosen);
+    player->open(path);
 }
 
 void Bar::openDroppedFile(const QMimeData *Data)
