@@ -65,7 +65,7 @@ private slots:
         QTRY_VERIFY(!RivalClient().isFreeKey(FunctionKey::F6));
         form->openDialog = std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav")));
         form->chooseFile();
-        QCOMPARE(form->mediaControl->PlayState(), int(MediaPlayer::Stopped));
+        QTRY_COMPARE(form->mediaControl->PlayState(), int(MediaPlayer::Stopped));
         QVERIFY(logger.start());
     }
 

@@ -131,7 +131,7 @@ private slots:
         form->globalHotKeys->setNotice([this](const QString &text) { notices.append(text); });
         form->openDialog = std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav")));
         form->chooseFile();
-        QCOMPARE(form->mediaControl->PlayState(), int(MediaPlayer::Stopped));
+        QTRY_COMPARE(form->mediaControl->PlayState(), int(MediaPlayer::Stopped));
     }
     void init() { notices.clear(); }
     void cleanupTestCase()
