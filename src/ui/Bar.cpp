@@ -3,13 +3,12 @@
 
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
-#include "pedals/PedalActions.h"
-#include "pedals/PedalMonitor.h"
 #include "ui/MediaPlayerControl.h"
 #include "engine/Player.h"
 #include "rules/Sliders.h"
 #include "ui/BarWindow.h"
 #include "ui/BookmarksView.h"
+#include "ui/FootPedals.h"
 #include "ui/KeysAndHelpView.h"
 #include "ui/PanelLayout.h"
 #include "ui/Startup.h"
@@ -131,9 +130,7 @@ void Bar::layOutStrip()
     mediaControl->setPlayer(player);
     hotKeys = new HotKeys(*player, this);
     globalHotKeys = new GlobalHotKeys(this);
-    pedalMonitor = new PedalMonitor(this);
-    pedalActions = new PedalActions(*player, this);
-    pedalActions->listenTo(*pedalMonitor);
+    m_pedals = new FootPedals(*player, m_settings, this);
     mediaControl->setObjectName(QStringLiteral("mediaControl"));
     mediaControl->setAccessibleName(QStringLiteral("Seek bar"));
     PlaceTwips(mediaControl, 1000, 0, 2010, 645);
@@ -293,4 +290,9 @@ void Bar::connectHandlers()
 double Bar::windStep() const
 {
     return WindStepOf(windCount);
+}
+
+void Bar::showSettings()
+{
+    m_pedals->showSettings();
 }

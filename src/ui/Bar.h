@@ -4,11 +4,11 @@
 #include "rules/SettingsStore.h"
 #include "ui/Controls.h"
 
-#include <QPointer>
 #include <QWidget>
 #include <memory>
 
 class BookmarksView;
+class FootPedals;
 class KeysAndHelpView;
 class QFrame;
 class QLabel;
@@ -20,9 +20,6 @@ class MediaPlayerControl;
 class Player;
 class HotKeys;
 class GlobalHotKeys;
-class PedalActions;
-class PedalMonitor;
-class PedalsWindow;
 struct TransportLook;
 
 // The bar: a borderless strip at the top of the screen with a lower panel
@@ -68,9 +65,6 @@ public:
     Player *player = nullptr;
     HotKeys *hotKeys = nullptr;
     GlobalHotKeys *globalHotKeys = nullptr;
-    // The foot pedals: what reads them, and their actions on the player.
-    PedalMonitor *pedalMonitor = nullptr;
-    PedalActions *pedalActions = nullptr;
 
     // The tray icon, present from start-up until the exit button.
     std::unique_ptr<QSystemTrayIcon> trayIcon;
@@ -141,9 +135,8 @@ public:
 
     void showRate(double rate);
 
-    // Pedals: their settings loaded and the pedals plugged in read, from
-    // then on (start-up runs it after the first paint).
-    void startPedals();
+    // The foot pedals, which start-up starts after the first paint.
+    FootPedals &pedals() { return *m_pedals; }
 
     // The settings store the bar and its dialogs read and write.
     SettingsStore &settings() { return m_settings; }
@@ -160,8 +153,8 @@ signals:
 private:
     SettingsStore m_settings;
     BookmarksView *m_bookmarks = nullptr;
+    FootPedals *m_pedals = nullptr;
     KeysAndHelpView *m_keysAndHelp = nullptr;
-    QPointer<PedalsWindow> m_settingsWindow;
 
     void setRateFromPanel(double rate);
     bool m_rateFromPanel = false;
