@@ -100,9 +100,9 @@ int main(int argc, char *argv[])
     TimedEngine engine(mp);
     Player player(engine, [] { return 3.0; }); // the default wind count's step
     HotKeys hotKeys(player);
-    hotKeys.setBindings({115, 116, 117, 119});
+    hotKeys.setBindings({FunctionKey::F4, FunctionKey::F5, FunctionKey::F6, FunctionKey::F8});
     GlobalHotKeys globalHotKeys;
-    globalHotKeys.installKeyboardHook(&hotKeys);
+    globalHotKeys.takeKeys(&hotKeys);
 
     xcb_connection_t *injector = xcb_connect(nullptr, nullptr);
     xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(injector);
@@ -165,7 +165,7 @@ int main(int argc, char *argv[])
         floorWritten.push_back(ms(t1 - t0));
         floorRestarted.push_back(ms(restartedAt - t0));
     }
-    globalHotKeys.removeKeyboardHook();
+    globalHotKeys.releaseKeys();
     xcb_key_symbols_free(symbols);
     xcb_disconnect(injector);
 

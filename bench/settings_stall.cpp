@@ -57,9 +57,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
 
     // A hand-kept section of the given size beside the bar's own.
-    QDir().mkpath(QFileInfo(SettingsFilePath()).absolutePath());
+    QDir().mkpath(QFileInfo(SettingsStore().filePath()).absolutePath());
     {
-        QFile file(SettingsFilePath());
+        QFile file(SettingsStore().filePath());
         if (!file.open(QIODevice::WriteOnly))
             return 1;
         file.write("[config]\nWindCount=\" 520\"\n\n[notes]\n");
@@ -70,15 +70,15 @@ int main(int argc, char *argv[])
     Bar form;
     form.load();
     form.show();
-    FinishSettingWrites();
+    SettingsStore().finishWrites();
     std::printf("wind-count press with a %d MB settings file, %d presses\n", megabytes, presses);
 
     std::vector<double> before;
     for (int i = 0; i < presses; ++i) {
         const QString stored = WindCountStoredText(i % 2 ? 520 : 910);
         const auto start = BenchClock::now();
-        if (GetSetting(QStringLiteral("WindCount"), QString()) != stored)
-            SaveSetting(QStringLiteral("WindCount"), stored);
+        if (SettingsStore().value(QStringLiteral("WindCount"), QString()) != stored)
+            SettingsStore().setValue(QStringLiteral("WindCount"), stored);
         before.push_back(millisecondsSince(start));
     }
     printRow("before: read and written in the press", before);
@@ -100,6 +100,6 @@ int main(int argc, char *argv[])
     }
     printRow("after: the press", after);
     printRow("after: longest event-loop pause meanwhile", pauses);
-    FinishSettingWrites();
+    SettingsStore().finishWrites();
     return 0;
 }

@@ -9,14 +9,10 @@
 #include <utility>
 
 // The open dialog, answering with a file as the user would.
-class ChoosingDialog : public CommonDialog
+class ChoosingDialog : public OpenDialog
 {
 public:
     explicit ChoosingDialog(QString path) : path(std::move(path)) {}
-    void ShowOpen(QWidget *) override
-    {
-        FileName = path;
-        FileTitle = QFileInfo(path).fileName();
-    }
+    QString choose(QWidget *) override { return path; }
     QString path;
 };

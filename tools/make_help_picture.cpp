@@ -142,9 +142,9 @@ QImage barImage(Bar &form)
     form.fileLabel->setText(QStringLiteral("memo.mp3"));
     form.timeLabel->setText(TimeCaption(161, 195));
     form.positionLabel->setText(QStringLiteral("34.5"));
-    form.bookmarkList->clear();
-    form.bookmarkList->addItems({QStringLiteral("12.5"), QStringLiteral("34.5"), QStringLiteral("120")});
-    form.bookmarkList->setCurrentIndex(1);
+    form.findChild<QComboBox *>("bookmarkList")->clear();
+    form.findChild<QComboBox *>("bookmarkList")->addItems({QStringLiteral("12.5"), QStringLiteral("34.5"), QStringLiteral("120")});
+    form.findChild<QComboBox *>("bookmarkList")->setCurrentIndex(1);
 
     QImage grabbed = form.grab(QRect(0, 0, BarWidth, BarHeight)).toImage().convertToFormat(QImage::Format_ARGB32);
     QImage bar(BarWidth, BarHeight, QImage::Format_ARGB32);
@@ -215,7 +215,7 @@ void drawCallouts(Sheet &sheet, const Bar &form)
     sheet.callout(QRect(2, 216, 92, 30), QStringLiteral("Wind Count: F5\nand F8 jump"), left, Qt::RightEdge,
                   {beforeText(form, form.windLabel)});
     sheet.callout(QRect(2, 249, 92, 30), QStringLiteral("Bookmarks:\njump to one"), left, Qt::RightEdge,
-                  {beforeText(form, form.bookmarkCaption)});
+                  {beforeText(form, form.findChild<QLabel *>("bookmarkCaption"))});
 
     // The panel, right: Keys and Help.
     const auto right = Qt::AlignLeft | Qt::AlignVCenter;
@@ -227,11 +227,11 @@ void drawCallouts(Sheet &sheet, const Bar &form)
     // Below the bar: the bookmark buttons.
     const auto below = Qt::AlignHCenter | Qt::AlignTop;
     sheet.callout(QRect(160, 296, 96, 30), QStringLiteral("Set a new\nbookmark"), below, Qt::TopEdge,
-                  {beside(form, form.setBookmarkButton, Qt::BottomEdge, 2)});
+                  {beside(form, form.findChild<QPushButton *>("setBookmarkButton"), Qt::BottomEdge, 2)});
     sheet.callout(QRect(262, 296, 96, 30), QStringLiteral("Clear all\nbookmarks"), below, Qt::TopEdge,
-                  {beside(form, form.clearAllBookmarksButton, Qt::BottomEdge, 2)});
+                  {beside(form, form.findChild<QPushButton *>("clearAllBookmarksButton"), Qt::BottomEdge, 2)});
     sheet.callout(QRect(360, 296, 96, 30), QStringLiteral("Clear the\nbookmark shown"), below, Qt::TopEdge,
-                  {beside(form, form.clearBookmarkButton, Qt::RightEdge, 2)});
+                  {beside(form, form.findChild<QPushButton *>("clearBookmarkButton"), Qt::RightEdge, 2)});
 }
 
 void drawLegend(Sheet &sheet)

@@ -3,6 +3,7 @@
 
 #include "hotkeys/HotKeys.h"
 #include "rules/KeyAssignments.h"
+#include "rules/SettingsStore.h"
 #include "portal/GlobalShortcutsPortal.h"
 
 #include <QDBusServiceWatcher>
@@ -40,10 +41,10 @@ void GlobalHotKeys::setDesktopTriggers(const QList<ChosenTrigger> &triggers, boo
 QList<KeyBinding> GlobalHotKeys::assignedBindings() const
 {
     QList<KeyBinding> bindings;
-    if (!m_hookTarget)
+    if (!m_hotKeys)
         return bindings;
     for (const HotKeyActionInfo &info : HotKeyActions) {
-        if (const std::int32_t vk = m_hookTarget->bindings()[std::size_t(info.action)])
+        if (const FunctionKey vk = m_hotKeys->bindings()[std::size_t(info.action)]; vk != FunctionKey::None)
             bindings.append({info.action, vk});
     }
     return bindings;
@@ -55,7 +56,7 @@ void GlobalHotKeys::reportUnavailable(const QList<UnavailableKey> &keys)
 {
     QStringList lost;
     for (const UnavailableKey &k : keys) {
-        const QString key = KeyCodeToName(k.vkCode);
+        const QString key = NameOf(k.key);
         const QString action = QString::fromLatin1(InfoOf(k.action).caption);
         if (k.whole) {
             lost.append(QStringLiteral("%1 (%2)").arg(key, action));
@@ -81,8 +82,8 @@ void GlobalHotKeys::useSource(std::unique_ptr<KeySource> next)
 {
     m_source = std::move(next);
     connect(m_source.get(), &KeySource::activated, this, [this](HotKeyAction action, KeyEvent event) {
-        if (m_hookTarget)
-            m_hookTarget->handle(action, event);
+        if (m_hotKeys)
+            m_hotKeys->handle(action, event);
     });
     connect(m_source.get(), &KeySource::unavailable, this, &GlobalHotKeys::reportUnavailable);
     connect(m_source.get(), &KeySource::failed, this, &GlobalHotKeys::fallBackToX11);
@@ -182,9 +183,9 @@ void GlobalHotKeys::setNotice(HotKeyNotice notice)
     m_tellUser = std::move(notice);
 }
 
-void GlobalHotKeys::installKeyboardHook(HotKeys *hotKeys)
+void GlobalHotKeys::takeKeys(HotKeys *hotKeys)
 {
-    m_hookTarget = hotKeys;
+    m_hotKeys = hotKeys;
     if (m_source) {
         bindAskedKeys();
     } else if (!m_choosingSource) {
@@ -198,7 +199,7 @@ void GlobalHotKeys::installKeyboardHook(HotKeys *hotKeys)
 void GlobalHotKeys::sourceChosen(CreatedKeySource created)
 {
     m_choosingSource = false;
-    if (!m_hookTarget)
+    if (!m_hotKeys)
         return; // the keys were given back meanwhile
     useSource(std::move(created.source));
     if (created.x11OnWayland && !m_toldX11OnWayland) {
@@ -210,20 +211,20 @@ void GlobalHotKeys::sourceChosen(CreatedKeySource created)
     bindAskedKeys();
 }
 
-void GlobalHotKeys::removeKeyboardHook()
+void GlobalHotKeys::releaseKeys()
 {
     m_portalWatcher.reset();
     dropReturningPortal();
     m_source.reset();
-    m_hookTarget = nullptr;
+    m_hotKeys = nullptr;
     setDesktopTriggers({}, false);
 }
 
-void GlobalHotKeys::reloadKeyAssignments()
+void GlobalHotKeys::reloadKeyAssignments(const SettingsStore &settings)
 {
-    if (!m_hookTarget)
+    if (!m_hotKeys)
         return;
-    m_hookTarget->setBindings(LoadKeyAssignments());
+    m_hotKeys->setBindings(LoadKeyAssignments(settings));
     keyAssignmentsChanged();
 }
 

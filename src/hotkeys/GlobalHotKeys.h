@@ -12,6 +12,7 @@
 #include <optional>
 
 class HotKeys;
+class SettingsStore;
 class QDBusServiceWatcher;
 
 // Tells the user which hot keys another program holds, and what to do.
@@ -31,24 +32,24 @@ public:
     void setNotice(HotKeyNotice notice);
 
     // Takes the assigned keys desktop-wide and sends their events to
-    // `hotKeys` on the GUI thread. `hotKeys` must outlive the hook. On a
+    // `hotKeys` on the GUI thread. `hotKeys` must outlive them. On a
     // Wayland desktop whose portal offers global shortcuts the desktop is
     // asked for them; where it refuses them, and everywhere else, X11 grabs
     // take them, and the user is told where those fall short. Without an X11
     // display (offscreen platform) there are no hot keys. A key that another
     // program holds is reported to the user and left out. Asking the portal
     // does not hold the caller: the keys are taken once it answers.
-    void installKeyboardHook(HotKeys *hotKeys);
+    void takeKeys(HotKeys *hotKeys);
 
     // Gives every key back. Safe to call when nothing is installed.
-    void removeKeyboardHook();
+    void releaseKeys();
 
     // Makes the taken keys follow the key assignments.
     void keyAssignmentsChanged();
 
     // Reads the key assignments from the settings store into the installed
     // hot keys and takes the keys.
-    void reloadKeyAssignments();
+    void reloadKeyAssignments(const SettingsStore &settings);
 
     // Where the desktop owns the keys (its global shortcuts portal), what it
     // says triggers each action ("Ctrl+F6"); the user may have chosen another
@@ -76,7 +77,7 @@ private:
     void portalBoundAgain(const QList<ChosenTrigger> &triggers);
     void dropReturningPortal();
 
-    HotKeys *m_hookTarget = nullptr;
+    HotKeys *m_hotKeys = nullptr;
     std::unique_ptr<KeySource> m_source;
     bool m_choosingSource = false; // while the portal is asked whether it offers shortcuts
     // After the portal failed: it is watched on the bus, and a new portal

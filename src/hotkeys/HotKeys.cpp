@@ -71,13 +71,13 @@ void HotKeys::handle(HotKeyAction action, KeyEvent)
     }
 }
 
-bool HotKeys::handleKey(std::int32_t vkCode, KeyEvent event)
+bool HotKeys::handleKey(FunctionKey key, KeyEvent event)
 {
-    // 0 marks an unbound action, never a key.
-    if (vkCode == 0)
+    // None marks an unbound action, never a key.
+    if (key == FunctionKey::None)
         return false;
     for (const HotKeyActionInfo &info : HotKeyActions) {
-        if (m_bindings[std::size_t(info.action)] == vkCode) {
+        if (m_bindings[std::size_t(info.action)] == key) {
             handle(info.action, event);
             return true;
         }

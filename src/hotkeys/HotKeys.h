@@ -30,9 +30,9 @@ public:
     explicit HotKeys(Player &player, QObject *parent = nullptr);
 
     void handle(HotKeyAction action, KeyEvent event);
-    // One event of the key with this virtual-key code. True when the key is
-    // bound to an action: the event is then the program's.
-    bool handleKey(std::int32_t vkCode, KeyEvent event = KeyEvent::Press);
+    // One event of a function key. True when the key is bound to an action:
+    // the event is then the program's.
+    bool handleKey(FunctionKey key, KeyEvent event = KeyEvent::Press);
 
     // The key of each action; a key bound to several goes to the first.
     const KeyBindings &bindings() const { return m_bindings; }

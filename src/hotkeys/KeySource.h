@@ -2,6 +2,7 @@
 #pragma once
 
 #include "rules/HotKeyActions.h"
+#include "rules/KeyAssignments.h"
 
 #include <QList>
 #include <QLoggingCategory>
@@ -16,7 +17,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcHotKeys)
 struct KeyBinding
 {
     HotKeyAction action;
-    std::int32_t vkCode; // F1 = 112 ... F12 = 123
+    FunctionKey key;
 };
 
 // A binding the source could not take from the desktop. `whole`: the key is
@@ -25,7 +26,7 @@ struct KeyBinding
 struct UnavailableKey
 {
     HotKeyAction action;
-    std::int32_t vkCode;
+    FunctionKey key;
     bool whole;
 };
 

@@ -4,29 +4,40 @@
 #include "rules/HotKeyActions.h"
 #include "rules/SettingsStore.h"
 
-std::optional<std::int32_t> KeyNameToCode(const QString &name)
+FunctionKey FunctionKeyAt(int offset)
 {
-    std::optional<std::int32_t> code;
+    if (offset < 0 || offset > OffsetOf(FunctionKey::F12))
+        return FunctionKey::None;
+    return FunctionKey(std::int32_t(FunctionKey::F1) + offset);
+}
+
+int OffsetOf(FunctionKey key)
+{
+    const std::int32_t offset = std::int32_t(key) - std::int32_t(FunctionKey::F1);
+    return key == FunctionKey::None || offset < 0 || key > FunctionKey::F12 ? -1 : offset;
+}
+
+std::optional<FunctionKey> FunctionKeyNamed(const QString &name)
+{
     for (int n = 1; n <= 12; ++n) {
         if (name == QLatin1Char('F') + QString::number(n))
-            code = n + 111;
+            return FunctionKeyAt(n - 1);
     }
-    return code;
+    return std::nullopt;
 }
 
-QString KeyCodeToName(std::int32_t code)
+QString NameOf(FunctionKey key)
 {
-    if (code < VK_F1 || code > VK_F12)
-        return {};
-    return QLatin1Char('F') + QString::number(code - 111);
+    const int offset = OffsetOf(key);
+    return offset < 0 ? QString() : QLatin1Char('F') + QString::number(offset + 1);
 }
 
-KeyBindings LoadKeyAssignments()
+KeyBindings LoadKeyAssignments(const SettingsStore &settings)
 {
     KeyBindings keys{};
     for (const HotKeyActionInfo &info : HotKeyActions) {
-        const QString name = GetSetting(QString::fromLatin1(info.settingsKey), QString::fromLatin1(info.defaultKey));
-        keys[std::size_t(info.action)] = KeyNameToCode(name).value_or(0);
+        const QString name = settings.value(QString::fromLatin1(info.settingsKey), QString::fromLatin1(info.defaultKey));
+        keys[std::size_t(info.action)] = FunctionKeyNamed(name).value_or(FunctionKey::None);
     }
     return keys;
 }

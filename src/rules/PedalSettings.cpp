@@ -39,10 +39,10 @@ QString pedalLabel(Pedal pedal)
     return QString::fromLatin1(labels[int(pedal)]);
 }
 
-PedalSettings LoadPedalSettings()
+PedalSettings LoadPedalSettings(const SettingsStore &store)
 {
     PedalSettings settings;
-    const QVariantMap values = GetSettingsSection(Section);
+    const QVariantMap values = store.section(Section);
     for (int pedal = 0; pedal < PedalCount; ++pedal) {
         const QString stored = values.value(pedalKey(Pedal(pedal))).toString();
         for (int action = 0; action < PedalActionCount; ++action) {
@@ -60,12 +60,12 @@ PedalSettings LoadPedalSettings()
     return settings;
 }
 
-bool SavePedalSettings(const PedalSettings &settings)
+bool SavePedalSettings(SettingsStore &store, const PedalSettings &settings)
 {
     QVariantMap values;
     for (int pedal = 0; pedal < PedalCount; ++pedal)
         values.insert(pedalKey(Pedal(pedal)), pedalActionKey(settings.actions[pedal]));
     values.insert(AutoRewindKey, settings.autoRewindSeconds);
     values.insert(RepeatPaceKey, settings.repeatPaceMs);
-    return SaveSettingsSection(Section, values);
+    return store.setSection(Section, values);
 }

@@ -7,6 +7,8 @@
 
 #include <array>
 
+class SettingsStore;
+
 // What a pedal does.
 enum class PedalAction {
     PlayWhileHeld, // plays while down; on release pauses and winds back the auto-rewind
@@ -45,5 +47,5 @@ struct PedalSettings
 
 // The pedal settings in their own section ("pedals") of the settings file;
 // a value missing or out of range reads as its default.
-PedalSettings LoadPedalSettings();
-bool SavePedalSettings(const PedalSettings &settings);
+PedalSettings LoadPedalSettings(const SettingsStore &store);
+bool SavePedalSettings(SettingsStore &store, const PedalSettings &settings);

@@ -31,13 +31,16 @@ const QString Section = QStringLiteral("config");
 QString appFile(const QString &dir) { return dir + QLatin1Char('/') + AppName + QLatin1Char('/') + AppName + QStringLiteral(".ini"); }
 QString organisationFile(const QString &dir) { return dir + QLatin1Char('/') + AppName + QStringLiteral(".ini"); }
 
+// Where QSettings keeps the user's INI file, found without opening it.
+QString userFile() { return appFile(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)); }
+
 // The files QSettings reads for this application, in its order: the user's
 // (the one written), the user's organisation file, then the same two in each
 // system folder.
 QStringList settingsFiles()
 {
     const QStringList dirs = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
-    QStringList files{SettingsFilePath(), organisationFile(dirs.value(0))};
+    QStringList files{userFile(), organisationFile(dirs.value(0))};
     for (const QString &dir : dirs.mid(1))
         files.append(appFile(dir));
     for (const QString &dir : dirs.mid(1))
@@ -94,7 +97,7 @@ QString storedText(const std::vector<std::unique_ptr<QSettings>> &files, const Q
 // The user's file for writing, where it may be written.
 std::unique_ptr<QSettings> writableFile(QString *why = nullptr)
 {
-    const QString path = SettingsFilePath();
+    const QString path = userFile();
     const PathCheck::Kind kind = checkSettingsFile(path, why);
     if (kind != PathCheck::Ordinary && kind != PathCheck::Missing) {
         if (why)
@@ -118,6 +121,9 @@ bool writeSection(const QString &section, const QVariantMap &values, QString *wh
     file->sync();
     return file->status() == QSettings::NoError;
 }
+
+class LaterWrites;
+LaterWrites &laterWrites();
 
 // The values saved for later and the thread that writes them. A write of a
 // large file takes seconds; the mutex is never held meanwhile, so that
@@ -203,7 +209,7 @@ private:
             m_thread->setObjectName(QStringLiteral("settings writer"));
             m_thread->start(QThread::LowPriority);
             // Written while Qt's own parts still live.
-            qAddPostRoutine([] { FinishSettingWrites(); });
+            qAddPostRoutine([] { laterWrites().finish(QDeadlineTimer::Forever); });
         }
         m_wake.wakeAll();
     }
@@ -235,7 +241,7 @@ private:
                 m_lastFailed = false;
                 m_failureTold = false;
             } else {
-                qCWarning(lcSettings).noquote() << "could not write" << batch.keys().join(QStringLiteral(", ")) << "to" << SettingsFilePath() << why;
+                qCWarning(lcSettings).noquote() << "could not write" << batch.keys().join(QStringLiteral(", ")) << "to" << userFile() << why;
                 m_lastFailed = true;
                 QCoreApplication *app = QCoreApplication::instance();
                 if (!m_failureTold && m_onFailure && app) {
@@ -262,7 +268,7 @@ private:
             return true;
         if (!writeSection(Section, changed, why))
             return false;
-        waitPastModificationTime(SettingsFilePath());
+        waitPastModificationTime(userFile());
         return true;
     }
 
@@ -304,30 +310,30 @@ LaterWrites &laterWrites()
 
 } // namespace
 
-QString GetSetting(const QString &key, const QString &defaultValue)
+QString SettingsStore::value(const QString &key, const QString &defaultValue) const
 {
     if (const std::optional<QString> value = laterWrites().unwritten(key))
         return *value;
     return storedText(readableFiles(), key, defaultValue);
 }
 
-bool SaveSetting(const QString &key, const QString &value)
+bool SettingsStore::setValue(const QString &key, const QString &value)
 {
     laterWrites().supersede({key});
     return writeSection(Section, {{key, value}});
 }
 
-void SaveSettingLater(const QString &key, const QString &value, SettingsWriteFailure onFailure)
+void SettingsStore::setValueLater(const QString &key, const QString &value, SettingsWriteFailure onFailure)
 {
     laterWrites().save(key, value, std::move(onFailure));
 }
 
-bool FinishSettingWrites(QDeadlineTimer deadline)
+bool SettingsStore::finishWrites(QDeadlineTimer deadline)
 {
     return laterWrites().finish(deadline);
 }
 
-QVariantMap GetSettingsSection(const QString &section)
+QVariantMap SettingsStore::section(const QString &section) const
 {
     QVariantMap values;
     const auto files = readableFiles();
@@ -341,20 +347,19 @@ QVariantMap GetSettingsSection(const QString &section)
     return values;
 }
 
-bool SaveSettingsSection(const QString &section, const QVariantMap &values)
+bool SettingsStore::setSection(const QString &section, const QVariantMap &values)
 {
     laterWrites().supersede({});
     return writeSection(section, values);
 }
 
-QString SettingsFilePath()
+QString SettingsStore::filePath() const
 {
-    // Where QSettings keeps the user's INI file, found without opening it.
-    return appFile(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    return userFile();
 }
 
-QString SettingsNotSavedText(const QString &what, const QString &why)
+QString SettingsStore::notSavedText(const QString &what, const QString &why) const
 {
-    const QString text = QStringLiteral("The %1 could not be saved to %2.").arg(what, SettingsFilePath());
+    const QString text = QStringLiteral("The %1 could not be saved to %2.").arg(what, filePath());
     return why.isEmpty() ? text : text + QLatin1Char('\n') + why;
 }

@@ -9,6 +9,8 @@
 #include "engine/Player.h"
 #include "rules/Sliders.h"
 #include "ui/BarWindow.h"
+#include "ui/BookmarksView.h"
+#include "ui/PanelLayout.h"
 #include "ui/Startup.h"
 #include "ui/Pictures.h"
 #include "ui/TrayIcon.h"
@@ -23,33 +25,6 @@
 
 namespace {
 
-// Fonts of the layout. The faces the bar was designed with are replaced by
-// their metric twins from fonts-liberation, so texts fit their boxes.
-QFont LayoutFont(const QString &family, qreal points)
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setWeight(QFont::Normal);
-    font.setItalic(false);
-    font.setUnderline(false);
-    return font;
-}
-
-const QString SansSerif = QStringLiteral("Liberation Sans");      // "Microsoft Sans Serif"
-const QString Narrow = QStringLiteral("Liberation Sans Narrow");  // "Arial Narrow"
-
-void PlaceTwips(QWidget *w, int left, int top, int width, int height)
-{
-    w->setGeometry(Px(left), Px(top), Px(width), Px(height));
-}
-
-void SetColour(QWidget *w, QPalette::ColorRole role, const QColor &colour)
-{
-    QPalette pal = w->palette();
-    pal.setColor(role, colour);
-    w->setPalette(pal);
-}
-
 // A frame without border or caption, filled with its background colour.
 QFrame *PlainFrame(QWidget *parent, const QColor &background)
 {
@@ -58,18 +33,6 @@ QFrame *PlainFrame(QWidget *parent, const QColor &background)
     frame->setAutoFillBackground(true);
     SetColour(frame, QPalette::Window, background);
     return frame;
-}
-
-// Labels show their container around the text and sit behind its windowed
-// controls, with the text at the top left as laid out.
-template <typename LabelT>
-LabelT *TransparentLabel(QWidget *parent, const QString &text)
-{
-    auto *label = new LabelT(text, parent);
-    label->setAutoFillBackground(false);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setTextFormat(Qt::PlainText);
-    return label;
 }
 
 // A straight line drawn on its container: vertical or horizontal, `width`
@@ -113,17 +76,17 @@ Bar::Bar(QWidget *parent)
     panel->raise();
 
     // Tab order as the layout's tab indexes give it.
-    QWidget *tabOrder[] = {mediaControl, playButton, pauseButton, stopButton, openButton, panelButton, exitButton,
-                           pitchTrack, pitchDown, pitchUp, bookmarkList, setBookmarkButton, clearBookmarkButton, clearAllBookmarksButton,
-                           windTrack, keysButton, helpButton};
-    for (size_t i = 0; i + 1 < std::size(tabOrder); ++i)
+    QList<QWidget *> tabOrder = {mediaControl, playButton, pauseButton, stopButton, openButton, panelButton, exitButton,
+                                 pitchTrack, pitchDown, pitchUp};
+    tabOrder << m_bookmarks->tabOrder() << QList<QWidget *>{windTrack, keysButton, helpButton};
+    for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
 
     positionTimer = new QTimer(this);
     positionTimer->setObjectName(QStringLiteral("positionTimer"));
     positionTimer->setInterval(100);
 
-    openDialog = std::make_unique<CommonDialog>();
+    openDialog = std::make_unique<OpenDialog>();
 
     m_panelMotion = new QPropertyAnimation(this, "size", this);
     m_panelMotion->setDuration(PanelMotionMs);
@@ -146,20 +109,20 @@ void Bar::layOutStrip()
     windowButtonsFrame->setAccessibleName(QStringLiteral("Window buttons"));
     PlaceTwips(windowButtonsFrame, 4035, 30, 855, 200);
 
-    struct Button { ImageButton *&box; const char *name; QWidget *frame; int left, top, image; const char *role; };
+    struct Button { ImageButton *&box; const char *name; QWidget *frame; int left, top; ButtonImage image; const char *role; };
     const Button buttons[] = {
-        {playButton, "playButton", transportFrame, 0, 50, 1, "Play"},
-        {pauseButton, "pauseButton", transportFrame, 210, 50, 2, "Pause"},
-        {stopButton, "stopButton", transportFrame, 400, 50, 3, "Stop"},
-        {openButton, "openButton", windowButtonsFrame, 0, 0, 9, "Open a media file"},
-        {panelButton, "panelButton", windowButtonsFrame, 270, 0, 11, "Show or hide the panel"},
-        {exitButton, "exitButton", windowButtonsFrame, 600, 0, 7, "Exit Murmelvox"},
+        {playButton, "playButton", transportFrame, 0, 50, ButtonImage::PlayUp, "Play"},
+        {pauseButton, "pauseButton", transportFrame, 210, 50, ButtonImage::PauseUp, "Pause"},
+        {stopButton, "stopButton", transportFrame, 400, 50, ButtonImage::StopUp, "Stop"},
+        {openButton, "openButton", windowButtonsFrame, 0, 0, ButtonImage::OpenUp, "Open a media file"},
+        {panelButton, "panelButton", windowButtonsFrame, 270, 0, ButtonImage::PanelUp, "Show or hide the panel"},
+        {exitButton, "exitButton", windowButtonsFrame, 600, 0, ButtonImage::ExitUp, "Exit Murmelvox"},
     };
     for (const Button &b : buttons) {
         b.box = new ImageButton(b.frame);
         b.box->setObjectName(QLatin1String(b.name));
         b.box->setAccessibleName(QLatin1String(b.role));
-        ShowImage(b.box, b.image);
+        b.box->setImage(b.image);
         b.box->move(Px(b.left), Px(b.top));
     }
 
@@ -221,12 +184,10 @@ void Bar::layOutPanel()
     caption(positionLabel, "positionLabel", QString(), 1200, 20, 615, 255);
     caption(pitchLabel, "pitchLabel", QStringLiteral("Pitch"), 120, 360, 735, 255);
     caption(windLabel, "windLabel", QStringLiteral("Wind Count"), 120, 600, 975, 255);
-    caption(bookmarkCaption, "bookmarkCaption", QStringLiteral("Bookmark"), 120, 960, 735, 255);
     positionCaption->setAccessibleName(QStringLiteral("Current Position:"));
     positionLabel->setAccessibleName(QStringLiteral("Position in seconds"));
     pitchLabel->setAccessibleName(QStringLiteral("Pitch"));
     windLabel->setAccessibleName(QStringLiteral("Wind Count"));
-    bookmarkCaption->setAccessibleName(QStringLiteral("Bookmark"));
 
     // The two pitch glyphs: a down and an up triangle, small enough for
     // their 9-pixel boxes.
@@ -256,19 +217,10 @@ void Bar::layOutPanel()
     windTrack->setAccessibleName(QStringLiteral("Wind Count"));
     windTrack->move(Px(1320), Px(660));
 
-    bookmarkList = new QComboBox(panel);
-    bookmarkList->setObjectName(QStringLiteral("bookmarkList"));
-    bookmarkList->setAccessibleName(QStringLiteral("Bookmarks"));
-    bookmarkList->setEditable(false);
-    bookmarkList->setFont(LayoutFont(Narrow, 8.25));
-    SetColour(bookmarkList, QPalette::Base, palette().color(QPalette::Button));
-    PlaceTwips(bookmarkList, 840, 915, 1095, 345);
+    m_bookmarks = new BookmarksView(panel, *player);
 
     struct Command { QPushButton *&button; const char *name; const char *text; const char *role; qreal points; int l, t, w, h; };
     const Command commands[] = {
-        {setBookmarkButton, "setBookmarkButton", "Set", "Set a bookmark", 8.25, 1980, 960, 375, 255},
-        {clearBookmarkButton, "clearBookmarkButton", "Clear", "Clear the bookmark", 6, 2400, 915, 615, 195},
-        {clearAllBookmarksButton, "clearAllBookmarksButton", "Clear All", "Clear all bookmarks", 6, 2400, 1095, 615, 195},
         {keysButton, "keysButton", "Keys", "Define keys", 0, 4440, 600, 615, 255},
         {helpButton, "helpButton", "Help", "Help", 0, 4440, 840, 615, 255},
     };
@@ -297,10 +249,9 @@ void Bar::layOutPanel()
     bookmarkRule->setObjectName(QStringLiteral("bookmarkRule"));
     bookmarkRule->setAccessibleName(QStringLiteral("Wind count mark"));
 
-    for (QWidget *w : {static_cast<QWidget *>(positionCaption), static_cast<QWidget *>(positionLabel),
-                       static_cast<QWidget *>(pitchLabel), static_cast<QWidget *>(pitchDown),
-                       static_cast<QWidget *>(pitchUp), static_cast<QWidget *>(windLabel),
-                       static_cast<QWidget *>(bookmarkCaption), static_cast<QWidget *>(makerLabel), panelRule, bookmarkRule})
+    QList<QWidget *> backdrop = {positionCaption, positionLabel, pitchLabel, pitchDown, pitchUp, windLabel};
+    backdrop << m_bookmarks->backdrop() << QList<QWidget *>{makerLabel, panelRule, bookmarkRule};
+    for (QWidget *w : std::as_const(backdrop))
         w->lower();
 }
 
@@ -357,12 +308,6 @@ void Bar::connectHandlers()
         setWindCountAt(windCount + 150.0f * float(direction));
     });
 
-    // Only the user's choices call the handler; code that sets the choice
-    // calls jumpToBookmark itself where it wants its effect.
-    connect(bookmarkList, &QComboBox::activated, this, &Bar::jumpToBookmark);
-    connect(setBookmarkButton, &QPushButton::clicked, this, &Bar::setBookmark);
-    connect(clearBookmarkButton, &QPushButton::clicked, this, &Bar::clearBookmark);
-    connect(clearAllBookmarksButton, &QPushButton::clicked, this, &Bar::clearAllBookmarks);
     connect(keysButton, &QPushButton::clicked, this, &Bar::showKeys);
     connect(helpButton, &QPushButton::clicked, this, &Bar::showHelp);
 }
@@ -370,9 +315,4 @@ void Bar::connectHandlers()
 double Bar::windStep() const
 {
     return WindStepOf(windCount);
-}
-
-void Bar::ShowImage(ImageButton *box, int imageIndex)
-{
-    box->setPicture(buttonImages.ListImages(imageIndex), imageIndex);
 }

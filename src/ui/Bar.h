@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "rules/SettingsStore.h"
 #include "ui/Controls.h"
 
 #include <QPointer>
 #include <QWidget>
 #include <memory>
 
-class BookmarkList;
+class BookmarksView;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -60,11 +61,6 @@ public:
     ClickLabel *pitchUp = nullptr;   // pitch up
     QLabel *windLabel = nullptr;       // wind count caption
     TrackSlider *windTrack = nullptr; // wind count track
-    QLabel *bookmarkCaption = nullptr;       // "Bookmark"
-    QComboBox *bookmarkList = nullptr;    // bookmarks
-    QPushButton *setBookmarkButton = nullptr; // bookmark Set
-    QPushButton *clearBookmarkButton = nullptr; // bookmark Clear
-    QPushButton *clearAllBookmarksButton = nullptr; // bookmark Clear All
     QPushButton *keysButton = nullptr; // Keys
     QPushButton *helpButton = nullptr; // Help
     QLabel *makerLabel = nullptr;      // maker's tooltip
@@ -84,8 +80,7 @@ public:
     std::unique_ptr<QSystemTrayIcon> trayIcon;
 
     QTimer *positionTimer = nullptr;
-    std::unique_ptr<CommonDialog> openDialog;
-    ImageList buttonImages;
+    std::unique_ptr<OpenDialog> openDialog;
 
     // True once the panel has slid all the way out, until it has slid all
     // the way back in.
@@ -96,8 +91,6 @@ public:
     float windCount = 0;
     double windStep() const;
 
-    // Shows buttonImages image `imageIndex` (1-based) on a picture button.
-    void ShowImage(ImageButton *box, int imageIndex);
     // Shows a look on Play, Pause and Stop.
     void showTransportLook(const TransportLook &look);
 
@@ -147,14 +140,8 @@ public:
     void setWindCountAt(float twips);
     void resetWindCount();
 
-    // Bookmarks: the file, fixed for the run once start-up has chosen it,
-    // and the list with it.
-    QString bookmarkPath;
-    BookmarkList bookmarks() const;
-    void jumpToBookmark();
-    void setBookmark();
-    void clearBookmark();
-    void clearAllBookmarks();
+    // The bookmark area, whose file start-up chooses.
+    BookmarksView &bookmarks() { return *m_bookmarks; }
 
     // Dialogs
     void showKeys();
@@ -166,6 +153,9 @@ public:
     // then on (start-up runs it after the first paint).
     void startPedals();
 
+    // The settings store the bar and its dialogs read and write.
+    SettingsStore &settings() { return m_settings; }
+
 public slots:
     // Opens the settings window, or brings it to the front.
     void showSettings();
@@ -176,6 +166,8 @@ signals:
     void exiting();
 
 private:
+    SettingsStore m_settings;
+    BookmarksView *m_bookmarks = nullptr;
     QPointer<PedalsWindow> m_settingsWindow;
 
     void setRateFromPanel(double rate);

@@ -39,7 +39,7 @@ void Bar::exitProgram()
     // and the bus: what they hold is given back here, not left to the end.
 
     // 1. Release the global hot keys.
-    globalHotKeys->removeKeyboardHook();
+    globalHotKeys->releaseKeys();
 
     // 2. Give up the names on the session bus, for the next bar.
     emit exiting();
@@ -52,7 +52,7 @@ void Bar::exitProgram()
 
     // 4. A wind count still being written reaches the disk, unless the
     //    disk does not answer: the exit must not wait on it.
-    FinishSettingWrites(QDeadlineTimer(ExitSettingsWaitMs));
+    m_settings.finishWrites(QDeadlineTimer(ExitSettingsWaitMs));
 
     // 5. End at once: no handler of any window runs and nothing is saved.
     //    Ending the process closes the audio output, so the sound stops

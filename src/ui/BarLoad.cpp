@@ -19,8 +19,9 @@ void Bar::load()
     Expanded = false;
 
     // L2. The open dialog's file types.
-    openDialog->Filter = QStringLiteral(
-        "All Media Files|*.mp1;*.mp2;*.mp3;*.wav;*.wma;*.amf;*.mp4;*.cda;*.mpg;*.mpeg;*.avi;*.wmv|All Files |*.*");
+    openDialog->nameFilters = {
+        QStringLiteral("All Media Files (*.mp1 *.mp2 *.mp3 *.wav *.wma *.amf *.mp4 *.cda *.mpg *.mpeg *.avi *.wmv)"),
+        QStringLiteral("All Files (*)")};
 
     // L3. Top edge at 0, only the strip showing.
     // L4. Left edge 850 twips from the screen's right edge.
@@ -31,7 +32,7 @@ void Bar::load()
     // L5. The wind count: the number the stored text begins with. A text
     //     with no number at all (a damaged store) would silently turn the
     //     wind keys into no-ops; it gets the default instead.
-    windCount = WindCountFromStoredText(GetSetting(QStringLiteral("WindCount"), QStringLiteral("500"))).value_or(500);
+    windCount = WindCountFromStoredText(m_settings.value(QStringLiteral("WindCount"), QStringLiteral("500"))).value_or(500);
 
     // L6. The pitch slider as if pressed in its middle: normal speed.
     setPitchAt(1000);
@@ -41,5 +42,5 @@ void Bar::load()
 
     // The wind count is written off the presses; a bar that goes leaves it
     // written.
-    connect(this, &QObject::destroyed, [] { FinishSettingWrites(); });
+    connect(this, &QObject::destroyed, [settings = m_settings]() mutable { settings.finishWrites(); });
 }

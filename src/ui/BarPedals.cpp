@@ -9,7 +9,7 @@
 
 void Bar::startPedals()
 {
-    pedalActions->setSettings(LoadPedalSettings());
+    pedalActions->setSettings(LoadPedalSettings(m_settings));
     // Told once, in a box that does not block the bar; the bar carries on
     // without the pedal.
     connect(pedalMonitor, &PedalMonitor::cannotOpen, this, [](const QString &text) {
@@ -28,7 +28,7 @@ void Bar::showSettings()
 {
     if (!m_settingsWindow) {
         // A window of its own that lives no longer than the bar it acts on.
-        m_settingsWindow = new PedalsWindow(*pedalMonitor, *pedalActions, this);
+        m_settingsWindow = new PedalsWindow(*pedalMonitor, *pedalActions, m_settings, this);
         m_settingsWindow->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_settingsWindow->show();

@@ -3,10 +3,8 @@
 
 #include "rules/BookmarkFile.h"
 #include "engine/MediaPlayer.h"
-#include "ui/MediaPlayerControl.h"
 #include "rules/NumberText.h"
 #include "engine/Player.h"
-#include "ui/Bar.h"
 #include "ui/MessageBox.h"
 
 #include <QComboBox>
@@ -184,29 +182,4 @@ void BookmarkList::jump(Player &player) const
 {
     if (const auto seconds = ParseBookmarkNumber(m_list->currentText().toLatin1()))
         player.jumpTo(*seconds);
-}
-
-void Bar::jumpToBookmark()
-{
-    bookmarks().jump(*player);
-}
-
-void Bar::setBookmark()
-{
-    bookmarks().set(*mediaControl);
-}
-
-void Bar::clearBookmark()
-{
-    bookmarks().clear();
-}
-
-void Bar::clearAllBookmarks()
-{
-    bookmarks().clearAll();
-}
-
-BookmarkList Bar::bookmarks() const
-{
-    return {bookmarkList, bookmarkPath};
 }

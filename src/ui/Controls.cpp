@@ -9,7 +9,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -106,13 +105,14 @@ Q_CONSTRUCTOR_FUNCTION(InstallAccessibleFactory)
 
 } // namespace
 
-// ---------------------------------------------------------------- ImageList
+// -------------------------------------------------------------- ButtonImage
 
-QPixmap ImageList::ListImages(int index) const
+QPixmap ButtonPicture(ButtonImage image)
 {
-    if (index < 1 || index > Count)
+    const int number = int(image);
+    if (number < 1 || number > ButtonImageCount)
         return QPixmap();
-    return ResourcePicture(QStringLiteral(":/images/button%1.gif").arg(index, 2, 10, QLatin1Char('0')));
+    return ResourcePicture(QStringLiteral(":/images/button%1.gif").arg(number, 2, 10, QLatin1Char('0')));
 }
 
 // --------------------------------------------------------------- ImageButton
@@ -122,12 +122,18 @@ ImageButton::ImageButton(QWidget *parent) : QWidget(parent)
     setFocusPolicy(Qt::TabFocus);
 }
 
-void ImageButton::setPicture(const QPixmap &picture, int imageIndex)
+void ImageButton::setPicture(const QPixmap &picture)
 {
     m_picture = picture;
-    m_imageIndex = imageIndex;
+    m_imageIndex = 0;
     resize(picture.deviceIndependentSize().toSize());
     update();
+}
+
+void ImageButton::setImage(ButtonImage image)
+{
+    setPicture(ButtonPicture(image));
+    m_imageIndex = int(image);
 }
 
 void ImageButton::setAcceptsFileDrops(bool accept)
@@ -297,42 +303,16 @@ void ClickLabel::keyPressEvent(QKeyEvent *event)
     QLabel::keyPressEvent(event);
 }
 
-// ------------------------------------------------------------- CommonDialog
+// ---------------------------------------------------------------- OpenDialog
 
-namespace {
-
-// "Label|*.a;*.b|Other|*.*" as Qt name filters. "*.*" means every file, also
-// those without an extension.
-QStringList NameFilters(const QString &filter)
+QString OpenDialog::choose(QWidget *parent)
 {
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
-        for (QString &p : patterns) {
-            p = p.trimmed();
-            if (p == QLatin1String("*.*"))
-                p = QStringLiteral("*");
-        }
-        filters.append(QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(QLatin1Char(' '))));
-    }
-    return filters;
-}
-
-} // namespace
-
-void CommonDialog::ShowOpen(QWidget *parent)
-{
-    QFileDialog dialog(parent, DialogTitle);
+    QFileDialog dialog(parent, title);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    const QStringList filters = NameFilters(Filter);
-    if (!filters.isEmpty())
-        dialog.setNameFilters(filters);
-    if (!FileName.isEmpty())
-        dialog.selectFile(FileName);
+    if (!nameFilters.isEmpty())
+        dialog.setNameFilters(nameFilters);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    FileName = dialog.selectedFiles().constFirst();
-    FileTitle = QFileInfo(FileName).fileName();
+        return {};
+    return dialog.selectedFiles().constFirst();
 }

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class QMimeData;
@@ -16,14 +17,17 @@ class QMimeData;
 constexpr int TwipsPerPixel = 15;
 constexpr int Px(int twips) { return (twips >= 0 ? twips + TwipsPerPixel / 2 : twips - TwipsPerPixel / 2) / TwipsPerPixel; }
 
-// The button images, addressed 1 to 12.
-class ImageList
-{
-public:
-    static constexpr int Count = 12;
-    // The image at a 1-based index; a null pixmap outside 1..Count.
-    QPixmap ListImages(int index) const;
+// The pictures of the bar's buttons, released and pressed, numbered as their
+// files are (":/images/button01.gif" is PlayUp).
+enum class ButtonImage {
+    PlayUp = 1, PauseUp, StopUp, PlayDown, PauseDown, StopDown,
+    ExitUp, ExitDown, OpenUp, OpenDown, PanelUp, PanelDown,
 };
+constexpr int ButtonImageCount = 12;
+
+// A button's picture at the screen's density; a null pixmap for a number
+// that is no picture.
+QPixmap ButtonPicture(ButtonImage image);
 
 // A borderless button drawn as its picture, sized to it, reporting a press and a
 // release of any mouse button, and a left click. Space or Enter on a focused box
@@ -35,9 +39,11 @@ class ImageButton : public QWidget
 public:
     explicit ImageButton(QWidget *parent = nullptr);
 
-    void setPicture(const QPixmap &picture, int imageIndex = 0);
+    void setPicture(const QPixmap &picture);
+    // Shows one of the button pictures.
+    void setImage(ButtonImage image);
     QPixmap picture() const { return m_picture; }
-    // The ImageList index last given with setPicture (0 for other pictures).
+    // The number of the button picture last shown (0 for other pictures).
     int imageIndex() const { return m_imageIndex; }
     void setAcceptsFileDrops(bool accept);
 
@@ -119,19 +125,18 @@ private:
     bool m_releaseEndsDoubleClick = false;
 };
 
-// The open-file dialog's settings and result; ShowOpen is the only platform
-// call, so tests can substitute a dialog that answers by itself.
-class CommonDialog
+// The dialog that asks for one existing file to open. choose() is its only
+// platform call, so tests can substitute a dialog that answers by itself.
+class OpenDialog
 {
 public:
-    virtual ~CommonDialog() = default;
+    virtual ~OpenDialog() = default;
 
-    QString Filter;        // "label|patterns|label|patterns"
-    int Flags = 0;
-    QString DialogTitle;
-    QString FileName;      // full path after the dialog, or "" when cancelled
-    QString FileTitle;     // the chosen file's name without its folder
+    QString title;
+    // Qt's name filters, "All Media Files (*.mp3 *.wav)"; the first is chosen.
+    QStringList nameFilters;
 
-    // Shows the dialog modally; leaves FileName as it was when cancelled.
-    virtual void ShowOpen(QWidget *parent);
+    // Shows the dialog modally: the chosen file's full path, or an empty
+    // string when the dialog was cancelled.
+    virtual QString choose(QWidget *parent);
 };

@@ -4,5 +4,5 @@
 
 void Bar::showKeys()
 {
-    KeysDialog::Show(this, *globalHotKeys);
+    KeysDialog::Show(this, *globalHotKeys, m_settings);
 }

@@ -44,7 +44,7 @@ QString DefaultKeyOf(size_t row)
 // The list position of a row's default key (F1 is the first).
 int DefaultIndexOf(size_t row)
 {
-    return *KeyNameToCode(DefaultKeyOf(row)) - VK_F1;
+    return OffsetOf(*FunctionKeyNamed(DefaultKeyOf(row)));
 }
 
 void Place(QWidget *w, int left, int top, int width, int height)
@@ -69,10 +69,10 @@ void FitCaption(QLabel *label)
 
 } // namespace
 
-KeysDialog *KeysDialog::Show(QWidget *mainWindow, GlobalHotKeys &globalHotKeys)
+KeysDialog *KeysDialog::Show(QWidget *mainWindow, GlobalHotKeys &globalHotKeys, SettingsStore settings)
 {
     if (!instance) {
-        instance = new KeysDialog(mainWindow, globalHotKeys);
+        instance = new KeysDialog(mainWindow, globalHotKeys, settings);
         instance->load();
         instance->show();
         // Its outer width is known once it is shown.
@@ -89,10 +89,11 @@ KeysDialog *KeysDialog::Instance()
     return instance;
 }
 
-KeysDialog::KeysDialog(QWidget *mainWindow, GlobalHotKeys &globalHotKeys)
+KeysDialog::KeysDialog(QWidget *mainWindow, GlobalHotKeys &globalHotKeys, SettingsStore settings)
     : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_mainWindow(mainWindow),
-      m_globalHotKeys(&globalHotKeys)
+      m_globalHotKeys(&globalHotKeys),
+      m_settings(settings)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Murmelvox - Define Keys"));
@@ -178,7 +179,7 @@ void KeysDialog::load()
     // the list shows exactly that: no key chosen, and why.
     const std::array<QComboBox *, 4> combos{fullRewindList, fastRewindList, playPauseList, fastForwardList};
     for (size_t i = 0; i < HotKeyActions.size(); ++i) {
-        const QString name = GetSetting(SettingsKeyOf(i), DefaultKeyOf(i));
+        const QString name = m_settings.value(SettingsKeyOf(i), DefaultKeyOf(i));
         const int index = combos[i]->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
         combos[i]->setCurrentIndex(index);
         m_nameNotes[i] = index >= 0 ? QString()
@@ -230,12 +231,12 @@ void KeysDialog::setKeys()
     }
     bool saved = true;
     for (size_t i = 0; i < HotKeyActions.size(); ++i)
-        saved = SaveSetting(SettingsKeyOf(i), names[i]) && saved;
+        saved = m_settings.setValue(SettingsKeyOf(i), names[i]) && saved;
     // The hot keys follow what the store holds, saved or not.
     if (m_globalHotKeys)
-        m_globalHotKeys->reloadKeyAssignments();
+        m_globalHotKeys->reloadKeyAssignments(m_settings);
     if (!saved) {
-        ShowMessage(SettingsNotSavedText(QStringLiteral("keys")),
+        ShowMessage(m_settings.notSavedText(QStringLiteral("keys")),
                     MessageStyle::Critical, QStringLiteral("Murmelvox"));
         return;
     }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "rules/SettingsStore.h"
+
 #include <QPointer>
 #include <QWidget>
 #include <array>
@@ -22,7 +24,7 @@ public:
     // Shows the one dialog, creating it if needed. Its "Set" reloads the
     // assignments into `globalHotKeys`, and where the desktop owns the keys
     // its tooltips name the desktop's triggers.
-    static KeysDialog *Show(QWidget *mainWindow, GlobalHotKeys &globalHotKeys);
+    static KeysDialog *Show(QWidget *mainWindow, GlobalHotKeys &globalHotKeys, SettingsStore settings = {});
     // The open dialog, or null.
     static KeysDialog *Instance();
 
@@ -48,7 +50,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    KeysDialog(QWidget *mainWindow, GlobalHotKeys &globalHotKeys);
+    KeysDialog(QWidget *mainWindow, GlobalHotKeys &globalHotKeys, SettingsStore settings);
     void load();
     void PlaceUnderBar();
     void unload();
@@ -56,5 +58,6 @@ private:
 
     QPointer<QWidget> m_mainWindow;
     QPointer<GlobalHotKeys> m_globalHotKeys;
+    SettingsStore m_settings;
     std::array<QString, 4> m_nameNotes; // per row: why the stored key name is no key
 };

@@ -15,7 +15,6 @@
 namespace {
 
 const QString OpenDialogTitle = QStringLiteral("Murmelvox .::. Select a Voice file...");
-constexpr int OpenDialogFlags = 4097; // the file must exist; read-only box shown
 
 } // namespace
 
@@ -42,15 +41,14 @@ void ShowWhetherFileOpen(QLabel *fileLabel, bool open)
 
 void Bar::chooseFile()
 {
-    openDialog->Flags = OpenDialogFlags;
-    openDialog->DialogTitle = OpenDialogTitle;
-    openDialog->FileName.clear();
-    openDialog->ShowOpen(this);
-    if (openDialog->FileName.isEmpty())
+    openDialog->title = OpenDialogTitle;
+    const QString path = openDialog->choose(this);
+    if (path.isEmpty())
         return;
-    player->open(openDialog->FileName);
-    fileLabel->setText(FileLabelCaption(openDialog->FileTitle));
-    fileLabel->setToolTip(FileLabelToolTip(openDialog->FileTitle));
+    player->open(path);
+    const QString name = QFileInfo(path).fileName();
+    fileLabel->setText(FileLabelCaption(name));
+    fileLabel->setToolTip(FileLabelToolTip(name));
 }
 
 void Bar::openDroppedFile(const QMimeData *Data)

@@ -16,8 +16,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-PedalsWindow::PedalsWindow(PedalMonitor &monitor, PedalActions &actions, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_monitor(monitor), m_actions(actions)
+PedalsWindow::PedalsWindow(PedalMonitor &monitor, PedalActions &actions, SettingsStore settings, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_monitor(monitor), m_actions(actions), m_settings(settings)
 {
     setObjectName(QStringLiteral("PedalsWindow"));
     setWindowTitle(QStringLiteral("Murmelvox Settings"));
@@ -39,7 +39,7 @@ PedalsWindow::PedalsWindow(PedalMonitor &monitor, PedalActions &actions, QWidget
     auto *grid = new QGridLayout(pedals);
     // What is stored, which the pedals follow once start-up has loaded it;
     // a window opened before that must not write defaults over it.
-    const PedalSettings settings = LoadPedalSettings();
+    const PedalSettings stored = LoadPedalSettings(m_settings);
     for (int i = 0; i < PedalCount; ++i) {
         const QString name = pedalLabel(Pedal(i));
         lights[i] = new QLabel(name, pedals);
@@ -54,7 +54,7 @@ PedalsWindow::PedalsWindow(PedalMonitor &monitor, PedalActions &actions, QWidget
         actionBoxes[i]->setAccessibleName(name + QStringLiteral(" pedal action"));
         for (int a = 0; a < PedalActionCount; ++a)
             actionBoxes[i]->addItem(pedalActionLabel(PedalAction(a)));
-        actionBoxes[i]->setCurrentIndex(int(settings.actions[i]));
+        actionBoxes[i]->setCurrentIndex(int(stored.actions[i]));
         grid->addWidget(lights[i], i, 0);
         grid->addWidget(actionBoxes[i], i, 1);
         light(Pedal(i), monitor.isDown(Pedal(i)));
@@ -69,7 +69,7 @@ PedalsWindow::PedalsWindow(PedalMonitor &monitor, PedalActions &actions, QWidget
     autoRewindBox->setSingleStep(0.5);
     autoRewindBox->setSuffix(QStringLiteral(" s"));
     autoRewindBox->setSpecialValueText(QStringLiteral("Off"));
-    autoRewindBox->setValue(settings.autoRewindSeconds);
+    autoRewindBox->setValue(stored.autoRewindSeconds);
     form->addRow(QStringLiteral("Auto-rewind when play is released:"), autoRewindBox);
     repeatPaceBox = new QSpinBox(this);
     repeatPaceBox->setObjectName(QStringLiteral("repeatPace"));
@@ -77,7 +77,7 @@ PedalsWindow::PedalsWindow(PedalMonitor &monitor, PedalActions &actions, QWidget
     repeatPaceBox->setRange(PedalSettings::MinRepeatPaceMs, PedalSettings::MaxRepeatPaceMs);
     repeatPaceBox->setSingleStep(50);
     repeatPaceBox->setSuffix(QStringLiteral(" ms"));
-    repeatPaceBox->setValue(settings.repeatPaceMs);
+    repeatPaceBox->setValue(stored.repeatPaceMs);
     form->addRow(QStringLiteral("Held wind pedal repeats every:"), repeatPaceBox);
     for (int row = 0; row < form->rowCount(); ++row) {
         if (auto *caption = qobject_cast<QLabel *>(form->itemAt(row, QFormLayout::LabelRole)->widget()))
@@ -169,9 +169,9 @@ void PedalsWindow::apply()
     settings.autoRewindSeconds = autoRewindBox->value();
     settings.repeatPaceMs = repeatPaceBox->value();
     m_actions.setSettings(settings);
-    const bool saved = SavePedalSettings(settings);
+    const bool saved = SavePedalSettings(m_settings, settings);
     saveProblem->setText(saved ? QString()
                                : QStringLiteral("These settings work now but could not be saved in %1.")
-                                     .arg(SettingsFilePath()));
+                                     .arg(m_settings.filePath()));
     saveProblem->setVisible(!saved);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "rules/PedalModels.h"
+#include "rules/SettingsStore.h"
 
 #include <QWidget>
 
@@ -23,7 +24,7 @@ class PedalsWindow : public QWidget
 {
     Q_OBJECT
 public:
-    PedalsWindow(PedalMonitor &monitor, PedalActions &actions, QWidget *parent = nullptr);
+    PedalsWindow(PedalMonitor &monitor, PedalActions &actions, SettingsStore settings = {}, QWidget *parent = nullptr);
 
     QLabel *foundList = nullptr;
     std::array<QLabel *, PedalCount> lights{};
@@ -44,4 +45,5 @@ private:
 
     PedalMonitor &m_monitor;
     PedalActions &m_actions;
+    SettingsStore m_settings;
 };

@@ -2,7 +2,7 @@
 #include "ui/Startup.h"
 
 #include "rules/BookmarkFile.h"
-#include "ui/BookmarkList.h"
+#include "ui/BookmarksView.h"
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
 #include "rules/KeyAssignments.h"
@@ -24,7 +24,7 @@ Bar *startup()
     //    A bookmark file left in a read-only program folder starts the
     //    user's file.
     const BookmarkLocation bookmarks = DefaultBookmarkLocation();
-    form->bookmarkPath = bookmarks.path;
+    form->bookmarks().setPath(bookmarks.path);
 
     // 8. Rounded corners; the region keeps the expanded size.
     form->setMask(RoundedRegion());
@@ -49,13 +49,13 @@ Bar *startup()
 
         // 4. The hot-key event counters start at 0 with the bar's hot-key rules.
         // 5. The four key codes from the settings store.
-        form->hotKeys->setBindings(LoadKeyAssignments());
+        form->hotKeys->setBindings(LoadKeyAssignments(form->settings()));
         // 6. The global hot keys.
         ShowHotKeyNotices(*form->globalHotKeys);
-        form->globalHotKeys->installKeyboardHook(form->hotKeys);
+        form->globalHotKeys->takeKeys(form->hotKeys);
 
         // 11. The bookmark list.
-        form->bookmarks().init();
+        form->bookmarks().load();
         //     Where they were copied to a new place just now, say where, once.
         NoteBookmarkLocation(bookmarks);
 

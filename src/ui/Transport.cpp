@@ -21,19 +21,16 @@ bool RefuseWithoutFile(const Player &player)
     return true;
 }
 
-// Images of the buttons pressed and released.
-constexpr int PlayUp = 1, PauseUp = 2, StopUp = 3, PlayDown = 4, PauseDown = 5, StopDown = 6;
-
 } // namespace
 
 void Bar::showTransportLook(const TransportLook &look)
 {
     if (look.play)
-        ShowImage(playButton, *look.play ? PlayDown : PlayUp);
+        playButton->setImage(*look.play ? ButtonImage::PlayDown : ButtonImage::PlayUp);
     if (look.pause)
-        ShowImage(pauseButton, *look.pause ? PauseDown : PauseUp);
+        pauseButton->setImage(*look.pause ? ButtonImage::PauseDown : ButtonImage::PauseUp);
     if (look.stop)
-        ShowImage(stopButton, *look.stop ? StopDown : StopUp);
+        stopButton->setImage(*look.stop ? ButtonImage::StopDown : ButtonImage::StopUp);
 }
 
 void Bar::startPlaying()
@@ -81,9 +78,9 @@ void Bar::stopButtonUp()
     player->showLook({false, std::nullopt, std::nullopt});
 }
 
-void Bar::exitButtonDown() { ShowImage(exitButton, 8); }
-void Bar::exitButtonUp() { ShowImage(exitButton, 7); }
-void Bar::openButtonDown() { ShowImage(openButton, 10); }
-void Bar::openButtonUp() { ShowImage(openButton, 9); }
-void Bar::panelButtonDown() { ShowImage(panelButton, 12); }
-void Bar::panelButtonUp() { ShowImage(panelButton, 11); }
+void Bar::exitButtonDown() { exitButton->setImage(ButtonImage::ExitDown); }
+void Bar::exitButtonUp() { exitButton->setImage(ButtonImage::ExitUp); }
+void Bar::openButtonDown() { openButton->setImage(ButtonImage::OpenDown); }
+void Bar::openButtonUp() { openButton->setImage(ButtonImage::OpenUp); }
+void Bar::panelButtonDown() { panelButton->setImage(ButtonImage::PanelDown); }
+void Bar::panelButtonUp() { panelButton->setImage(ButtonImage::PanelUp); }

@@ -21,8 +21,8 @@ void Bar::setWindCountAt(float twips)
     // Written off the press: a large settings file takes seconds to rewrite.
     // The store leaves out the value it already holds (every start-up, a
     // press where the bar already ends).
-    SaveSettingLater(QStringLiteral("WindCount"), WindCountStoredText(windCount), [](const QString &why) {
-        ShowMessage(SettingsNotSavedText(QStringLiteral("wind count"), why), MessageStyle::Critical, QStringLiteral("Murmelvox"));
+    m_settings.setValueLater(QStringLiteral("WindCount"), WindCountStoredText(windCount), [settings = m_settings](const QString &why) {
+        ShowMessage(settings.notSavedText(QStringLiteral("wind count"), why), MessageStyle::Critical, QStringLiteral("Murmelvox"));
     });
 }
 

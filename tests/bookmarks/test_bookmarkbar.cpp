@@ -5,6 +5,7 @@
 #include "ui/MediaPlayerControl.h"
 #include "playback/MediaFiles.h"
 #include "ui/Bar.h"
+#include "ui/BookmarksView.h"
 #include "ui/MessageBox.h"
 
 #include <QComboBox>
@@ -68,13 +69,13 @@ private slots:
             form.load();
             form.resize(form.width(), Px(2090));
             form.show();
-            form.bookmarkPath = m_path;
-            form.bookmarks().init();
+            form.bookmarks().setPath(m_path);
+            form.bookmarks().load();
             QCOMPARE(fileContent(), QByteArray()); // first start: an empty file
-            QCOMPARE(form.bookmarkList->count(), 0);
+            QCOMPARE(form.findChild<QComboBox *>("bookmarkList")->count(), 0);
 
             // Set with no file open is refused.
-            QTest::mouseClick(form.setBookmarkButton, Qt::LeftButton);
+            QTest::mouseClick(form.findChild<QPushButton *>("setBookmarkButton"), Qt::LeftButton);
             QCOMPARE(m_messages, QStringList{"Select a Media File first!"});
             m_messages.clear();
 
@@ -82,31 +83,31 @@ private slots:
             mp.Open(mediaFile("tone.wav"));
             mp.Pause();
             mp.setCurrentPosition(12.346);
-            QTest::mouseClick(form.setBookmarkButton, Qt::LeftButton);
+            QTest::mouseClick(form.findChild<QPushButton *>("setBookmarkButton"), Qt::LeftButton);
             mp.setCurrentPosition(3.456);
-            QTest::mouseClick(form.setBookmarkButton, Qt::LeftButton);
+            QTest::mouseClick(form.findChild<QPushButton *>("setBookmarkButton"), Qt::LeftButton);
             QCOMPARE(fileContent(), QByteArray(" 12.35 \r\n 3.46 \r\n"));
-            QCOMPARE(items(form.bookmarkList), (QStringList{"3.46", "12.35"}));
-            QCOMPARE(form.bookmarkList->currentText(), "3.46");
+            QCOMPARE(items(form.findChild<QComboBox *>("bookmarkList")), (QStringList{"3.46", "12.35"}));
+            QCOMPARE(form.findChild<QComboBox *>("bookmarkList")->currentText(), "3.46");
             // Choosing the new item by program left the position alone.
             QCOMPARE(mp.CurrentPosition(), 3.456);
 
             // The user's choice jumps.
-            chooseByKeyboard(form.bookmarkList, "12.35");
+            chooseByKeyboard(form.findChild<QComboBox *>("bookmarkList"), "12.35");
             QTRY_COMPARE(mp.CurrentPosition(), 12.35);
             mp.setCurrentPosition(7);
-            chooseByKeyboard(form.bookmarkList, "3.46");
+            chooseByKeyboard(form.findChild<QComboBox *>("bookmarkList"), "3.46");
             QCOMPARE(mp.CurrentPosition(), 3.46);
 
             // Clear removes the chosen one; the program's choice of the first
             // item does not move the position.
             mp.setCurrentPosition(15);
-            chooseByKeyboard(form.bookmarkList, "12.35");
+            chooseByKeyboard(form.findChild<QComboBox *>("bookmarkList"), "12.35");
             mp.setCurrentPosition(15);
-            QTest::mouseClick(form.clearBookmarkButton, Qt::LeftButton);
+            QTest::mouseClick(form.findChild<QPushButton *>("clearBookmarkButton"), Qt::LeftButton);
             QCOMPARE(fileContent(), QByteArray("3.46\r\n"));
-            QCOMPARE(items(form.bookmarkList), QStringList{"3.46"});
-            QCOMPARE(form.bookmarkList->currentText(), "3.46");
+            QCOMPARE(items(form.findChild<QComboBox *>("bookmarkList")), QStringList{"3.46"});
+            QCOMPARE(form.findChild<QComboBox *>("bookmarkList")->currentText(), "3.46");
             QCOMPARE(mp.CurrentPosition(), 15.0);
             QVERIFY(m_messages.isEmpty());
         }
@@ -114,15 +115,15 @@ private slots:
         // The next start lists what was kept.
         Bar again;
         again.load();
-        again.bookmarkPath = m_path;
-            again.bookmarks().init();
-        QCOMPARE(items(again.bookmarkList), QStringList{"3.46"});
-        QCOMPARE(again.bookmarkList->currentText(), "3.46");
+        again.bookmarks().setPath(m_path);
+            again.bookmarks().load();
+        QCOMPARE(items(again.findChild<QComboBox *>("bookmarkList")), QStringList{"3.46"});
+        QCOMPARE(again.findChild<QComboBox *>("bookmarkList")->currentText(), "3.46");
 
         // Clear All, confirmed.
-        QTest::mouseClick(again.clearAllBookmarksButton, Qt::LeftButton);
+        QTest::mouseClick(again.findChild<QPushButton *>("clearAllBookmarksButton"), Qt::LeftButton);
         QCOMPARE(m_messages, QStringList{"Are you sure you want to clear all Bookmarks?"});
-        QCOMPARE(again.bookmarkList->count(), 0);
+        QCOMPARE(again.findChild<QComboBox *>("bookmarkList")->count(), 0);
         QCOMPARE(fileContent(), QByteArray());
     }
 };

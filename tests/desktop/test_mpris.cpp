@@ -10,6 +10,7 @@
 #include "ui/MediaPlayerControl.h"
 #include "engine/Player.h"
 #include "ui/Bar.h"
+#include "ui/BookmarksView.h"
 #include "ui/MessageBox.h"
 #include "ui/Startup.h"
 #include "../playback/MediaFiles.h"
@@ -35,15 +36,11 @@ namespace {
 const QString PlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 
 // Answers the open dialog with a chosen file, as a user would.
-class ChoosingDialog : public CommonDialog
+class ChoosingDialog : public OpenDialog
 {
 public:
     QString choice;
-    void ShowOpen(QWidget *) override
-    {
-        FileName = choice;
-        FileTitle = QFileInfo(choice).fileName();
-    }
+    QString choose(QWidget *) override { return choice; }
 };
 
 struct Looks
@@ -236,9 +233,9 @@ private slots:
         data.setUrls({QUrl::fromLocalFile(mediaFile(QStringLiteral("text.mp3")))});   // not media
         m_form->openDroppedFile(&data);
         QCOMPARE(m_form->mediaControl->PlayState(), MediaPlayer::NoFile);
-        m_form->ShowImage(m_form->playButton, 1);
-        m_form->ShowImage(m_form->pauseButton, 2);
-        m_form->ShowImage(m_form->stopButton, 3);
+        m_form->playButton->setImage(ButtonImage::PlayUp);
+        m_form->pauseButton->setImage(ButtonImage::PauseUp);
+        m_form->stopButton->setImage(ButtonImage::StopUp);
         m_form->hotKeys->setCounts({3, 1, 1});
         for (const char *command : {"Play", "Pause", "PlayPause", "Stop", "Next", "Previous"})
             QCOMPARE(Player(QLatin1String(command)).type(), QDBusMessage::ReplyMessage);
@@ -246,9 +243,9 @@ private slots:
             if (info.action != RemoteAction::Settings)
                 QCOMPARE(Act(QLatin1String(info.name)).type(), QDBusMessage::ReplyMessage);
         Player("Seek", {QVariant::fromValue(qlonglong(1000000))});
-        m_form->bookmarkList->addItem(QStringLiteral("4.5"));
-        m_form->bookmarkList->setCurrentIndex(m_form->bookmarkList->count() - 1);
-        m_form->jumpToBookmark();
+        m_form->findChild<QComboBox *>("bookmarkList")->addItem(QStringLiteral("4.5"));
+        m_form->findChild<QComboBox *>("bookmarkList")->setCurrentIndex(m_form->findChild<QComboBox *>("bookmarkList")->count() - 1);
+        m_form->bookmarks().jump();
         const Looks looks = Shown();
         QCOMPARE(looks.play, 1);
         QCOMPARE(looks.pause, 2);
@@ -346,9 +343,9 @@ private slots:
         QTest::qWait(300);   // the direct write's own announcement, if any
         m_seeks.clear();
         if (jump == QLatin1String("bookmark")) {
-            m_form->bookmarkList->addItem(QString::number(to));
-            m_form->bookmarkList->setCurrentIndex(m_form->bookmarkList->count() - 1);
-            m_form->jumpToBookmark();
+            m_form->findChild<QComboBox *>("bookmarkList")->addItem(QString::number(to));
+            m_form->findChild<QComboBox *>("bookmarkList")->setCurrentIndex(m_form->findChild<QComboBox *>("bookmarkList")->count() - 1);
+            m_form->bookmarks().jump();
         } else if (jump == QLatin1String("stop")) {
             m_form->startPlaying();
             m_form->stopPlaying();

@@ -47,13 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(PlanWindCount(w).windCount == w, "stored wind count not stable across starts");
 
     // A key name binds one of F1..F12 exactly when it is that key's name.
-    const std::optional<std::int32_t> code = KeyNameToCode(text);
-    if (code) {
-        check(*code >= VK_F1 && *code <= VK_F12, "key code outside F1..F12");
-        check(KeyCodeToName(*code) == text, "key code does not name the key back");
+    const std::optional<FunctionKey> key = FunctionKeyNamed(text);
+    if (key) {
+        check(OffsetOf(*key) >= 0, "key outside F1..F12");
+        check(NameOf(*key) == text, "key does not name itself back");
     } else {
-        for (std::int32_t c = VK_F1; c <= VK_F12; ++c)
-            check(KeyCodeToName(c) != text, "a function key's own name not recognised");
+        for (int offset = 0; offset < 12; ++offset)
+            check(NameOf(FunctionKeyAt(offset)) != text, "a function key's own name not recognised");
     }
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
 #include "rules/KeyAssignments.h"
+#include "rules/SettingsStore.h"
 #include "ui/MediaPlayerControl.h"
 #include "engine/Player.h"
 #include "ui/Startup.h"
@@ -123,8 +124,8 @@ private slots:
 private:
     QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
     void exercise(const QString &file);
-    void hotKeyEvent(std::int32_t key);
-    std::int32_t KeyOf(HotKeyAction action) const;
+    void hotKeyEvent(FunctionKey key);
+    FunctionKey KeyOf(HotKeyAction action) const;
 
     QTemporaryDir dir;
     MediaPlayerControl *mp = nullptr;
@@ -178,7 +179,7 @@ void TestCorruptMedia::initTestCase()
     mp->resize(134, 43);
     mp->show();
     target = new BarHotKeys(*mp);
-    target->hotKeys.setBindings(LoadKeyAssignments());
+    target->hotKeys.setBindings(LoadKeyAssignments(SettingsStore()));
 }
 
 void TestCorruptMedia::cleanupTestCase()
@@ -204,7 +205,7 @@ void TestCorruptMedia::exercise(const QString &file)
         runEventsFor(30);
     }
     target->hotKeys.setCounts({});   // as Pause or Stop leaves them
-    for (std::int32_t key : {KeyOf(HotKeyAction::FastForward), KeyOf(HotKeyAction::FastRewind), KeyOf(HotKeyAction::PlayPause), KeyOf(HotKeyAction::FullRewind), KeyOf(HotKeyAction::PlayPause)}) {
+    for (FunctionKey key : {KeyOf(HotKeyAction::FastForward), KeyOf(HotKeyAction::FastRewind), KeyOf(HotKeyAction::PlayPause), KeyOf(HotKeyAction::FullRewind), KeyOf(HotKeyAction::PlayPause)}) {
         for (int i = 0; i < 3; ++i) {
             hotKeyEvent(key);   // press
             hotKeyEvent(key);   // release
@@ -229,12 +230,12 @@ void TestCorruptMedia::exercise(const QString &file)
 // Rewind goes back to the start on every event, the wind keys act on every
 // second one and Play/Pause plays on the second and pauses on the fourth,
 // their counts starting again after acting; with none, only the counts move.
-std::int32_t TestCorruptMedia::KeyOf(HotKeyAction action) const
+FunctionKey TestCorruptMedia::KeyOf(HotKeyAction action) const
 {
     return target->hotKeys.bindings()[std::size_t(action)];
 }
 
-void TestCorruptMedia::hotKeyEvent(std::int32_t key)
+void TestCorruptMedia::hotKeyEvent(FunctionKey key)
 {
     const bool open = mp->PlayState() != MediaPlayer::NoFile;
     auto countOf = [&](const HotKeys::Counts &c) -> std::optional<int> {
@@ -318,7 +319,7 @@ void TestCorruptMedia::badFile()
             runEventsFor(50);
         }
         target->hotKeys.setCounts({});
-        for (std::int32_t key : {KeyOf(HotKeyAction::FastForward), KeyOf(HotKeyAction::FastRewind), KeyOf(HotKeyAction::PlayPause), KeyOf(HotKeyAction::PlayPause), KeyOf(HotKeyAction::FullRewind)}) {
+        for (FunctionKey key : {KeyOf(HotKeyAction::FastForward), KeyOf(HotKeyAction::FastRewind), KeyOf(HotKeyAction::PlayPause), KeyOf(HotKeyAction::PlayPause), KeyOf(HotKeyAction::FullRewind)}) {
             hotKeyEvent(key);
             hotKeyEvent(key);
             runEventsFor(50);

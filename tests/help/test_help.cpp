@@ -158,10 +158,10 @@ private slots:
         QTest::mouseClick(m_form->helpButton, Qt::LeftButton);
         QVERIFY(Help::Instance());
         QVERIFY(m_form->isEnabled());
-        QVERIFY(m_form->setBookmarkButton->isEnabled());
+        QVERIFY(m_form->findChild<QPushButton *>("setBookmarkButton")->isEnabled());
         QVERIFY(!QApplication::activeModalWidget());
         // A click on the bar reaches its handler while Help is open.
-        QTest::mouseClick(m_form->setBookmarkButton, Qt::LeftButton);
+        QTest::mouseClick(m_form->findChild<QPushButton *>("setBookmarkButton"), Qt::LeftButton);
         QCOMPARE(m_messages, QStringList{"Select a Media File first!"});
         QVERIFY(Help::Instance());
     }

@@ -4,6 +4,8 @@
 // Helpers for tests that run under their own Xvfb: another X client that
 // competes for keys, the focused logging client, and xdotool.
 
+#include "rules/KeyAssignments.h"
+
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
@@ -13,7 +15,7 @@
 #include <xcb/xcb_keysyms.h>
 
 constexpr xcb_keysym_t KeysymF1 = 0xffbe;
-inline xcb_keysym_t KeysymOf(int vkCode) { return KeysymF1 + xcb_keysym_t(vkCode - 112); }
+inline xcb_keysym_t KeysymOf(FunctionKey key) { return KeysymF1 + xcb_keysym_t(OffsetOf(key)); }
 
 // A second X client, as another program on the desktop would be.
 class RivalClient
@@ -59,7 +61,7 @@ public:
             ungrab(keycode, XCB_MOD_MASK_ANY);
         return granted;
     }
-    bool isFreeKey(int vkCode) { return isFree(keycodeOf(KeysymOf(vkCode))); }
+    bool isFreeKey(FunctionKey key) { return isFree(keycodeOf(KeysymOf(key))); }
 
     xcb_connection_t *c;
     xcb_window_t root;

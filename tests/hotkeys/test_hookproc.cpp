@@ -9,7 +9,8 @@
 #include <limits>
 
 namespace {
-constexpr std::int32_t F4 = 115, F5 = 116, F6 = 117, F7 = 118, F8 = 119;
+constexpr FunctionKey F4 = FunctionKey::F4, F5 = FunctionKey::F5, F6 = FunctionKey::F6, F7 = FunctionKey::F7,
+                      F8 = FunctionKey::F8;
 }
 
 class TestHookProc : public QObject
@@ -18,7 +19,7 @@ class TestHookProc : public QObject
     HotKeyRig *t = nullptr;
 
     // One press and one release.
-    void pressAndRelease(std::int32_t vk)
+    void pressAndRelease(FunctionKey vk)
     {
         QVERIFY(t->key(vk));
         QVERIFY(t->key(vk));
@@ -211,7 +212,7 @@ private slots:
     // No file: every assigned key is swallowed, only the counters move.
     void noMediaOpen_data()
     {
-        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("number");
         QTest::newRow("Full Rewind") << int(F4);
         QTest::newRow("Fast Rewind") << int(F5);
         QTest::newRow("Play/Pause") << int(F6);
@@ -219,7 +220,8 @@ private slots:
     }
     void noMediaOpen()
     {
-        QFETCH(int, key);
+        QFETCH(int, number);
+        const FunctionKey key = FunctionKey(number);
         t->player.state = MediaPlayer::NoFile;
         pressAndRelease(key);
         QVERIFY(t->player.writes.isEmpty());
@@ -283,7 +285,7 @@ private slots:
     void unassignedKeysPass()
     {
         QFETCH(int, key);
-        t->hotKeys.setBindings({F4, F5, F6, 0}); // an unbound action
+        t->hotKeys.setBindings({F4, F5, F6, FunctionKey::None}); // an unbound action
         t->player.state = MediaPlayer::Playing;
         t->player.position = 30;
         t->player.duration = 60;
@@ -314,7 +316,7 @@ private slots:
         t->player.state = FakePlayer::Paused;
         QVERIFY(t->key(F6)); // press on the old key
         QCOMPARE(t->counts().playPause, std::int16_t(1));
-        t->hotKeys.setBindings({F4, F5, 120, F8}); // F9
+        t->hotKeys.setBindings({F4, F5, FunctionKey::F9, F8});
         QVERIFY(!t->key(F6));
         QCOMPARE(t->counts().playPause, std::int16_t(1));
         QCOMPARE(t->player.plays, 0);

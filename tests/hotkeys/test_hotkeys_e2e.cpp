@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int F8 = 119;
+constexpr FunctionKey F8 = FunctionKey::F8;
 
 // Counts the events of one key that the X server delivers to the program.
 class KeyEventCounter : public QAbstractNativeEventFilter
@@ -58,11 +58,11 @@ private slots:
     {
         useEngineLocale();
         requireMedia();
-        QFile::remove(SettingsFilePath());
+        QFile::remove(SettingsStore().filePath());
         form = startup();
         QVERIFY(form);
         // The hot keys are taken once the bar is on the screen.
-        QTRY_VERIFY(!RivalClient().isFreeKey(117));
+        QTRY_VERIFY(!RivalClient().isFreeKey(FunctionKey::F6));
         form->openDialog = std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav")));
         form->chooseFile();
         QCOMPARE(form->mediaControl->PlayState(), int(MediaPlayer::Stopped));
@@ -154,10 +154,10 @@ private slots:
 
     void removingTheHookFreesEveryKey()
     {
-        form->globalHotKeys->removeKeyboardHook();
+        form->globalHotKeys->releaseKeys();
         RivalClient rival;
-        for (int vk = 112; vk <= 123; ++vk)
-            QVERIFY2(rival.isFreeKey(vk), qPrintable(KeyCodeToName(vk)));
+        for (int offset = 0; offset < 12; ++offset)
+            QVERIFY2(rival.isFreeKey(FunctionKeyAt(offset)), qPrintable(NameOf(FunctionKeyAt(offset))));
         logger.clear();
         QVERIFY(Xdotool({"key", "F9", "F4"}));
         QTRY_COMPARE(logger.lines(), (QStringList{"press F9 0", "release F9 0", "press F4 0", "release F4 0"}));
@@ -173,8 +173,8 @@ private slots:
         program.start();
         QVERIFY(program.waitForStarted());
         RivalClient rival;
-        QTRY_VERIFY_WITH_TIMEOUT(!rival.isFreeKey(120), 15000); // F9, as stored above
-        QVERIFY(!rival.isFreeKey(115));
+        QTRY_VERIFY_WITH_TIMEOUT(!rival.isFreeKey(FunctionKey::F9), 15000); // F9, as stored above
+        QVERIFY(!rival.isFreeKey(FunctionKey::F4));
         // The exit button: exitButton in windowButtonsFrame, 4635 x 30 twips into the bar.
         // The window may still be settling when it is first found: click
         // until the program is gone.
@@ -185,8 +185,8 @@ private slots:
         }
         QCOMPARE(program.state(), QProcess::NotRunning);
         QCOMPARE(program.exitCode(), 0);
-        for (int vk = 112; vk <= 123; ++vk)
-            QVERIFY2(rival.isFreeKey(vk), qPrintable(KeyCodeToName(vk)));
+        for (int offset = 0; offset < 12; ++offset)
+            QVERIFY2(rival.isFreeKey(FunctionKeyAt(offset)), qPrintable(NameOf(FunctionKeyAt(offset))));
     }
 };
 

@@ -14,7 +14,7 @@ class TestKeyAssignments : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { QFile::remove(SettingsFilePath()); }
+    void init() { QFile::remove(SettingsStore().filePath()); }
 
     void keyNameToCode_data()
     {
@@ -39,18 +39,25 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(int, code);
-        const std::optional<std::int32_t> result = KeyNameToCode(name);
+        const std::optional<FunctionKey> result = FunctionKeyNamed(name);
         QCOMPARE(result.has_value(), code != 0);
         if (code)
-            QCOMPARE(*result, code);
+            QCOMPARE(int(*result), code);
     }
 
     void keyCodeToNameRoundTrips()
     {
-        for (int code = 112; code <= 123; ++code)
-            QCOMPARE(KeyNameToCode(KeyCodeToName(code)).value_or(0), code);
-        QCOMPARE(KeyCodeToName(0), QString());
-        QCOMPARE(KeyCodeToName(124), QString());
+        for (int offset = 0; offset < 12; ++offset) {
+            const FunctionKey key = FunctionKeyAt(offset);
+            QCOMPARE(int(key), 112 + offset);
+            QCOMPARE(OffsetOf(key), offset);
+            QCOMPARE(FunctionKeyNamed(NameOf(key)), key);
+        }
+        QCOMPARE(FunctionKeyAt(12), FunctionKey::None);
+        QCOMPARE(FunctionKeyAt(-1), FunctionKey::None);
+        QCOMPARE(NameOf(FunctionKey::None), QString());
+        QCOMPARE(NameOf(FunctionKey(124)), QString());
+        QCOMPARE(OffsetOf(FunctionKey(111)), -1);
     }
 
     // Stored values (absent where empty in `stored`) and the codes they load.
@@ -75,35 +82,38 @@ private slots:
         const char *keys[] = {"FuR", "FR", "PP", "FF"};
         for (int i = 0; i < 4; ++i) {
             if (stored[i] != QLatin1String("-"))
-                QVERIFY(SaveSetting(QLatin1String(keys[i]), stored[i]));
+                QVERIFY(SettingsStore().setValue(QLatin1String(keys[i]), stored[i]));
         }
-        const KeyBindings loaded = LoadKeyAssignments();
-        QCOMPARE(QList<int>(loaded.begin(), loaded.end()), codes);
+        const KeyBindings loaded = LoadKeyAssignments(SettingsStore());
+        QList<int> numbers;
+        for (FunctionKey key : loaded)
+            numbers.append(int(key));
+        QCOMPARE(numbers, codes);
     }
 
     // A hand-edited file whose value reads as a list is no key name.
     void listValueUnbinds()
     {
-        QFile file(SettingsFilePath());
+        QFile file(SettingsStore().filePath());
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[config]\nPP=F6, F7\nFuR=\xff\xfe\n");
         file.close();
-        const KeyBindings loaded = LoadKeyAssignments();
-        QCOMPARE(loaded[std::size_t(HotKeyAction::PlayPause)], 0);
-        QCOMPARE(loaded[std::size_t(HotKeyAction::FullRewind)], 0);
-        QCOMPARE(loaded[std::size_t(HotKeyAction::FastRewind)], 116);
+        const KeyBindings loaded = LoadKeyAssignments(SettingsStore());
+        QCOMPARE(loaded[std::size_t(HotKeyAction::PlayPause)], FunctionKey::None);
+        QCOMPARE(loaded[std::size_t(HotKeyAction::FullRewind)], FunctionKey::None);
+        QCOMPARE(loaded[std::size_t(HotKeyAction::FastRewind)], FunctionKey::F5);
     }
 
     // Without an X11 display there are no key grabs, and nothing breaks.
     void offscreenHasNoHook()
     {
-        QVERIFY(!X11KeyGrabber::forApplication([](std::int32_t, bool) {}, [](const auto &) {}));
+        QVERIFY(!X11KeyGrabber::forApplication([](FunctionKey, bool) {}, [](const auto &) {}));
         HotKeyRig target;
         GlobalHotKeys globalHotKeys;
-        globalHotKeys.installKeyboardHook(&target.hotKeys);
-        globalHotKeys.reloadKeyAssignments();
-        globalHotKeys.removeKeyboardHook();
-        globalHotKeys.removeKeyboardHook();
+        globalHotKeys.takeKeys(&target.hotKeys);
+        globalHotKeys.reloadKeyAssignments(SettingsStore());
+        globalHotKeys.releaseKeys();
+        globalHotKeys.releaseKeys();
     }
 };
 

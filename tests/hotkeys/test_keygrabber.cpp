@@ -19,14 +19,15 @@
 #include <utility>
 
 namespace {
-constexpr int F4 = 115, F5 = 116, F6 = 117, F7 = 118, F8 = 119;
+constexpr FunctionKey F4 = FunctionKey::F4, F5 = FunctionKey::F5, F6 = FunctionKey::F6, F7 = FunctionKey::F7,
+                      F8 = FunctionKey::F8, F9 = FunctionKey::F9;
 }
 
 class TestKeyGrabber : public QObject
 {
     Q_OBJECT
     std::unique_ptr<X11KeyGrabber> grabber;
-    QList<std::pair<int, bool>> events; // vk, press
+    QList<std::pair<FunctionKey, bool>> events; // key, press
     QList<QList<X11KeyGrabber::Failure>> failures;
     KeyLogger *logger = nullptr;
 
@@ -42,7 +43,7 @@ class TestKeyGrabber : public QObject
     void makeGrabber()
     {
         grabber = X11KeyGrabber::forApplication(
-            [this](std::int32_t vk, bool press) { events.append({vk, press}); },
+            [this](FunctionKey key, bool press) { events.append({key, press}); },
             [this](const QList<X11KeyGrabber::Failure> &f) { failures.append(f); });
         QVERIFY(grabber);
     }
@@ -65,10 +66,10 @@ private slots:
     void assignedKeysAreSwallowedOthersPass()
     {
         grabber->setKeys({F4, F5, F6, F8});
-        QCOMPARE(grabber->heldKeys(), (QList<std::int32_t>{F4, F5, F6, F8}));
+        QCOMPARE(grabber->heldKeys(), (QList<FunctionKey>{F4, F5, F6, F8}));
         QVERIFY(failures.isEmpty());
         QVERIFY(Xdotool({"key", "F6", "F7"}));
-        QTRY_COMPARE(events, (QList<std::pair<int, bool>>{{F6, true}, {F6, false}}));
+        QTRY_COMPARE(events, (QList<std::pair<FunctionKey, bool>>{{F6, true}, {F6, false}}));
         QTRY_COMPARE(logger->lines(), (QStringList{"press F7 0", "release F7 0"}));
     }
 
@@ -89,8 +90,8 @@ private slots:
 
     void onlyAssignedKeysAreHeld()
     {
-        grabber->setKeys({F6, F6, 0, 999});
-        QCOMPARE(grabber->heldKeys(), (QList<std::int32_t>{F6}));
+        grabber->setKeys({F6, F6, FunctionKey::None, FunctionKey(999)});
+        QCOMPARE(grabber->heldKeys(), (QList<FunctionKey>{F6}));
         RivalClient rival;
         QVERIFY(rival.isFreeKey(F7));
         QVERIFY(rival.isFreeKey(F5));
@@ -107,10 +108,10 @@ private slots:
         const xcb_keycode_t f6 = rival.keycodeOf(KeysymOf(F6));
         QVERIFY(rival.grab(f6, XCB_MOD_MASK_CONTROL));
         grabber->setKeys({F5, F6});
-        QCOMPARE(grabber->heldKeys(), (QList<std::int32_t>{F5, F6}));
+        QCOMPARE(grabber->heldKeys(), (QList<FunctionKey>{F5, F6}));
         QCOMPARE(failures.size(), 1);
         QCOMPARE(failures[0].size(), 1);
-        QCOMPARE(failures[0][0].vkCode, F6);
+        QCOMPARE(failures[0][0].key, F6);
         QVERIFY(!failures[0][0].whole);
         QVERIFY(Xdotool({"key", "F6", "shift+F6"}));
         QTRY_COMPARE(events.size(), 4);
@@ -125,10 +126,10 @@ private slots:
         const xcb_keycode_t f6 = rival.keycodeOf(KeysymOf(F6));
         QVERIFY(rival.grab(f6, 0));
         grabber->setKeys({F5, F6});
-        QCOMPARE(grabber->heldKeys(), (QList<std::int32_t>{F5}));
+        QCOMPARE(grabber->heldKeys(), (QList<FunctionKey>{F5}));
         QCOMPARE(failures.size(), 1);
         QCOMPARE(failures[0].size(), 1);
-        QCOMPARE(failures[0][0].vkCode, F6);
+        QCOMPARE(failures[0][0].key, F6);
         QVERIFY(failures[0][0].whole);
         RivalClient third;
         QVERIFY(third.grab(f6, XCB_MOD_MASK_SHIFT)); // our partial grabs were given back
@@ -141,7 +142,7 @@ private slots:
         grabber->setKeys({F4, F5, F6, F8});
         grabber->releaseAll();
         RivalClient rival;
-        for (int vk : {F4, F5, F6, F8})
+        for (FunctionKey vk : {F4, F5, F6, F8})
             QVERIFY(rival.isFreeKey(vk));
         grabber->setKeys({F6});
         grabber.reset(); // destruction releases too
@@ -153,12 +154,12 @@ private slots:
     void changingKeysMovesTheGrabs()
     {
         grabber->setKeys({F6});
-        grabber->setKeys({120}); // F9
+        grabber->setKeys({F9});
         RivalClient rival;
         QVERIFY(rival.isFreeKey(F6));
-        QVERIFY(!rival.isFreeKey(120));
+        QVERIFY(!rival.isFreeKey(F9));
         QVERIFY(Xdotool({"key", "F6", "F9"}));
-        QTRY_COMPARE(events, (QList<std::pair<int, bool>>{{120, true}, {120, false}}));
+        QTRY_COMPARE(events, (QList<std::pair<FunctionKey, bool>>{{F9, true}, {F9, false}}));
         QTRY_COMPARE(logger->lines(), (QStringList{"press F6 0", "release F6 0"}));
     }
 
@@ -168,7 +169,7 @@ private slots:
         grabber->setKeys({F6});
         RivalClient rival;
         const xcb_keycode_t oldCode = rival.keycodeOf(KeysymOf(F6));
-        const xcb_keysym_t F20 = KeysymOf(131);
+        const xcb_keysym_t F20 = KeysymF1 + 19;
         const xcb_keycode_t newCode = 253;
         QVERIFY(rival.keycodeOf(F20) == 0);
         auto remap = [&](xcb_keycode_t code, xcb_keysym_t sym) {
@@ -180,7 +181,7 @@ private slots:
         QTRY_VERIFY(!rival.isFree(newCode));
         QVERIFY(rival.isFree(oldCode));
         QVERIFY(Xdotool({"key", "F6"}));
-        QTRY_COMPARE(events, (QList<std::pair<int, bool>>{{F6, true}, {F6, false}}));
+        QTRY_COMPARE(events, (QList<std::pair<FunctionKey, bool>>{{F6, true}, {F6, false}}));
         remap(newCode, 0);
         remap(oldCode, KeysymOf(F6));
         QTRY_VERIFY(!rival.isFree(oldCode));
@@ -240,43 +241,43 @@ private slots:
     void installedHookFollowsTheAssignments()
     {
         grabber.reset();
-        QFile::remove(SettingsFilePath());
+        QFile::remove(SettingsStore().filePath());
         HotKeyRig target;
-        target.hotKeys.setBindings(LoadKeyAssignments());
+        target.hotKeys.setBindings(LoadKeyAssignments(SettingsStore()));
         target.player.state = MediaPlayer::Playing;
         target.player.position = 30;
         target.player.duration = 60;
         GlobalHotKeys globalHotKeys;
-        globalHotKeys.installKeyboardHook(&target.hotKeys);
+        globalHotKeys.takeKeys(&target.hotKeys);
         QVERIFY(Xdotool({"key", "F5"}));
         QTRY_COMPARE(target.player.position, 27.0);
 
-        QVERIFY(SaveSetting(QStringLiteral("FR"), QStringLiteral("F9")));
-        globalHotKeys.reloadKeyAssignments();
+        QVERIFY(SettingsStore().setValue(QStringLiteral("FR"), QStringLiteral("F9")));
+        globalHotKeys.reloadKeyAssignments(SettingsStore());
         RivalClient rival;
         QVERIFY(rival.isFreeKey(F5));
-        QVERIFY(!rival.isFreeKey(120));
+        QVERIFY(!rival.isFreeKey(F9));
         QVERIFY(Xdotool({"key", "F5", "F9"}));
         QTRY_COMPARE(target.player.position, 24.0);
         QTRY_COMPARE(logger->lines(), (QStringList{"press F5 0", "release F5 0"}));
 
-        globalHotKeys.removeKeyboardHook();
-        for (int vk : {F4, F6, F8, 120})
+        globalHotKeys.releaseKeys();
+        for (FunctionKey vk : {F4, F6, F8, F9})
             QVERIFY(rival.isFreeKey(vk));
-        QFile::remove(SettingsFilePath());
+        QFile::remove(SettingsStore().filePath());
     }
 
     void keyHeldElsewhereIsReported()
     {
         grabber.reset();
-        QFile::remove(SettingsFilePath());
+        QFile::remove(SettingsStore().filePath());
         RivalClient rival;
         QVERIFY(rival.grab(rival.keycodeOf(KeysymOf(F6)), 0));
         HotKeyRig target;
-        target.hotKeys.setBindings(LoadKeyAssignments());
+        target.hotKeys.setBindings(LoadKeyAssignments(SettingsStore()));
         GlobalHotKeys globalHotKeys;
         ShowHotKeyNotices(globalHotKeys);
-        globalHotKeys.installKeyboardHook(&target.hotKeys);
+        globalHotKeys.takeKeys(&target.hotKeys);
         QTRY_VERIFY(visibleNotice());
         QMessageBox *notice = visibleNotice();
         QVERIFY(!notice->isModal());
@@ -285,7 +286,7 @@ private slots:
         // The keys it did get work.
         RivalClient other;
         QVERIFY(!other.isFreeKey(F4));
-        globalHotKeys.removeKeyboardHook();
+        globalHotKeys.releaseKeys();
         notice->close();
     }
 };

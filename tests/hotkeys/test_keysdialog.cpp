@@ -37,7 +37,7 @@ class TestKeysDialog : public QObject
 
     QByteArray storeBytes()
     {
-        QFile f(SettingsFilePath());
+        QFile f(SettingsStore().filePath());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     QStringList shownNames(KeysDialog *k)
@@ -55,7 +55,7 @@ class TestKeysDialog : public QObject
 private slots:
     void init()
     {
-        QFile::remove(SettingsFilePath());
+        QFile::remove(SettingsStore().filePath());
         boxes.clear();
         SetMessageHandler([this](const QString &prompt, int style, const QString &title) {
             boxes.append({prompt, style, title});
@@ -67,11 +67,14 @@ private slots:
         // The hot keys the dialog's "Set" reloads (no grabs offscreen).
         rig = std::make_unique<HotKeyRig>();
         globalHotKeys = std::make_unique<GlobalHotKeys>();
-        globalHotKeys->installKeyboardHook(&rig->hotKeys);
+        globalHotKeys->takeKeys(&rig->hotKeys);
     }
-    QList<int> bound() const
+    QStringList bound() const
     {
-        return QList<int>(rig->hotKeys.bindings().begin(), rig->hotKeys.bindings().end());
+        QStringList names;
+        for (FunctionKey key : rig->hotKeys.bindings())
+            names.append(NameOf(key));
+        return names;
     }
     void cleanup()
     {
@@ -141,7 +144,7 @@ private slots:
         const char *keys[] = {"FuR", "FR", "PP", "FF"};
         for (int i = 0; i < 4; ++i) {
             if (stored[i] != QLatin1String("-"))
-                SaveSetting(QLatin1String(keys[i]), stored[i]);
+                SettingsStore().setValue(QLatin1String(keys[i]), stored[i]);
         }
         KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         QCOMPARE(shownNames(k), shown);
@@ -187,7 +190,7 @@ private slots:
     {
         QFETCH(int, rowA);
         QFETCH(int, rowB);
-        SaveSetting(QStringLiteral("FF"), QStringLiteral("F12"));
+        SettingsStore().setValue(QStringLiteral("FF"), QStringLiteral("F12"));
         const QByteArray before = storeBytes();
         KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         QComboBox *combos[] = {k->fullRewindList, k->fastRewindList, k->playPauseList, k->fastForwardList};
@@ -207,7 +210,7 @@ private slots:
 
     void defaultThenCancelWritesNothing()
     {
-        SaveSetting(QStringLiteral("PP"), QStringLiteral("F9"));
+        SettingsStore().setValue(QStringLiteral("PP"), QStringLiteral("F9"));
         const QByteArray before = storeBytes();
         KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         QTest::mouseClick(k->defaultButton, Qt::LeftButton);
@@ -220,29 +223,29 @@ private slots:
 
     void defaultThenSetWritesDefaults()
     {
-        SaveSetting(QStringLiteral("FuR"), QStringLiteral("F1"));
-        SaveSetting(QStringLiteral("PP"), QStringLiteral("F9"));
+        SettingsStore().setValue(QStringLiteral("FuR"), QStringLiteral("F1"));
+        SettingsStore().setValue(QStringLiteral("PP"), QStringLiteral("F9"));
         KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         QTest::mouseClick(k->defaultButton, Qt::LeftButton);
         QTest::mouseClick(k->setButton, Qt::LeftButton);
         QVERIFY(boxes.isEmpty());
-        QCOMPARE(GetSetting(QStringLiteral("FuR"), {}), QStringLiteral("F4"));
-        QCOMPARE(GetSetting(QStringLiteral("FR"), {}), QStringLiteral("F5"));
-        QCOMPARE(GetSetting(QStringLiteral("PP"), {}), QStringLiteral("F6"));
-        QCOMPARE(GetSetting(QStringLiteral("FF"), {}), QStringLiteral("F8"));
-        QCOMPARE(bound(), (QList<int>{115, 116, 117, 119}));
+        QCOMPARE(SettingsStore().value(QStringLiteral("FuR"), {}), QStringLiteral("F4"));
+        QCOMPARE(SettingsStore().value(QStringLiteral("FR"), {}), QStringLiteral("F5"));
+        QCOMPARE(SettingsStore().value(QStringLiteral("PP"), {}), QStringLiteral("F6"));
+        QCOMPARE(SettingsStore().value(QStringLiteral("FF"), {}), QStringLiteral("F8"));
+        QCOMPARE(bound(), (QStringList{"F4", "F5", "F6", "F8"}));
         QTRY_VERIFY(!KeysDialog::Instance());
         QVERIFY(bar->isEnabled());
     }
 
     void setF9ForPlayPauseActsAtOnce()
     {
-        globalHotKeys->reloadKeyAssignments();
+        globalHotKeys->reloadKeyAssignments(SettingsStore());
         KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         k->playPauseList->setCurrentIndex(8);
         QTest::mouseClick(k->setButton, Qt::LeftButton);
-        QCOMPARE(GetSetting(QStringLiteral("PP"), {}), QStringLiteral("F9"));
-        QCOMPARE(bound(), (QList<int>{115, 116, 120, 119}));
+        QCOMPARE(SettingsStore().value(QStringLiteral("PP"), {}), QStringLiteral("F9"));
+        QCOMPARE(bound(), (QStringList{"F4", "F5", "F9", "F8"}));
         QTRY_VERIFY(!KeysDialog::Instance());
         QVERIFY(bar->isEnabled());
     }
@@ -255,7 +258,7 @@ private slots:
         k->close(); // what the title bar's close box does
         QTRY_VERIFY(!KeysDialog::Instance());
         QVERIFY(bar->isEnabled());
-        QVERIFY(!QFile::exists(SettingsFilePath()));
+        QVERIFY(!QFile::exists(SettingsStore().filePath()));
     }
 
     // Every opening rebuilds the lists from the store.
@@ -287,14 +290,14 @@ private slots:
     void storeThatCannotBeWrittenIsReported()
     {
         // A directory where the settings file belongs makes every write fail.
-        QFile::remove(SettingsFilePath());
-        QVERIFY(QDir().mkpath(SettingsFilePath()));
+        QFile::remove(SettingsStore().filePath());
+        QVERIFY(QDir().mkpath(SettingsStore().filePath()));
         KeysDialog *k = KeysDialog::Show(bar, *globalHotKeys);
         QTest::mouseClick(k->setButton, Qt::LeftButton);
         QCOMPARE(boxes.size(), 1);
         QVERIFY(boxes[0].prompt.contains(QStringLiteral("could not be saved")));
         QCOMPARE(KeysDialog::Instance(), k);
-        QVERIFY(QDir().rmdir(SettingsFilePath()));
+        QVERIFY(QDir().rmdir(SettingsStore().filePath()));
     }
 };
 

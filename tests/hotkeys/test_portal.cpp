@@ -110,7 +110,7 @@ private slots:
     {
         useEngineLocale();
         requireMedia();
-        QFile::remove(SettingsFilePath());
+        QFile::remove(SettingsStore().filePath());
         QVERIFY2(QFile::exists(QStringLiteral(MURMELVOX_PORTAL_FRONT_END)), "xdg-desktop-portal is not installed");
         QVERIFY2(QDBusConnection::sessionBus().isConnected(), "no private session bus");
 
@@ -206,7 +206,7 @@ private slots:
                  qPrintable(notices[0]));
         QVERIFY(!form->globalHotKeys->desktopOwnsKeys());
         RivalClient rival;
-        QTRY_VERIFY(!rival.isFreeKey(120));
+        QTRY_VERIFY(!rival.isFreeKey(FunctionKey::F9));
     }
 
     // A portal that comes onto the bus is asked again, and takes over from
@@ -218,7 +218,7 @@ private slots:
         QTRY_COMPARE(binds().size(), 1);
         QTRY_VERIFY(form->globalHotKeys->desktopOwnsKeys());
         RivalClient rival;
-        QTRY_VERIFY(rival.isFreeKey(120));
+        QTRY_VERIFY(rival.isFreeKey(FunctionKey::F9));
         playPauseActs();
         QVERIFY(notices.isEmpty());
     }
@@ -247,11 +247,11 @@ private slots:
                  qPrintable(notices[0]));
         QVERIFY(!form->globalHotKeys->desktopOwnsKeys());
         RivalClient rival;
-        QTRY_VERIFY(!rival.isFreeKey(120));
+        QTRY_VERIFY(!rival.isFreeKey(FunctionKey::F9));
 
         QVERIFY(startPortal());
         QTRY_VERIFY(form->globalHotKeys->desktopOwnsKeys());
-        QTRY_VERIFY(rival.isFreeKey(120));
+        QTRY_VERIFY(rival.isFreeKey(FunctionKey::F9));
         playPauseActs();
         QCOMPARE(notices.size(), 1);
     }
@@ -259,14 +259,14 @@ private slots:
     void cancelledBindFallsBackToX11()
     {
         control(QStringLiteral("AnswerNextBind"), {1u});
-        form->globalHotKeys->reloadKeyAssignments();
+        form->globalHotKeys->reloadKeyAssignments(SettingsStore());
         QTRY_COMPARE(notices.size(), 1);
         QVERIFY2(notices[0].startsWith(QStringLiteral("The desktop did not give Murmelvox its hot keys")),
                  qPrintable(notices[0]));
         QVERIFY(!form->globalHotKeys->desktopOwnsKeys());
         RivalClient rival;
-        QTRY_VERIFY(!rival.isFreeKey(120)); // F9, now grabbed through X11
-        QVERIFY(!rival.isFreeKey(115));
+        QTRY_VERIFY(!rival.isFreeKey(FunctionKey::F9)); // F9, now grabbed through X11
+        QVERIFY(!rival.isFreeKey(FunctionKey::F4));
         // The portal's keys no longer act.
         stroke(QStringLiteral("play-pause"));
         QTest::qWait(300);
@@ -288,7 +288,7 @@ private slots:
         PortalKeySource source(QDBusConnection::sessionBus());
         QSignalSpy failed(&source, &KeySource::failed);
         QSignalSpy chosen(&source, &KeySource::triggersChosen);
-        source.bind({{HotKeyAction::PlayPause, 117}});
+        source.bind({{HotKeyAction::PlayPause, FunctionKey::F6}});
         QTRY_COMPARE(failed.size(), 1);
         QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("its answer was malformed"));
         QVERIFY(chosen.isEmpty());

@@ -286,10 +286,10 @@ private slots:
 
     void badStoredSettingsReadAsDefaults()
     {
-        QFile::remove(SettingsFilePath());
-        QVERIFY(SaveSettingsSection(QStringLiteral("pedals"),
+        QFile::remove(SettingsStore().filePath());
+        QVERIFY(SettingsStore().setSection(QStringLiteral("pedals"),
                                     {{"left", "fly"}, {"autoRewindSeconds", "-3"}, {"repeatPaceMs", "1e9"}}));
-        QCOMPARE(LoadPedalSettings(), PedalSettings{});
+        QCOMPARE(LoadPedalSettings(SettingsStore()), PedalSettings{});
     }
 
     void udevRuleCoversEveryModel()

@@ -52,11 +52,12 @@ private slots:
 
     void opensWithWhatIsStored()
     {
-        QFile::remove(SettingsFilePath());
+        QFile::remove(SettingsStore().filePath());
         PedalSettings stored;
         stored.actions[0] = PedalAction::Nothing;
         stored.autoRewindSeconds = 3;
-        QVERIFY(SavePedalSettings(stored));
+        SettingsStore store;
+        QVERIFY(SavePedalSettings(store, stored));
         // Before start-up has loaded them into the pedals' actions.
         HotKeyRig rig;
         PedalMonitor monitor;
@@ -66,7 +67,7 @@ private slots:
         QCOMPARE(window.autoRewindBox->value(), 3.0);
         window.actionBoxes[1]->setCurrentIndex(int(PedalAction::PlayPause));
         stored.actions[1] = PedalAction::PlayPause;
-        QCOMPARE(LoadPedalSettings(), stored);
+        QCOMPARE(LoadPedalSettings(SettingsStore()), stored);
     }
 
     void everyControlHasAName()
@@ -103,8 +104,8 @@ private slots:
         QFETCH(QString, control);
         QFETCH(int, value);
         QFETCH(int, pedal);
-        QFile::remove(SettingsFilePath());
-        QVERIFY(SaveSetting(QStringLiteral("WindCount"), QStringLiteral("1234")));
+        QFile::remove(SettingsStore().filePath());
+        QVERIFY(SettingsStore().setValue(QStringLiteral("WindCount"), QStringLiteral("1234")));
 
         HotKeyRig rig;
         PedalMonitor monitor;
@@ -125,19 +126,19 @@ private slots:
             expected.repeatPaceMs = value;
         }
         QCOMPARE(actions.settings(), expected);
-        QCOMPARE(LoadPedalSettings(), expected);
+        QCOMPARE(LoadPedalSettings(SettingsStore()), expected);
         QVERIFY(window.saveProblem->isHidden());
         // The keys that were there stay as they were.
-        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral("1234"));
+        QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral("1234"));
     }
 
     // A settings file that cannot be written: the window says so in a line of
     // its own, and grows for it instead of squashing what it shows.
     void saveProblemFits()
     {
-        QFile::remove(SettingsFilePath());
-        QVERIFY(QDir().mkpath(SettingsFilePath()));
-        const auto writable = qScopeGuard([] { QDir().rmdir(SettingsFilePath()); });
+        QFile::remove(SettingsStore().filePath());
+        QVERIFY(QDir().mkpath(SettingsStore().filePath()));
+        const auto writable = qScopeGuard([] { QDir().rmdir(SettingsStore().filePath()); });
         HotKeyRig rig;
         PedalMonitor monitor;
         PedalActions actions(rig.controller);

@@ -46,31 +46,25 @@ struct ShownBox
 
 // The open dialog as a typist would answer it: records how it was set up on
 // each showing and picks `answer` ("" cancels).
-class ScriptedDialog : public CommonDialog
+class ScriptedDialog : public OpenDialog
 {
 public:
     QString answer;
-    QStringList fileNamesOnEntry;
-    QList<int> flags;
     QStringList titles;
-    QStringList filters;
+    QList<QStringList> filters;
 
-    void ShowOpen(QWidget *) override
+    QString choose(QWidget *) override
     {
-        fileNamesOnEntry << FileName;
-        flags << Flags;
-        titles << DialogTitle;
-        filters << Filter;
-        if (!answer.isEmpty()) {
-            FileName = answer;
-            FileTitle = QFileInfo(answer).fileName();
-        }
+        titles << title;
+        filters << nameFilters;
+        return answer;
     }
 };
 
 const QString NoFileMessage = QStringLiteral("Select a Media File first!");
-const QString DialogFilter = QStringLiteral(
-    "All Media Files|*.mp1;*.mp2;*.mp3;*.wav;*.wma;*.amf;*.mp4;*.cda;*.mpg;*.mpeg;*.avi;*.wmv|All Files |*.*");
+const QStringList DialogFilters{
+    QStringLiteral("All Media Files (*.mp1 *.mp2 *.mp3 *.wav *.wma *.amf *.mp4 *.cda *.mpg *.mpeg *.avi *.wmv)"),
+    QStringLiteral("All Files (*)")};
 
 QList<float> Lines(float first, float last)
 {
@@ -138,7 +132,7 @@ double LabelNumber(const QLabel *label)
 
 void WriteSettingsFile(const QByteArray &contents)
 {
-    QSaveFile file(SettingsFilePath());
+    QSaveFile file(SettingsStore().filePath());
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(contents);
     QVERIFY(file.commit());
@@ -146,7 +140,7 @@ void WriteSettingsFile(const QByteArray &contents)
 
 QByteArray SettingsBytes()
 {
-    QFile file(SettingsFilePath());
+    QFile file(SettingsStore().filePath());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
@@ -269,7 +263,7 @@ private slots:
     void init()
     {
         boxes.clear();
-        QFile::remove(SettingsFilePath());
+        QFile::remove(SettingsStore().filePath());
         startBar();
     }
 
@@ -439,21 +433,19 @@ private slots:
         QCOMPARE(dialog->filters.size(), 0);
         dialog->answer = path;
         click(form->openButton);
-        QCOMPARE(dialog->flags, (QList<int>{4097}));
         QCOMPARE(dialog->titles, QStringList{QStringLiteral("Murmelvox .::. Select a Voice file...")});
-        QCOMPARE(dialog->filters, QStringList{DialogFilter});
-        QCOMPARE(dialog->fileNamesOnEntry, QStringList{QString()});
+        QCOMPARE(dialog->filters, QList<QStringList>{DialogFilters});
         QCOMPARE(form->fileLabel->text(), QStringLiteral("interview_0412_"));
         QCOMPARE(form->fileLabel->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
         QVERIFY(form->mediaControl->PlayState() != MediaPlayer::NoFile);
         QVERIFY(form->mediaControl->Duration() > 20);
         QVERIFY(!form->fileLabel->font().strikeOut());
 
-        // Cancelled: every showing starts empty, and nothing changes.
+        // Cancelled: nothing changes.
         dialog->answer.clear();
         const double duration = form->mediaControl->Duration();
         click(form->openButton);
-        QCOMPARE(dialog->fileNamesOnEntry, (QStringList{QString(), QString()}));
+        QCOMPARE(dialog->titles.size(), 2);
         QCOMPARE(form->fileLabel->text(), QStringLiteral("interview_0412_"));
         QCOMPARE(form->fileLabel->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
         QCOMPARE(form->mediaControl->Duration(), duration);
@@ -693,7 +685,7 @@ private slots:
         QCOMPARE(form->windCount, 520.0f);
         QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 3"));
         QCOMPARE(form->windTrack->lineXs(), Lines(10, 490));
-        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 520"));
+        QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 520"));
     }
 
     void windCountPress_data()
@@ -723,7 +715,7 @@ private slots:
         QCOMPARE(form->windCount, windCount);
         QCOMPARE(form->windLabel->text(), label);
         QCOMPARE(form->windTrack->lineXs(), lines);
-        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), WindCountStoredText(windCount));
+        QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), WindCountStoredText(windCount));
     }
 
     void windCountDrag()
@@ -736,7 +728,7 @@ private slots:
         Drag(form->windTrack, Column(20), Qt::RightButton);
         Drag(form->windTrack, Column(20), Qt::LeftButton | Qt::RightButton);
         QCOMPARE(form->windCount, 910.0f);
-        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 910"));
+        QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 910"));
 
         // Dragged past the right edge, a little or far: the full track, and
         // the label, the bar and what is stored all say 10 seconds.
@@ -746,7 +738,7 @@ private slots:
             QCOMPARE(form->windCount, 1630.0f);
             QCOMPARE(form->windTrack->lineXs(), Lines(10, 1600));
             QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 10"));
-            QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
+            QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
             Release(form->windTrack, past);
         }
 
@@ -761,7 +753,7 @@ private slots:
         QCOMPARE(form->windCount, 520.0f);
         QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 3"));
         QCOMPARE(form->windTrack->lineXs(), Lines(10, 490));
-        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 520"));
+        QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 520"));
     }
 
     void windCountNewestPositionStands()
@@ -777,7 +769,7 @@ private slots:
         QCOMPARE(form->windCount, 160.0f);
         QCOMPARE(form->windTrack->lineXs(), Lines(10, 130));
         QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 1"));
-        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 160"));
+        QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 160"));
     }
 
     void windCountKeyboard()
@@ -785,7 +777,7 @@ private slots:
         form->windTrack->setFocus();
         QTest::keyClick(form->windTrack, Qt::Key_Right);
         QVERIFY(form->windCount > 520.0f);
-        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), WindCountStoredText(form->windCount));
+        QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), WindCountStoredText(form->windCount));
         QTest::keyClick(form->windTrack, Qt::Key_Left);
         QCOMPARE(form->windCount, 520.0f);
     }
@@ -794,17 +786,17 @@ private slots:
     // after them, with the file's other sections kept.
     void windCountWrittenAfterThePresses()
     {
-        FinishSettingWrites();
+        SettingsStore().finishWrites();
         WriteSettingsFile("[config]\nWindCount=\" 520\"\n\n[pedals]\nleft=nothing\n");
         const QByteArray before = SettingsBytes();
-        Replacements replaced(SettingsFilePath());
+        Replacements replaced(SettingsStore().filePath());
         for (int column : {30, 60, 108}) {
             Press(form->windTrack, Column(column));
             Release(form->windTrack, Column(column));
         }
         QCOMPARE(SettingsBytes(), before);
-        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
-        FinishSettingWrites();
+        QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
+        SettingsStore().finishWrites();
         QCOMPARE(replaced.count(), 1);
         const QByteArray after = SettingsBytes();
         QVERIFY2(after.contains("WindCount=\" 1630\"") && after.contains("[pedals]\nleft=nothing"), after.constData());
@@ -814,19 +806,19 @@ private slots:
     // told, once.
     void windCountNotSavedIsToldOnce()
     {
-        FinishSettingWrites();
-        const ImmutableFile locked(SettingsFilePath());
+        SettingsStore().finishWrites();
+        const ImmutableFile locked(SettingsStore().filePath());
         if (!locked)
             QSKIP("this file system cannot make a file immutable");
         for (int column : {30, 60}) {
             Press(form->windTrack, Column(column));
             Release(form->windTrack, Column(column));
-            FinishSettingWrites();
+            SettingsStore().finishWrites();
             QCoreApplication::processEvents();
         }
         QCOMPARE(form->windCount, 910.0f);
         QCOMPARE(boxes.size(), 1);
-        QCOMPARE(boxes[0].prompt, QStringLiteral("The wind count could not be saved to %1.").arg(SettingsFilePath()));
+        QCOMPARE(boxes[0].prompt, QStringLiteral("The wind count could not be saved to %1.").arg(SettingsStore().filePath()));
         QCOMPARE(boxes[0].style, MessageStyle::Critical);
         QCOMPARE(SettingsBytes(), QByteArray("[config]\nWindCount=\" 520\"\n"));
     }
@@ -840,7 +832,7 @@ private slots:
         QCOMPARE(form->windCount, 1630.0f);
         QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 10"));
         QCOMPARE(form->windTrack->lineXs(), Lines(10, 1600));
-        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
+        QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
         // The rate is not kept: every start plays at normal speed.
         QCOMPARE(form->mediaControl->Rate(), 1.0);
         QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 1"));
@@ -874,13 +866,13 @@ private slots:
         QFETCH(QString, stored);
         form.reset();
         if (file.isNull())
-            QVERIFY(QFile::remove(SettingsFilePath()));
+            QVERIFY(QFile::remove(SettingsStore().filePath()));
         else
             WriteSettingsFile(file);
         startBar();
         QCOMPARE(form->windCount, windCount);
         QCOMPARE(form->windLabel->text(), label);
-        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QString()), stored);
+        QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), stored);
     }
 };
 

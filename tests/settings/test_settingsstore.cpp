@@ -95,7 +95,7 @@ class TestSettingsStore : public QObject
 private slots:
     void initTestCase()
     {
-        path = SettingsFilePath();
+        path = SettingsStore().filePath();
         organisationFile = QFileInfo(path).absolutePath() + QStringLiteral(".ini");
         QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
     }
@@ -130,12 +130,12 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, notice);
         QTest::failOnWarning(notice);
         FifoRescue rescue(fifo);
-        QCOMPARE(GetSetting(QStringLiteral("WindCount"), QStringLiteral("500")), QStringLiteral("500"));
-        QCOMPARE(GetSetting(QStringLiteral("FR"), QStringLiteral("F5")), QStringLiteral("F9"));
-        QCOMPARE(GetSettingsSection(QStringLiteral("pedals")).value(QStringLiteral("left")).toString(),
+        QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QStringLiteral("500")), QStringLiteral("500"));
+        QCOMPARE(SettingsStore().value(QStringLiteral("FR"), QStringLiteral("F5")), QStringLiteral("F9"));
+        QCOMPARE(SettingsStore().section(QStringLiteral("pedals")).value(QStringLiteral("left")).toString(),
                  QStringLiteral("nothing"));
-        QVERIFY(!SaveSetting(QStringLiteral("WindCount"), QStringLiteral(" 700")));
-        QVERIFY(!SaveSettingsSection(QStringLiteral("pedals"), {{QStringLiteral("left"), QStringLiteral("play-pause")}}));
+        QVERIFY(!SettingsStore().setValue(QStringLiteral("WindCount"), QStringLiteral(" 700")));
+        QVERIFY(!SettingsStore().setSection(QStringLiteral("pedals"), {{QStringLiteral("left"), QStringLiteral("play-pause")}}));
         QVERIFY2(!rescue.rescued(), "the store waited in open() on the FIFO");
         QCOMPARE(kindAt(path), kind);
         QVERIFY(QFileInfo(path).isSymLink() == (made == QLatin1String("link")));

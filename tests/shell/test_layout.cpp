@@ -97,7 +97,7 @@ class TestLayout : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    void imageList_data()
+    void buttonPictures_data()
     {
         QTest::addColumn<int>("index");
         QTest::addColumn<QSize>("size");
@@ -115,13 +115,12 @@ private slots:
         QTest::newRow("11 panel released") << 11 << QSize(18, 13) << "window";
         QTest::newRow("12 panel pressed") << 12 << QSize(18, 13) << "green";
     }
-    void imageList()
+    void buttonPictures()
     {
         QFETCH(int, index);
         QFETCH(QSize, size);
         QFETCH(QString, look);
-        ImageList list;
-        const QPixmap image = list.ListImages(index);
+        const QPixmap image = ButtonPicture(ButtonImage(index));
         QVERIFY(!image.isNull());
         QCOMPARE(image.deviceIndependentSize().toSize(), size);
         QCOMPARE(Look(image.toImage()), look);
@@ -132,26 +131,25 @@ private slots:
         QCOMPARE(image.size(), size * image.devicePixelRatio());
     }
 
-    void imageListOutOfRange_data()
+    void buttonPictureOutOfRange_data()
     {
         QTest::addColumn<int>("index");
         QTest::newRow("0, a 0-based first") << 0;
         QTest::newRow("13, one past the end") << 13;
         QTest::newRow("negative") << -1;
     }
-    void imageListOutOfRange()
+    void buttonPictureOutOfRange()
     {
         QFETCH(int, index);
-        QVERIFY(ImageList().ListImages(index).isNull());
+        QVERIFY(ButtonPicture(ButtonImage(index)).isNull());
     }
 
     void distinctImages()
     {
         // The released and lit looks of one button differ, so a swap shows.
-        ImageList list;
         for (int i = 1; i <= 6; i += 1) {
-            const QImage a = list.ListImages(i).toImage();
-            const QImage b = list.ListImages(i <= 3 ? i + 3 : i - 3).toImage();
+            const QImage a = ButtonPicture(ButtonImage(i)).toImage();
+            const QImage b = ButtonPicture(ButtonImage(i <= 3 ? i + 3 : i - 3)).toImage();
             QVERIFY2(a != b, qPrintable(QString::number(i)));
         }
     }
@@ -181,17 +179,17 @@ private slots:
         QCOMPARE(box->parentWidget()->objectName(), container);
         QCOMPARE(box->geometry(), QRect(Px(twips.x()), Px(twips.y()), Px(twips.width()), Px(twips.height())));
         QCOMPARE(box->imageIndex(), image);
-        QCOMPARE(box->size(), form.buttonImages.ListImages(image).deviceIndependentSize().toSize());
+        QCOMPARE(box->size(), ButtonPicture(ButtonImage(image)).deviceIndependentSize().toSize());
         QVERIFY(!box->accessibleName().isEmpty());
     }
 
     void showImageResizesToImage()
     {
         Bar form;
-        form.ShowImage(form.playButton, 4);
+        form.playButton->setImage(ButtonImage::PlayDown);
         QCOMPARE(form.playButton->imageIndex(), 4);
         QCOMPARE(form.playButton->size(), QSize(12, 11));
-        form.ShowImage(form.exitButton, 8);
+        form.exitButton->setImage(ButtonImage::ExitDown);
         QCOMPARE(form.exitButton->size(), QSize(14, 13));
     }
 
@@ -279,14 +277,14 @@ private slots:
     void fonts()
     {
         Bar form;
-        for (QWidget *w : {static_cast<QWidget *>(form.pitchLabel), static_cast<QWidget *>(form.bookmarkCaption),
+        for (QWidget *w : {static_cast<QWidget *>(form.pitchLabel), static_cast<QWidget *>(form.findChild<QLabel *>("bookmarkCaption")),
                            static_cast<QWidget *>(form.positionCaption), static_cast<QWidget *>(form.positionLabel),
-                           static_cast<QWidget *>(form.windLabel), static_cast<QWidget *>(form.bookmarkList),
-                           static_cast<QWidget *>(form.setBookmarkButton)}) {
+                           static_cast<QWidget *>(form.windLabel), static_cast<QWidget *>(form.findChild<QComboBox *>("bookmarkList")),
+                           static_cast<QWidget *>(form.findChild<QPushButton *>("setBookmarkButton"))}) {
             QCOMPARE(w->font().family(), QStringLiteral("Liberation Sans Narrow"));
             QCOMPARE(w->font().pointSizeF(), 8.25);
         }
-        QCOMPARE(form.clearBookmarkButton->font().pointSizeF(), 6.0);
+        QCOMPARE(form.findChild<QPushButton *>("clearBookmarkButton")->font().pointSizeF(), 6.0);
         QCOMPARE(form.fileLabel->font().pointSizeF(), 6.75);
         QCOMPARE(form.positionCaption->palette().color(QPalette::WindowText),
                  form.palette().color(QPalette::HighlightedText));
@@ -558,9 +556,9 @@ private slots:
         form.Expanded = true;
         form.load();
         QVERIFY(!form.Expanded);
-        QCOMPARE(form.openDialog->Filter,
-                 QStringLiteral("All Media Files|*.mp1;*.mp2;*.mp3;*.wav;*.wma;*.amf;*.mp4;*.cda;*.mpg;*.mpeg;"
-                                "*.avi;*.wmv|All Files |*.*"));
+        QCOMPARE(form.openDialog->nameFilters,
+                 (QStringList{"All Media Files (*.mp1 *.mp2 *.mp3 *.wav *.wma *.amf *.mp4 *.cda *.mpg *.mpeg *.avi *.wmv)",
+                              "All Files (*)"}));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         QCOMPARE(form.geometry().top(), screen.top());
         QCOMPARE(form.height(), 18);
@@ -722,10 +720,9 @@ private slots:
         QTemporaryDir dir;
         const QString media = dir.filePath(QStringLiteral("dictation 1.mp3"));
         QFile(media).open(QIODevice::WriteOnly);
-        CommonDialog cd;
-        cd.Filter = QStringLiteral("All Media Files|*.mp3;*.wav|All Files |*.*");
-        cd.DialogTitle = QStringLiteral("Select Media File");
-        cd.FileName = QString();
+        OpenDialog cd;
+        cd.nameFilters = QStringList{"All Media Files (*.mp3 *.wav)", "All Files (*)"};
+        cd.title = QStringLiteral("Select Media File");
         QStringList filters;
         QString title;
         QFileDialog::FileMode mode = QFileDialog::AnyFile;
@@ -743,12 +740,11 @@ private slots:
                 dialog->reject();
             }
         });
-        cd.ShowOpen(nullptr);
+        const QString chosen = cd.choose(nullptr);
         QCOMPARE(filters, (QStringList{"All Media Files (*.mp3 *.wav)", "All Files (*)"}));
         QCOMPARE(title, QStringLiteral("Select Media File"));
         QCOMPARE(mode, QFileDialog::ExistingFile);
-        QCOMPARE(cd.FileName, accept ? media : QString());
-        QCOMPARE(cd.FileTitle, accept ? QStringLiteral("dictation 1.mp3") : QString());
+        QCOMPARE(chosen, accept ? media : QString());
     }
 };
 

@@ -131,7 +131,7 @@ class TestOnlyExit : public QObject
 private slots:
     void initTestCase()
     {
-        for (int vk : {116, 117, 119})
+        for (FunctionKey vk : {FunctionKey::F5, FunctionKey::F6, FunctionKey::F8})
             QVERIFY(rival.grab(rival.keycodeOf(KeysymOf(vk)), XCB_MOD_MASK_ANY));
     }
 
@@ -205,14 +205,14 @@ private slots:
     void signalsEndItAsTheExitButtonDoes()
     {
         QFETCH(int, signal);
-        rival.ungrab(rival.keycodeOf(KeysymOf(115)), XCB_MOD_MASK_ANY); // F4 is ours while the bar runs
+        rival.ungrab(rival.keycodeOf(KeysymOf(FunctionKey::F4)), XCB_MOD_MASK_ANY); // F4 is ours while the bar runs
         startBar();
-        QTRY_VERIFY_WITH_TIMEOUT(!rival.isFreeKey(115), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!rival.isFreeKey(FunctionKey::F4), 5000);
         ::kill(pid_t(bar.processId()), signal);
         QVERIFY(bar.waitForFinished(5000));
         QCOMPARE(bar.exitStatus(), QProcess::NormalExit); // not killed by the signal
         QCOMPARE(bar.exitCode(), 0);
-        QVERIFY(rival.isFreeKey(115));
+        QVERIFY(rival.isFreeKey(FunctionKey::F4));
     }
 };
 

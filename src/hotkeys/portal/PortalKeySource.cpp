@@ -58,16 +58,16 @@ void PortalKeySource::bind(const QList<KeyBinding> &bindings)
     m_bound.clear();
     m_triggers.clear();
     QList<PortalShortcut> shortcuts;
-    QList<std::int32_t> keys;
+    QList<FunctionKey> keys;
     for (const KeyBinding &b : bindings) {
         // A key bound to several actions goes to the first of them.
-        if (b.vkCode == 0 || keys.contains(b.vkCode))
+        if (b.key == FunctionKey::None || keys.contains(b.key))
             continue;
-        keys.append(b.vkCode);
+        keys.append(b.key);
         m_bound.append(b.action);
         shortcuts.append({shortcutIdOf(b.action),
                           {{QStringLiteral("description"), QString::fromLatin1(InfoOf(b.action).caption)},
-                           {QStringLiteral("preferred_trigger"), KeyCodeToName(b.vkCode)}}});
+                           {QStringLiteral("preferred_trigger"), NameOf(b.key)}}});
     }
     m_portal.bind(shortcuts);
 }

@@ -27,7 +27,7 @@ constexpr std::uint16_t LockStates[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2,
                                         XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
 
 struct Request {
-    std::int32_t vkCode;
+    FunctionKey key;
     std::uint8_t keycode;
     std::uint16_t modifiers;
     xcb_void_cookie_t cookie;
@@ -75,10 +75,10 @@ X11KeyGrabber::X11KeyGrabber(xcb_connection_t *connection, std::uint32_t root, K
     QObject::connect(&m_regrab, &QTimer::timeout, [this] { grabAll(); });
     m_releaseWatch.setInterval(20);
     QObject::connect(&m_releaseWatch, &QTimer::timeout, [this] {
-        const std::vector<std::int32_t> released = takeReleasedKeys();
+        const std::vector<FunctionKey> released = takeReleasedKeys();
         if (m_held.empty())
             m_releaseWatch.stop();
-        for (std::int32_t vk : released)
+        for (FunctionKey vk : released)
             m_onKey(vk, false);
     });
     enableDetectableAutoRepeat();
@@ -125,11 +125,11 @@ void X11KeyGrabber::enableDetectableAutoRepeat()
     xcb_flush(m_connection);
 }
 
-void X11KeyGrabber::setKeys(const QList<std::int32_t> &vkCodes)
+void X11KeyGrabber::setKeys(const QList<FunctionKey> &keys)
 {
     m_wanted.clear();
-    for (std::int32_t vk : vkCodes) {
-        if (vk >= VK_F1 && vk <= VK_F12 && !m_wanted.contains(vk))
+    for (FunctionKey vk : keys) {
+        if (OffsetOf(vk) >= 0 && !m_wanted.contains(vk))
             m_wanted.append(vk);
     }
     m_regrab.stop();
@@ -162,12 +162,12 @@ void X11KeyGrabber::ungrabKeys()
     }
 }
 
-QList<std::int32_t> X11KeyGrabber::heldKeys() const
+QList<FunctionKey> X11KeyGrabber::heldKeys() const
 {
-    QList<std::int32_t> keys;
+    QList<FunctionKey> keys;
     for (const Grab &g : m_grabs) {
-        if (!keys.contains(g.vkCode))
-            keys.append(g.vkCode);
+        if (!keys.contains(g.key))
+            keys.append(g.key);
     }
     std::sort(keys.begin(), keys.end());
     return keys;
@@ -189,8 +189,8 @@ void X11KeyGrabber::grabAll()
 
     QList<Failure> failures;
     std::vector<Request> anyModifier;
-    for (std::int32_t vk : m_wanted) {
-        xcb_keycode_t *keycodes = xcb_key_symbols_get_keycode(m_symbols, KeysymF1 + xcb_keysym_t(vk - VK_F1));
+    for (FunctionKey vk : m_wanted) {
+        xcb_keycode_t *keycodes = xcb_key_symbols_get_keycode(m_symbols, KeysymF1 + xcb_keysym_t(OffsetOf(vk)));
         bool found = false;
         for (xcb_keycode_t *k = keycodes; k && *k != XCB_NO_SYMBOL; ++k) {
             anyModifier.push_back({vk, *k, XCB_MOD_MASK_ANY, {}});
@@ -206,11 +206,11 @@ void X11KeyGrabber::grabAll()
     for (size_t i = 0; i < anyModifier.size(); ++i) {
         const Request &r = anyModifier[i];
         if (anyOk[i]) {
-            m_grabs.push_back({r.vkCode, r.keycode, r.modifiers});
+            m_grabs.push_back({r.key, r.keycode, r.modifiers});
             continue;
         }
         for (std::uint16_t m = 0; m <= AllModifierBits; ++m)
-            combinations.push_back({r.vkCode, r.keycode, m, {}});
+            combinations.push_back({r.key, r.keycode, m, {}});
     }
     const std::vector<bool> comboOk = grabChecked(m_connection, m_root, combinations);
 
@@ -223,7 +223,7 @@ void X11KeyGrabber::grabAll()
         if (usable) {
             for (size_t m = 0; m < perKey; ++m) {
                 if (comboOk[first + m])
-                    m_grabs.push_back({key.vkCode, key.keycode, std::uint16_t(m)});
+                    m_grabs.push_back({key.key, key.keycode, std::uint16_t(m)});
             }
         } else {
             for (size_t m = 0; m < perKey; ++m) {
@@ -231,16 +231,16 @@ void X11KeyGrabber::grabAll()
                     xcb_ungrab_key(m_connection, key.keycode, m_root, std::uint16_t(m));
             }
         }
-        failures.append({key.vkCode, !usable});
+        failures.append({key.key, !usable});
     }
     xcb_flush(m_connection);
 
     // A key with several keycodes fails whole only when none of them is held.
     QList<Failure> reported;
-    const QList<std::int32_t> held = heldKeys();
+    const QList<FunctionKey> held = heldKeys();
     for (const Failure &f : failures) {
-        const Failure adjusted{f.vkCode, f.whole && !held.contains(f.vkCode)};
-        if (std::none_of(reported.begin(), reported.end(), [&](const Failure &r) { return r.vkCode == f.vkCode; }))
+        const Failure adjusted{f.key, f.whole && !held.contains(f.key)};
+        if (std::none_of(reported.begin(), reported.end(), [&](const Failure &r) { return r.key == f.key; }))
             reported.append(adjusted);
     }
     if (!reported.isEmpty() && m_onFailure)
@@ -262,14 +262,14 @@ void X11KeyGrabber::readModifierKeys()
     std::free(map);
 }
 
-std::int32_t X11KeyGrabber::vkCodeOf(std::uint8_t keycode) const
+FunctionKey X11KeyGrabber::keyOf(std::uint8_t keycode) const
 {
     if (!m_symbols)
-        return 0;
+        return FunctionKey::None;
     const xcb_keysym_t sym = xcb_key_symbols_get_keysym(m_symbols, keycode, 0);
-    if (sym < KeysymF1 || sym > KeysymF1 + (VK_F12 - VK_F1))
-        return 0;
-    return VK_F1 + std::int32_t(sym - KeysymF1);
+    if (sym < KeysymF1 || sym > KeysymF1 + xcb_keysym_t(OffsetOf(FunctionKey::F12)))
+        return FunctionKey::None;
+    return FunctionKeyAt(int(sym - KeysymF1));
 }
 
 // Passes a key event on to the focused window as a copy.
@@ -302,9 +302,9 @@ void X11KeyGrabber::handleKey(const xcb_key_press_event_t *key, bool press)
     const auto held =
         std::find_if(m_held.begin(), m_held.end(), [&](const Held &h) { return h.keycode == key->detail; });
     // A held key keeps its meaning though the mapping or the keys change.
-    const std::int32_t vk = held != m_held.end() ? held->vkCode : vkCodeOf(key->detail);
-    if (held == m_held.end() && (vk == 0 || !m_wanted.contains(vk))) {
-        std::vector<std::int32_t> released;
+    const FunctionKey vk = held != m_held.end() ? held->key : keyOf(key->detail);
+    if (held == m_held.end() && (vk == FunctionKey::None || !m_wanted.contains(vk))) {
+        std::vector<FunctionKey> released;
         if (m_held.empty()) { // a key grabbed under a mapping now gone
             xcb_allow_events(m_connection, XCB_ALLOW_REPLAY_KEYBOARD, XCB_CURRENT_TIME);
         } else if (m_modifierKeys.test(key->detail)) {
@@ -318,7 +318,7 @@ void X11KeyGrabber::handleKey(const xcb_key_press_event_t *key, bool press)
             released = replayAndHold();
         }
         xcb_flush(m_connection);
-        for (std::int32_t r : released)
+        for (FunctionKey r : released)
             m_onKey(r, false);
         return;
     }
@@ -353,7 +353,7 @@ void X11KeyGrabber::handleKey(const xcb_key_press_event_t *key, bool press)
 // takes the keyboard again for the hot keys' repeats and releases. Returns
 // the held keys found let go meanwhile: their releases went elsewhere but
 // still count.
-std::vector<std::int32_t> X11KeyGrabber::replayAndHold()
+std::vector<FunctionKey> X11KeyGrabber::replayAndHold()
 {
     // Replaying ends the grab and lets through at once every key event the
     // server held back meanwhile: a release of a hot key among them reaches
@@ -366,7 +366,7 @@ std::vector<std::int32_t> X11KeyGrabber::replayAndHold()
     const bool ours = grab && grab->status == XCB_GRAB_STATUS_SUCCESS;
     std::free(grab);
 
-    std::vector<std::int32_t> released = takeReleasedKeys();
+    std::vector<FunctionKey> released = takeReleasedKeys();
     if (!ours) {
         // Another client took the keyboard; the releases will not come here.
         qCDebug(lcHotKeys, "The keyboard was taken by another client while a hot key was down.");
@@ -381,17 +381,17 @@ std::vector<std::int32_t> X11KeyGrabber::replayAndHold()
 }
 
 // Forgets the held keys that are up as the server now sees the keyboard.
-std::vector<std::int32_t> X11KeyGrabber::takeReleasedKeys()
+std::vector<FunctionKey> X11KeyGrabber::takeReleasedKeys()
 {
     xcb_query_keymap_reply_t *keymap =
         xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr);
-    std::vector<std::int32_t> released;
+    std::vector<FunctionKey> released;
     if (!keymap)
         return released;
     const auto up = [&](const Held &h) { return !(keymap->keys[h.keycode / 8] & (1 << (h.keycode % 8))); };
     for (const Held &h : m_held) {
         if (up(h))
-            released.push_back(h.vkCode);
+            released.push_back(h.key);
     }
     m_held.erase(std::remove_if(m_held.begin(), m_held.end(), up), m_held.end());
     std::free(keymap);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "rules/KeyAssignments.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QList>
 #include <QTimer>
@@ -24,10 +26,10 @@ public:
     // A key that could not be taken (whole = false: only some modifier
     // combinations are held by another client; the key works without them).
     struct Failure {
-        std::int32_t vkCode;
+        FunctionKey key;
         bool whole;
     };
-    using KeyHandler = std::function<void(std::int32_t vkCode, bool press)>;
+    using KeyHandler = std::function<void(FunctionKey key, bool press)>;
     using FailureHandler = std::function<void(const QList<Failure> &failures)>;
 
     // Null when the application does not run on X11 (offscreen, Wayland).
@@ -36,11 +38,11 @@ public:
 
     // Holds exactly these keys (codes F1..F12) from now on; reports the ones
     // that could not be taken through the failure handler.
-    void setKeys(const QList<std::int32_t> &vkCodes);
+    void setKeys(const QList<FunctionKey> &keys);
     // Gives every key back.
     void releaseAll();
     // The keys now held.
-    QList<std::int32_t> heldKeys() const;
+    QList<FunctionKey> heldKeys() const;
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
@@ -48,16 +50,16 @@ private:
     X11KeyGrabber(xcb_connection_t *connection, std::uint32_t root, KeyHandler onKey, FailureHandler onFailure);
     void enableDetectableAutoRepeat();
     void grabAll();
-    std::int32_t vkCodeOf(std::uint8_t keycode) const;
+    FunctionKey keyOf(std::uint8_t keycode) const;
     void readModifierKeys();
     void forwardToFocus(const xcb_key_press_event_t *key);
     void handleKey(const xcb_key_press_event_t *key, bool press);
-    std::vector<std::int32_t> replayAndHold();
-    std::vector<std::int32_t> takeReleasedKeys();
+    std::vector<FunctionKey> replayAndHold();
+    std::vector<FunctionKey> takeReleasedKeys();
     void ungrabKeys();
 
     struct Grab {
-        std::int32_t vkCode;
+        FunctionKey key;
         std::uint8_t keycode;
         std::uint16_t modifiers;
     };
@@ -68,7 +70,7 @@ private:
     std::uint8_t m_xkbFirstEvent = 0;
     KeyHandler m_onKey;
     FailureHandler m_onFailure;
-    QList<std::int32_t> m_wanted;
+    QList<FunctionKey> m_wanted;
     std::bitset<256> m_modifierKeys; // keycodes of Shift, Ctrl, Alt and the like
     std::vector<Grab> m_grabs;
     QTimer m_regrab; // coalesces bursts of mapping changes into one regrab
@@ -76,7 +78,7 @@ private:
     // Grabbed keys now down. While there are any the keyboard is held in
     // synchronous mode, one event at a time.
     struct Held {
-        std::int32_t vkCode;
+        FunctionKey key;
         std::uint8_t keycode;
     };
     std::vector<Held> m_held;

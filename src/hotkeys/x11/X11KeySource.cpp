@@ -7,13 +7,13 @@ std::unique_ptr<X11KeySource> X11KeySource::create()
 {
     std::unique_ptr<X11KeySource> source(new X11KeySource);
     source->m_grabber = X11KeyGrabber::forApplication(
-        [s = source.get()](std::int32_t vkCode, bool press) { s->key(vkCode, press); },
+        [s = source.get()](FunctionKey key, bool press) { s->key(key, press); },
         [s = source.get()](const QList<X11KeyGrabber::Failure> &failures) {
             QList<UnavailableKey> keys;
             for (const X11KeyGrabber::Failure &f : failures) {
                 for (const KeyBinding &b : std::as_const(s->m_bindings)) {
-                    if (b.vkCode == f.vkCode) {
-                        keys.append({b.action, f.vkCode, f.whole});
+                    if (b.key == f.key) {
+                        keys.append({b.action, f.key, f.whole});
                         break;
                     }
                 }
@@ -32,10 +32,10 @@ void X11KeySource::bind(const QList<KeyBinding> &bindings)
 {
     m_bindings = bindings;
     m_down.clear();
-    QList<std::int32_t> keys;
+    QList<FunctionKey> keys;
     for (const KeyBinding &b : bindings) {
-        if (b.vkCode != 0)
-            keys.append(b.vkCode);
+        if (b.key != FunctionKey::None)
+            keys.append(b.key);
     }
     m_grabber->setKeys(keys);
 }
@@ -47,17 +47,17 @@ void X11KeySource::releaseAll()
     m_grabber->releaseAll();
 }
 
-void X11KeySource::key(std::int32_t vkCode, bool press)
+void X11KeySource::key(FunctionKey key, bool press)
 {
     KeyEvent event = KeyEvent::Release;
     if (press)
-        event = m_down.contains(vkCode) ? KeyEvent::Repeat : KeyEvent::Press;
+        event = m_down.contains(key) ? KeyEvent::Repeat : KeyEvent::Press;
     if (press)
-        m_down.insert(vkCode);
+        m_down.insert(key);
     else
-        m_down.remove(vkCode);
+        m_down.remove(key);
     for (const KeyBinding &b : std::as_const(m_bindings)) {
-        if (b.vkCode == vkCode) {
+        if (b.key == key) {
             emit activated(b.action, event);
             return;
         }

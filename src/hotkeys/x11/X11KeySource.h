@@ -21,9 +21,9 @@ public:
 
 private:
     X11KeySource();
-    void key(std::int32_t vkCode, bool press);
+    void key(FunctionKey key, bool press);
 
     std::unique_ptr<X11KeyGrabber> m_grabber;
     QList<KeyBinding> m_bindings;
-    QSet<std::int32_t> m_down; // a press of a key already down is a repeat
+    QSet<FunctionKey> m_down; // a press of a key already down is a repeat
 };
