@@ -9,12 +9,11 @@
 #include <memory>
 
 class BookmarksView;
-class QComboBox;
+class KeysAndHelpView;
 class QFrame;
 class QLabel;
 class QMimeData;
 class QPropertyAnimation;
-class QPushButton;
 class QSystemTrayIcon;
 class QTimer;
 class MediaPlayerControl;
@@ -61,9 +60,6 @@ public:
     ClickLabel *pitchUp = nullptr;   // pitch up
     QLabel *windLabel = nullptr;       // wind count caption
     TrackSlider *windTrack = nullptr; // wind count track
-    QPushButton *keysButton = nullptr; // Keys
-    QPushButton *helpButton = nullptr; // Help
-    QLabel *makerLabel = nullptr;      // maker's tooltip
     QWidget *panelRule = nullptr;
     QWidget *bookmarkRule = nullptr;
 
@@ -143,10 +139,6 @@ public:
     // The bookmark area, whose file start-up chooses.
     BookmarksView &bookmarks() { return *m_bookmarks; }
 
-    // Dialogs
-    void showKeys();
-    void showHelp();
-
     void showRate(double rate);
 
     // Pedals: their settings loaded and the pedals plugged in read, from
@@ -168,6 +160,7 @@ signals:
 private:
     SettingsStore m_settings;
     BookmarksView *m_bookmarks = nullptr;
+    KeysAndHelpView *m_keysAndHelp = nullptr;
     QPointer<PedalsWindow> m_settingsWindow;
 
     void setRateFromPanel(double rate);

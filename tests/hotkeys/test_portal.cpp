@@ -167,7 +167,7 @@ private slots:
 
     void changedTriggerReachesTheKeysDialog()
     {
-        form->keysButton->click();
+        form->findChild<QPushButton *>("keysButton")->click();
         KeysDialog *keys = KeysDialog::Instance();
         QVERIFY(keys);
         QCOMPARE(keys->playPauseList->toolTip(), QStringLiteral("The desktop runs Play/Pause with: F6"));
