@@ -220,9 +220,9 @@ void drawCallouts(Sheet &sheet, const Bar &form)
     // The panel, right: Keys and Help.
     const auto right = Qt::AlignLeft | Qt::AlignVCenter;
     sheet.callout(QRect(458, 190, 90, 30), QStringLiteral("Keys: change\nthe hot keys"), right, Qt::LeftEdge,
-                  {beside(form, form.keysButton, Qt::RightEdge)});
+                  {beside(form, form.findChild<QPushButton *>("keysButton"), Qt::RightEdge)});
     sheet.callout(QRect(458, 228, 90, 30), QStringLiteral("Help: shows\nthis help"), right, Qt::LeftEdge,
-                  {beside(form, form.helpButton, Qt::RightEdge)});
+                  {beside(form, form.findChild<QPushButton *>("helpButton"), Qt::RightEdge)});
 
     // Below the bar: the bookmark buttons.
     const auto below = Qt::AlignHCenter | Qt::AlignTop;

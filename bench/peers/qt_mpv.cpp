@@ -3,6 +3,11 @@
 // the way a player does that starts its engine up front. Options as a
 // player of local audio files would set them: no configuration, no video,
 // audio to the desktop's sound server.
+//
+//   peer_qt_mpv [FILE [SPEED]]
+//
+// With a file it plays it at once (at SPEED, default 1), as the memory
+// benchmark's floor for a Qt player built on libmpv.
 #include <QApplication>
 #include <QWidget>
 
@@ -26,9 +31,29 @@ int main(int argc, char *argv[])
     mpv_set_option_string(mpv, "vo", "null");
     mpv_set_option_string(mpv, "ao", "pipewire,pulse,alsa,null");
     mpv_set_option_string(mpv, "idle", "yes");
+    if (argc > 2)
+        mpv_set_option_string(mpv, "speed", argv[2]);
     if (mpv_initialize(mpv) < 0) {
         std::fprintf(stderr, "qt_mpv: mpv_initialize failed\n");
         return 1;
+    }
+    // Its events are read on the GUI thread, as a player reads them.
+    mpv_set_wakeup_callback(
+        mpv,
+        [](void *handle) {
+            QMetaObject::invokeMethod(qApp, [handle] {
+                while (mpv_wait_event(static_cast<mpv_handle *>(handle), 0)->event_id != MPV_EVENT_NONE) {
+                }
+            }, Qt::QueuedConnection);
+        },
+        mpv);
+
+    if (argc > 1) {
+        const char *load[] = {"loadfile", argv[1], nullptr};
+        if (mpv_command(mpv, load) < 0) {
+            std::fprintf(stderr, "qt_mpv: cannot load %s\n", argv[1]);
+            return 1;
+        }
     }
 
     QWidget w;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/DesktopSession.h"
+#include "desktop/MediaTypes.h"
 #include "desktop/RemoteAction.h"
 #include "ui/ExitSignals.h"
 #include "ui/ReadableLabels.h"
@@ -75,6 +76,9 @@ int main(int argc, char *argv[])
     std::setlocale(LC_NUMERIC, "C");
     // Screen readers read the labels' texts.
     InstallReadableLabels();
+
+    // Lets the desktop match the bar's window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(MURMELVOX_APP_ID));
 
     // One bar per session: a second launch hands its file over and ends.
     DesktopSession desktop(QByteArrayList(argv, argv + argc));

@@ -13,7 +13,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QTextStream>
 
@@ -176,9 +175,6 @@ void DesktopSession::ChooseSessionBus()
 DesktopSession::DesktopSession(const QByteArrayList &arguments, const FilePath &workingDirectory)
     : m_player(std::make_unique<MprisPlayer>())
 {
-    // Lets the desktop match the bar's window to its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral(MURMELVOX_APP_ID));
-
     LaunchRequest request = ParseLaunchArguments(arguments, workingDirectory);
     const bool refused = request.kind == LaunchRequest::Refused;
     FilePath unopenable;

@@ -186,15 +186,27 @@ void GlobalHotKeys::setNotice(HotKeyNotice notice)
 void GlobalHotKeys::takeKeys(HotKeys *hotKeys)
 {
     m_hotKeys = hotKeys;
-    if (!m_source) {
-        CreatedKeySource created = CreateKeySource();
-        useSource(std::move(created.source));
-        if (created.x11OnWayland && !m_toldX11OnWayland) {
-            m_toldX11OnWayland = true;
-            tell(QStringLiteral("This Wayland desktop offers programs no global shortcuts, so Murmelvox's hot keys "
-                                "work only while a window of an X11 program has the focus.\n\n") +
-                 QLatin1String(DesktopShortcutsHint));
-        }
+    if (m_source) {
+        bindAskedKeys();
+    } else if (!m_choosingSource) {
+        // The source may come only once the portal answers: the keys wait
+        // for it, and it takes the assignments of that moment.
+        m_choosingSource = true;
+        CreateKeySource(this, [this](CreatedKeySource created) { sourceChosen(std::move(created)); });
+    }
+}
+
+void GlobalHotKeys::sourceChosen(CreatedKeySource created)
+{
+    m_choosingSource = false;
+    if (!m_hotKeys)
+        return; // the keys were given back meanwhile
+    useSource(std::move(created.source));
+    if (created.x11OnWayland && !m_toldX11OnWayland) {
+        m_toldX11OnWayland = true;
+        tell(QStringLiteral("This Wayland desktop offers programs no global shortcuts, so Murmelvox's hot keys "
+                            "work only while a window of an X11 program has the focus.\n\n") +
+             QLatin1String(DesktopShortcutsHint));
     }
     bindAskedKeys();
 }

@@ -37,7 +37,8 @@ public:
     // asked for them; where it refuses them, and everywhere else, X11 grabs
     // take them, and the user is told where those fall short. Without an X11
     // display (offscreen platform) there are no hot keys. A key that another
-    // program holds is reported to the user and left out.
+    // program holds is reported to the user and left out. Asking the portal
+    // does not hold the caller: the keys are taken once it answers.
     void takeKeys(HotKeys *hotKeys);
 
     // Gives every key back. Safe to call when nothing is installed.
@@ -69,6 +70,7 @@ private:
     QList<KeyBinding> assignedBindings() const;
     void reportUnavailable(const QList<UnavailableKey> &keys);
     void useSource(std::unique_ptr<KeySource> next);
+    void sourceChosen(CreatedKeySource created);
     void bindAskedKeys();
     void fallBackToX11(const QString &why);
     void bindPortalAgain();
@@ -77,6 +79,7 @@ private:
 
     HotKeys *m_hotKeys = nullptr;
     std::unique_ptr<KeySource> m_source;
+    bool m_choosingSource = false; // while the portal is asked whether it offers shortcuts
     // After the portal failed: it is watched on the bus, and a new portal
     // there is asked for the keys again while the X11 grabs hold them; it
     // takes over once it has bound them.

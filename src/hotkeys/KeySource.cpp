@@ -11,8 +11,8 @@ Q_LOGGING_CATEGORY(lcHotKeys, "murmelvox.hotkeys")
 
 namespace {
 
-// Asking the portal blocks start-up's last steps; a desktop that does not
-// answer in this time has no portal worth waiting for.
+// A desktop that does not answer in this time has no portal worth waiting
+// for; meanwhile the keys wait, as they would for an answer.
 constexpr int PortalProbeTimeoutMs = 2000;
 
 } // namespace
@@ -53,12 +53,10 @@ std::unique_ptr<KeySource> CreatePortalKeySource()
     return std::make_unique<PortalKeySource>(QDBusConnection::sessionBus());
 }
 
-CreatedKeySource CreateKeySource()
+namespace {
+
+CreatedKeySource CreateChosen(const KeySourceChoice &choice)
 {
-    const KeySourceChoice choice =
-        ChooseKeySource(qgetenv("MURMELVOX_HOTKEYS").trimmed().toLower(), IsWaylandSession(), [] {
-            return GlobalShortcutsPortal::version(QDBusConnection::sessionBus(), PortalProbeTimeoutMs) >= 1;
-        });
     switch (choice.kind) {
     case KeySourceKind::None:
         qCInfo(lcHotKeys, "hot keys switched off");
@@ -70,4 +68,27 @@ CreatedKeySource CreateKeySource()
         break;
     }
     return {CreateX11KeySource(), choice.x11OnWayland};
+}
+
+} // namespace
+
+void CreateKeySource(QObject *context, std::function<void(CreatedKeySource created)> ready)
+{
+    const bool wayland = IsWaylandSession();
+    bool portalDecides = false;
+    const KeySourceChoice choice = ChooseKeySource(qgetenv("MURMELVOX_HOTKEYS").trimmed().toLower(), wayland,
+                                                   [&portalDecides] {
+        portalDecides = true;
+        return false;
+    });
+    if (!portalDecides) {
+        ready(CreateChosen(choice));
+        return;
+    }
+    // Only an empty or unknown MURMELVOX_HOTKEYS leaves the choice to the
+    // portal; unknown was warned about already.
+    GlobalShortcutsPortal::probeVersion(QDBusConnection::sessionBus(), PortalProbeTimeoutMs, context,
+                                        [wayland, ready = std::move(ready)](uint version) {
+        ready(CreateChosen(ChooseKeySource({}, wayland, [version] { return version >= 1; })));
+    });
 }

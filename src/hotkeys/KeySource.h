@@ -103,8 +103,10 @@ struct CreatedKeySource
 // The source for this session: the portal's global shortcuts on a Wayland
 // session whose desktop offers them, otherwise X11 grabs where the
 // application runs on X11, otherwise none. MURMELVOX_HOTKEYS=x11|portal|none
-// overrides the choice.
-CreatedKeySource CreateKeySource();
+// overrides the choice. `ready` gets it at once, or, where the portal must be
+// asked, once it answers (or fails to in time) in the event loop, never after
+// `context` is gone.
+void CreateKeySource(QObject *context, std::function<void(CreatedKeySource created)> ready);
 
 // X11 grabs where the application runs on X11, otherwise none.
 std::unique_ptr<KeySource> CreateX11KeySource();

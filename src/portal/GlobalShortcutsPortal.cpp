@@ -8,6 +8,7 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QTimer>
@@ -156,14 +157,23 @@ GlobalShortcutsPortal::~GlobalShortcutsPortal()
         close();
 }
 
-uint GlobalShortcutsPortal::version(const QDBusConnection &bus, int timeoutMs)
+void GlobalShortcutsPortal::probeVersion(const QDBusConnection &bus, int timeoutMs, QObject *context,
+                                         std::function<void(uint version)> answer)
 {
-    if (!bus.isConnected())
-        return 0;
+    if (!bus.isConnected()) {
+        // Answered from the event loop all the same: callers need not know.
+        QMetaObject::invokeMethod(context, [answer = std::move(answer)] { answer(0); }, Qt::QueuedConnection);
+        return;
+    }
     QDBusMessage get = QDBusMessage::createMethodCall(Service, ObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                                       QStringLiteral("Get"));
     get << Interface << QStringLiteral("version");
-    return versionOf(bus.call(get, QDBus::Block, timeoutMs));
+    // The bus ends the call with a NoReply error once the timeout passes.
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(get, timeoutMs), context);
+    connect(watcher, &QDBusPendingCallWatcher::finished, context, [watcher, answer = std::move(answer)] {
+        watcher->deleteLater();
+        answer(versionOf(watcher->reply()));
+    });
 }
 
 uint GlobalShortcutsPortal::versionOf(const QDBusMessage &reply)

@@ -49,9 +49,12 @@ public:
     explicit GlobalShortcutsPortal(QDBusConnection bus, QObject *parent = nullptr);
     ~GlobalShortcutsPortal() override; // closes the session
 
-    // The version of GlobalShortcuts the portal offers; 0 when it offers
-    // none, or does not answer within `timeoutMs`.
-    static uint version(const QDBusConnection &bus, int timeoutMs);
+    // Asks which version of GlobalShortcuts the portal offers, without
+    // waiting for it: `answer` gets it from the event loop of `context`'s
+    // thread, 0 when the portal offers none or does not answer within
+    // `timeoutMs`; never once `context` is gone.
+    static void probeVersion(const QDBusConnection &bus, int timeoutMs, QObject *context,
+                             std::function<void(uint version)> answer);
     // The version a reply to Properties.Get names; 0 for an error or a
     // reply of any other type than a variant holding a uint.
     static uint versionOf(const QDBusMessage &reply);

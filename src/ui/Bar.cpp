@@ -3,24 +3,22 @@
 
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
-#include "pedals/PedalActions.h"
-#include "pedals/PedalMonitor.h"
 #include "ui/MediaPlayerControl.h"
 #include "engine/Player.h"
 #include "rules/Sliders.h"
 #include "ui/BarWindow.h"
 #include "ui/BookmarksView.h"
+#include "ui/FootPedals.h"
+#include "ui/KeysAndHelpView.h"
 #include "ui/PanelLayout.h"
 #include "ui/Startup.h"
-#include "ui/Pictures.h"
 #include "ui/TrayIcon.h"
+#include "ui/Pictures.h"
 
-#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QMimeData>
 #include <QPropertyAnimation>
-#include <QPushButton>
 #include <QTimer>
 
 namespace {
@@ -78,7 +76,7 @@ Bar::Bar(QWidget *parent)
     // Tab order as the layout's tab indexes give it.
     QList<QWidget *> tabOrder = {mediaControl, playButton, pauseButton, stopButton, openButton, panelButton, exitButton,
                                  pitchTrack, pitchDown, pitchUp};
-    tabOrder << m_bookmarks->tabOrder() << QList<QWidget *>{windTrack, keysButton, helpButton};
+    tabOrder << m_bookmarks->tabOrder() << windTrack << m_keysAndHelp->tabOrder();
     for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
 
@@ -132,9 +130,7 @@ void Bar::layOutStrip()
     mediaControl->setPlayer(player);
     hotKeys = new HotKeys(*player, this);
     globalHotKeys = new GlobalHotKeys(this);
-    pedalMonitor = new PedalMonitor(this);
-    pedalActions = new PedalActions(*player, this);
-    pedalActions->listenTo(*pedalMonitor);
+    m_pedals = new FootPedals(*player, m_settings, this);
     mediaControl->setObjectName(QStringLiteral("mediaControl"));
     mediaControl->setAccessibleName(QStringLiteral("Seek bar"));
     PlaceTwips(mediaControl, 1000, 0, 2010, 645);
@@ -219,26 +215,7 @@ void Bar::layOutPanel()
 
     m_bookmarks = new BookmarksView(panel, *player);
 
-    struct Command { QPushButton *&button; const char *name; const char *text; const char *role; qreal points; int l, t, w, h; };
-    const Command commands[] = {
-        {keysButton, "keysButton", "Keys", "Define keys", 0, 4440, 600, 615, 255},
-        {helpButton, "helpButton", "Help", "Help", 0, 4440, 840, 615, 255},
-    };
-    for (const Command &c : commands) {
-        c.button = new QPushButton(QLatin1String(c.text), panel);
-        c.button->setObjectName(QLatin1String(c.name));
-        c.button->setAccessibleName(QLatin1String(c.role));
-        c.button->setAutoDefault(false);
-        if (c.points > 0)
-            c.button->setFont(LayoutFont(Narrow, c.points));
-        PlaceTwips(c.button, c.l, c.t, c.w, c.h);
-    }
-
-    makerLabel = TransparentLabel<QLabel>(panel, QString());
-    makerLabel->setObjectName(QStringLiteral("makerLabel"));
-    makerLabel->setAccessibleName(QStringLiteral("Kelvaro"));
-    makerLabel->setToolTip(QStringLiteral("Murmelvox - from Kelvaro - ") + MakerAddress);
-    PlaceTwips(makerLabel, 480, 1560, 1095, 135);
+    m_keysAndHelp = new KeysAndHelpView(panel, this, *globalHotKeys, m_settings);
 
     // Tick marks at rate 1 and at the default wind count: lines behind the
     // tracks, so only their ends above and below each track show.
@@ -250,7 +227,7 @@ void Bar::layOutPanel()
     bookmarkRule->setAccessibleName(QStringLiteral("Wind count mark"));
 
     QList<QWidget *> backdrop = {positionCaption, positionLabel, pitchLabel, pitchDown, pitchUp, windLabel};
-    backdrop << m_bookmarks->backdrop() << QList<QWidget *>{makerLabel, panelRule, bookmarkRule};
+    backdrop << m_bookmarks->backdrop() << m_keysAndHelp->backdrop() << panelRule << bookmarkRule;
     for (QWidget *w : std::as_const(backdrop))
         w->lower();
 }
@@ -308,11 +285,14 @@ void Bar::connectHandlers()
         setWindCountAt(windCount + 150.0f * float(direction));
     });
 
-    connect(keysButton, &QPushButton::clicked, this, &Bar::showKeys);
-    connect(helpButton, &QPushButton::clicked, this, &Bar::showHelp);
 }
 
 double Bar::windStep() const
 {
     return WindStepOf(windCount);
+}
+
+void Bar::showSettings()
+{
+    m_pedals->showSettings();
 }

@@ -4,26 +4,22 @@
 #include "rules/SettingsStore.h"
 #include "ui/Controls.h"
 
-#include <QPointer>
 #include <QWidget>
 #include <memory>
 
 class BookmarksView;
-class QComboBox;
+class FootPedals;
+class KeysAndHelpView;
 class QFrame;
 class QLabel;
 class QMimeData;
 class QPropertyAnimation;
-class QPushButton;
 class QSystemTrayIcon;
 class QTimer;
 class MediaPlayerControl;
 class Player;
 class HotKeys;
 class GlobalHotKeys;
-class PedalActions;
-class PedalMonitor;
-class PedalsWindow;
 struct TransportLook;
 
 // The bar: a borderless strip at the top of the screen with a lower panel
@@ -61,9 +57,6 @@ public:
     ClickLabel *pitchUp = nullptr;   // pitch up
     QLabel *windLabel = nullptr;       // wind count caption
     TrackSlider *windTrack = nullptr; // wind count track
-    QPushButton *keysButton = nullptr; // Keys
-    QPushButton *helpButton = nullptr; // Help
-    QLabel *makerLabel = nullptr;      // maker's tooltip
     QWidget *panelRule = nullptr;
     QWidget *bookmarkRule = nullptr;
 
@@ -72,9 +65,6 @@ public:
     Player *player = nullptr;
     HotKeys *hotKeys = nullptr;
     GlobalHotKeys *globalHotKeys = nullptr;
-    // The foot pedals: what reads them, and their actions on the player.
-    PedalMonitor *pedalMonitor = nullptr;
-    PedalActions *pedalActions = nullptr;
 
     // The tray icon, present from start-up until the exit button.
     std::unique_ptr<QSystemTrayIcon> trayIcon;
@@ -145,15 +135,10 @@ public:
     // The bookmark area, whose file start-up chooses.
     BookmarksView &bookmarks() { return *m_bookmarks; }
 
-    // Dialogs
-    void showKeys();
-    void showHelp();
-
     void showRate(double rate);
 
-    // Pedals: their settings loaded and the pedals plugged in read, from
-    // then on (start-up runs it after the first paint).
-    void startPedals();
+    // The foot pedals, which start-up starts after the first paint.
+    FootPedals &pedals() { return *m_pedals; }
 
     // The settings store the bar and its dialogs read and write.
     SettingsStore &settings() { return m_settings; }
@@ -170,7 +155,8 @@ signals:
 private:
     SettingsStore m_settings;
     BookmarksView *m_bookmarks = nullptr;
-    QPointer<PedalsWindow> m_settingsWindow;
+    FootPedals *m_pedals = nullptr;
+    KeysAndHelpView *m_keysAndHelp = nullptr;
 
     // The position the player last pushed, as the labels show it.
     double m_shownPosition = 0;

@@ -12,6 +12,7 @@
 
 #include <xcb/xcb.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -47,13 +48,21 @@ xcb_connection_t *X11Connection()
     return x11 ? x11->connection() : nullptr;
 }
 
-xcb_atom_t Atom(xcb_connection_t *c, const char *name)
+// The atoms of these names, asked for together: one round trip to the
+// server, not one each, while the bar is about to be shown.
+template <size_t N>
+std::array<xcb_atom_t, N> Atoms(xcb_connection_t *c, const char *const (&names)[N])
 {
-    xcb_intern_atom_reply_t *reply
-        = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return atom;
+    std::array<xcb_intern_atom_cookie_t, N> cookies;
+    for (size_t i = 0; i < N; ++i)
+        cookies[i] = xcb_intern_atom(c, 0, uint16_t(std::strlen(names[i])), names[i]);
+    std::array<xcb_atom_t, N> atoms;
+    for (size_t i = 0; i < N; ++i) {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(c, cookies[i], nullptr);
+        atoms[i] = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+    }
+    return atoms;
 }
 
 } // namespace
@@ -108,11 +117,11 @@ void SkipTaskbar(QWidget *window)
     xcb_connection_t *c = X11Connection();
     if (!c)
         return;
-    const xcb_atom_t state = Atom(c, "_NET_WM_STATE");
-    const xcb_atom_t hints[] = {Atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), Atom(c, "_NET_WM_STATE_SKIP_PAGER")};
+    const auto atoms = Atoms(c, {"_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
+    const xcb_atom_t hints[] = {atoms[1], atoms[2]};
     // Appended to an unmapped window: Qt merges its own states (above, stays
     // on top) with these when it maps the window.
-    xcb_change_property(c, XCB_PROP_MODE_APPEND, xcb_window_t(window->winId()), state, XCB_ATOM_ATOM, 32,
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, xcb_window_t(window->winId()), atoms[0], XCB_ATOM_ATOM, 32,
                         2, hints);
 }
 

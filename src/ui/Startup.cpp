@@ -3,6 +3,7 @@
 
 #include "rules/BookmarkFile.h"
 #include "ui/BookmarksView.h"
+#include "ui/FootPedals.h"
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
 #include "rules/KeyAssignments.h"
@@ -60,7 +61,7 @@ Bar *startup()
         NoteBookmarkLocation(bookmarks);
 
         // The foot pedals.
-        form->startPedals();
+        form->pedals().start();
     });
 
     // 12. From here on the program lives on window events.

@@ -69,7 +69,7 @@ private slots:
 
     void windowAsLaidOut()
     {
-        QTest::mouseClick(m_form->helpButton, Qt::LeftButton);
+        QTest::mouseClick(m_form->findChild<QPushButton *>("helpButton"), Qt::LeftButton);
         Help *help = Help::Instance();
         QVERIFY(help);
         QVERIFY(QTest::qWaitForWindowExposed(help));
@@ -120,10 +120,10 @@ private slots:
 
     void helpTwiceGivesOneWindow()
     {
-        QTest::mouseClick(m_form->helpButton, Qt::LeftButton);
+        QTest::mouseClick(m_form->findChild<QPushButton *>("helpButton"), Qt::LeftButton);
         QPointer<Help> first = Help::Instance();
         QVERIFY(first);
-        QTest::mouseClick(m_form->helpButton, Qt::LeftButton);
+        QTest::mouseClick(m_form->findChild<QPushButton *>("helpButton"), Qt::LeftButton);
         QCOMPARE(Help::Instance(), first.data());
         QCOMPARE(helpWindows(), 1);
         QVERIFY(first->isVisible());
@@ -131,7 +131,7 @@ private slots:
 
     void closeDestroysAndNextHelpCreatesAfresh()
     {
-        QTest::mouseClick(m_form->helpButton, Qt::LeftButton);
+        QTest::mouseClick(m_form->findChild<QPushButton *>("helpButton"), Qt::LeftButton);
         QPointer<Help> first = Help::Instance();
         QVERIFY(first);
         QTest::mouseClick(first->closeButton, Qt::LeftButton);
@@ -139,7 +139,7 @@ private slots:
         QCOMPARE(helpWindows(), 0);
         QVERIFY(!Help::Instance());
 
-        QTest::mouseClick(m_form->helpButton, Qt::LeftButton);
+        QTest::mouseClick(m_form->findChild<QPushButton *>("helpButton"), Qt::LeftButton);
         QVERIFY(Help::Instance());
         QVERIFY(Help::Instance()->isVisible());
         QCOMPARE(helpWindows(), 1);
@@ -155,7 +155,7 @@ private slots:
 
     void mainWindowStaysUsable()
     {
-        QTest::mouseClick(m_form->helpButton, Qt::LeftButton);
+        QTest::mouseClick(m_form->findChild<QPushButton *>("helpButton"), Qt::LeftButton);
         QVERIFY(Help::Instance());
         QVERIFY(m_form->isEnabled());
         QVERIFY(m_form->findChild<QPushButton *>("setBookmarkButton")->isEnabled());

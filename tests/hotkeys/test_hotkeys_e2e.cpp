@@ -133,7 +133,7 @@ private slots:
 
     void rebindingInTheDialogMovesTheHotKey()
     {
-        form->keysButton->click();
+        form->findChild<QPushButton *>("keysButton")->click();
         KeysDialog *keys = KeysDialog::Instance();
         QVERIFY(keys);
         QVERIFY(!form->isEnabled());

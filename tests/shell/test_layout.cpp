@@ -270,8 +270,8 @@ private slots:
         QCOMPARE(qAlpha(picture.pixel(picture.width() - 1, picture.height() - 1)), 0);
         QCOMPARE(qAlpha(picture.pixel(picture.width() / 2, picture.height() / 2)), 255);
         QVERIFY(form.panel->acceptDrops());
-        QVERIFY(form.makerLabel->toolTip().startsWith(QStringLiteral("Murmelvox - from Kelvaro - ")));
-        QVERIFY(form.makerLabel->toolTip().endsWith(MakerAddress));
+        QVERIFY(form.findChild<QLabel *>("makerLabel")->toolTip().startsWith(QStringLiteral("Murmelvox - from Kelvaro - ")));
+        QVERIFY(form.findChild<QLabel *>("makerLabel")->toolTip().endsWith(MakerAddress));
     }
 
     void fonts()
