@@ -34,5 +34,6 @@ template <typename Engine>
 void openNow(Engine &engine, const QString &path)
 {
     engine.Open(path);
-    QTest::qWaitFor([&] { return !engine.Opening(); }, 5000);
+    if (!QTest::qWaitFor([&] { return !engine.Opening(); }, 5000))
+        qWarning("still opening after 5 s: %s", qPrintable(path));
 }
