@@ -3,6 +3,11 @@
 
 // Small helpers the benchmarks share: timing and order statistics.
 
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QObject>
+#include <QTimer>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -29,4 +34,24 @@ inline void printRow(const char *what, const std::vector<double> &ms)
 {
     std::printf("  %-44s median %8.3f ms   p95 %8.3f ms   (n=%zu)\n", what, percentile(ms, 0.5),
                 percentile(ms, 0.95), ms.size());
+}
+
+// Runs the event loop for `ms` and returns the longest time, in ms, between
+// two turns of a 1 ms timer: how long the GUI thread was held meanwhile.
+inline double LongestEventLoopPause(int ms)
+{
+    QEventLoop loop;
+    QElapsedTimer since;
+    double longest = 0;
+    QTimer tick;
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, double(since.nsecsElapsed()) / 1e6);
+        since.restart();
+    });
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    since.start();
+    tick.start();
+    loop.exec();
+    return longest;
 }

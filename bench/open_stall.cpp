@@ -80,20 +80,7 @@ Opening openAndWatch(Player &player, const QString &path)
 // The machine's own noise: the longest gap over `ms` with nothing to do.
 double idleStall(int ms)
 {
-    QEventLoop loop;
-    QElapsedTimer since;
-    double longest = 0;
-    QTimer tick;
-    tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        longest = std::max(longest, double(since.nsecsElapsed()) / 1e6);
-        since.restart();
-    });
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    since.start();
-    tick.start();
-    loop.exec();
-    return longest;
+    return LongestEventLoopPause(ms);
 }
 
 void report(const char *what, const std::vector<Opening> &runs)

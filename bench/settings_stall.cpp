@@ -28,20 +28,7 @@ namespace {
 // The event loop runs for `ms`; returns the longest time between two turns.
 double longestPause(int ms)
 {
-    QEventLoop loop;
-    QElapsedTimer since;
-    double longest = 0;
-    QTimer tick;
-    tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        longest = std::max(longest, double(since.nsecsElapsed()) / 1e6);
-        since.restart();
-    });
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    since.start();
-    tick.start();
-    loop.exec();
-    return longest;
+    return LongestEventLoopPause(ms);
 }
 
 } // namespace
