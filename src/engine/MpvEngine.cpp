@@ -87,6 +87,18 @@ const char *const IsolationOptions[][2] = {
     {"audio-client-name", "murmelvox"},
 };
 
+// What the sound server is handed at a time. libmpv's defaults (20 ms for
+// PipeWire, 100 ms for PulseAudio) wake the engine and the server some fifty
+// times a second; a quarter of a second wakes them a few times, and costs a
+// laptop's battery a fraction. Pause, Stop and seeks still act at once (the
+// stream is corked or flushed); only a new rate is heard up to that much
+// later. Options a libmpv built without that output lacks are skipped.
+const char *const OutputBufferOptions[][2] = {
+    {"pipewire-buffer", "250"},
+    {"pulse-buffer", "250"},
+    {"alsa-buffer-time", "250000"},
+};
+
 // Natural pitch at every rate other than 1: by default scaletempo2 mutes
 // below 0.25x, and the slider goes far lower. At 1 the chain holds no filter,
 // which costs CPU and shifts the sound some 10 ms from the position.
@@ -141,6 +153,8 @@ bool MpvEngine::configure(mpv_handle *handle, const QByteArray &audioOutputs)
     bool accepted = true;
     for (const auto &option : IsolationOptions)
         accepted = mpv->set_option_string(handle, option[0], option[1]) >= 0 && accepted;
+    for (const auto &option : OutputBufferOptions)
+        mpv->set_option_string(handle, option[0], option[1]);
     return mpv->set_option_string(handle, "ao", audioOutputs.constData()) >= 0 && accepted;
 }
 
