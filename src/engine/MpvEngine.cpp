@@ -635,6 +635,14 @@ void MpvEngine::holdHere()
 
 void MpvEngine::Open(const FilePath &fullPath)
 {
+    // A load still under way may be stuck in a read that does not answer (a
+    // hung share), and its core would load nothing else until that read
+    // returns: it is given up on, as at the deadline, and the file opens on
+    // a new core.
+    if (m_state == State::Loading && m_mpv) {
+        abandonCore();
+        unloaded();
+    }
     if (!ensureCore()) {
         emit openFailed(m_coreFailed ? QStringLiteral("The media engine could not be started.")
                                      : QStringLiteral("The media engine still waits for files that did not "
