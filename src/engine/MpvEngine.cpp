@@ -2,6 +2,8 @@
 #include "engine/MpvEngine.h"
 
 #include <QCoreApplication>
+#include <QFutureWatcher>
+#include <QPromise>
 #include <QLoggingCategory>
 #include <QMetaObject>
 #include <QTimer>
@@ -12,6 +14,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -379,7 +382,9 @@ void MpvEngine::loadOverran()
 {
     if (m_state != State::Loading)
         return;
-    abandonCore();
+    // Still asking the file's kind: the core never saw the file.
+    if (!std::exchange(m_checkingFile, false))
+        abandonCore();
     unloaded();
     emit openFailed(QStringLiteral("The file did not answer within %1 seconds.").arg(OpenDeadlineMs / 1000));
 }
@@ -403,6 +408,7 @@ void MpvEngine::fileLoaded()
 void MpvEngine::unloaded()
 {
     m_openDeadline.stop();
+    m_checkingFile = false;
     m_loadedId = -1;
     m_state = State::NoFile;
     m_entryId = -1;
@@ -639,7 +645,7 @@ void MpvEngine::Open(const FilePath &fullPath)
     // hung share), and its core would load nothing else until that read
     // returns: it is given up on, as at the deadline, and the file opens on
     // a new core.
-    if (m_state == State::Loading && m_mpv) {
+    if (m_state == State::Loading && !m_checkingFile && m_mpv) {
         abandonCore();
         unloaded();
     }
@@ -657,10 +663,42 @@ void MpvEngine::Open(const FilePath &fullPath)
     m_entryId = -1;
     unloaded();
 
+    // The file's kind is asked on a thread of its own: on a share that
+    // answers slowly even that waits, and the bar must not. The deadline
+    // covers the wait, and an answer for an earlier Open is dropped.
+    const uint64_t open = ++m_opens;
+    m_state = State::Loading;
+    m_checkingFile = true;
+    m_openDeadline.start(OpenDeadlineMs);
+    auto promise = std::make_shared<QPromise<FilePath::Kind>>();
+    promise->start();
+    auto *answer = new QFutureWatcher<FilePath::Kind>(this);
+    connect(answer, &QFutureWatcherBase::finished, this, [this, answer, open, fullPath, hadFile] {
+        answer->deleteLater();
+        if (open != m_opens || !m_checkingFile)
+            return;
+        m_checkingFile = false;
+        sendLoad(fullPath, answer->result(), hadFile);
+    });
+    answer->setFuture(promise->future());
+    try {
+        std::thread([promise, fullPath] {
+            promise->addResult(fullPath.kind());
+            promise->finish();
+        }).detach();
+    } catch (const std::system_error &error) {
+        qCWarning(lcEngine) << "cannot check the file on a thread of its own:" << error.what();
+        promise->addResult(fullPath.kind());
+        promise->finish();
+    }
+}
+
+void MpvEngine::sendLoad(const FilePath &fullPath, FilePath::Kind kind, bool hadFile)
+{
     // Regular local files only: anything else could name a network stream
     // or block the engine's reader (a pipe, a device).
-    const FilePath::Kind kind = fullPath.kind();
     if (kind != FilePath::Kind::RegularFile) {
+        unloaded();
         if (hadFile) {
             const char *stop[] = {"stop", nullptr};
             m_lib->command(m_mpv, stop);
@@ -678,12 +716,9 @@ void MpvEngine::Open(const FilePath &fullPath)
     // load ends it. Answers to an earlier Open carry an older number.
     const int error = m_lib->command_async(m_mpv, ++m_openRequest, load);
     if (error < 0) {
+        unloaded();
         emit openFailed(errorText(*m_lib, error));
-        return;
     }
-    m_state = State::Loading;
-    // A file on a hung mount must not hold up the files after it.
-    m_openDeadline.start(OpenDeadlineMs);
 }
 
 #include "moc_MpvEngine.cpp"
