@@ -3,6 +3,7 @@
 // handlers, so the transport buttons' looks and the hot-key counters follow;
 // what the bar does by itself is announced. Runs the real bar and engine on a
 // private session bus (dbus-run-session).
+#include "../BarControls.h"
 #include "desktop/Mpris.h"
 #include "desktop/MprisModel.h"
 #include "hotkeys/HotKeys.h"
@@ -93,7 +94,8 @@ class TestMpris : public QObject
     }
     Looks Shown() const
     {
-        return {m_form->playButton->imageIndex(), m_form->pauseButton->imageIndex(), m_form->stopButton->imageIndex()};
+        auto look = [this](const char *name) { return control<ImageButton>(*m_form, name)->imageIndex(); };
+        return {look("playButton"), look("pauseButton"), look("stopButton")};
     }
     void Open(const QString &name)
     {
@@ -147,8 +149,8 @@ private slots:
         m_player->Attach(m_form->player, {[] {}, [] {}, [this] { ++m_settingsShown; }});
         // As a file dropped on the panel: the label shows the file's name.
         QTRY_VERIFY(!m_form->player->isOpening());
-        QCOMPARE(m_form->fileLabel->text(), QStringLiteral("short.wav"));
-        QCOMPARE(m_form->fileLabel->toolTip(), FileLabelToolTip(mediaFile(QStringLiteral("short.wav"))));
+        QCOMPARE(control<QLabel>(*m_form, "fileLabel")->text(), QStringLiteral("short.wav"));
+        QCOMPARE(control<QLabel>(*m_form, "fileLabel")->toolTip(), FileLabelToolTip(mediaFile(QStringLiteral("short.wav"))));
         QCOMPARE(Property("Metadata").value<QDBusArgument>().currentType(), QDBusArgument::MapType);
 
         QVERIFY(m_client.connect(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
@@ -165,7 +167,7 @@ private slots:
         m_form->stopPlaying();   // stopped, counters cleared
         // The previous case's last jump and the reset above are announced a
         // moment later; let those arrive before recording this case's.
-        QTest::qWait(3 * m_form->positionTimer->interval() + 300);
+        QTest::qWait(3 * control<QTimer>(*m_form, "positionTimer")->interval() + 300);
         m_changes.clear();
         m_seeks.clear();
         m_boxes = 0;
@@ -236,9 +238,9 @@ private slots:
         m_form->openDroppedFile(&data);
         QTRY_VERIFY(!m_form->player->isOpening());
         QCOMPARE(m_form->mediaControl->PlayState(), MediaPlayer::NoFile);
-        m_form->playButton->setImage(ButtonImage::PlayUp);
-        m_form->pauseButton->setImage(ButtonImage::PauseUp);
-        m_form->stopButton->setImage(ButtonImage::StopUp);
+        control<ImageButton>(*m_form, "playButton")->setImage(ButtonImage::PlayUp);
+        control<ImageButton>(*m_form, "pauseButton")->setImage(ButtonImage::PauseUp);
+        control<ImageButton>(*m_form, "stopButton")->setImage(ButtonImage::StopUp);
         m_form->hotKeys->setCounts({3, 1, 1});
         for (const char *command : {"Play", "Pause", "PlayPause", "Stop", "Next", "Previous"})
             QCOMPARE(Player(QLatin1String(command)).type(), QDBusMessage::ReplyMessage);
@@ -445,7 +447,7 @@ private slots:
         set.setArguments({PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(1.5))});
         QCOMPARE(m_client.call(set, QDBus::BlockWithGui).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(m_form->mediaControl->Rate(), 1.5);
-        QCOMPARE(m_form->pitchLabel->text(), QStringLiteral("Pitch 1.5"));
+        QCOMPARE(control<QLabel>(*m_form, "pitchLabel")->text(), QStringLiteral("Pitch 1.5"));
         QCOMPARE(Property("Rate").toDouble(), 1.5);
         QTRY_VERIFY(Announced(QStringLiteral("Rate"), 1.5));
         set.setArguments({PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(1.0))});
@@ -530,11 +532,11 @@ private slots:
             auto *dialog = new ChoosingDialog;
             dialog->choice = file;
             m_form->openDialog.reset(dialog);
-            m_form->openButton->clicked();
+            control<ImageButton>(*m_form, "openButton")->clicked();
         } else if (way == QLatin1String("drop")) {
             QMimeData data;
             data.setUrls({QUrl::fromLocalFile(file)});
-            m_form->panel->filesDropped(&data);
+            control<ImageButton>(*m_form, "panel")->filesDropped(&data);
         } else {
             QCOMPARE(Player("OpenUri", {QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)}).type(),
                      QDBusMessage::ReplyMessage);
@@ -577,7 +579,7 @@ private slots:
         QVERIFY(uri.endsWith(QLatin1String("/Gr%FC%DFe.wav")));
         QCOMPARE(Player("OpenUri", {uri}).type(), QDBusMessage::ReplyMessage);
         QVERIFY(m_form->mediaControl->PlayState() != MediaPlayer::NoFile);
-        QCOMPARE(m_form->fileLabel->text(), QStringLiteral("grüße.wav"));
+        QCOMPARE(control<QLabel>(*m_form, "fileLabel")->text(), QStringLiteral("grüße.wav"));
         QCOMPARE(m_player->Metadata().value("xesam:title").toString(), QStringLiteral("Grüße.wav"));
         QCOMPARE(m_player->Metadata().value("xesam:url").toString(), uri);
     }
@@ -587,8 +589,8 @@ private slots:
     void unopenableFileIsShown()
     {
         m_player->ShowUnopenable(mediaFile(QStringLiteral("Absent Memo.wav")));
-        QCOMPARE(m_form->fileLabel->text(), QStringLiteral("absent memo.wav"));
-        QVERIFY(m_form->fileLabel->font().strikeOut());
+        QCOMPARE(control<QLabel>(*m_form, "fileLabel")->text(), QStringLiteral("absent memo.wav"));
+        QVERIFY(control<QLabel>(*m_form, "fileLabel")->font().strikeOut());
         QCOMPARE(m_form->mediaControl->PlayState(), int(MediaPlayer::NoFile));
     }
 };

@@ -2,6 +2,7 @@
 // The hot keys end to end under Xvfb: the real bar from start-up, a generated
 // file in the real engine, a focused logging client as "the word processor",
 // and keys typed with xdotool.
+#include "BarControls.h"
 #include "ChoosingDialog.h"
 #include "../playback/MediaFiles.h"
 #include "X11TestSupport.h"
@@ -73,12 +74,12 @@ private slots:
     {
         QVERIFY(Xdotool({"key", "F6"}));
         QTRY_VERIFY(playing());
-        QCOMPARE(form->playButton->imageIndex(), 4);
-        QCOMPARE(form->pauseButton->imageIndex(), 2);
+        QCOMPARE(control<ImageButton>(*form, "playButton")->imageIndex(), 4);
+        QCOMPARE(control<ImageButton>(*form, "pauseButton")->imageIndex(), 2);
         QVERIFY(Xdotool({"key", "F6"}));
         QTRY_COMPARE(form->mediaControl->PlayState(), 1);
-        QCOMPARE(form->playButton->imageIndex(), 1);
-        QCOMPARE(form->pauseButton->imageIndex(), 5);
+        QCOMPARE(control<ImageButton>(*form, "playButton")->imageIndex(), 1);
+        QCOMPARE(control<ImageButton>(*form, "pauseButton")->imageIndex(), 5);
         QCOMPARE(form->hotKeys->counts().playPause, std::int16_t(0));
         QCOMPARE(logger.lines(), QStringList());
     }
