@@ -12,6 +12,9 @@
 #include "engine/Player.h"
 #include "ui/Bar.h"
 #include "ui/BookmarksView.h"
+#include "ui/PitchView.h"
+#include "ui/TransportView.h"
+#include "ui/WindCountView.h"
 #include "ui/MessageBox.h"
 #include "ui/Startup.h"
 #include "../playback/MediaFiles.h"
@@ -145,7 +148,7 @@ private slots:
 
         m_form = new Bar;
         m_form->load();
-        m_form->windCount = 520;   // a wind step of 3 s
+        m_form->windCount().setWindCount(520);   // a wind step of 3 s
         m_player->Attach(m_form->player, {[] {}, [] {}, [this] { ++m_settingsShown; }});
         // As a file dropped on the panel: the label shows the file's name.
         QTRY_VERIFY(!m_form->player->isOpening());
@@ -164,7 +167,7 @@ private slots:
     void init()
     {
         Open(QStringLiteral("tone.wav"));
-        m_form->stopPlaying();   // stopped, counters cleared
+        m_form->transport().stopPlaying();   // stopped, counters cleared
         // The previous case's last jump and the reset above are announced a
         // moment later; let those arrive before recording this case's.
         QTest::qWait(3 * control<QTimer>(*m_form, "positionTimer")->interval() + 300);
@@ -207,7 +210,7 @@ private slots:
         QFETCH(int, pause);
         QFETCH(int, stop);
         QFETCH(int, playPauseCount);
-        m_form->hotKeys->setCounts({7, 1, 1});   // mid-cycle: the buttons reset it
+        m_form->hotKeys().setCounts({7, 1, 1});   // mid-cycle: the buttons reset it
         for (const QString &command : commands)
             QCOMPARE(Player(command).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(Property("PlaybackStatus").toString(), status);
@@ -215,7 +218,7 @@ private slots:
         QCOMPARE(looks.play, play);
         QCOMPARE(looks.pause, pause);
         QCOMPARE(looks.stop, stop);
-        QCOMPARE(m_form->hotKeys->counts(), (HotKeys::Counts{std::int16_t(playPauseCount), 0, 0}));
+        QCOMPARE(m_form->hotKeys().counts(), (HotKeys::Counts{std::int16_t(playPauseCount), 0, 0}));
         QCOMPARE(m_boxes, 0);
         QTRY_VERIFY(Announced(QStringLiteral("PlaybackStatus"), status) || status == QLatin1String("Stopped"));
     }
@@ -238,10 +241,8 @@ private slots:
         m_form->openDroppedFile(&data);
         QTRY_VERIFY(!m_form->player->isOpening());
         QCOMPARE(m_form->mediaControl->PlayState(), MediaPlayer::NoFile);
-        control<ImageButton>(*m_form, "playButton")->setImage(ButtonImage::PlayUp);
-        control<ImageButton>(*m_form, "pauseButton")->setImage(ButtonImage::PauseUp);
-        control<ImageButton>(*m_form, "stopButton")->setImage(ButtonImage::StopUp);
-        m_form->hotKeys->setCounts({3, 1, 1});
+        m_form->transport().showLook({false, false, false});
+        m_form->hotKeys().setCounts({3, 1, 1});
         for (const char *command : {"Play", "Pause", "PlayPause", "Stop", "Next", "Previous"})
             QCOMPARE(Player(QLatin1String(command)).type(), QDBusMessage::ReplyMessage);
         for (const RemoteActionInfo &info : RemoteActions)
@@ -255,7 +256,7 @@ private slots:
         QCOMPARE(looks.play, 1);
         QCOMPARE(looks.pause, 2);
         QCOMPARE(looks.stop, 3);
-        QCOMPARE(m_form->hotKeys->counts(), (HotKeys::Counts{3, 1, 1}));
+        QCOMPARE(m_form->hotKeys().counts(), (HotKeys::Counts{3, 1, 1}));
         QCOMPARE(m_boxes, 0);
         QCOMPARE(Property("PlaybackStatus").toString(), QStringLiteral("Stopped"));
         QCOMPARE(Property("CanPlay").toBool(), false);
@@ -295,13 +296,13 @@ private slots:
         m_form->mediaControl->setCurrentPosition(10);
         QTRY_VERIFY(m_seeks.contains(10000000));   // the direct write, a moment later
         m_seeks.clear();
-        m_form->hotKeys->setCounts({0, 0, 1});
+        m_form->hotKeys().setCounts({0, 0, 1});
         Player("Next");
         QCOMPARE(m_form->mediaControl->CurrentPosition(), 13.0);
         Player("Previous");
         Player("Previous");
         QCOMPARE(m_form->mediaControl->CurrentPosition(), 7.0);
-        QCOMPARE(m_form->hotKeys->counts().forward, std::int16_t(1));
+        QCOMPARE(m_form->hotKeys().counts().forward, std::int16_t(1));
         m_form->mediaControl->setCurrentPosition(2.5);
         Player("Previous");
         QCOMPARE(m_form->mediaControl->CurrentPosition(), 2.5);
@@ -352,8 +353,8 @@ private slots:
             m_form->findChild<QComboBox *>("bookmarkList")->setCurrentIndex(m_form->findChild<QComboBox *>("bookmarkList")->count() - 1);
             m_form->bookmarks().jump();
         } else if (jump == QLatin1String("stop")) {
-            m_form->startPlaying();
-            m_form->stopPlaying();
+            m_form->transport().startPlaying();
+            m_form->transport().stopPlaying();
         } else if (jump == QLatin1String("seek bar")) {
             QTest::mouseClick(m_form->mediaControl, Qt::LeftButton, {}, QPoint(3 + 64, 9));
         } else {
@@ -405,7 +406,7 @@ private slots:
         m_form->player->jumpTo(10);
         if (playing)
             m_form->player->play();
-        m_form->hotKeys->setCounts({7, 1, 1});
+        m_form->hotKeys().setCounts({7, 1, 1});
         QTest::qWait(300);   // the jump above is announced
         m_seeks.clear();
         const int settingsBefore = m_settingsShown;
@@ -415,7 +416,7 @@ private slots:
         QTest::qWait(400);
         if (position >= 0)
             QCOMPARE(m_form->mediaControl->CurrentPosition(), position);
-        QCOMPARE(m_form->hotKeys->counts(), counts);
+        QCOMPARE(m_form->hotKeys().counts(), counts);
         QCOMPARE(m_seeks, seeks);
         QCOMPARE(m_settingsShown - settingsBefore, action == QLatin1String("settings") ? 1 : 0);
         QCOMPARE(m_boxes, 0);
@@ -431,11 +432,11 @@ private slots:
     // A button pressed on the bar shows on the bus.
     void buttonsOnTheBarAreAnnounced()
     {
-        m_form->playButtonDown();
-        m_form->startPlaying();
+        m_form->transport().playButtonDown();
+        m_form->transport().startPlaying();
         QTRY_VERIFY(Announced(QStringLiteral("PlaybackStatus"), QStringLiteral("Playing")));
-        m_form->pauseButtonDown();
-        m_form->pausePlaying();
+        m_form->transport().pauseButtonDown();
+        m_form->transport().pausePlaying();
         QTRY_VERIFY(Announced(QStringLiteral("PlaybackStatus"), QStringLiteral("Paused")));
     }
 
@@ -482,7 +483,7 @@ private slots:
         QCOMPARE(Property("Rate").toDouble(), rate);
         QCOMPARE(m_form->mediaControl->Rate(), rate);
         QCOMPARE(Property("PlaybackStatus").toString(), status);
-        m_form->resetPitch();
+        m_form->pitch().resetPitch();
     }
 
     // A value of another type than the property's is refused as such, and
@@ -529,9 +530,9 @@ private slots:
         const QString file = mediaFile(QStringLiteral("names/with blank.wav"));
         const QString before = m_player->Metadata().value("mpris:trackid").value<QDBusObjectPath>().path();
         if (way == QLatin1String("dialog")) {
-            auto *dialog = new ChoosingDialog;
+            auto dialog = std::make_unique<ChoosingDialog>();
             dialog->choice = file;
-            m_form->openDialog.reset(dialog);
+            m_form->setOpenDialog(std::move(dialog));
             control<ImageButton>(*m_form, "openButton")->clicked();
         } else if (way == QLatin1String("drop")) {
             QMimeData data;

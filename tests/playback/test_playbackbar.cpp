@@ -12,6 +12,9 @@
 #include "rules/NumberText.h"
 #include "rules/Sliders.h"
 #include "ui/Bar.h"
+#include "ui/PitchView.h"
+#include "ui/PositionDisplay.h"
+#include "ui/WindCountView.h"
 #include "ui/MessageBox.h"
 #include "ui/Startup.h"
 #include "rules/SettingsStore.h"
@@ -120,14 +123,14 @@ QList<int> Looks(const Bar &form)
 
 QList<int> Counters(const Bar &form)
 {
-    const HotKeys::Counts c = form.hotKeys->counts();
+    const HotKeys::Counts c = form.hotKeys().counts();
     return {c.playPause, c.rewind, c.forward};
 }
 
 void SetCounters(const Bar &form, int value)
 {
     const auto v = std::int16_t(value);
-    form.hotKeys->setCounts({v, v, v});
+    form.hotKeys().setCounts({v, v, v});
 }
 
 double LabelNumber(const QLabel *label)
@@ -228,11 +231,10 @@ class TestPlaybackBar : public QObject
         form = std::make_unique<Bar>();
         auto scripted = std::make_unique<ScriptedDialog>();
         dialog = scripted.get();
-        form->openDialog = std::move(scripted);
+        form->setOpenDialog(std::move(scripted));
         form->load();
         // Expanded (without the animation), so the lower panel shows.
-        form->resize(form->width(), Px(2090));
-        form->Expanded = true;
+        form->expandAtOnce();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
@@ -407,26 +409,24 @@ private slots:
 
     void timeLabel()
     {
-        form->showPosition();
+        form->positionDisplay().showPosition();
         QCOMPARE(caption("timeLabel")->text(), QStringLiteral("0:0/0:0"));
 
         openByDrop(mediaFile(QStringLiteral("tone.wav")));
         form->mediaControl->setCurrentPosition(12.5);
-        form->showPosition();
+        form->positionDisplay().showPosition();
         QCOMPARE(caption("timeLabel")->text(), QStringLiteral("0:12 / 0:20"));
         QCOMPARE(caption("positionLabel")->text(), QStringLiteral("12.5"));
 
         // A double-click on the time label shows the remaining time from the
         // next tick on; a second one switches back.
         QTest::mouseDClick(caption("timeLabel"), Qt::LeftButton);
-        QVERIFY(!form->showElapsed);
         QTRY_COMPARE(caption("timeLabel")->text(), QStringLiteral("0:7 / 0:20"));
         QTest::mouseDClick(caption("timeLabel"), Qt::LeftButton);
-        QVERIFY(form->showElapsed);
         QTRY_COMPARE(caption("timeLabel")->text(), QStringLiteral("0:12 / 0:20"));
 
         form->mediaControl->setCurrentPosition(3.456);
-        form->showPosition();
+        form->positionDisplay().showPosition();
         QCOMPARE(caption("positionLabel")->text(), QStringLiteral("3.46"));
     }
 
@@ -504,7 +504,7 @@ private slots:
             data.setText(text);
         Drop(*form, &data);
         QTRY_VERIFY(!form->player->isOpening());
-        form->showPosition();
+        form->positionDisplay().showPosition();
 
         if (opened.isEmpty()) {
             QCOMPARE(caption("fileLabel")->text(), QString());
@@ -544,7 +544,7 @@ private slots:
         QVERIFY(caption("fileLabel")->font().strikeOut());
         QCOMPARE(caption("fileLabel")->accessibleDescription(), QStringLiteral("The file could not be opened."));
         openNow(*form->mediaControl, mediaFile(QStringLiteral("short.wav")));
-        form->showPosition();
+        form->positionDisplay().showPosition();
         QVERIFY(!caption("fileLabel")->font().strikeOut());
         QCOMPARE(caption("fileLabel")->accessibleDescription(), QString());
     }
@@ -667,7 +667,7 @@ private slots:
         QCoreApplication::postEvent(track("pitchTrack"),
             new QMouseEvent(QEvent::MouseMove, QPointF(newer), track("pitchTrack")->mapToGlobal(QPointF(newer)),
                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
-        form->setPitchAt(1800);
+        form->pitch().setPitchAt(1800);
         QCOMPARE(form->mediaControl->Rate(), 1.8);
         QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 1780));
         QCoreApplication::processEvents();
@@ -696,7 +696,7 @@ private slots:
 
     void windCountAtFirstStart()
     {
-        QCOMPARE(form->windCount, 520.0f);
+        QCOMPARE(form->windCount().windCount(), 520.0f);
         QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 3"));
         QCOMPARE(track("windTrack")->lineXs(), Lines(10, 490));
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 520"));
@@ -726,7 +726,7 @@ private slots:
         QFETCH(QList<float>, lines);
         Press(track("windTrack"), Column(column), Qt::MouseButton(button));
         Release(track("windTrack"), Column(column), Qt::MouseButton(button));
-        QCOMPARE(form->windCount, windCount);
+        QCOMPARE(form->windCount().windCount(), windCount);
         QCOMPARE(caption("windLabel")->text(), label);
         QCOMPARE(track("windTrack")->lineXs(), lines);
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), WindCountStoredText(windCount));
@@ -736,12 +736,12 @@ private slots:
     {
         Press(track("windTrack"), Column(30));
         Drag(track("windTrack"), Column(60), Qt::LeftButton);
-        QCOMPARE(form->windCount, 910.0f);
+        QCOMPARE(form->windCount().windCount(), 910.0f);
         QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 6"));
 
         Drag(track("windTrack"), Column(20), Qt::RightButton);
         Drag(track("windTrack"), Column(20), Qt::LeftButton | Qt::RightButton);
-        QCOMPARE(form->windCount, 910.0f);
+        QCOMPARE(form->windCount().windCount(), 910.0f);
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 910"));
 
         // Dragged past the right edge, a little or far: the full track, and
@@ -749,7 +749,7 @@ private slots:
         for (const QPoint &past : {QPoint(110, 4), QPoint(114, 4), QPoint(400, 4)}) {
             Press(track("windTrack"), Column(30));
             Drag(track("windTrack"), past, Qt::LeftButton);
-            QCOMPARE(form->windCount, 1630.0f);
+            QCOMPARE(form->windCount().windCount(), 1630.0f);
             QCOMPARE(track("windTrack")->lineXs(), Lines(10, 1600));
             QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 10"));
             QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
@@ -758,13 +758,13 @@ private slots:
 
         // Past the left edge.
         Drag(track("windTrack"), Column(-20), Qt::LeftButton);
-        QCOMPARE(form->windCount, 10.0f);
+        QCOMPARE(form->windCount().windCount(), 10.0f);
         QCOMPARE(track("windTrack")->lineXs(), QList<float>());
         QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 0"));
         Release(track("windTrack"), Column(-20));
 
         QTest::mouseDClick(track("windTrack"), Qt::LeftButton, {}, Column(100));
-        QCOMPARE(form->windCount, 520.0f);
+        QCOMPARE(form->windCount().windCount(), 520.0f);
         QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 3"));
         QCOMPARE(track("windTrack")->lineXs(), Lines(10, 490));
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 520"));
@@ -776,11 +776,11 @@ private slots:
         QCoreApplication::postEvent(track("windTrack"),
             new QMouseEvent(QEvent::MouseMove, QPointF(newer), track("windTrack")->mapToGlobal(QPointF(newer)),
                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
-        form->setWindCountAt(1500);
-        QCOMPARE(form->windCount, 1510.0f);
+        form->windCount().setWindCountAt(1500);
+        QCOMPARE(form->windCount().windCount(), 1510.0f);
         QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 10"));
         QCoreApplication::processEvents();
-        QCOMPARE(form->windCount, 160.0f);
+        QCOMPARE(form->windCount().windCount(), 160.0f);
         QCOMPARE(track("windTrack")->lineXs(), Lines(10, 130));
         QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 1"));
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 160"));
@@ -790,10 +790,10 @@ private slots:
     {
         track("windTrack")->setFocus();
         QTest::keyClick(track("windTrack"), Qt::Key_Right);
-        QVERIFY(form->windCount > 520.0f);
-        QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), WindCountStoredText(form->windCount));
+        QVERIFY(form->windCount().windCount() > 520.0f);
+        QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), WindCountStoredText(form->windCount().windCount()));
         QTest::keyClick(track("windTrack"), Qt::Key_Left);
-        QCOMPARE(form->windCount, 520.0f);
+        QCOMPARE(form->windCount().windCount(), 520.0f);
     }
 
     // The presses never wait for the file: the wind count is written once
@@ -830,7 +830,7 @@ private slots:
             SettingsStore().finishWrites();
             QCoreApplication::processEvents();
         }
-        QCOMPARE(form->windCount, 910.0f);
+        QCOMPARE(form->windCount().windCount(), 910.0f);
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].prompt, QStringLiteral("The wind count could not be saved to %1.").arg(SettingsStore().filePath()));
         QCOMPARE(boxes[0].style, MessageStyle::Critical);
@@ -841,9 +841,9 @@ private slots:
     void windCountAfterRestart()
     {
         Press(track("windTrack"), Column(108));
-        QCOMPARE(form->windCount, 1630.0f);
+        QCOMPARE(form->windCount().windCount(), 1630.0f);
         startBar();
-        QCOMPARE(form->windCount, 1630.0f);
+        QCOMPARE(form->windCount().windCount(), 1630.0f);
         QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 10"));
         QCOMPARE(track("windTrack")->lineXs(), Lines(10, 1600));
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
@@ -884,7 +884,7 @@ private slots:
         else
             WriteSettingsFile(file);
         startBar();
-        QCOMPARE(form->windCount, windCount);
+        QCOMPARE(form->windCount().windCount(), windCount);
         QCOMPARE(caption("windLabel")->text(), label);
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), stored);
     }

@@ -565,10 +565,10 @@ private slots:
     void formLoad()
     {
         Bar form;
-        form.Expanded = true;
+        form.expandAtOnce();
         form.load();
-        QVERIFY(!form.Expanded);
-        QCOMPARE(form.openDialog->nameFilters,
+        QVERIFY(!form.isExpanded());
+        QCOMPARE(form.openDialog().nameFilters,
                  (QStringList{"All Media Files (*.mp1 *.mp2 *.mp3 *.wav *.wma *.amf *.mp4 *.cda *.mpg *.mpeg *.avi *.wmv)",
                               "All Files (*)"}));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
@@ -647,12 +647,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         // The panel slides on the event loop: the click returns at once.
         form.togglePanel();
-        QVERIFY(!form.Expanded);
-        QTRY_VERIFY(form.Expanded);
+        QVERIFY(!form.isExpanded());
+        QTRY_VERIFY(form.isExpanded());
         QCOMPARE(form.height(), 139);
         form.togglePanel();
-        QVERIFY(form.Expanded);
-        QTRY_VERIFY(!form.Expanded);
+        QVERIFY(form.isExpanded());
+        QTRY_VERIFY(!form.isExpanded());
         QCOMPARE(form.height(), 18);
     }
 
@@ -674,7 +674,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         if (!expanding) {
             form.togglePanel();
-            QTRY_VERIFY(form.Expanded);
+            QTRY_VERIFY(form.isExpanded());
         }
         // Click as soon as the height has left where it started, and record
         // the heights from then on.
@@ -706,9 +706,9 @@ private slots:
         QSignalSpy clicks(control<ImageButton>(form, "panelButton"), &ImageButton::clicked);
         form.togglePanel();
         QTRY_COMPARE(clicks.count(), 1);
-        QTRY_VERIFY(form.Expanded && form.height() == 139);
+        QTRY_VERIFY(form.isExpanded() && form.height() == 139);
         QTest::qWait(3 * PanelMotionMs);
-        QVERIFY(form.Expanded);
+        QVERIFY(form.isExpanded());
         QCOMPARE(form.height(), 139);
         // Expanding: up all the way. Collapsing: down to closed, then up.
         const qsizetype closed = recorder.heights.indexOf(18);
