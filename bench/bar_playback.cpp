@@ -10,6 +10,9 @@
 #include "BenchStats.h"
 #include "ui/MediaPlayerControl.h"
 #include "ui/Bar.h"
+#include "ui/PitchView.h"
+#include "ui/PositionDisplay.h"
+#include "ui/WindCountView.h"
 #include "ui/Startup.h"
 
 #include <QDeadlineTimer>
@@ -45,7 +48,7 @@ int main(int argc, char *argv[])
     Bar form;
     form.load();
     form.show();
-    form.positionTimer->stop(); // ticks are timed one by one below
+    form.findChild<QTimer *>("positionTimer")->stop(); // ticks are timed one by one below
 
     const QString media = QDir(QString::fromLocal8Bit(argv[1])).filePath(QStringLiteral("tone.wav"));
     form.mediaControl->Open(media);
@@ -67,7 +70,7 @@ int main(int argc, char *argv[])
         while (millisecondsSince(pause) < 10)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         const auto start = BenchClock::now();
-        form.showPosition();
+        form.positionDisplay().showPosition();
         ticks.push_back(millisecondsSince(start));
     }
     printRow("position tick while playing", ticks);
@@ -75,13 +78,13 @@ int main(int argc, char *argv[])
     std::vector<double> pitch, wind, windSame;
     for (int i = 0; i < rounds; ++i) {
         auto start = BenchClock::now();
-        form.setPitchAt(1995); // 66 lines
+        form.pitch().setPitchAt(1995); // 66 lines
         pitch.push_back(millisecondsSince(start));
         start = BenchClock::now();
-        form.setWindCountAt(i % 2 ? 1650 : 1620); // 55 lines, a new value stored
+        form.windCount().setWindCountAt(i % 2 ? 1650 : 1620); // 55 lines, a new value stored
         wind.push_back(millisecondsSince(start));
         start = BenchClock::now();
-        form.setWindCountAt(i % 2 ? 1650 : 1620); // the same again
+        form.windCount().setWindCountAt(i % 2 ? 1650 : 1620); // the same again
         windSame.push_back(millisecondsSince(start));
     }
     printRow("pitch track, full redraw (66 lines)", pitch);
@@ -91,16 +94,18 @@ int main(int argc, char *argv[])
     // A drag step queued while a full redraw starts: time until the track
     // shows the newer position (the older redraw gives way).
     std::vector<double> dragStep;
+    auto *const pitchTrack = form.findChild<TrackSlider *>("pitchTrack");
+    auto *const pitchLabel = form.findChild<QLabel *>("pitchLabel");
     for (int i = 0; i < rounds; ++i) {
         const QPointF at(20, 4);
-        QCoreApplication::postEvent(form.pitchTrack,
-            new QMouseEvent(QEvent::MouseMove, at, form.pitchTrack->mapToGlobal(at), Qt::NoButton,
+        QCoreApplication::postEvent(pitchTrack,
+            new QMouseEvent(QEvent::MouseMove, at, pitchTrack->mapToGlobal(at), Qt::NoButton,
                             Qt::LeftButton, Qt::NoModifier));
         const auto start = BenchClock::now();
-        form.setPitchAt(1995);
+        form.pitch().setPitchAt(1995);
         dragStep.push_back(millisecondsSince(start));
-        if (form.pitchLabel->text() != QStringLiteral("Pitch 0.3")) {
-            std::fprintf(stderr, "drag step lost: %s\n", qPrintable(form.pitchLabel->text()));
+        if (pitchLabel->text() != QStringLiteral("Pitch 0.3")) {
+            std::fprintf(stderr, "drag step lost: %s\n", qPrintable(pitchLabel->text()));
             return 1;
         }
     }
