@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the bar's playback handlers cost on the GUI thread: the 100 ms
-// position tick while a file plays, a full redraw of the pitch and
-// wind-count tracks (each line after pending events have run, the wind count
-// also written to the settings store), and how soon a drag step that arrives
-// during a redraw is shown.
+// position tick while a file plays, and a full redraw of the pitch and
+// wind-count tracks (the wind count also written to the settings store).
 //
 //   bench_bar_playback MEDIA_DIR [ROUNDS]
 
@@ -18,13 +16,8 @@
 #include <QDeadlineTimer>
 #include <QApplication>
 #include <QDir>
-#include <QLabel>
-#include <QMimeData>
-#include <QMouseEvent>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QUrl>
 
 #include <clocale>
 #include <cstdio>
@@ -91,25 +84,6 @@ int main(int argc, char *argv[])
     printRow("wind-count track, redraw + storing a new value", wind);
     printRow("wind-count track, redraw, value unchanged", windSame);
 
-    // A drag step queued while a full redraw starts: time until the track
-    // shows the newer position (the older redraw gives way).
-    std::vector<double> dragStep;
-    auto *const pitchTrack = form.findChild<TrackSlider *>("pitchTrack");
-    auto *const pitchLabel = form.findChild<QLabel *>("pitchLabel");
-    for (int i = 0; i < rounds; ++i) {
-        const QPointF at(20, 4);
-        QCoreApplication::postEvent(pitchTrack,
-            new QMouseEvent(QEvent::MouseMove, at, pitchTrack->mapToGlobal(at), Qt::NoButton,
-                            Qt::LeftButton, Qt::NoModifier));
-        const auto start = BenchClock::now();
-        form.pitch().setPitchAt(1995);
-        dragStep.push_back(millisecondsSince(start));
-        if (pitchLabel->text() != QStringLiteral("Pitch 0.3")) {
-            std::fprintf(stderr, "drag step lost: %s\n", qPrintable(pitchLabel->text()));
-            return 1;
-        }
-    }
-    printRow("drag step during a pitch redraw, shown after", dragStep);
     form.mediaControl->Stop();
     return 0;
 }
