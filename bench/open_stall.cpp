@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The longest time the GUI thread stops answering while the player opens a
 // file: a 10-hour recording, and a file on a share whose names take seconds
-// to answer (a slowfs mount, bench/tools/slowfs.c). The event loop runs a
+// to answer (a slowfs mount, tests/hardening/slowfs.c). The event loop runs a
 // 1 ms timer throughout; a stall is the longest gap between its turns, from
 // the open to 300 ms after the player said it opened or failed.
 //

@@ -386,7 +386,7 @@ void MpvEngine::loadOverran()
     if (!std::exchange(m_checkingFile, false))
         abandonCore();
     unloaded();
-    emit openFailed(QStringLiteral("The file did not answer within %1 seconds.").arg(OpenDeadlineMs / 1000));
+    emit openFailed(QStringLiteral("The file did not answer within %1 seconds.").arg(m_openDeadline.interval() / 1000));
 }
 
 void MpvEngine::fileLoaded()
@@ -664,12 +664,13 @@ void MpvEngine::Open(const FilePath &fullPath)
     unloaded();
 
     // The file's kind is asked on a thread of its own: on a share that
-    // answers slowly even that waits, and the bar must not. The deadline
-    // covers the wait, and an answer for an earlier Open is dropped.
+    // answers slowly even that waits, and the bar must not. A deadline of
+    // its own covers the wait (the load's starts once the engine has the
+    // file), and an answer for an earlier Open is dropped.
     const uint64_t open = ++m_opens;
     m_state = State::Loading;
     m_checkingFile = true;
-    m_openDeadline.start(OpenDeadlineMs);
+    m_openDeadline.start(FileCheckDeadlineMs);
     auto promise = std::make_shared<QPromise<FilePath::Kind>>();
     promise->start();
     auto *answer = new QFutureWatcher<FilePath::Kind>(this);
@@ -718,7 +719,10 @@ void MpvEngine::sendLoad(const FilePath &fullPath, FilePath::Kind kind, bool had
     if (error < 0) {
         unloaded();
         emit openFailed(errorText(*m_lib, error));
+        return;
     }
+    // A file on a hung mount must not hold up the files after it.
+    m_openDeadline.start(OpenDeadlineMs);
 }
 
 #include "moc_MpvEngine.cpp"

@@ -65,6 +65,9 @@ public:
     // loaded by then (on a share that stopped answering, say) is given up:
     // its open fails, and the next file opens on a fresh core.
     static constexpr int OpenDeadlineMs = 3000;
+    // How long a file's name may take to answer before the load starts: a
+    // share waking up answers in seconds, and nothing waits for it meanwhile.
+    static constexpr int FileCheckDeadlineMs = 10000;
     // Cores given up on while a load hung, whose threads may still wait in a
     // read. While this many have not ended, no file opens (each holds its
     // threads and buffers).

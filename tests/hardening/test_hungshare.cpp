@@ -2,7 +2,8 @@
 // A file on a share that stopped answering (hungfs: reads never return) in
 // the real engine: each open of it fails by the deadline, the next good file
 // opens and plays, nothing of the given-up load reaches the engine when the
-// share goes at last, and the cores given up on are capped.
+// share goes at last, and the cores given up on are capped. A share that
+// answers a file's name late (slowfs) holds nothing up meanwhile.
 #include "HungShare.h"
 #include "playback/MediaFiles.h"
 #include "engine/MpvEngine.h"
@@ -10,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 constexpr qint64 SlackMs = 1500;   // an open may take this much past the deadline
@@ -119,6 +121,30 @@ private slots:
         QVERIFY2(took.elapsed() < MpvEngine::OpenDeadlineMs, qPrintable(QString::number(took.elapsed())));
         QVERIFY(coresEndedAfter(share));
         QCOMPARE(engine.PlayState(), MediaPlayer::Playing);
+    }
+
+    void lateNameHoldsNothingUp()
+    {
+        // A share waking up answers the file's name after 1.5 s: the event
+        // loop turns all the while, and the file opens once it has answered.
+        MountedShare share(QStringLiteral("slowshare"), QStringLiteral(MURMELVOX_SLOWFS),
+                           {mediaFile(QStringLiteral("tone.wav"))}, {QStringLiteral("1500")});
+        if (!share.problem().isEmpty())
+            QSKIP(qPrintable(share.problem()));
+        MpvEngine engine(QByteArrayLiteral("null"));
+        QSignalSpy opened(&engine, &MpvEngine::opened);
+        int turns = 0;
+        QTimer tick;
+        tick.callOnTimeout([&] { ++turns; });
+        tick.start(50);
+        QElapsedTimer took;
+        took.start();
+        engine.Open(share.folder() + QStringLiteral("/memo.wav"));
+        QVERIFY2(took.elapsed() < 500, qPrintable(QString::number(took.elapsed())));
+        QVERIFY(QTest::qWaitFor([&] { return !opened.isEmpty(); }, 5000));
+        QVERIFY2(took.elapsed() >= 1400, qPrintable(QString::number(took.elapsed())));
+        QVERIFY2(turns >= 20, qPrintable(QString::number(turns)));
+        QCOMPARE(engine.Duration(), 20.0);
     }
 
     void coresGivenUpOnAreCapped()
