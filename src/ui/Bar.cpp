@@ -110,7 +110,8 @@ void Bar::layOutPanel()
     m_panel->setObjectName(QStringLiteral("panel"));
     m_panel->setAccessibleName(QStringLiteral("Panel"));
     m_panel->setAccessibleDescription(QStringLiteral("Drop a media file here to open it"));
-    m_panel->setPicture(ResourcePicture(QStringLiteral(":/images/panel.gif")));
+    // Out of sight until the panel first slides out.
+    m_panel->setPictureFile(QStringLiteral(":/images/panel.gif"));
     m_panel->setFocusPolicy(Qt::NoFocus);
     m_panel->move(0, Px(270));
     m_panel->setAcceptsFileDrops(true);

@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -125,9 +126,26 @@ ImageButton::ImageButton(QWidget *parent) : QWidget(parent)
 void ImageButton::setPicture(const QPixmap &picture)
 {
     m_picture = picture;
+    m_pictureFile.clear();
     m_imageIndex = 0;
     resize(picture.deviceIndependentSize().toSize());
     update();
+}
+
+void ImageButton::setPictureFile(const QString &path)
+{
+    m_picture = QPixmap();
+    m_pictureFile = path;
+    m_imageIndex = 0;
+    resize(ResourcePictureSize(path));
+    update();
+}
+
+QPixmap ImageButton::picture() const
+{
+    if (!m_pictureFile.isEmpty())
+        m_picture = ResourcePicture(std::exchange(m_pictureFile, QString()));
+    return m_picture;
 }
 
 void ImageButton::setImage(ButtonImage image)
@@ -144,7 +162,7 @@ void ImageButton::setAcceptsFileDrops(bool accept)
 void ImageButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_picture);
+    painter.drawPixmap(0, 0, picture());
     if (ShowsFocus(this)) {
         // The pictures carry no focus look of their own; keyboard users need one.
         QPen pen(palette().color(QPalette::Highlight));

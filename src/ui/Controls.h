@@ -40,9 +40,13 @@ public:
     explicit ImageButton(QWidget *parent = nullptr);
 
     void setPicture(const QPixmap &picture);
+    // Shows a compiled-in picture (see ResourcePicture), sized to it now and
+    // decoded only once it is first painted or asked for: for a picture
+    // hidden at start-up.
+    void setPictureFile(const QString &path);
     // Shows one of the button pictures.
     void setImage(ButtonImage image);
-    QPixmap picture() const { return m_picture; }
+    QPixmap picture() const;
     // The number of the button picture last shown (0 for other pictures).
     int imageIndex() const { return m_imageIndex; }
     void setAcceptsFileDrops(bool accept);
@@ -65,7 +69,8 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    QPixmap m_picture;
+    mutable QPixmap m_picture;
+    mutable QString m_pictureFile;  // read into m_picture when first needed
     int m_imageIndex = 0;
     bool m_pressedInside = false;
 };

@@ -5,12 +5,34 @@
 #include <QImageReader>
 #include <QPixmapCache>
 
-QPixmap ResourcePicture(const QString &path)
+namespace {
+
+bool Doubled()
 {
-    const bool doubled = qGuiApp && qGuiApp->devicePixelRatio() > 1.0;
+    return qGuiApp && qGuiApp->devicePixelRatio() > 1.0;
+}
+
+QString FileAtDensity(const QString &path, bool doubled)
+{
     QString file = path;
     if (doubled)
         file.insert(path.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
+    return file;
+}
+
+} // namespace
+
+QSize ResourcePictureSize(const QString &path)
+{
+    const bool doubled = Doubled();
+    const QSize size = QImageReader(FileAtDensity(path, doubled)).size();
+    return doubled ? size / 2 : size;
+}
+
+QPixmap ResourcePicture(const QString &path)
+{
+    const bool doubled = Doubled();
+    const QString file = FileAtDensity(path, doubled);
     QPixmap pixmap;
     if (!QPixmapCache::find(file, &pixmap)) {
         pixmap.load(file);
