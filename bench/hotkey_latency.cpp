@@ -51,7 +51,7 @@ public:
     double Duration() const override { return mp.Duration(); }
     double Rate() const override { return mp.Rate(); }
     void setRate(double r) override { mp.setRate(r); }
-    int PlayState() const override { return mp.PlayState(); }
+    ::PlayState PlayState() const override { return mp.PlayState(); }
     void Play() override { mp.Play(); }
     void Pause() override { mp.Pause(); }
     void Stop() override { mp.Stop(); }

@@ -411,7 +411,7 @@ void MpvEngine::changed()
         m_announcedDuration = duration;
         emit durationChanged(duration);
     }
-    const int playState = PlayState();
+    const ::PlayState playState = PlayState();
     if (playState != m_announcedPlayState) {
         m_announcedPlayState = playState;
         emit playStateChanged(playState);
@@ -542,7 +542,7 @@ void MpvEngine::setRate(double rate)
         emit rateChanged(m_rate);
 }
 
-int MpvEngine::PlayState() const
+PlayState MpvEngine::PlayState() const
 {
     switch (m_state) {
     case State::NoFile:

@@ -14,7 +14,7 @@ Player::Player(MediaPlayer &engine, std::function<double()> windStep, QObject *p
 // first announces it, once.
 void Player::announceState()
 {
-    const int now = m_engine.PlayState();
+    const PlayState now = m_engine.PlayState();
     if (now == m_announcedState)
         return;
     m_announcedState = now;

@@ -38,11 +38,11 @@ public:
     Player(MediaPlayer &engine, std::function<double()> windStep, QObject *parent = nullptr);
 
     MediaPlayer &engine() const { return m_engine; }
-    bool hasFile() const { return m_engine.PlayState() != MediaPlayer::NoFile; }
+    bool hasFile() const { return m_engine.PlayState() != PlayState::NoFile; }
     // A file is being opened: commands wait for it (see open()).
     bool isOpening() const { return m_opening; }
-    bool isPlaying() const { return m_engine.PlayState() == MediaPlayer::Playing; }
-    int playState() const { return m_engine.PlayState(); }
+    bool isPlaying() const { return m_engine.PlayState() == PlayState::Playing; }
+    PlayState playState() const { return m_engine.PlayState(); }
     double position() const { return m_engine.CurrentPosition(); }
     double duration() const { return m_engine.Duration(); }
     double rate() const { return m_engine.Rate(); }
@@ -82,7 +82,7 @@ public:
     void showLook(const TransportLook &look);
 
 signals:
-    void stateChanged(int playState);
+    void stateChanged(PlayState state);
     // The position as playback moves it (several times a second), and after
     // every jump.
     void positionMoved(double seconds);
@@ -114,6 +114,6 @@ private:
     bool m_followed = false;
     bool m_opening = false;
     std::vector<std::function<void()>> m_whenOpen;
-    int m_announcedState;
+    PlayState m_announcedState;
     double m_announcedRate;
 };

@@ -91,7 +91,7 @@ void MediaPlayerControl::setCurrentPosition(double seconds) { m_engine->setCurre
 double MediaPlayerControl::Duration() const { return m_engine->Duration(); }
 double MediaPlayerControl::Rate() const { return m_engine->Rate(); }
 void MediaPlayerControl::setRate(double rate) { m_engine->setRate(rate); }
-int MediaPlayerControl::PlayState() const { return m_engine->PlayState(); }
+PlayState MediaPlayerControl::PlayState() const { return m_engine->PlayState(); }
 void MediaPlayerControl::Play() { m_engine->Play(); }
 void MediaPlayerControl::Pause() { m_engine->Pause(); }
 void MediaPlayerControl::Stop() { m_engine->Stop(); }

@@ -34,7 +34,7 @@ public:
     double Duration() const override;
     double Rate() const override;
     void setRate(double rate) override;
-    int PlayState() const override;
+    ::PlayState PlayState() const override;
     void Play() override;
     void Pause() override;
     void Stop() override;

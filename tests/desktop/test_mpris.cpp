@@ -589,7 +589,7 @@ private slots:
         m_player->ShowUnopenable(mediaFile(QStringLiteral("Absent Memo.wav")));
         QCOMPARE(m_form->fileLabel->text(), QStringLiteral("absent memo.wav"));
         QVERIFY(m_form->fileLabel->font().strikeOut());
-        QCOMPARE(m_form->mediaControl->PlayState(), int(MediaPlayer::NoFile));
+        QCOMPARE(m_form->mediaControl->PlayState(), MediaPlayer::NoFile);
     }
 };
 

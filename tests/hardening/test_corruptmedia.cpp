@@ -223,8 +223,8 @@ void TestCorruptMedia::exercise(const QString &file)
         mp->setRate(1.0);
     }
     QVERIFY(std::isfinite(mp->Duration()) && mp->Duration() >= 0);
-    const int state = mp->PlayState();
-    QVERIFY2(state == MediaPlayer::NoFile || (state >= 0 && state <= 2), qPrintable(QString::number(state)));
+    const int state = int(mp->PlayState());
+    QVERIFY2(state == int(MediaPlayer::NoFile) || (state >= 0 && state <= 2), qPrintable(QString::number(state)));
 }
 
 // One event of hot key `key`, checked by what it did. With a file open, Full
@@ -328,7 +328,7 @@ void TestCorruptMedia::badFile()
         QVERIFY(std::isfinite(mp->CurrentPosition()) && std::isfinite(mp->Duration()));
     }
     caseDeadline = 0;
-    qInfo("%s: %lld ms, PlayState %d", qPrintable(name), t.elapsed(), mp->PlayState());
+    qInfo("%s: %lld ms, PlayState %d", qPrintable(name), t.elapsed(), int(mp->PlayState()));
 }
 
 // The abuse left the control usable: a good file opens, plays and moves on.

@@ -65,7 +65,7 @@ private slots:
         QTRY_VERIFY(!RivalClient().isFreeKey(FunctionKey::F6));
         form->openDialog = std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav")));
         form->chooseFile();
-        QTRY_COMPARE(form->mediaControl->PlayState(), int(MediaPlayer::Stopped));
+        QTRY_COMPARE(form->mediaControl->PlayState(), MediaPlayer::Stopped);
         QVERIFY(logger.start());
     }
 
@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(form->playButton->imageIndex(), 4);
         QCOMPARE(form->pauseButton->imageIndex(), 2);
         QVERIFY(Xdotool({"key", "F6"}));
-        QTRY_COMPARE(form->mediaControl->PlayState(), 1);
+        QTRY_COMPARE(form->mediaControl->PlayState(), MediaPlayer::Paused);
         QCOMPARE(form->playButton->imageIndex(), 1);
         QCOMPARE(form->pauseButton->imageIndex(), 5);
         QCOMPARE(form->hotKeys->counts().playPause, std::int16_t(0));

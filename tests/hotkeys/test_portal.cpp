@@ -133,7 +133,7 @@ private slots:
         form->globalHotKeys->setNotice([this](const QString &text) { notices.append(text); });
         form->openDialog = std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav")));
         form->chooseFile();
-        QTRY_COMPARE(form->mediaControl->PlayState(), int(MediaPlayer::Stopped));
+        QTRY_COMPARE(form->mediaControl->PlayState(), MediaPlayer::Stopped);
     }
     void init() { notices.clear(); }
     void cleanupTestCase()
@@ -160,7 +160,7 @@ private slots:
         stroke(QStringLiteral("play-pause"));
         QTRY_VERIFY(playing());
         stroke(QStringLiteral("play-pause"));
-        QTRY_COMPARE(form->mediaControl->PlayState(), 1); // paused
+        QTRY_COMPARE(form->mediaControl->PlayState(), MediaPlayer::Paused);
         QCOMPARE(form->hotKeys->counts().playPause, std::int16_t(0));
         QVERIFY(notices.isEmpty());
     }
