@@ -3,7 +3,7 @@
 
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
-#include "ui/MediaPlayerControl.h"
+#include "engine/MpvEngine.h"
 #include "engine/Player.h"
 #include "rules/Sliders.h"
 #include "ui/BarWindow.h"
@@ -11,6 +11,7 @@
 #include "ui/FootPedals.h"
 #include "ui/KeysAndHelpView.h"
 #include "ui/PanelLayout.h"
+#include "ui/SeekBar.h"
 #include "ui/Startup.h"
 #include "ui/TrayIcon.h"
 #include "ui/Pictures.h"
@@ -68,13 +69,13 @@ Bar::Bar(QWidget *parent)
 
     // Stacking, front to back: the panel, the two button frames, the player,
     // whose lower part stays hidden behind the panel in both states.
-    mediaControl->raise();
+    m_seekBar->raise();
     windowButtonsFrame->raise();
     transportFrame->raise();
     panel->raise();
 
     // Tab order as the layout's tab indexes give it.
-    QList<QWidget *> tabOrder = {mediaControl, playButton, pauseButton, stopButton, openButton, panelButton, exitButton,
+    QList<QWidget *> tabOrder = {m_seekBar, playButton, pauseButton, stopButton, openButton, panelButton, exitButton,
                                  pitchTrack, pitchDown, pitchUp};
     tabOrder << m_bookmarks->tabOrder() << windTrack << m_keysAndHelp->tabOrder();
     for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
@@ -124,16 +125,13 @@ void Bar::layOutStrip()
         b.box->move(Px(b.left), Px(b.top));
     }
 
-    mediaControl = new MediaPlayerControl(this);
-    player = new Player(*mediaControl, [this] { return windStep(); }, this);
-    player->follow(mediaControl->engine());
-    mediaControl->setPlayer(player);
+    player = new Player(std::make_unique<MpvEngine>(), [this] { return windStep(); }, this);
+    m_seekBar = new SeekBar(*player, this);
     hotKeys = new HotKeys(*player, this);
     globalHotKeys = new GlobalHotKeys(this);
     m_pedals = new FootPedals(*player, m_settings, this);
-    mediaControl->setObjectName(QStringLiteral("mediaControl"));
-    mediaControl->setAccessibleName(QStringLiteral("Seek bar"));
-    PlaceTwips(mediaControl, 1000, 0, 2010, 645);
+    m_seekBar->setObjectName(QStringLiteral("mediaControl"));
+    PlaceTwips(m_seekBar, 1000, 0, 2010, 645);
 
     fileLabel = TransparentLabel<QLabel>(this, QString());
     fileLabel->setObjectName(QStringLiteral("fileLabel"));

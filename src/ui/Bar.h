@@ -16,7 +16,7 @@ class QMimeData;
 class QPropertyAnimation;
 class QSystemTrayIcon;
 class QTimer;
-class MediaPlayerControl;
+class SeekBar;
 class Player;
 class HotKeys;
 class GlobalHotKeys;
@@ -42,7 +42,6 @@ public:
     ImageButton *exitButton = nullptr; // exit
     ImageButton *openButton = nullptr; // open
     ImageButton *panelButton = nullptr; // expand/collapse
-    MediaPlayerControl *mediaControl = nullptr;
     QLabel *fileLabel = nullptr;       // file name
     ClickLabel *timeLabel = nullptr;   // time
     QWidget *stripEdge = nullptr;
@@ -154,6 +153,7 @@ signals:
 
 private:
     SettingsStore m_settings;
+    SeekBar *m_seekBar = nullptr;
     BookmarksView *m_bookmarks = nullptr;
     FootPedals *m_pedals = nullptr;
     KeysAndHelpView *m_keysAndHelp = nullptr;

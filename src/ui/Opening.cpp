@@ -2,7 +2,6 @@
 #include "ui/Bar.h"
 
 #include "rules/FileLabel.h"
-#include "ui/MediaPlayerControl.h"
 #include "ui/Opening.h"
 #include "engine/Player.h"
 

@@ -14,8 +14,9 @@
 #include "hotkeys/HotKeys.h"
 #include "rules/KeyAssignments.h"
 #include "rules/SettingsStore.h"
-#include "ui/MediaPlayerControl.h"
+#include "engine/MpvEngine.h"
 #include "engine/Player.h"
+#include "ui/SeekBar.h"
 #include "ui/Startup.h"
 
 #include <QApplication>
@@ -74,12 +75,13 @@ void runEventsFor(int ms)
     }
 }
 
-// The bar's hot keys: the hot-key rules on the player's commands.
+// The bar's player, with the hot-key rules on its commands and the seek bar
+// painting what it pushes.
 struct BarHotKeys
 {
-    explicit BarHotKeys(MediaPlayerControl &mp) : player(mp, [] { return 3.0; }), hotKeys(player) {}
-    ::Player player;
-    HotKeys hotKeys;
+    ::Player player{std::make_unique<MpvEngine>(QByteArrayLiteral("null")), [] { return 3.0; }};
+    HotKeys hotKeys{player};
+    SeekBar seekBar{player};
 };
 
 QByteArray readAll(const QString &path)
@@ -129,7 +131,7 @@ private:
     FunctionKey KeyOf(HotKeyAction action) const;
 
     QTemporaryDir dir;
-    MediaPlayerControl *mp = nullptr;
+    MediaPlayer *mp = nullptr;
     BarHotKeys *target = nullptr;
     QString media;
     bool modesHold = false;
@@ -176,17 +178,15 @@ void TestCorruptMedia::initTestCase()
 
     startWatchdog();
     // Settings in the test HOME: the defaults F4, F5, F6, F8; wind 3 s.
-    mp = new MediaPlayerControl(QByteArrayLiteral("null"), nullptr);
-    mp->resize(134, 43);
-    mp->show();
-    target = new BarHotKeys(*mp);
+    target = new BarHotKeys;
+    target->seekBar.show();
+    mp = &target->player.engine();
     target->hotKeys.setBindings(LoadKeyAssignments(SettingsStore()));
 }
 
 void TestCorruptMedia::cleanupTestCase()
 {
     delete target;
-    delete mp;
 }
 
 // Everything a user can do to an open (or failed) file: the bar's commands as

@@ -9,7 +9,7 @@
 #include "hotkeys/HotKeys.h"
 #include "rules/KeyAssignments.h"
 #include "ui/KeysDialog.h"
-#include "ui/MediaPlayerControl.h"
+#include "engine/Player.h"
 #include "ui/Bar.h"
 #include "ui/Startup.h"
 #include "rules/SettingsStore.h"
@@ -50,8 +50,8 @@ class TestHotKeysEndToEnd : public QObject
     Bar *form = nullptr;
     KeyLogger logger;
 
-    bool playing() { return form->mediaControl->PlayState() == MediaPlayer::Playing; }
-    double position() { return form->mediaControl->CurrentPosition(); }
+    bool playing() { return form->player->playState() == MediaPlayer::Playing; }
+    double position() { return form->player->position(); }
 
 private slots:
     void initTestCase()
@@ -65,7 +65,7 @@ private slots:
         QTRY_VERIFY(!RivalClient().isFreeKey(FunctionKey::F6));
         form->openDialog = std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav")));
         form->chooseFile();
-        QTRY_COMPARE(form->mediaControl->PlayState(), MediaPlayer::Stopped);
+        QTRY_COMPARE(form->player->playState(), MediaPlayer::Stopped);
         QVERIFY(logger.start());
     }
 
@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(form->playButton->imageIndex(), 4);
         QCOMPARE(form->pauseButton->imageIndex(), 2);
         QVERIFY(Xdotool({"key", "F6"}));
-        QTRY_COMPARE(form->mediaControl->PlayState(), MediaPlayer::Paused);
+        QTRY_COMPARE(form->player->playState(), MediaPlayer::Paused);
         QCOMPARE(form->playButton->imageIndex(), 1);
         QCOMPARE(form->pauseButton->imageIndex(), 5);
         QCOMPARE(form->hotKeys->counts().playPause, std::int16_t(0));
@@ -95,7 +95,7 @@ private slots:
 
     void ctrlF4RewindsAndReachesNobody()
     {
-        form->mediaControl->setCurrentPosition(12);
+        form->player->engine().setCurrentPosition(12);
         logger.clear();
         QVERIFY(Xdotool({"keydown", "ctrl", "keydown", "F4", "keyup", "F4", "keyup", "ctrl"}));
         QTRY_COMPARE(position(), 0.0);
@@ -106,7 +106,7 @@ private slots:
     {
         form->resetWindCount(); // the default wind count, 520 on the slider
         QCOMPARE(form->windStep(), 3.0);
-        form->mediaControl->setCurrentPosition(10);
+        form->player->engine().setCurrentPosition(10);
         logger.clear();
         QVERIFY(Xdotool({"key", "F8"}));
         QTRY_COMPARE(position(), 13.0);
@@ -120,7 +120,7 @@ private slots:
         RivalClient rival;
         KeyEventCounter counter(rival.keycodeOf(KeysymOf(F8)));
         QAbstractEventDispatcher::instance()->installNativeEventFilter(&counter);
-        form->mediaControl->setCurrentPosition(1);
+        form->player->engine().setCurrentPosition(1);
         QVERIFY(Xdotool({"keydown", "F8"}));
         QTest::qWait(900);
         QVERIFY(Xdotool({"keyup", "F8"}));

@@ -46,9 +46,7 @@ private slots:
 
     void recordedReportsDrivePlayback()
     {
-        MpvEngine engine(QByteArrayLiteral("null"));
-        Player player(engine, [] { return WindStep; });
-        player.follow(&engine);
+        Player player(std::make_unique<MpvEngine>(QByteArrayLiteral("null")), [] { return WindStep; });
         HotKeys hotKeys(player);
         PedalMonitor monitor;
         PedalActions pedals(player);

@@ -6,7 +6,6 @@
 
 #include "engine/Player.h"
 #include "hotkeys/HotKeys.h"
-#include "ui/MediaPlayerControl.h"
 #include "rules/NumberText.h"
 #include "rules/Sliders.h"
 #include "ui/Bar.h"
@@ -339,24 +338,24 @@ private slots:
         // The look changed on the press and stays; nothing else happened.
         QCOMPARE(Looks(*form).mid(0, 3), looks);
         QCOMPARE(Counters(*form), (QList<int>{1, 1, 1}));
-        QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::NoFile);
+        QCOMPARE(form->player->playState(), MediaPlayer::NoFile);
     }
 
     void playPauseStop()
     {
         openByDrop(mediaFile(QStringLiteral("tone.wav")));
-        QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::Stopped);
+        QCOMPARE(form->player->playState(), MediaPlayer::Stopped);
 
         // Pause while stopped: no command, yet the paused look and cleared counters.
         SetCounters(*form, 3);
         click(form->pauseButton);
-        QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::Stopped);
+        QCOMPARE(form->player->playState(), MediaPlayer::Stopped);
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 5, 3}));
         QCOMPARE(Counters(*form), (QList<int>{0, 0, 0}));
 
         SetCounters(*form, 1);
         click(form->playButton);
-        QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::Playing);
+        QCOMPARE(form->player->playState(), MediaPlayer::Playing);
         QCOMPARE(Counters(*form), (QList<int>{2, 0, 0}));
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{4, 2, 3}));
         // The timer shows the time running.
@@ -365,7 +364,7 @@ private slots:
 
         SetCounters(*form, 2);
         click(form->pauseButton);
-        QVERIFY(form->mediaControl->PlayState() != MediaPlayer::Playing);
+        QVERIFY(form->player->playState() != MediaPlayer::Playing);
         QCOMPARE(Counters(*form), (QList<int>{0, 0, 0}));
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 5, 3}));
         // Paused: the display stands still.
@@ -379,19 +378,19 @@ private slots:
         click(form->pauseButton);
         QTest::qWait(300);
         QCOMPARE(form->positionLabel->text(), held);
-        QVERIFY(form->mediaControl->PlayState() != MediaPlayer::Playing);
+        QVERIFY(form->player->playState() != MediaPlayer::Playing);
 
         // Stop goes back to the start; the next Play plays from there.
         SetCounters(*form, 2);
         click(form->stopButton);
-        QCOMPARE(form->mediaControl->CurrentPosition(), 0.0);
+        QCOMPARE(form->player->position(), 0.0);
         QCOMPARE(Counters(*form), (QList<int>{0, 0, 0}));
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 2, 6}));
         QTRY_COMPARE(form->positionLabel->text(), QStringLiteral("0"));
         click(form->playButton);
-        QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::Playing);
+        QCOMPARE(form->player->playState(), MediaPlayer::Playing);
         QTRY_VERIFY(LabelNumber(form->positionLabel) > 0);
-        QVERIFY(form->mediaControl->CurrentPosition() < held.toDouble());
+        QVERIFY(form->player->position() < held.toDouble());
         QVERIFY(boxes.isEmpty());
     }
 
@@ -403,7 +402,7 @@ private slots:
         QCOMPARE(form->timeLabel->text(), QStringLiteral("0:0/0:0"));
 
         openByDrop(mediaFile(QStringLiteral("tone.wav")));
-        form->mediaControl->setCurrentPosition(12.5);
+        form->player->engine().setCurrentPosition(12.5);
         form->showPosition();
         QCOMPARE(form->timeLabel->text(), QStringLiteral("0:12 / 0:20"));
         QCOMPARE(form->positionLabel->text(), QStringLiteral("12.5"));
@@ -417,7 +416,7 @@ private slots:
         QVERIFY(form->showElapsed);
         QTRY_COMPARE(form->timeLabel->text(), QStringLiteral("0:12 / 0:20"));
 
-        form->mediaControl->setCurrentPosition(3.456);
+        form->player->engine().setCurrentPosition(3.456);
         form->showPosition();
         QCOMPARE(form->positionLabel->text(), QStringLiteral("3.46"));
     }
@@ -440,19 +439,19 @@ private slots:
         QCOMPARE(dialog->filters, QList<QStringList>{DialogFilters});
         QCOMPARE(form->fileLabel->text(), QStringLiteral("interview_0412_"));
         QCOMPARE(form->fileLabel->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
-        QVERIFY(form->mediaControl->PlayState() != MediaPlayer::NoFile);
-        QVERIFY(form->mediaControl->Duration() > 20);
+        QVERIFY(form->player->playState() != MediaPlayer::NoFile);
+        QVERIFY(form->player->duration() > 20);
         QVERIFY(!form->fileLabel->font().strikeOut());
 
         // Cancelled: nothing changes.
         dialog->answer.clear();
-        const double duration = form->mediaControl->Duration();
+        const double duration = form->player->duration();
         click(form->openButton);
         QTRY_VERIFY(!form->player->isOpening());
         QCOMPARE(dialog->titles.size(), 2);
         QCOMPARE(form->fileLabel->text(), QStringLiteral("interview_0412_"));
         QCOMPARE(form->fileLabel->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
-        QCOMPARE(form->mediaControl->Duration(), duration);
+        QCOMPARE(form->player->duration(), duration);
 
         // A short name shows whole, in lower case, and replaces the open file.
         dialog->answer = mediaFile(QStringLiteral("short.wav"));
@@ -460,7 +459,7 @@ private slots:
         QTRY_VERIFY(!form->player->isOpening());
         QCOMPARE(form->fileLabel->text(), QStringLiteral("short.wav"));
         QCOMPARE(form->fileLabel->toolTip(), QStringLiteral(" short.wav "));
-        QVERIFY(form->mediaControl->Duration() < 3);
+        QVERIFY(form->player->duration() < 3);
         QVERIFY(boxes.isEmpty());
     }
 
@@ -501,14 +500,14 @@ private slots:
         if (opened.isEmpty()) {
             QCOMPARE(form->fileLabel->text(), QString());
             QCOMPARE(form->fileLabel->toolTip(), QString());
-            QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::NoFile);
+            QCOMPARE(form->player->playState(), MediaPlayer::NoFile);
             return;
         }
         const QString path = mediaFile(opened);
         // The file's name, as the open dialog shows it, not its folder.
         QCOMPARE(form->fileLabel->text(), QFileInfo(path).fileName().left(15).toLower());
         QCOMPARE(form->fileLabel->toolTip(), QLatin1Char(' ') + path + QLatin1Char(' '));
-        QCOMPARE(form->mediaControl->PlayState() != MediaPlayer::NoFile, playable);
+        QCOMPARE(form->player->playState() != MediaPlayer::NoFile, playable);
         // A file that cannot play: the name is struck through, the time
         // reads as with no file, and the transport still refuses.
         QCOMPARE(form->fileLabel->font().strikeOut(), !playable);
@@ -528,14 +527,14 @@ private slots:
         QVERIFY(form->fileLabel->font().strikeOut());
         openByDrop(mediaFile(QStringLiteral("short.wav")));
         QVERIFY(!form->fileLabel->font().strikeOut());
-        QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::Stopped);
+        QCOMPARE(form->player->playState(), MediaPlayer::Stopped);
 
         // The tick follows the player: a file that opens only later (the
         // player's own open stands in here) is no longer struck through.
         openByDrop(mediaFile(QStringLiteral("empty.mp3")));
         QVERIFY(form->fileLabel->font().strikeOut());
         QCOMPARE(form->fileLabel->accessibleDescription(), QStringLiteral("The file could not be opened."));
-        openNow(*form->mediaControl, mediaFile(QStringLiteral("short.wav")));
+        openNow(form->player->engine(), mediaFile(QStringLiteral("short.wav")));
         form->showPosition();
         QVERIFY(!form->fileLabel->font().strikeOut());
         QCOMPARE(form->fileLabel->accessibleDescription(), QString());
@@ -545,7 +544,7 @@ private slots:
 
     void pitchAtStartUp()
     {
-        QCOMPARE(form->mediaControl->Rate(), 1.0);
+        QCOMPARE(form->player->rate(), 1.0);
         QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 970));
         QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 1"));
     }
@@ -570,7 +569,7 @@ private slots:
         QFETCH(QList<float>, lines);
         Press(form->pitchTrack, Column(column), Qt::MouseButton(button));
         Release(form->pitchTrack, Column(column), Qt::MouseButton(button));
-        QCOMPARE(form->mediaControl->Rate(), rate);
+        QCOMPARE(form->player->rate(), rate);
         QCOMPARE(form->pitchTrack->lineXs(), lines);
         QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch ") + QString::number(rate));
     }
@@ -579,7 +578,7 @@ private slots:
     {
         Press(form->pitchTrack, Column(100));
         Drag(form->pitchTrack, Column(40), Qt::LeftButton);
-        QCOMPARE(form->mediaControl->Rate(), 0.6);
+        QCOMPARE(form->player->rate(), 0.6);
         QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 580));
         QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 0.6"));
 
@@ -587,33 +586,33 @@ private slots:
         Drag(form->pitchTrack, Column(80), Qt::RightButton);
         Drag(form->pitchTrack, Column(80), Qt::LeftButton | Qt::RightButton);
         Drag(form->pitchTrack, Column(80), Qt::MiddleButton);
-        QCOMPARE(form->mediaControl->Rate(), 0.6);
+        QCOMPARE(form->player->rate(), 0.6);
         QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 580));
 
         // Past the left edge: an empty bar, rate and label kept.
         Drag(form->pitchTrack, Column(-10), Qt::LeftButton);
         QCOMPARE(form->pitchTrack->lineXs(), QList<float>());
-        QCOMPARE(form->mediaControl->Rate(), 0.6);
+        QCOMPARE(form->player->rate(), 0.6);
         QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 0.6"));
 
         // Past the right edge: the bar fills the track, the rate is kept.
         Drag(form->pitchTrack, Column(200), Qt::LeftButton);
         QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 1990));
-        QCOMPARE(form->mediaControl->Rate(), 0.6);
+        QCOMPARE(form->player->rate(), 0.6);
         Release(form->pitchTrack, Column(200));
     }
 
     void pitchDoubleClickAndGlyphs()
     {
         Press(form->pitchTrack, Column(120));
-        QCOMPARE(form->mediaControl->Rate(), 1.8);
+        QCOMPARE(form->player->rate(), 1.8);
         QTest::mouseDClick(form->pitchTrack, Qt::LeftButton, {}, Column(30));
-        QCOMPARE(form->mediaControl->Rate(), 1.0);
+        QCOMPARE(form->player->rate(), 1.0);
         QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 1"));
         QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 970));
 
         QTest::mouseClick(form->pitchUp, Qt::LeftButton);
-        QCOMPARE(form->mediaControl->Rate(), 1.01);
+        QCOMPARE(form->player->rate(), 1.01);
         QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 1.01"));
         QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 1000));
         QTest::mouseClick(form->pitchDown, Qt::LeftButton);
@@ -636,18 +635,18 @@ private slots:
             QTest::mouseClick(form->pitchDown, Qt::LeftButton);
         // Whatever the engine makes of a rate at or below zero, the label
         // shows what it reads back and the program goes on.
-        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch ") + NumberText(form->mediaControl->Rate()));
+        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch ") + NumberText(form->player->rate()));
         QTest::mouseDClick(form->pitchTrack, Qt::LeftButton, {}, Column(30));
-        QCOMPARE(form->mediaControl->Rate(), 1.0);
+        QCOMPARE(form->player->rate(), 1.0);
 
         Press(form->pitchTrack, Column(132)); // 1.98
         for (int i = 0; i < 5; ++i)
             QTest::mouseClick(form->pitchUp, Qt::LeftButton);
-        QCOMPARE(form->mediaControl->Rate(), 2.03);
+        QCOMPARE(form->player->rate(), 2.03);
         QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 2.03"));
         QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 1990));
         QTest::qWait(200);
-        QCOMPARE(form->mediaControl->PlayState(), MediaPlayer::Playing);
+        QCOMPARE(form->player->playState(), MediaPlayer::Playing);
     }
 
     // A press is drawn and applied at once, without running the events
@@ -660,10 +659,10 @@ private slots:
             new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->pitchTrack->mapToGlobal(QPointF(newer)),
                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
         form->setPitchAt(1800);
-        QCOMPARE(form->mediaControl->Rate(), 1.8);
+        QCOMPARE(form->player->rate(), 1.8);
         QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 1780));
         QCoreApplication::processEvents();
-        QCOMPARE(form->mediaControl->Rate(), 0.3);
+        QCOMPARE(form->player->rate(), 0.3);
         QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 280));
         QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 0.3"));
     }
@@ -840,7 +839,7 @@ private slots:
         QCOMPARE(form->windTrack->lineXs(), Lines(10, 1600));
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
         // The rate is not kept: every start plays at normal speed.
-        QCOMPARE(form->mediaControl->Rate(), 1.0);
+        QCOMPARE(form->player->rate(), 1.0);
         QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 1"));
     }
 

@@ -14,9 +14,7 @@
 namespace {
 struct Rig
 {
-    MpvEngine engine{QByteArrayLiteral("null")};
-    Player player{engine, [] { return 5.0; }};
-    Rig() { player.follow(&engine); }
+    Player player{std::make_unique<MpvEngine>(QByteArrayLiteral("null")), [] { return 5.0; }};
 
     bool opened() { return QTest::qWaitFor([this] { return !player.isOpening(); }, 5000); }
 };
