@@ -401,8 +401,7 @@ void MpvEngine::unloaded()
     changed();
 }
 
-// Reports each reading that changed since it was last reported, then that
-// something did.
+// Reports each reading that changed since it was last reported.
 void MpvEngine::changed()
 {
     announcePosition();
@@ -416,7 +415,6 @@ void MpvEngine::changed()
         m_announcedPlayState = playState;
         emit playStateChanged(playState);
     }
-    emit stateChanged();
 }
 
 void MpvEngine::announcePosition()

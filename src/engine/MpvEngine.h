@@ -88,8 +88,6 @@ signals:
     void openFailed(const QString &reason);
     // The open file stopped playing because of an error.
     void playbackError(const QString &reason);
-    // PlayState, Duration or a held position changed.
-    void stateChanged();
     // What CurrentPosition, Duration, PlayState and Rate would read now,
     // whenever that changes: the position while playing as libmpv moves on,
     // and at once on a write.
