@@ -11,6 +11,7 @@
 #include "rules/SettingsStore.h"
 #include "rules/Sliders.h"
 #include "ui/Bar.h"
+#include "ui/WindCountView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -80,7 +81,7 @@ int main(int argc, char *argv[])
     std::vector<double> pauses;
     for (int i = 0; i < presses; ++i) {
         const auto start = BenchClock::now();
-        form.setWindCountAt(i % 2 ? 500 : 900);
+        form.windCount().setWindCountAt(i % 2 ? 500 : 900);
         after.push_back(millisecondsSince(start));
         // Long enough for the writer thread to rewrite the file.
         pauses.push_back(longestPause(before.empty() ? 3000 : int(percentile(before, 1.0) * 2) + 500));

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFrame>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
@@ -135,12 +136,11 @@ private:
 QImage barImage(Bar &form)
 {
     // The real bar, expanded, with a file open and bookmarks in its list.
-    form.positionTimer->stop();
-    form.Expanded = true;
-    form.resize(form.width(), Px(2090));
-    form.fileLabel->setText(QStringLiteral("memo.mp3"));
-    form.timeLabel->setText(TimeCaption(161, 195));
-    form.positionLabel->setText(QStringLiteral("34.5"));
+    form.findChild<QTimer *>("positionTimer")->stop();
+    form.expandAtOnce();
+    form.findChild<QLabel *>("fileLabel")->setText(QStringLiteral("memo.mp3"));
+    form.findChild<ClickLabel *>("timeLabel")->setText(TimeCaption(161, 195));
+    form.findChild<QLabel *>("positionLabel")->setText(QStringLiteral("34.5"));
     form.findChild<QComboBox *>("bookmarkList")->clear();
     form.findChild<QComboBox *>("bookmarkList")->addItems({QStringLiteral("12.5"), QStringLiteral("34.5"), QStringLiteral("120")});
     form.findChild<QComboBox *>("bookmarkList")->setCurrentIndex(1);
@@ -187,32 +187,32 @@ void drawCallouts(Sheet &sheet, const Bar &form)
     // time, then the open, menu and exit buttons.
     const int stripMiddle = BarAt.y() + Px(130);
     const auto above = Qt::AlignHCenter | Qt::AlignBottom;
-    const QRect transport = placed(form, form.transportFrame);
+    const QRect transport = placed(form, form.findChild<QFrame *>("transportFrame"));
     sheet.callout(QRect(10, 86, 100, 44), QStringLiteral("Play, Pause\nand Stop"), above, Qt::BottomEdge,
                   {QPoint(transport.center().x(), transport.top() + 2)});
     const QRect seek = placed(form, form.findChild<QWidget *>(QStringLiteral("mediaControl")));
     sheet.callout(QRect(118, 86, 80, 44), QStringLiteral("Seek bar"), above, Qt::BottomEdge,
                   {QPoint(seek.center().x() - 10, stripMiddle)});
-    const QRect name = placed(form, form.fileLabel);
+    const QRect name = placed(form, form.findChild<QLabel *>("fileLabel"));
     sheet.callout(QRect(204, 86, 80, 44), QStringLiteral("File name"), above, Qt::BottomEdge,
                   {QPoint(name.left() + 8, BarAt.y() - 1)});
     sheet.callout(QRect(286, 86, 100, 44), QStringLiteral("Time: remaining\nor elapsed / total"), above,
-                  Qt::BottomEdge, {afterText(form, form.timeLabel)});
+                  Qt::BottomEdge, {afterText(form, form.findChild<ClickLabel *>("timeLabel"))});
     sheet.callout(QRect(390, 86, 54, 44), QStringLiteral("Open a\nvoice file"), above, Qt::BottomEdge,
-                  {beside(form, form.openButton, Qt::TopEdge, 1)});
+                  {beside(form, form.findChild<ImageButton *>("openButton"), Qt::TopEdge, 1)});
     sheet.callout(QRect(444, 86, 56, 44), QStringLiteral("Menu:\nthe panel"), above, Qt::BottomEdge,
-                  {beside(form, form.panelButton, Qt::TopEdge, 1)});
+                  {beside(form, form.findChild<ImageButton *>("panelButton"), Qt::TopEdge, 1)});
     sheet.callout(QRect(500, 86, 44, 44), QStringLiteral("Exit"), above, Qt::BottomEdge,
-                  {beside(form, form.exitButton, Qt::TopEdge, 1)});
+                  {beside(form, form.findChild<ImageButton *>("exitButton"), Qt::TopEdge, 1)});
 
     // The panel, left: read-out, sliders and the bookmark list.
     const auto left = Qt::AlignRight | Qt::AlignVCenter;
     sheet.callout(QRect(2, 150, 92, 30), QStringLiteral("Position in\nseconds"), left, Qt::RightEdge,
-                  {beforeText(form, form.positionCaption)});
+                  {beforeText(form, form.findChild<QLabel *>("positionCaption"))});
     sheet.callout(QRect(2, 183, 92, 30), QStringLiteral("Pitch: play rate\n\u25BC slower \u25B2 faster"), left,
-                  Qt::RightEdge, {beforeText(form, form.pitchLabel)});
+                  Qt::RightEdge, {beforeText(form, form.findChild<QLabel *>("pitchLabel"))});
     sheet.callout(QRect(2, 216, 92, 30), QStringLiteral("Wind Count: F5\nand F8 jump"), left, Qt::RightEdge,
-                  {beforeText(form, form.windLabel)});
+                  {beforeText(form, form.findChild<QLabel *>("windLabel"))});
     sheet.callout(QRect(2, 249, 92, 30), QStringLiteral("Bookmarks:\njump to one"), left, Qt::RightEdge,
                   {beforeText(form, form.findChild<QLabel *>("bookmarkCaption"))});
 

@@ -11,8 +11,7 @@
 //
 // Stays in the foreground and prints "mounted" once mounted. Mounted with
 // allow_other, so that a benchmark running as another user can read it.
-#define FUSE_USE_VERSION 34
-#include <fuse_lowlevel.h>
+#include "FuseShare.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -168,20 +167,6 @@ int main(int argc, char *argv[])
     }
     if (argc == 4)
         delayMs = atol(argv[3]);
-    char *fuseArgv[] = {argv[0], "-o", "fsname=slowfs,subtype=slowfs,allow_other", NULL};
-    struct fuse_args args = FUSE_ARGS_INIT(3, fuseArgv);
-    struct fuse_session *session = fuse_session_new(&args, &Operations, sizeof Operations, NULL);
-    if (!session)
-        return 1;
-    if (fuse_set_signal_handlers(session) != 0 || fuse_session_mount(session, argv[2]) != 0) {
-        fuse_session_destroy(session);
-        return 1;
-    }
-    printf("mounted\n");
-    fflush(stdout);
-    const int status = fuse_session_loop(session);
-    fuse_session_unmount(session);
-    fuse_remove_signal_handlers(session);
-    fuse_session_destroy(session);
-    return status < 0 ? 1 : 0;
+    char options[] = "fsname=slowfs,subtype=slowfs,allow_other";
+    return ServeFuseShare(argv[0], options, &Operations, sizeof Operations, argv[2]);
 }

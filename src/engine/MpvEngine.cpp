@@ -2,6 +2,8 @@
 #include "engine/MpvEngine.h"
 
 #include <QCoreApplication>
+#include <QFutureWatcher>
+#include <QPromise>
 #include <QLoggingCategory>
 #include <QMetaObject>
 #include <QTimer>
@@ -12,6 +14,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -87,6 +90,18 @@ const char *const IsolationOptions[][2] = {
     {"audio-client-name", "murmelvox"},
 };
 
+// What the sound server is handed at a time. libmpv's defaults (20 ms for
+// PipeWire, 100 ms for PulseAudio) wake the engine and the server some fifty
+// times a second; a quarter of a second wakes them a few times, and costs a
+// laptop's battery a fraction. Pause, Stop and seeks still act at once (the
+// stream is corked or flushed); only a new rate is heard up to that much
+// later. Options a libmpv built without that output lacks are skipped.
+const char *const OutputBufferOptions[][2] = {
+    {"pipewire-buffer", "250"},
+    {"pulse-buffer", "250"},
+    {"alsa-buffer-time", "250000"},
+};
+
 // Natural pitch at every rate other than 1: by default scaletempo2 mutes
 // below 0.25x, and the slider goes far lower. At 1 the chain holds no filter,
 // which costs CPU and shifts the sound some 10 ms from the position.
@@ -141,6 +156,8 @@ bool MpvEngine::configure(mpv_handle *handle, const QByteArray &audioOutputs)
     bool accepted = true;
     for (const auto &option : IsolationOptions)
         accepted = mpv->set_option_string(handle, option[0], option[1]) >= 0 && accepted;
+    for (const auto &option : OutputBufferOptions)
+        mpv->set_option_string(handle, option[0], option[1]);
     return mpv->set_option_string(handle, "ao", audioOutputs.constData()) >= 0 && accepted;
 }
 
@@ -365,7 +382,9 @@ void MpvEngine::loadOverran()
 {
     if (m_state != State::Loading)
         return;
-    abandonCore();
+    // Still asking the file's kind: the core never saw the file.
+    if (!std::exchange(m_checkingFile, false))
+        abandonCore();
     unloaded();
     emit openFailed(QStringLiteral("The file did not answer within %1 seconds.").arg(OpenDeadlineMs / 1000));
 }
@@ -389,6 +408,7 @@ void MpvEngine::fileLoaded()
 void MpvEngine::unloaded()
 {
     m_openDeadline.stop();
+    m_checkingFile = false;
     m_loadedId = -1;
     m_state = State::NoFile;
     m_entryId = -1;
@@ -619,6 +639,14 @@ void MpvEngine::holdHere()
 
 void MpvEngine::Open(const FilePath &fullPath)
 {
+    // A load still under way may be stuck in a read that does not answer (a
+    // hung share), and its core would load nothing else until that read
+    // returns: it is given up on, as at the deadline, and the file opens on
+    // a new core.
+    if (m_state == State::Loading && !m_checkingFile && m_mpv) {
+        abandonCore();
+        unloaded();
+    }
     if (!ensureCore()) {
         emit openFailed(m_coreFailed ? QStringLiteral("The media engine could not be started.")
                                      : QStringLiteral("The media engine still waits for files that did not "
@@ -633,10 +661,42 @@ void MpvEngine::Open(const FilePath &fullPath)
     m_entryId = -1;
     unloaded();
 
+    // The file's kind is asked on a thread of its own: on a share that
+    // answers slowly even that waits, and the bar must not. The deadline
+    // covers the wait, and an answer for an earlier Open is dropped.
+    const uint64_t open = ++m_opens;
+    m_state = State::Loading;
+    m_checkingFile = true;
+    m_openDeadline.start(OpenDeadlineMs);
+    auto promise = std::make_shared<QPromise<FilePath::Kind>>();
+    promise->start();
+    auto *answer = new QFutureWatcher<FilePath::Kind>(this);
+    connect(answer, &QFutureWatcherBase::finished, this, [this, answer, open, fullPath, hadFile] {
+        answer->deleteLater();
+        if (open != m_opens || !m_checkingFile)
+            return;
+        m_checkingFile = false;
+        sendLoad(fullPath, answer->result(), hadFile);
+    });
+    answer->setFuture(promise->future());
+    try {
+        std::thread([promise, fullPath] {
+            promise->addResult(fullPath.kind());
+            promise->finish();
+        }).detach();
+    } catch (const std::system_error &error) {
+        qCWarning(lcEngine) << "cannot check the file on a thread of its own:" << error.what();
+        promise->addResult(fullPath.kind());
+        promise->finish();
+    }
+}
+
+void MpvEngine::sendLoad(const FilePath &fullPath, FilePath::Kind kind, bool hadFile)
+{
     // Regular local files only: anything else could name a network stream
     // or block the engine's reader (a pipe, a device).
-    const FilePath::Kind kind = fullPath.kind();
     if (kind != FilePath::Kind::RegularFile) {
+        unloaded();
         if (hadFile) {
             const char *stop[] = {"stop", nullptr};
             m_lib->command(m_mpv, stop);
@@ -654,12 +714,9 @@ void MpvEngine::Open(const FilePath &fullPath)
     // load ends it. Answers to an earlier Open carry an older number.
     const int error = m_lib->command_async(m_mpv, ++m_openRequest, load);
     if (error < 0) {
+        unloaded();
         emit openFailed(errorText(*m_lib, error));
-        return;
     }
-    m_state = State::Loading;
-    // A file on a hung mount must not hold up the files after it.
-    m_openDeadline.start(OpenDeadlineMs);
 }
 
 #include "moc_MpvEngine.cpp"

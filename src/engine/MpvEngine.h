@@ -113,6 +113,7 @@ private:
     void drainEvents();
     void handleEvent(const mpv_event &event);
     void unloaded();
+    void sendLoad(const FilePath &fullPath, FilePath::Kind kind, bool hadFile);
     void seekTo(double seconds);
     void changed();
     void announcePosition();
@@ -131,6 +132,8 @@ private:
     int64_t m_startedId = -1;   // playlist entry the engine last started
     int64_t m_loadedId = -1;    // loaded before loadfile answered
     uint64_t m_openRequest = 0; // number of the latest loadfile sent
+    uint64_t m_opens = 0;       // number of the latest Open
+    bool m_checkingFile = false; // loading, but the file's kind not yet known
     QTimer m_openDeadline;
     double m_duration = 0;
     double m_rate = 1;

@@ -10,22 +10,24 @@
 class BookmarksView;
 class FootPedals;
 class KeysAndHelpView;
-class QFrame;
-class QLabel;
+class PitchView;
+class PositionDisplay;
 class QMimeData;
 class QPropertyAnimation;
 class QSystemTrayIcon;
-class QTimer;
 class SeekBar;
 class Player;
 class HotKeys;
 class GlobalHotKeys;
-struct TransportLook;
+class TransportView;
+class WindCountView;
+class WindowButtonsView;
 
 // The bar: a borderless strip at the top of the screen with a lower panel
-// that slides out beneath it. The constructor lays out every control; the
-// handlers live with the subsystem they belong to (transport, opening,
-// position display, pitch, wind count, bookmarks, keys, help).
+// that slides out beneath it. Its areas are views that own their controls
+// (transport, window buttons, position display, pitch, wind count,
+// bookmarks, keys and help); the bar lays them out, stacks them and keeps
+// what is the window's own: opening, the panel's motion and the exit.
 class Bar : public QWidget
 {
     Q_OBJECT
@@ -33,55 +35,29 @@ public:
     explicit Bar(QWidget *parent = nullptr);
     ~Bar() override;
 
-    // Top strip
-    QFrame *transportFrame = nullptr;
-    QFrame *windowButtonsFrame = nullptr;
-    ImageButton *playButton = nullptr; // play
-    ImageButton *pauseButton = nullptr; // pause
-    ImageButton *stopButton = nullptr; // stop
-    ImageButton *exitButton = nullptr; // exit
-    ImageButton *openButton = nullptr; // open
-    ImageButton *panelButton = nullptr; // expand/collapse
-    QLabel *fileLabel = nullptr;       // file name
-    ClickLabel *timeLabel = nullptr;   // time
-    QWidget *stripEdge = nullptr;
-
-    // Lower panel
-    ImageButton *panel = nullptr;
-    QLabel *positionCaption = nullptr;       // "Current Position:"
-    QLabel *positionLabel = nullptr;       // position in seconds
-    QLabel *pitchLabel = nullptr;       // pitch caption
-    ClickLabel *pitchDown = nullptr;   // pitch down
-    TrackSlider *pitchTrack = nullptr; // pitch track
-    ClickLabel *pitchUp = nullptr;   // pitch up
-    QLabel *windLabel = nullptr;       // wind count caption
-    TrackSlider *windTrack = nullptr; // wind count track
-    QWidget *panelRule = nullptr;
-    QWidget *bookmarkRule = nullptr;
-
-    // The commands every input acts through, the hot-key rules on them, and
-    // the keys taken desktop-wide for those rules.
+    // The commands every input acts through.
     Player *player = nullptr;
-    HotKeys *hotKeys = nullptr;
-    GlobalHotKeys *globalHotKeys = nullptr;
+    // The hot-key rules on the player, and the keys taken desktop-wide for
+    // those rules.
+    HotKeys &hotKeys() const { return *m_hotKeys; }
+    GlobalHotKeys &globalHotKeys() const { return *m_globalHotKeys; }
 
     // The tray icon, present from start-up until the exit button.
-    std::unique_ptr<QSystemTrayIcon> trayIcon;
+    void setTrayIcon(std::unique_ptr<QSystemTrayIcon> icon);
+    QSystemTrayIcon *trayIcon() const { return m_trayIcon.get(); }
 
-    QTimer *positionTimer = nullptr;
-    std::unique_ptr<OpenDialog> openDialog;
+    // The dialog the open button asks for a file with.
+    void setOpenDialog(std::unique_ptr<OpenDialog> dialog);
+    const OpenDialog &openDialog() const { return *m_openDialog; }
 
     // True once the panel has slid all the way out, until it has slid all
     // the way back in.
-    bool Expanded = false;
-    // Whether the time label shows the time played (or the time left).
-    bool showElapsed = true;
-    // Twips along the wind-count track; the wind keys jump windStep() seconds.
-    float windCount = 0;
-    double windStep() const;
+    bool isExpanded() const { return m_expanded; }
+    // Shows the panel at once, without the motion.
+    void expandAtOnce();
 
-    // Shows a look on Play, Pause and Stop.
-    void showTransportLook(const TransportLook &look);
+    // The wind keys jump this many seconds.
+    double windStep() const;
 
     // Window load handler (start-up steps L1 to L7). startup runs it right
     // after constructing the window; tests may construct without it.
@@ -91,50 +67,17 @@ public:
     void exitProgram();
     void togglePanel();
 
-    // Transport
-    void startPlaying();
-    void pausePlaying();
-    void stopPlaying();
-    void playButtonDown();
-    void playButtonUp();
-    void pauseButtonDown();
-    void pauseButtonUp();
-    void stopButtonDown();
-    void stopButtonUp();
-    void exitButtonDown();
-    void exitButtonUp();
-    void openButtonDown();
-    void openButtonUp();
-    void panelButtonDown();
-    void panelButtonUp();
-
     // Opening
     void chooseFile();
     void openDroppedFile(const QMimeData *Data);
-    void showOpenedFile(const QString &path, bool opened);
 
-    // Position display
-    void showPosition();
-    void toggleTimeShown();
-
-    // Pitch
-    void stepPitchDown();
-    void stepPitchUp();
-    // A press or left drag on the pitch track, `twips` from its left edge.
-    void setPitchAt(float twips);
-    void resetPitch();
-
-    // Wind count
-    // A press or left drag on the wind-count track, `twips` from its left edge.
-    void setWindCountAt(float twips);
-    // Sets, shows and stores a wind count the track holds.
-    void setWindCount(float count);
-    void resetWindCount();
-
+    // The bar's areas.
+    TransportView &transport() { return *m_transport; }
+    PositionDisplay &positionDisplay() { return *m_positionDisplay; }
+    PitchView &pitch() { return *m_pitch; }
+    WindCountView &windCount() { return *m_windCount; }
     // The bookmark area, whose file start-up chooses.
     BookmarksView &bookmarks() { return *m_bookmarks; }
-
-    void showRate(double rate);
 
     // The foot pedals, which start-up starts after the first paint.
     FootPedals &pedals() { return *m_pedals; }
@@ -154,24 +97,31 @@ signals:
 private:
     SettingsStore m_settings;
     SeekBar *m_seekBar = nullptr;
+    HotKeys *m_hotKeys = nullptr;
+    GlobalHotKeys *m_globalHotKeys = nullptr;
+    std::unique_ptr<QSystemTrayIcon> m_trayIcon;
+    std::unique_ptr<OpenDialog> m_openDialog;
+
+    TransportView *m_transport = nullptr;
+    WindowButtonsView *m_windowButtons = nullptr;
+    PositionDisplay *m_positionDisplay = nullptr;
+    PitchView *m_pitch = nullptr;
+    WindCountView *m_windCount = nullptr;
     BookmarksView *m_bookmarks = nullptr;
     FootPedals *m_pedals = nullptr;
     KeysAndHelpView *m_keysAndHelp = nullptr;
 
-    // The position the player last pushed, as the labels show it.
-    double m_shownPosition = 0;
-    void followPosition();
-
-    void setRateFromPanel(double rate);
-    void showPitch(double rate);
-    bool m_rateFromPanel = false;
+    QWidget *m_stripEdge = nullptr;
+    ImageButton *m_panel = nullptr;
+    QWidget *m_pitchMark = nullptr;
+    QWidget *m_windCountMark = nullptr;
 
     void layOutStrip();
     void layOutPanel();
-    void connectHandlers();
     void panelMotionEnded();
 
     // The window's height sliding between collapsed and expanded.
     QPropertyAnimation *m_panelMotion = nullptr;
+    bool m_expanded = false;
     bool m_clickedWhileCollapsing = false;
 };

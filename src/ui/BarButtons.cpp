@@ -39,14 +39,14 @@ void Bar::exitProgram()
     // and the bus: what they hold is given back here, not left to the end.
 
     // 1. Release the global hot keys.
-    globalHotKeys->releaseKeys();
+    m_globalHotKeys->releaseKeys();
 
     // 2. Give up the names on the session bus, for the next bar.
     emit exiting();
 
     // 3. The tray icon and the bar's windows go, and are gone from the
     //    screen before the process is.
-    trayIcon.reset();
+    m_trayIcon.reset();
     FlushDisplay();
     EndDisplayConnection();
 
@@ -68,20 +68,27 @@ void Bar::togglePanel()
         // While the panel slides out, a click asks for what is under way.
         // While it slides in, the click waits for the bar to close and then
         // opens it again.
-        if (Expanded)
+        if (m_expanded)
             m_clickedWhileCollapsing = true;
         return;
     }
     m_panelMotion->setStartValue(size());
-    m_panelMotion->setEndValue(QSize(width(), Px(Expanded ? CollapsedHeight : ExpandedHeight)));
+    m_panelMotion->setEndValue(QSize(width(), Px(m_expanded ? CollapsedHeight : ExpandedHeight)));
     m_panelMotion->start();
 }
 
 void Bar::panelMotionEnded()
 {
-    Expanded = !Expanded;
+    m_expanded = !m_expanded;
     if (m_clickedWhileCollapsing) {
         m_clickedWhileCollapsing = false;
         togglePanel();
     }
+}
+
+void Bar::expandAtOnce()
+{
+    m_panelMotion->stop();
+    resize(width(), Px(ExpandedHeight));
+    m_expanded = true;
 }

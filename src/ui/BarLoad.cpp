@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/Bar.h"
 
-#include "engine/Player.h"
+#include "ui/PitchView.h"
+#include "ui/WindCountView.h"
 
-#include "rules/Sliders.h"
 #include "ui/BarWindow.h"
 #include "ui/Startup.h"
 #include "rules/SettingsStore.h"
@@ -18,10 +18,10 @@
 void Bar::load()
 {
     // L1. The panel starts hidden.
-    Expanded = false;
+    m_expanded = false;
 
     // L2. The open dialog's file types.
-    openDialog->nameFilters = {
+    m_openDialog->nameFilters = {
         QStringLiteral("All Media Files (*.mp1 *.mp2 *.mp3 *.wav *.wma *.amf *.mp4 *.cda *.mpg *.mpeg *.avi *.wmv)"),
         QStringLiteral("All Files (*)")};
 
@@ -31,17 +31,11 @@ void Bar::load()
     const float left = BarLeftTwips(float(screen.width()) * TwipsPerPixel, float(width()) * TwipsPerPixel);
     setGeometry(screen.x() + Px(int(std::lround(left))), screen.y(), width(), Px(CollapsedHeight));
 
-    // L5. The wind count: the number the stored text begins with. A text
-    //     with no number at all (a damaged store) would silently turn the
-    //     wind keys into no-ops; it gets the default instead.
-    windCount = WindCountFromStoredText(m_settings.value(QStringLiteral("WindCount"), QStringLiteral("500"))).value_or(500);
-
     // L6. Normal speed, the pitch track showing it.
-    player->setRate(1.0);
-    showPitch(player->rate());
+    m_pitch->startAtNormalSpeed();
 
-    // L7. The wind count as the track holds it, shown there.
-    setWindCount(PlanWindCount(windCount).windCount);
+    // L5 and L7. The stored wind count, shown on its track.
+    m_windCount->load();
 
     // The wind count is written off the presses; a bar that goes leaves it
     // written.

@@ -7,6 +7,7 @@
 #include "ui/Controls.h"
 
 #include <QFont>
+#include <QFrame>
 #include <QLabel>
 #include <QPalette>
 #include <QString>
@@ -60,4 +61,25 @@ inline QLabel *PanelCaption(QWidget *panel, const char *name, const QString &tex
     SetColour(label, QPalette::WindowText, panel->palette().color(QPalette::HighlightedText));
     PlaceTwips(label, l, t, w, h);
     return label;
+}
+
+// A frame without border or caption, filled with its background colour.
+inline QFrame *PlainFrame(QWidget *parent, const QColor &background)
+{
+    auto *frame = new QFrame(parent);
+    frame->setFrameShape(QFrame::NoFrame);
+    frame->setAutoFillBackground(true);
+    SetColour(frame, QPalette::Window, background);
+    return frame;
+}
+
+// One of the strip's picture buttons, at its place in its frame.
+inline ImageButton *StripButton(QWidget *frame, const char *name, const char *role, ButtonImage image, int left, int top)
+{
+    auto *button = new ImageButton(frame);
+    button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(QLatin1String(role));
+    button->setImage(image);
+    button->move(Px(left), Px(top));
+    return button;
 }

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/Bar.h"
+#include "ui/PositionDisplay.h"
 
+#include "rules/FileLabel.h"
 #include "rules/NumberText.h"
 #include "ui/Opening.h"
+#include "ui/PanelLayout.h"
 #include "rules/TimeText.h"
 #include "ui/Startup.h"
 
 #include "engine/Player.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QTimer>
 
@@ -28,9 +31,51 @@ void SetCaption(QLabel *label, const QString &caption)
 
 } // namespace
 
-void Bar::followPosition()
+PositionDisplay::PositionDisplay(QWidget *strip, QWidget *panel, Player &player) : QObject(strip), player(&player)
 {
-    connect(positionTimer, &QTimer::timeout, this, &Bar::showPosition);
+    setObjectName(QStringLiteral("positionDisplay"));
+    fileLabel = TransparentLabel<QLabel>(strip, QString());
+    fileLabel->setObjectName(QStringLiteral("fileLabel"));
+    fileLabel->setAccessibleName(QStringLiteral("File name"));
+    fileLabel->setFont(LayoutFont(SansSerif, 6.75));
+    SetColour(fileLabel, QPalette::WindowText, Qt::black);
+    PlaceTwips(fileLabel, 3000, -30, 975, 255);
+
+    timeLabel = TransparentLabel<ClickLabel>(strip, QString());
+    timeLabel->setObjectName(QStringLiteral("timeLabel"));
+    timeLabel->setAccessibleName(QStringLiteral("Time"));
+    timeLabel->setFont(LayoutFont(SansSerif, 6.75));
+    SetColour(timeLabel, QPalette::WindowText, QColor(64, 0, 0));
+    PlaceTwips(timeLabel, 3000, 90, 975, 255);
+
+    positionCaption = PanelCaption(panel, "positionCaption", QStringLiteral("Current Position:"), 120, 20, 1095, 255);
+    positionCaption->setAccessibleName(QStringLiteral("Current Position:"));
+    positionLabel = PanelCaption(panel, "positionLabel", QString(), 1200, 20, 615, 255);
+    positionLabel->setAccessibleName(QStringLiteral("Position in seconds"));
+
+    positionTimer = new QTimer(this);
+    positionTimer->setObjectName(QStringLiteral("positionTimer"));
+    positionTimer->setInterval(100);
+
+    followPosition();
+    connect(timeLabel, &ClickLabel::doubleClicked, this, &PositionDisplay::toggleTimeShown);
+    connect(&player, &Player::fileChanged, this, &PositionDisplay::showOpenedFile);
+    positionTimer->start();
+}
+
+QList<QWidget *> PositionDisplay::stripBackdrop() const
+{
+    return {fileLabel, timeLabel};
+}
+
+QList<QWidget *> PositionDisplay::panelBackdrop() const
+{
+    return {positionCaption, positionLabel};
+}
+
+void PositionDisplay::followPosition()
+{
+    connect(positionTimer, &QTimer::timeout, this, &PositionDisplay::showPosition);
     connect(player, &Player::positionMoved, this, [this](double seconds) {
         m_shownPosition = seconds;
         if (!positionTimer->isActive())
@@ -41,10 +86,10 @@ void Bar::followPosition()
             positionTimer->start();
         showPosition();
     });
-    connect(player, &Player::durationChanged, this, &Bar::showPosition);
+    connect(player, &Player::durationChanged, this, &PositionDisplay::showPosition);
 }
 
-void Bar::showPosition()
+void PositionDisplay::showPosition()
 {
     const bool hasFile = player->hasFile();
     const double length = player->duration();
@@ -57,8 +102,30 @@ void Bar::showPosition()
         positionTimer->stop();
 }
 
-void Bar::toggleTimeShown()
+void PositionDisplay::toggleTimeShown()
 {
     showElapsed = !showElapsed;
     showPosition();
+}
+
+// Whoever opened it, the label names the file and shows at once whether it
+// could be opened; the position tick keeps this up to date.
+void PositionDisplay::showOpenedFile(const QString &path, bool opened)
+{
+    fileLabel->setToolTip(FileLabelToolTip(path));
+    // The name, as the open dialog shows it: the start of a long path would
+    // make every file of a folder look the same.
+    fileLabel->setText(FileLabelCaption(QFileInfo(path).fileName()));
+    ShowWhetherFileOpen(fileLabel, opened);
+}
+
+void PositionDisplay::nameOnceOpened(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    connect(player, &Player::fileChanged, this, [this, path, name] {
+        if (player->file() != FilePath(path))
+            return;
+        fileLabel->setText(FileLabelCaption(name));
+        fileLabel->setToolTip(FileLabelToolTip(name));
+    }, Qt::SingleShotConnection);
 }

@@ -46,14 +46,14 @@ Bar *startup()
         // 3. The tray icon, with the window's icon (decoding it waits until
         //    now: the bar shows none of its own); its menu opens the settings.
         form->setWindowIcon(WindowIcon());
-        form->trayIcon = AddTrayIcon(form, [form] { form->showSettings(); });
+        form->setTrayIcon(AddTrayIcon(form, [form] { form->showSettings(); }));
 
         // 4. The hot-key event counters start at 0 with the bar's hot-key rules.
         // 5. The four key codes from the settings store.
-        form->hotKeys->setBindings(LoadKeyAssignments(form->settings()));
+        form->hotKeys().setBindings(LoadKeyAssignments(form->settings()));
         // 6. The global hot keys.
-        ShowHotKeyNotices(*form->globalHotKeys);
-        form->globalHotKeys->takeKeys(form->hotKeys);
+        ShowHotKeyNotices(form->globalHotKeys());
+        form->globalHotKeys().takeKeys(&form->hotKeys());
 
         // 11. The bookmark list.
         form->bookmarks().load();

@@ -3,6 +3,7 @@
 // handlers, so the transport buttons' looks and the hot-key counters follow;
 // what the bar does by itself is announced. Runs the real bar and engine on a
 // private session bus (dbus-run-session).
+#include "../BarControls.h"
 #include "desktop/Mpris.h"
 #include "desktop/MprisModel.h"
 #include "hotkeys/HotKeys.h"
@@ -10,6 +11,9 @@
 #include "engine/Player.h"
 #include "ui/Bar.h"
 #include "ui/BookmarksView.h"
+#include "ui/PitchView.h"
+#include "ui/TransportView.h"
+#include "ui/WindCountView.h"
 #include "ui/MessageBox.h"
 #include "ui/Startup.h"
 #include "../playback/MediaFiles.h"
@@ -93,7 +97,8 @@ class TestMpris : public QObject
     QWidget *seekBar() const { return m_form->findChild<QWidget *>("mediaControl"); }
     Looks Shown() const
     {
-        return {m_form->playButton->imageIndex(), m_form->pauseButton->imageIndex(), m_form->stopButton->imageIndex()};
+        auto look = [this](const char *name) { return control<ImageButton>(*m_form, name)->imageIndex(); };
+        return {look("playButton"), look("pauseButton"), look("stopButton")};
     }
     void Open(const QString &name)
     {
@@ -143,12 +148,12 @@ private slots:
 
         m_form = new Bar;
         m_form->load();
-        m_form->windCount = 520;   // a wind step of 3 s
+        m_form->windCount().setWindCount(520);   // a wind step of 3 s
         m_player->Attach(m_form->player, {[] {}, [] {}, [this] { ++m_settingsShown; }});
         // As a file dropped on the panel: the label shows the file's name.
         QTRY_VERIFY(!m_form->player->isOpening());
-        QCOMPARE(m_form->fileLabel->text(), QStringLiteral("short.wav"));
-        QCOMPARE(m_form->fileLabel->toolTip(), FileLabelToolTip(mediaFile(QStringLiteral("short.wav"))));
+        QCOMPARE(control<QLabel>(*m_form, "fileLabel")->text(), QStringLiteral("short.wav"));
+        QCOMPARE(control<QLabel>(*m_form, "fileLabel")->toolTip(), FileLabelToolTip(mediaFile(QStringLiteral("short.wav"))));
         QCOMPARE(Property("Metadata").value<QDBusArgument>().currentType(), QDBusArgument::MapType);
 
         QVERIFY(m_client.connect(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
@@ -162,10 +167,10 @@ private slots:
     void init()
     {
         Open(QStringLiteral("tone.wav"));
-        m_form->stopPlaying();   // stopped, counters cleared
+        m_form->transport().stopPlaying();   // stopped, counters cleared
         // The previous case's last jump and the reset above are announced a
         // moment later; let those arrive before recording this case's.
-        QTest::qWait(3 * m_form->positionTimer->interval() + 300);
+        QTest::qWait(3 * control<QTimer>(*m_form, "positionTimer")->interval() + 300);
         m_changes.clear();
         m_seeks.clear();
         m_boxes = 0;
@@ -205,7 +210,7 @@ private slots:
         QFETCH(int, pause);
         QFETCH(int, stop);
         QFETCH(int, playPauseCount);
-        m_form->hotKeys->setCounts({7, 1, 1});   // mid-cycle: the buttons reset it
+        m_form->hotKeys().setCounts({7, 1, 1});   // mid-cycle: the buttons reset it
         for (const QString &command : commands)
             QCOMPARE(Player(command).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(Property("PlaybackStatus").toString(), status);
@@ -213,7 +218,7 @@ private slots:
         QCOMPARE(looks.play, play);
         QCOMPARE(looks.pause, pause);
         QCOMPARE(looks.stop, stop);
-        QCOMPARE(m_form->hotKeys->counts(), (HotKeys::Counts{std::int16_t(playPauseCount), 0, 0}));
+        QCOMPARE(m_form->hotKeys().counts(), (HotKeys::Counts{std::int16_t(playPauseCount), 0, 0}));
         QCOMPARE(m_boxes, 0);
         QTRY_VERIFY(Announced(QStringLiteral("PlaybackStatus"), status) || status == QLatin1String("Stopped"));
     }
@@ -236,10 +241,8 @@ private slots:
         m_form->openDroppedFile(&data);
         QTRY_VERIFY(!m_form->player->isOpening());
         QCOMPARE(m_form->player->playState(), MediaPlayer::NoFile);
-        m_form->playButton->setImage(ButtonImage::PlayUp);
-        m_form->pauseButton->setImage(ButtonImage::PauseUp);
-        m_form->stopButton->setImage(ButtonImage::StopUp);
-        m_form->hotKeys->setCounts({3, 1, 1});
+        m_form->transport().showLook({false, false, false});
+        m_form->hotKeys().setCounts({3, 1, 1});
         for (const char *command : {"Play", "Pause", "PlayPause", "Stop", "Next", "Previous"})
             QCOMPARE(Player(QLatin1String(command)).type(), QDBusMessage::ReplyMessage);
         for (const RemoteActionInfo &info : RemoteActions)
@@ -253,7 +256,7 @@ private slots:
         QCOMPARE(looks.play, 1);
         QCOMPARE(looks.pause, 2);
         QCOMPARE(looks.stop, 3);
-        QCOMPARE(m_form->hotKeys->counts(), (HotKeys::Counts{3, 1, 1}));
+        QCOMPARE(m_form->hotKeys().counts(), (HotKeys::Counts{3, 1, 1}));
         QCOMPARE(m_boxes, 0);
         QCOMPARE(Property("PlaybackStatus").toString(), QStringLiteral("Stopped"));
         QCOMPARE(Property("CanPlay").toBool(), false);
@@ -293,13 +296,13 @@ private slots:
         m_form->player->engine().setCurrentPosition(10);
         QTRY_VERIFY(m_seeks.contains(10000000));   // the direct write, a moment later
         m_seeks.clear();
-        m_form->hotKeys->setCounts({0, 0, 1});
+        m_form->hotKeys().setCounts({0, 0, 1});
         Player("Next");
         QCOMPARE(m_form->player->position(), 13.0);
         Player("Previous");
         Player("Previous");
         QCOMPARE(m_form->player->position(), 7.0);
-        QCOMPARE(m_form->hotKeys->counts().forward, std::int16_t(1));
+        QCOMPARE(m_form->hotKeys().counts().forward, std::int16_t(1));
         m_form->player->engine().setCurrentPosition(2.5);
         Player("Previous");
         QCOMPARE(m_form->player->position(), 2.5);
@@ -350,8 +353,8 @@ private slots:
             m_form->findChild<QComboBox *>("bookmarkList")->setCurrentIndex(m_form->findChild<QComboBox *>("bookmarkList")->count() - 1);
             m_form->bookmarks().jump();
         } else if (jump == QLatin1String("stop")) {
-            m_form->startPlaying();
-            m_form->stopPlaying();
+            m_form->transport().startPlaying();
+            m_form->transport().stopPlaying();
         } else if (jump == QLatin1String("seek bar")) {
             QTest::mouseClick(seekBar(), Qt::LeftButton, {}, QPoint(3 + 64, 9));
         } else {
@@ -403,7 +406,7 @@ private slots:
         m_form->player->jumpTo(10);
         if (playing)
             m_form->player->play();
-        m_form->hotKeys->setCounts({7, 1, 1});
+        m_form->hotKeys().setCounts({7, 1, 1});
         QTest::qWait(300);   // the jump above is announced
         m_seeks.clear();
         const int settingsBefore = m_settingsShown;
@@ -413,7 +416,7 @@ private slots:
         QTest::qWait(400);
         if (position >= 0)
             QCOMPARE(m_form->player->position(), position);
-        QCOMPARE(m_form->hotKeys->counts(), counts);
+        QCOMPARE(m_form->hotKeys().counts(), counts);
         QCOMPARE(m_seeks, seeks);
         QCOMPARE(m_settingsShown - settingsBefore, action == QLatin1String("settings") ? 1 : 0);
         QCOMPARE(m_boxes, 0);
@@ -429,11 +432,11 @@ private slots:
     // A button pressed on the bar shows on the bus.
     void buttonsOnTheBarAreAnnounced()
     {
-        m_form->playButtonDown();
-        m_form->startPlaying();
+        m_form->transport().playButtonDown();
+        m_form->transport().startPlaying();
         QTRY_VERIFY(Announced(QStringLiteral("PlaybackStatus"), QStringLiteral("Playing")));
-        m_form->pauseButtonDown();
-        m_form->pausePlaying();
+        m_form->transport().pauseButtonDown();
+        m_form->transport().pausePlaying();
         QTRY_VERIFY(Announced(QStringLiteral("PlaybackStatus"), QStringLiteral("Paused")));
     }
 
@@ -445,7 +448,7 @@ private slots:
         set.setArguments({PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(1.5))});
         QCOMPARE(m_client.call(set, QDBus::BlockWithGui).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(m_form->player->rate(), 1.5);
-        QCOMPARE(m_form->pitchLabel->text(), QStringLiteral("Pitch 1.5"));
+        QCOMPARE(control<QLabel>(*m_form, "pitchLabel")->text(), QStringLiteral("Pitch 1.5"));
         QCOMPARE(Property("Rate").toDouble(), 1.5);
         QTRY_VERIFY(Announced(QStringLiteral("Rate"), 1.5));
         set.setArguments({PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(1.0))});
@@ -480,7 +483,7 @@ private slots:
         QCOMPARE(Property("Rate").toDouble(), rate);
         QCOMPARE(m_form->player->rate(), rate);
         QCOMPARE(Property("PlaybackStatus").toString(), status);
-        m_form->resetPitch();
+        m_form->pitch().resetPitch();
     }
 
     // A value of another type than the property's is refused as such, and
@@ -527,14 +530,14 @@ private slots:
         const QString file = mediaFile(QStringLiteral("names/with blank.wav"));
         const QString before = m_player->Metadata().value("mpris:trackid").value<QDBusObjectPath>().path();
         if (way == QLatin1String("dialog")) {
-            auto *dialog = new ChoosingDialog;
+            auto dialog = std::make_unique<ChoosingDialog>();
             dialog->choice = file;
-            m_form->openDialog.reset(dialog);
-            m_form->openButton->clicked();
+            m_form->setOpenDialog(std::move(dialog));
+            control<ImageButton>(*m_form, "openButton")->clicked();
         } else if (way == QLatin1String("drop")) {
             QMimeData data;
             data.setUrls({QUrl::fromLocalFile(file)});
-            m_form->panel->filesDropped(&data);
+            control<ImageButton>(*m_form, "panel")->filesDropped(&data);
         } else {
             QCOMPARE(Player("OpenUri", {QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)}).type(),
                      QDBusMessage::ReplyMessage);
@@ -577,7 +580,7 @@ private slots:
         QVERIFY(uri.endsWith(QLatin1String("/Gr%FC%DFe.wav")));
         QCOMPARE(Player("OpenUri", {uri}).type(), QDBusMessage::ReplyMessage);
         QVERIFY(m_form->player->playState() != MediaPlayer::NoFile);
-        QCOMPARE(m_form->fileLabel->text(), QStringLiteral("grüße.wav"));
+        QCOMPARE(control<QLabel>(*m_form, "fileLabel")->text(), QStringLiteral("grüße.wav"));
         QCOMPARE(m_player->Metadata().value("xesam:title").toString(), QStringLiteral("Grüße.wav"));
         QCOMPARE(m_player->Metadata().value("xesam:url").toString(), uri);
     }
@@ -587,8 +590,9 @@ private slots:
     void unopenableFileIsShown()
     {
         m_player->ShowUnopenable(mediaFile(QStringLiteral("Absent Memo.wav")));
-        QCOMPARE(m_form->fileLabel->text(), QStringLiteral("absent memo.wav"));
-        QVERIFY(m_form->fileLabel->font().strikeOut());
+        // The engine learns that the file is missing off the GUI thread.
+        QTRY_COMPARE(control<QLabel>(*m_form, "fileLabel")->text(), QStringLiteral("absent memo.wav"));
+        QTRY_VERIFY(control<QLabel>(*m_form, "fileLabel")->font().strikeOut());
         QCOMPARE(m_form->player->playState(), MediaPlayer::NoFile);
     }
 };

@@ -7,8 +7,7 @@
 //   hungfs MOUNTPOINT
 //
 // Stays in the foreground and prints "mounted" once the file is there.
-#define FUSE_USE_VERSION 34
-#include <fuse_lowlevel.h>
+#include "FuseShare.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -76,20 +75,6 @@ int main(int argc, char *argv[])
         fprintf(stderr, "usage: %s MOUNTPOINT\n", argv[0]);
         return 2;
     }
-    char *fuseArgv[] = {argv[0], "-o", "fsname=hungfs,subtype=hungfs", NULL};
-    struct fuse_args args = FUSE_ARGS_INIT(3, fuseArgv);
-    struct fuse_session *session = fuse_session_new(&args, &Operations, sizeof Operations, NULL);
-    if (!session)
-        return 1;
-    if (fuse_set_signal_handlers(session) != 0 || fuse_session_mount(session, argv[1]) != 0) {
-        fuse_session_destroy(session);
-        return 1;
-    }
-    printf("mounted\n");
-    fflush(stdout);
-    const int status = fuse_session_loop(session);
-    fuse_session_unmount(session);
-    fuse_remove_signal_handlers(session);
-    fuse_session_destroy(session);
-    return status < 0 ? 1 : 0;
+    char options[] = "fsname=hungfs,subtype=hungfs";
+    return ServeFuseShare(argv[0], options, &Operations, sizeof Operations, argv[1]);
 }

@@ -103,6 +103,24 @@ private slots:
         QVERIFY(engine.CurrentPosition() > playedBefore + 0.2);
     }
 
+    void fileOpenedWhileHungOneLoads()
+    {
+        // The typist gives up on the hung file before its deadline: the next
+        // one opens at once, and the GUI thread never waits for the stuck core.
+        MpvEngine engine(QByteArrayLiteral("null"));
+        HungShare share;
+        if (!share.problem().isEmpty())
+            QSKIP(qPrintable(share.problem()));
+        engine.Open(share.hungFile());
+        QTest::qWait(500);
+        QElapsedTimer took;
+        took.start();
+        openAndPlay(engine, QStringLiteral("tone.wav"));
+        QVERIFY2(took.elapsed() < MpvEngine::OpenDeadlineMs, qPrintable(QString::number(took.elapsed())));
+        QVERIFY(coresEndedAfter(share));
+        QCOMPARE(engine.PlayState(), MediaPlayer::Playing);
+    }
+
     void coresGivenUpOnAreCapped()
     {
         MpvEngine engine(QByteArrayLiteral("null"));

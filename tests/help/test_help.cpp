@@ -41,8 +41,7 @@ private slots:
         });
         m_form = new Bar;
         m_form->load();
-        m_form->resize(m_form->width(), Px(2090));
-        m_form->Expanded = true;
+        m_form->expandAtOnce();
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form));
     }

@@ -2,6 +2,7 @@
 // The hot keys end to end under Xvfb: the real bar from start-up, a generated
 // file in the real engine, a focused logging client as "the word processor",
 // and keys typed with xdotool.
+#include "BarControls.h"
 #include "ChoosingDialog.h"
 #include "../playback/MediaFiles.h"
 #include "X11TestSupport.h"
@@ -11,6 +12,7 @@
 #include "ui/KeysDialog.h"
 #include "engine/Player.h"
 #include "ui/Bar.h"
+#include "ui/WindCountView.h"
 #include "ui/Startup.h"
 #include "rules/SettingsStore.h"
 
@@ -63,7 +65,7 @@ private slots:
         QVERIFY(form);
         // The hot keys are taken once the bar is on the screen.
         QTRY_VERIFY(!RivalClient().isFreeKey(FunctionKey::F6));
-        form->openDialog = std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav")));
+        form->setOpenDialog(std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav"))));
         form->chooseFile();
         QTRY_COMPARE(form->player->playState(), MediaPlayer::Stopped);
         QVERIFY(logger.start());
@@ -73,13 +75,13 @@ private slots:
     {
         QVERIFY(Xdotool({"key", "F6"}));
         QTRY_VERIFY(playing());
-        QCOMPARE(form->playButton->imageIndex(), 4);
-        QCOMPARE(form->pauseButton->imageIndex(), 2);
+        QCOMPARE(control<ImageButton>(*form, "playButton")->imageIndex(), 4);
+        QCOMPARE(control<ImageButton>(*form, "pauseButton")->imageIndex(), 2);
         QVERIFY(Xdotool({"key", "F6"}));
         QTRY_COMPARE(form->player->playState(), MediaPlayer::Paused);
-        QCOMPARE(form->playButton->imageIndex(), 1);
-        QCOMPARE(form->pauseButton->imageIndex(), 5);
-        QCOMPARE(form->hotKeys->counts().playPause, std::int16_t(0));
+        QCOMPARE(control<ImageButton>(*form, "playButton")->imageIndex(), 1);
+        QCOMPARE(control<ImageButton>(*form, "pauseButton")->imageIndex(), 5);
+        QCOMPARE(form->hotKeys().counts().playPause, std::int16_t(0));
         QCOMPARE(logger.lines(), QStringList());
     }
 
@@ -104,7 +106,7 @@ private slots:
 
     void windKeysMoveByTheWindStep()
     {
-        form->resetWindCount(); // the default wind count, 520 on the slider
+        form->windCount().resetWindCount(); // the default wind count, 520 on the slider
         QCOMPARE(form->windStep(), 3.0);
         form->player->engine().setCurrentPosition(10);
         logger.clear();
@@ -124,7 +126,7 @@ private slots:
         QVERIFY(Xdotool({"keydown", "F8"}));
         QTest::qWait(900);
         QVERIFY(Xdotool({"keyup", "F8"}));
-        QTRY_COMPARE(form->hotKeys->counts().forward, std::int16_t(counter.count % 2));
+        QTRY_COMPARE(form->hotKeys().counts().forward, std::int16_t(counter.count % 2));
         QTest::qWait(100);
         QAbstractEventDispatcher::instance()->removeNativeEventFilter(&counter);
         QVERIFY2(counter.count >= 4, "the key did not repeat");
@@ -154,7 +156,7 @@ private slots:
 
     void removingTheHookFreesEveryKey()
     {
-        form->globalHotKeys->releaseKeys();
+        form->globalHotKeys().releaseKeys();
         RivalClient rival;
         for (int offset = 0; offset < 12; ++offset)
             QVERIFY2(rival.isFreeKey(FunctionKeyAt(offset)), qPrintable(NameOf(FunctionKeyAt(offset))));

@@ -130,8 +130,8 @@ private slots:
         form = startup();
         QVERIFY(form);
         QTRY_COMPARE_WITH_TIMEOUT(binds().size(), 1, 15000);
-        form->globalHotKeys->setNotice([this](const QString &text) { notices.append(text); });
-        form->openDialog = std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav")));
+        form->globalHotKeys().setNotice([this](const QString &text) { notices.append(text); });
+        form->setOpenDialog(std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav"))));
         form->chooseFile();
         QTRY_COMPARE(form->player->playState(), MediaPlayer::Stopped);
     }
@@ -151,8 +151,8 @@ private slots:
             ["fast-rewind", "Fast Rewind", "F5"], ["play-pause", "Play/Pause", "F6"],
             ["fast-forward", "Fast Forward", "F8"]])").array();
         QCOMPARE(asked, expected);
-        QTRY_VERIFY(form->globalHotKeys->desktopOwnsKeys());
-        QCOMPARE(form->globalHotKeys->desktopTriggerOf(HotKeyAction::PlayPause), std::optional<QString>(QStringLiteral("F6")));
+        QTRY_VERIFY(form->globalHotKeys().desktopOwnsKeys());
+        QCOMPARE(form->globalHotKeys().desktopTriggerOf(HotKeyAction::PlayPause), std::optional<QString>(QStringLiteral("F6")));
     }
 
     void pressAndReleasePlayThenPause()
@@ -161,7 +161,7 @@ private slots:
         QTRY_VERIFY(playing());
         stroke(QStringLiteral("play-pause"));
         QTRY_COMPARE(form->player->playState(), MediaPlayer::Paused);
-        QCOMPARE(form->hotKeys->counts().playPause, std::int16_t(0));
+        QCOMPARE(form->hotKeys().counts().playPause, std::int16_t(0));
         QVERIFY(notices.isEmpty());
     }
 
@@ -179,7 +179,7 @@ private slots:
 
     void setKeysRebindsInANewSession()
     {
-        KeysDialog *keys = KeysDialog::Show(form, *form->globalHotKeys);
+        KeysDialog *keys = KeysDialog::Show(form, form->globalHotKeys());
         keys->playPauseList->setCurrentIndex(8); // F9
         keys->setButton->click();
         QTRY_COMPARE(binds().size(), 2);
@@ -189,7 +189,7 @@ private slots:
         // A session is bound once: the old one is closed, a new one bound.
         QVERIFY(first.value(QStringLiteral("session")) != second.value(QStringLiteral("session")));
         QTRY_VERIFY(record().value(QStringLiteral("closed")).toArray().contains(first.value(QStringLiteral("session"))));
-        QTRY_COMPARE(form->globalHotKeys->desktopTriggerOf(HotKeyAction::PlayPause), std::optional<QString>(QStringLiteral("F9")));
+        QTRY_COMPARE(form->globalHotKeys().desktopTriggerOf(HotKeyAction::PlayPause), std::optional<QString>(QStringLiteral("F9")));
 
         stroke(QStringLiteral("play-pause"));
         QTRY_VERIFY(playing());
@@ -204,7 +204,7 @@ private slots:
         QTRY_COMPARE(notices.size(), 1);
         QVERIFY2(notices[0].startsWith(QStringLiteral("The desktop did not give Murmelvox its hot keys (it closed the shortcut session)")),
                  qPrintable(notices[0]));
-        QVERIFY(!form->globalHotKeys->desktopOwnsKeys());
+        QVERIFY(!form->globalHotKeys().desktopOwnsKeys());
         RivalClient rival;
         QTRY_VERIFY(!rival.isFreeKey(FunctionKey::F9));
     }
@@ -216,7 +216,7 @@ private slots:
         killPortal();
         QVERIFY(startPortal());
         QTRY_COMPARE(binds().size(), 1);
-        QTRY_VERIFY(form->globalHotKeys->desktopOwnsKeys());
+        QTRY_VERIFY(form->globalHotKeys().desktopOwnsKeys());
         RivalClient rival;
         QTRY_VERIFY(rival.isFreeKey(FunctionKey::F9));
         playPauseActs();
@@ -234,7 +234,7 @@ private slots:
         replacement.start();
         QVERIFY(frontEnd.waitForFinished(15000));
         QTRY_COMPARE_WITH_TIMEOUT(binds().size(), before + 1, 15000);
-        QTRY_VERIFY(form->globalHotKeys->desktopOwnsKeys());
+        QTRY_VERIFY(form->globalHotKeys().desktopOwnsKeys());
         playPauseActs();
         QVERIFY(notices.isEmpty());
     }
@@ -245,12 +245,12 @@ private slots:
         QTRY_COMPARE(notices.size(), 1);
         QVERIFY2(notices[0].startsWith(QStringLiteral("The desktop did not give Murmelvox its hot keys (the desktop portal stopped)")),
                  qPrintable(notices[0]));
-        QVERIFY(!form->globalHotKeys->desktopOwnsKeys());
+        QVERIFY(!form->globalHotKeys().desktopOwnsKeys());
         RivalClient rival;
         QTRY_VERIFY(!rival.isFreeKey(FunctionKey::F9));
 
         QVERIFY(startPortal());
-        QTRY_VERIFY(form->globalHotKeys->desktopOwnsKeys());
+        QTRY_VERIFY(form->globalHotKeys().desktopOwnsKeys());
         QTRY_VERIFY(rival.isFreeKey(FunctionKey::F9));
         playPauseActs();
         QCOMPARE(notices.size(), 1);
@@ -259,11 +259,11 @@ private slots:
     void cancelledBindFallsBackToX11()
     {
         control(QStringLiteral("AnswerNextBind"), {1u});
-        form->globalHotKeys->reloadKeyAssignments(SettingsStore());
+        form->globalHotKeys().reloadKeyAssignments(SettingsStore());
         QTRY_COMPARE(notices.size(), 1);
         QVERIFY2(notices[0].startsWith(QStringLiteral("The desktop did not give Murmelvox its hot keys")),
                  qPrintable(notices[0]));
-        QVERIFY(!form->globalHotKeys->desktopOwnsKeys());
+        QVERIFY(!form->globalHotKeys().desktopOwnsKeys());
         RivalClient rival;
         QTRY_VERIFY(!rival.isFreeKey(FunctionKey::F9)); // F9, now grabbed through X11
         QVERIFY(!rival.isFreeKey(FunctionKey::F4));

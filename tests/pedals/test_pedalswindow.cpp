@@ -31,8 +31,8 @@ private slots:
     void openedFromTrayMenuAndBar()
     {
         Bar bar;
-        bar.trayIcon = AddTrayIcon(&bar, [&bar] { bar.showSettings(); });
-        QMenu *menu = bar.trayIcon->contextMenu();
+        bar.setTrayIcon(AddTrayIcon(&bar, [&bar] { bar.showSettings(); }));
+        QMenu *menu = bar.trayIcon()->contextMenu();
         QVERIFY(menu);
         QCOMPARE(menu->actions().size(), 1);
         menu->actions().at(0)->trigger();

@@ -4,11 +4,16 @@
 // with the user's settings in this test's own HOME.
 #include "MediaFiles.h"
 
+#include "BarControls.h"
+
 #include "engine/Player.h"
 #include "hotkeys/HotKeys.h"
 #include "rules/NumberText.h"
 #include "rules/Sliders.h"
 #include "ui/Bar.h"
+#include "ui/PitchView.h"
+#include "ui/PositionDisplay.h"
+#include "ui/WindCountView.h"
 #include "ui/MessageBox.h"
 #include "ui/Startup.h"
 #include "rules/SettingsStore.h"
@@ -100,7 +105,7 @@ void Drag(QWidget *w, QPoint pos, Qt::MouseButtons held)
 // lower panel, entering first.
 void Drop(Bar &form, const QMimeData *data)
 {
-    const QPoint at = form.panel->mapTo(&form, QPoint(40, 60));
+    const QPoint at = control<ImageButton>(form, "panel")->mapTo(&form, QPoint(40, 60));
     QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form.windowHandle(), &enter);
     QDropEvent drop(QPointF(at), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
@@ -109,20 +114,22 @@ void Drop(Bar &form, const QMimeData *data)
 
 QList<int> Looks(const Bar &form)
 {
-    return {form.playButton->imageIndex(), form.pauseButton->imageIndex(), form.stopButton->imageIndex(),
-            form.exitButton->imageIndex(), form.openButton->imageIndex(), form.panelButton->imageIndex()};
+    QList<int> looks;
+    for (const char *name : {"playButton", "pauseButton", "stopButton", "exitButton", "openButton", "panelButton"})
+        looks << control<ImageButton>(form, name)->imageIndex();
+    return looks;
 }
 
 QList<int> Counters(const Bar &form)
 {
-    const HotKeys::Counts c = form.hotKeys->counts();
+    const HotKeys::Counts c = form.hotKeys().counts();
     return {c.playPause, c.rewind, c.forward};
 }
 
 void SetCounters(const Bar &form, int value)
 {
     const auto v = std::int16_t(value);
-    form.hotKeys->setCounts({v, v, v});
+    form.hotKeys().setCounts({v, v, v});
 }
 
 double LabelNumber(const QLabel *label)
@@ -223,11 +230,10 @@ class TestPlaybackBar : public QObject
         form = std::make_unique<Bar>();
         auto scripted = std::make_unique<ScriptedDialog>();
         dialog = scripted.get();
-        form->openDialog = std::move(scripted);
+        form->setOpenDialog(std::move(scripted));
         form->load();
         // Expanded (without the animation), so the lower panel shows.
-        form->resize(form->width(), Px(2090));
-        form->Expanded = true;
+        form->expandAtOnce();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
@@ -245,6 +251,10 @@ class TestPlaybackBar : public QObject
         Press(w, QPoint(5, 5), button);
         Release(w, QPoint(5, 5), button);
     }
+
+    TrackSlider *track(const char *name) { return control<TrackSlider>(*form, name); }
+    QLabel *caption(const char *name) { return control<QLabel>(*form, name); }
+    ImageButton *imageButton(const char *name) { return control<ImageButton>(*form, name); }
 
     // A pixel column of a track as the press position in twips.
     static QPoint Column(int px) { return QPoint(px, 4); }
@@ -303,8 +313,8 @@ private slots:
     {
         QFETCH(QString, steps);
         QFETCH(QList<int>, looks);
-        ImageButton *const buttons[] = {form->playButton, form->pauseButton, form->stopButton,
-                                       form->exitButton, form->openButton, form->panelButton};
+        ImageButton *const buttons[] = {imageButton("playButton"), imageButton("pauseButton"), imageButton("stopButton"),
+                                       imageButton("exitButton"), imageButton("openButton"), imageButton("panelButton")};
         for (const QString &step : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             ImageButton *box = buttons[step[0].digitValue() - 1];
             const Qt::MouseButton button = step.endsWith(QLatin1Char('r')) ? Qt::RightButton : Qt::LeftButton;
@@ -329,7 +339,7 @@ private slots:
         QFETCH(int, button);
         QFETCH(QList<int>, looks);
         SetCounters(*form, 1);
-        ImageButton *box = QList<ImageButton *>{form->playButton, form->pauseButton, form->stopButton}[button - 1];
+        ImageButton *box = QList<ImageButton *>{imageButton("playButton"), imageButton("pauseButton"), imageButton("stopButton")}[button - 1];
         click(box);
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].prompt, NoFileMessage);
@@ -348,48 +358,48 @@ private slots:
 
         // Pause while stopped: no command, yet the paused look and cleared counters.
         SetCounters(*form, 3);
-        click(form->pauseButton);
+        click(imageButton("pauseButton"));
         QCOMPARE(form->player->playState(), MediaPlayer::Stopped);
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 5, 3}));
         QCOMPARE(Counters(*form), (QList<int>{0, 0, 0}));
 
         SetCounters(*form, 1);
-        click(form->playButton);
+        click(imageButton("playButton"));
         QCOMPARE(form->player->playState(), MediaPlayer::Playing);
         QCOMPARE(Counters(*form), (QList<int>{2, 0, 0}));
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{4, 2, 3}));
         // The timer shows the time running.
-        QTRY_VERIFY_WITH_TIMEOUT(LabelNumber(form->positionLabel) >= 1.5, 5000);
-        QVERIFY2(form->timeLabel->text().endsWith(QStringLiteral(" / 0:20")), qPrintable(form->timeLabel->text()));
+        QTRY_VERIFY_WITH_TIMEOUT(LabelNumber(caption("positionLabel")) >= 1.5, 5000);
+        QVERIFY2(caption("timeLabel")->text().endsWith(QStringLiteral(" / 0:20")), qPrintable(caption("timeLabel")->text()));
 
         SetCounters(*form, 2);
-        click(form->pauseButton);
+        click(imageButton("pauseButton"));
         QVERIFY(form->player->playState() != MediaPlayer::Playing);
         QCOMPARE(Counters(*form), (QList<int>{0, 0, 0}));
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 5, 3}));
         // Paused: the display stands still.
         QTest::qWait(250);
-        const QString held = form->positionLabel->text();
+        const QString held = caption("positionLabel")->text();
         QTest::qWait(400);
-        QCOMPARE(form->positionLabel->text(), held);
-        QVERIFY(LabelNumber(form->positionLabel) >= 1.5);
+        QCOMPARE(caption("positionLabel")->text(), held);
+        QVERIFY(LabelNumber(caption("positionLabel")) >= 1.5);
 
         // Pause again: still paused where it was.
-        click(form->pauseButton);
+        click(imageButton("pauseButton"));
         QTest::qWait(300);
-        QCOMPARE(form->positionLabel->text(), held);
+        QCOMPARE(caption("positionLabel")->text(), held);
         QVERIFY(form->player->playState() != MediaPlayer::Playing);
 
         // Stop goes back to the start; the next Play plays from there.
         SetCounters(*form, 2);
-        click(form->stopButton);
+        click(imageButton("stopButton"));
         QCOMPARE(form->player->position(), 0.0);
         QCOMPARE(Counters(*form), (QList<int>{0, 0, 0}));
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 2, 6}));
-        QTRY_COMPARE(form->positionLabel->text(), QStringLiteral("0"));
-        click(form->playButton);
+        QTRY_COMPARE(caption("positionLabel")->text(), QStringLiteral("0"));
+        click(imageButton("playButton"));
         QCOMPARE(form->player->playState(), MediaPlayer::Playing);
-        QTRY_VERIFY(LabelNumber(form->positionLabel) > 0);
+        QTRY_VERIFY(LabelNumber(caption("positionLabel")) > 0);
         QVERIFY(form->player->position() < held.toDouble());
         QVERIFY(boxes.isEmpty());
     }
@@ -398,27 +408,25 @@ private slots:
 
     void timeLabel()
     {
-        form->showPosition();
-        QCOMPARE(form->timeLabel->text(), QStringLiteral("0:0/0:0"));
+        form->positionDisplay().showPosition();
+        QCOMPARE(caption("timeLabel")->text(), QStringLiteral("0:0/0:0"));
 
         openByDrop(mediaFile(QStringLiteral("tone.wav")));
         form->player->engine().setCurrentPosition(12.5);
-        form->showPosition();
-        QCOMPARE(form->timeLabel->text(), QStringLiteral("0:12 / 0:20"));
-        QCOMPARE(form->positionLabel->text(), QStringLiteral("12.5"));
+        form->positionDisplay().showPosition();
+        QCOMPARE(caption("timeLabel")->text(), QStringLiteral("0:12 / 0:20"));
+        QCOMPARE(caption("positionLabel")->text(), QStringLiteral("12.5"));
 
         // A double-click on the time label shows the remaining time from the
         // next tick on; a second one switches back.
-        QTest::mouseDClick(form->timeLabel, Qt::LeftButton);
-        QVERIFY(!form->showElapsed);
-        QTRY_COMPARE(form->timeLabel->text(), QStringLiteral("0:7 / 0:20"));
-        QTest::mouseDClick(form->timeLabel, Qt::LeftButton);
-        QVERIFY(form->showElapsed);
-        QTRY_COMPARE(form->timeLabel->text(), QStringLiteral("0:12 / 0:20"));
+        QTest::mouseDClick(caption("timeLabel"), Qt::LeftButton);
+        QTRY_COMPARE(caption("timeLabel")->text(), QStringLiteral("0:7 / 0:20"));
+        QTest::mouseDClick(caption("timeLabel"), Qt::LeftButton);
+        QTRY_COMPARE(caption("timeLabel")->text(), QStringLiteral("0:12 / 0:20"));
 
         form->player->engine().setCurrentPosition(3.456);
-        form->showPosition();
-        QCOMPARE(form->positionLabel->text(), QStringLiteral("3.46"));
+        form->positionDisplay().showPosition();
+        QCOMPARE(caption("positionLabel")->text(), QStringLiteral("3.46"));
     }
 
     // -------------------------------------------------------------- opening
@@ -433,32 +441,32 @@ private slots:
 
         QCOMPARE(dialog->filters.size(), 0);
         dialog->answer = path;
-        click(form->openButton);
+        click(imageButton("openButton"));
         QTRY_VERIFY(!form->player->isOpening());
         QCOMPARE(dialog->titles, QStringList{QStringLiteral("Murmelvox .::. Select a Voice file...")});
         QCOMPARE(dialog->filters, QList<QStringList>{DialogFilters});
-        QCOMPARE(form->fileLabel->text(), QStringLiteral("interview_0412_"));
-        QCOMPARE(form->fileLabel->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
+        QCOMPARE(caption("fileLabel")->text(), QStringLiteral("interview_0412_"));
+        QCOMPARE(caption("fileLabel")->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
         QVERIFY(form->player->playState() != MediaPlayer::NoFile);
         QVERIFY(form->player->duration() > 20);
-        QVERIFY(!form->fileLabel->font().strikeOut());
+        QVERIFY(!caption("fileLabel")->font().strikeOut());
 
         // Cancelled: nothing changes.
         dialog->answer.clear();
         const double duration = form->player->duration();
-        click(form->openButton);
+        click(imageButton("openButton"));
         QTRY_VERIFY(!form->player->isOpening());
         QCOMPARE(dialog->titles.size(), 2);
-        QCOMPARE(form->fileLabel->text(), QStringLiteral("interview_0412_"));
-        QCOMPARE(form->fileLabel->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
+        QCOMPARE(caption("fileLabel")->text(), QStringLiteral("interview_0412_"));
+        QCOMPARE(caption("fileLabel")->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
         QCOMPARE(form->player->duration(), duration);
 
         // A short name shows whole, in lower case, and replaces the open file.
         dialog->answer = mediaFile(QStringLiteral("short.wav"));
-        click(form->openButton);
+        click(imageButton("openButton"));
         QTRY_VERIFY(!form->player->isOpening());
-        QCOMPARE(form->fileLabel->text(), QStringLiteral("short.wav"));
-        QCOMPARE(form->fileLabel->toolTip(), QStringLiteral(" short.wav "));
+        QCOMPARE(caption("fileLabel")->text(), QStringLiteral("short.wav"));
+        QCOMPARE(caption("fileLabel")->toolTip(), QStringLiteral(" short.wav "));
         QVERIFY(form->player->duration() < 3);
         QVERIFY(boxes.isEmpty());
     }
@@ -495,49 +503,49 @@ private slots:
             data.setText(text);
         Drop(*form, &data);
         QTRY_VERIFY(!form->player->isOpening());
-        form->showPosition();
+        form->positionDisplay().showPosition();
 
         if (opened.isEmpty()) {
-            QCOMPARE(form->fileLabel->text(), QString());
-            QCOMPARE(form->fileLabel->toolTip(), QString());
+            QCOMPARE(caption("fileLabel")->text(), QString());
+            QCOMPARE(caption("fileLabel")->toolTip(), QString());
             QCOMPARE(form->player->playState(), MediaPlayer::NoFile);
             return;
         }
         const QString path = mediaFile(opened);
         // The file's name, as the open dialog shows it, not its folder.
-        QCOMPARE(form->fileLabel->text(), QFileInfo(path).fileName().left(15).toLower());
-        QCOMPARE(form->fileLabel->toolTip(), QLatin1Char(' ') + path + QLatin1Char(' '));
+        QCOMPARE(caption("fileLabel")->text(), QFileInfo(path).fileName().left(15).toLower());
+        QCOMPARE(caption("fileLabel")->toolTip(), QLatin1Char(' ') + path + QLatin1Char(' '));
         QCOMPARE(form->player->playState() != MediaPlayer::NoFile, playable);
         // A file that cannot play: the name is struck through, the time
         // reads as with no file, and the transport still refuses.
-        QCOMPARE(form->fileLabel->font().strikeOut(), !playable);
+        QCOMPARE(caption("fileLabel")->font().strikeOut(), !playable);
         if (!playable) {
-            QCOMPARE(form->timeLabel->text(), QStringLiteral("0:0/0:0"));
-            click(form->playButton);
+            QCOMPARE(caption("timeLabel")->text(), QStringLiteral("0:0/0:0"));
+            click(imageButton("playButton"));
             QCOMPARE(boxes.size(), 1);
             QCOMPARE(boxes[0].prompt, NoFileMessage);
         } else {
-            QVERIFY(form->timeLabel->text().contains(QStringLiteral(" / ")));
+            QVERIFY(caption("timeLabel")->text().contains(QStringLiteral(" / ")));
         }
     }
 
     void goodFileAfterBadOne()
     {
         openByDrop(mediaFile(QStringLiteral("text.mp3")));
-        QVERIFY(form->fileLabel->font().strikeOut());
+        QVERIFY(caption("fileLabel")->font().strikeOut());
         openByDrop(mediaFile(QStringLiteral("short.wav")));
-        QVERIFY(!form->fileLabel->font().strikeOut());
+        QVERIFY(!caption("fileLabel")->font().strikeOut());
         QCOMPARE(form->player->playState(), MediaPlayer::Stopped);
 
         // The tick follows the player: a file that opens only later (the
         // player's own open stands in here) is no longer struck through.
         openByDrop(mediaFile(QStringLiteral("empty.mp3")));
-        QVERIFY(form->fileLabel->font().strikeOut());
-        QCOMPARE(form->fileLabel->accessibleDescription(), QStringLiteral("The file could not be opened."));
+        QVERIFY(caption("fileLabel")->font().strikeOut());
+        QCOMPARE(caption("fileLabel")->accessibleDescription(), QStringLiteral("The file could not be opened."));
         openNow(form->player->engine(), mediaFile(QStringLiteral("short.wav")));
-        form->showPosition();
-        QVERIFY(!form->fileLabel->font().strikeOut());
-        QCOMPARE(form->fileLabel->accessibleDescription(), QString());
+        form->positionDisplay().showPosition();
+        QVERIFY(!caption("fileLabel")->font().strikeOut());
+        QCOMPARE(caption("fileLabel")->accessibleDescription(), QString());
     }
 
     // ---------------------------------------------------------------- pitch
@@ -545,8 +553,8 @@ private slots:
     void pitchAtStartUp()
     {
         QCOMPARE(form->player->rate(), 1.0);
-        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 970));
-        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 1"));
+        QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 970));
+        QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 1"));
     }
 
     void pitchPress_data()
@@ -567,84 +575,84 @@ private slots:
         QFETCH(int, button);
         QFETCH(double, rate);
         QFETCH(QList<float>, lines);
-        Press(form->pitchTrack, Column(column), Qt::MouseButton(button));
-        Release(form->pitchTrack, Column(column), Qt::MouseButton(button));
+        Press(track("pitchTrack"), Column(column), Qt::MouseButton(button));
+        Release(track("pitchTrack"), Column(column), Qt::MouseButton(button));
         QCOMPARE(form->player->rate(), rate);
-        QCOMPARE(form->pitchTrack->lineXs(), lines);
-        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch ") + QString::number(rate));
+        QCOMPARE(track("pitchTrack")->lineXs(), lines);
+        QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch ") + QString::number(rate));
     }
 
     void pitchDrag()
     {
-        Press(form->pitchTrack, Column(100));
-        Drag(form->pitchTrack, Column(40), Qt::LeftButton);
+        Press(track("pitchTrack"), Column(100));
+        Drag(track("pitchTrack"), Column(40), Qt::LeftButton);
         QCOMPARE(form->player->rate(), 0.6);
-        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 580));
-        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 0.6"));
+        QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 580));
+        QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 0.6"));
 
         // Other buttons, or a second one held, drag nothing.
-        Drag(form->pitchTrack, Column(80), Qt::RightButton);
-        Drag(form->pitchTrack, Column(80), Qt::LeftButton | Qt::RightButton);
-        Drag(form->pitchTrack, Column(80), Qt::MiddleButton);
+        Drag(track("pitchTrack"), Column(80), Qt::RightButton);
+        Drag(track("pitchTrack"), Column(80), Qt::LeftButton | Qt::RightButton);
+        Drag(track("pitchTrack"), Column(80), Qt::MiddleButton);
         QCOMPARE(form->player->rate(), 0.6);
-        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 580));
+        QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 580));
 
         // Past the left edge: an empty bar, rate and label kept.
-        Drag(form->pitchTrack, Column(-10), Qt::LeftButton);
-        QCOMPARE(form->pitchTrack->lineXs(), QList<float>());
+        Drag(track("pitchTrack"), Column(-10), Qt::LeftButton);
+        QCOMPARE(track("pitchTrack")->lineXs(), QList<float>());
         QCOMPARE(form->player->rate(), 0.6);
-        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 0.6"));
+        QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 0.6"));
 
         // Past the right edge: the bar fills the track, the rate is kept.
-        Drag(form->pitchTrack, Column(200), Qt::LeftButton);
-        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 1990));
+        Drag(track("pitchTrack"), Column(200), Qt::LeftButton);
+        QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 1990));
         QCOMPARE(form->player->rate(), 0.6);
-        Release(form->pitchTrack, Column(200));
+        Release(track("pitchTrack"), Column(200));
     }
 
     void pitchDoubleClickAndGlyphs()
     {
-        Press(form->pitchTrack, Column(120));
+        Press(track("pitchTrack"), Column(120));
         QCOMPARE(form->player->rate(), 1.8);
-        QTest::mouseDClick(form->pitchTrack, Qt::LeftButton, {}, Column(30));
+        QTest::mouseDClick(track("pitchTrack"), Qt::LeftButton, {}, Column(30));
         QCOMPARE(form->player->rate(), 1.0);
-        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 1"));
-        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 970));
+        QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 1"));
+        QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 970));
 
-        QTest::mouseClick(form->pitchUp, Qt::LeftButton);
+        QTest::mouseClick(caption("pitchUp"), Qt::LeftButton);
         QCOMPARE(form->player->rate(), 1.01);
-        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 1.01"));
-        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 1000));
-        QTest::mouseClick(form->pitchDown, Qt::LeftButton);
-        QTest::mouseClick(form->pitchDown, Qt::LeftButton);
-        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 0.99"));
-        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 970));
+        QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 1.01"));
+        QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 1000));
+        QTest::mouseClick(caption("pitchDown"), Qt::LeftButton);
+        QTest::mouseClick(caption("pitchDown"), Qt::LeftButton);
+        QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 0.99"));
+        QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 970));
 
         // Keyboard users step like the glyphs.
-        form->pitchTrack->setFocus();
-        QTest::keyClick(form->pitchTrack, Qt::Key_Right);
-        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 1"));
+        track("pitchTrack")->setFocus();
+        QTest::keyClick(track("pitchTrack"), Qt::Key_Right);
+        QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 1"));
     }
 
     void pitchGlyphsWithoutBounds()
     {
         openByDrop(mediaFile(QStringLiteral("short.wav")));
-        click(form->playButton);
-        Press(form->pitchTrack, Column(1)); // 0.015
+        click(imageButton("playButton"));
+        Press(track("pitchTrack"), Column(1)); // 0.015
         for (int i = 0; i < 3; ++i)
-            QTest::mouseClick(form->pitchDown, Qt::LeftButton);
+            QTest::mouseClick(caption("pitchDown"), Qt::LeftButton);
         // Whatever the engine makes of a rate at or below zero, the label
         // shows what it reads back and the program goes on.
-        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch ") + NumberText(form->player->rate()));
-        QTest::mouseDClick(form->pitchTrack, Qt::LeftButton, {}, Column(30));
+        QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch ") + NumberText(form->player->rate()));
+        QTest::mouseDClick(track("pitchTrack"), Qt::LeftButton, {}, Column(30));
         QCOMPARE(form->player->rate(), 1.0);
 
-        Press(form->pitchTrack, Column(132)); // 1.98
+        Press(track("pitchTrack"), Column(132)); // 1.98
         for (int i = 0; i < 5; ++i)
-            QTest::mouseClick(form->pitchUp, Qt::LeftButton);
+            QTest::mouseClick(caption("pitchUp"), Qt::LeftButton);
         QCOMPARE(form->player->rate(), 2.03);
-        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 2.03"));
-        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 1990));
+        QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 2.03"));
+        QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 1990));
         QTest::qWait(200);
         QCOMPARE(form->player->playState(), MediaPlayer::Playing);
     }
@@ -655,26 +663,26 @@ private slots:
     void pitchNewestPositionStands()
     {
         const QPoint newer = Column(20); // 300 twips
-        QCoreApplication::postEvent(form->pitchTrack,
-            new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->pitchTrack->mapToGlobal(QPointF(newer)),
+        QCoreApplication::postEvent(track("pitchTrack"),
+            new QMouseEvent(QEvent::MouseMove, QPointF(newer), track("pitchTrack")->mapToGlobal(QPointF(newer)),
                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
-        form->setPitchAt(1800);
+        form->pitch().setPitchAt(1800);
         QCOMPARE(form->player->rate(), 1.8);
-        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 1780));
+        QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 1780));
         QCoreApplication::processEvents();
         QCOMPARE(form->player->rate(), 0.3);
-        QCOMPARE(form->pitchTrack->lineXs(), Lines(10, 280));
-        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 0.3"));
+        QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 280));
+        QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 0.3"));
     }
 
     void tracksKeepTheirDrawing()
     {
-        Press(form->pitchTrack, Column(100));
-        Press(form->windTrack, Column(30));
-        form->panel->hide();
+        Press(track("pitchTrack"), Column(100));
+        Press(track("windTrack"), Column(30));
+        imageButton("panel")->hide();
         QCoreApplication::processEvents();
-        form->panel->show();
-        for (TrackSlider *track : {form->pitchTrack, form->windTrack}) {
+        imageButton("panel")->show();
+        for (TrackSlider *track : {track("pitchTrack"), track("windTrack")}) {
             const QImage image = track->grab().toImage();
             // The first line, at 10 twips, lies in the first pixel column.
             QCOMPARE(image.pixelColor(0, 4), QColor(Qt::white));
@@ -687,9 +695,9 @@ private slots:
 
     void windCountAtFirstStart()
     {
-        QCOMPARE(form->windCount, 520.0f);
-        QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 3"));
-        QCOMPARE(form->windTrack->lineXs(), Lines(10, 490));
+        QCOMPARE(form->windCount().windCount(), 520.0f);
+        QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 3"));
+        QCOMPARE(track("windTrack")->lineXs(), Lines(10, 490));
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 520"));
     }
 
@@ -715,76 +723,76 @@ private slots:
         QFETCH(float, windCount);
         QFETCH(QString, label);
         QFETCH(QList<float>, lines);
-        Press(form->windTrack, Column(column), Qt::MouseButton(button));
-        Release(form->windTrack, Column(column), Qt::MouseButton(button));
-        QCOMPARE(form->windCount, windCount);
-        QCOMPARE(form->windLabel->text(), label);
-        QCOMPARE(form->windTrack->lineXs(), lines);
+        Press(track("windTrack"), Column(column), Qt::MouseButton(button));
+        Release(track("windTrack"), Column(column), Qt::MouseButton(button));
+        QCOMPARE(form->windCount().windCount(), windCount);
+        QCOMPARE(caption("windLabel")->text(), label);
+        QCOMPARE(track("windTrack")->lineXs(), lines);
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), WindCountStoredText(windCount));
     }
 
     void windCountDrag()
     {
-        Press(form->windTrack, Column(30));
-        Drag(form->windTrack, Column(60), Qt::LeftButton);
-        QCOMPARE(form->windCount, 910.0f);
-        QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 6"));
+        Press(track("windTrack"), Column(30));
+        Drag(track("windTrack"), Column(60), Qt::LeftButton);
+        QCOMPARE(form->windCount().windCount(), 910.0f);
+        QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 6"));
 
-        Drag(form->windTrack, Column(20), Qt::RightButton);
-        Drag(form->windTrack, Column(20), Qt::LeftButton | Qt::RightButton);
-        QCOMPARE(form->windCount, 910.0f);
+        Drag(track("windTrack"), Column(20), Qt::RightButton);
+        Drag(track("windTrack"), Column(20), Qt::LeftButton | Qt::RightButton);
+        QCOMPARE(form->windCount().windCount(), 910.0f);
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 910"));
 
         // Dragged past the right edge, a little or far: the full track, and
         // the label, the bar and what is stored all say 10 seconds.
         for (const QPoint &past : {QPoint(110, 4), QPoint(114, 4), QPoint(400, 4)}) {
-            Press(form->windTrack, Column(30));
-            Drag(form->windTrack, past, Qt::LeftButton);
-            QCOMPARE(form->windCount, 1630.0f);
-            QCOMPARE(form->windTrack->lineXs(), Lines(10, 1600));
-            QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 10"));
+            Press(track("windTrack"), Column(30));
+            Drag(track("windTrack"), past, Qt::LeftButton);
+            QCOMPARE(form->windCount().windCount(), 1630.0f);
+            QCOMPARE(track("windTrack")->lineXs(), Lines(10, 1600));
+            QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 10"));
             QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
-            Release(form->windTrack, past);
+            Release(track("windTrack"), past);
         }
 
         // Past the left edge.
-        Drag(form->windTrack, Column(-20), Qt::LeftButton);
-        QCOMPARE(form->windCount, 10.0f);
-        QCOMPARE(form->windTrack->lineXs(), QList<float>());
-        QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 0"));
-        Release(form->windTrack, Column(-20));
+        Drag(track("windTrack"), Column(-20), Qt::LeftButton);
+        QCOMPARE(form->windCount().windCount(), 10.0f);
+        QCOMPARE(track("windTrack")->lineXs(), QList<float>());
+        QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 0"));
+        Release(track("windTrack"), Column(-20));
 
-        QTest::mouseDClick(form->windTrack, Qt::LeftButton, {}, Column(100));
-        QCOMPARE(form->windCount, 520.0f);
-        QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 3"));
-        QCOMPARE(form->windTrack->lineXs(), Lines(10, 490));
+        QTest::mouseDClick(track("windTrack"), Qt::LeftButton, {}, Column(100));
+        QCOMPARE(form->windCount().windCount(), 520.0f);
+        QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 3"));
+        QCOMPARE(track("windTrack")->lineXs(), Lines(10, 490));
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 520"));
     }
 
     void windCountNewestPositionStands()
     {
         const QPoint newer = Column(10); // 150 twips
-        QCoreApplication::postEvent(form->windTrack,
-            new QMouseEvent(QEvent::MouseMove, QPointF(newer), form->windTrack->mapToGlobal(QPointF(newer)),
+        QCoreApplication::postEvent(track("windTrack"),
+            new QMouseEvent(QEvent::MouseMove, QPointF(newer), track("windTrack")->mapToGlobal(QPointF(newer)),
                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
-        form->setWindCountAt(1500);
-        QCOMPARE(form->windCount, 1510.0f);
-        QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 10"));
+        form->windCount().setWindCountAt(1500);
+        QCOMPARE(form->windCount().windCount(), 1510.0f);
+        QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 10"));
         QCoreApplication::processEvents();
-        QCOMPARE(form->windCount, 160.0f);
-        QCOMPARE(form->windTrack->lineXs(), Lines(10, 130));
-        QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 1"));
+        QCOMPARE(form->windCount().windCount(), 160.0f);
+        QCOMPARE(track("windTrack")->lineXs(), Lines(10, 130));
+        QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 1"));
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 160"));
     }
 
     void windCountKeyboard()
     {
-        form->windTrack->setFocus();
-        QTest::keyClick(form->windTrack, Qt::Key_Right);
-        QVERIFY(form->windCount > 520.0f);
-        QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), WindCountStoredText(form->windCount));
-        QTest::keyClick(form->windTrack, Qt::Key_Left);
-        QCOMPARE(form->windCount, 520.0f);
+        track("windTrack")->setFocus();
+        QTest::keyClick(track("windTrack"), Qt::Key_Right);
+        QVERIFY(form->windCount().windCount() > 520.0f);
+        QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), WindCountStoredText(form->windCount().windCount()));
+        QTest::keyClick(track("windTrack"), Qt::Key_Left);
+        QCOMPARE(form->windCount().windCount(), 520.0f);
     }
 
     // The presses never wait for the file: the wind count is written once
@@ -796,8 +804,8 @@ private slots:
         const QByteArray before = SettingsBytes();
         Replacements replaced(SettingsStore().filePath());
         for (int column : {30, 60, 108}) {
-            Press(form->windTrack, Column(column));
-            Release(form->windTrack, Column(column));
+            Press(track("windTrack"), Column(column));
+            Release(track("windTrack"), Column(column));
         }
         QCOMPARE(SettingsBytes(), before);
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
@@ -816,12 +824,12 @@ private slots:
         if (!locked)
             QSKIP("this file system cannot make a file immutable");
         for (int column : {30, 60}) {
-            Press(form->windTrack, Column(column));
-            Release(form->windTrack, Column(column));
+            Press(track("windTrack"), Column(column));
+            Release(track("windTrack"), Column(column));
             SettingsStore().finishWrites();
             QCoreApplication::processEvents();
         }
-        QCOMPARE(form->windCount, 910.0f);
+        QCOMPARE(form->windCount().windCount(), 910.0f);
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].prompt, QStringLiteral("The wind count could not be saved to %1.").arg(SettingsStore().filePath()));
         QCOMPARE(boxes[0].style, MessageStyle::Critical);
@@ -831,16 +839,16 @@ private slots:
     // What the user left is there after a restart with the same settings.
     void windCountAfterRestart()
     {
-        Press(form->windTrack, Column(108));
-        QCOMPARE(form->windCount, 1630.0f);
+        Press(track("windTrack"), Column(108));
+        QCOMPARE(form->windCount().windCount(), 1630.0f);
         startBar();
-        QCOMPARE(form->windCount, 1630.0f);
-        QCOMPARE(form->windLabel->text(), QStringLiteral("Wind Count 10"));
-        QCOMPARE(form->windTrack->lineXs(), Lines(10, 1600));
+        QCOMPARE(form->windCount().windCount(), 1630.0f);
+        QCOMPARE(caption("windLabel")->text(), QStringLiteral("Wind Count 10"));
+        QCOMPARE(track("windTrack")->lineXs(), Lines(10, 1600));
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
         // The rate is not kept: every start plays at normal speed.
         QCOMPARE(form->player->rate(), 1.0);
-        QCOMPARE(form->pitchLabel->text(), QStringLiteral("Pitch 1"));
+        QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 1"));
     }
 
     void windCountFromEditedSettings_data()
@@ -875,8 +883,8 @@ private slots:
         else
             WriteSettingsFile(file);
         startBar();
-        QCOMPARE(form->windCount, windCount);
-        QCOMPARE(form->windLabel->text(), label);
+        QCOMPARE(form->windCount().windCount(), windCount);
+        QCOMPARE(caption("windLabel")->text(), label);
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), stored);
     }
 };

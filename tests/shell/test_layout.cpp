@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bar as laid out: images, sizes, containers, stacking, tab order,
 // accessibility, the load handler's placement and the expand/collapse steps.
+#include "BarControls.h"
 #include "ui/BarWindow.h"
 #include "ui/Bar.h"
 #include "ui/Pictures.h"
@@ -185,11 +186,13 @@ private slots:
     void showImageResizesToImage()
     {
         Bar form;
-        form.playButton->setImage(ButtonImage::PlayDown);
-        QCOMPARE(form.playButton->imageIndex(), 4);
-        QCOMPARE(form.playButton->size(), QSize(12, 11));
-        form.exitButton->setImage(ButtonImage::ExitDown);
-        QCOMPARE(form.exitButton->size(), QSize(14, 13));
+        ImageButton *play = control<ImageButton>(form, "playButton");
+        ImageButton *exit = control<ImageButton>(form, "exitButton");
+        play->setImage(ButtonImage::PlayDown);
+        QCOMPARE(play->imageIndex(), 4);
+        QCOMPARE(play->size(), QSize(12, 11));
+        exit->setImage(ButtonImage::ExitDown);
+        QCOMPARE(exit->size(), QSize(14, 13));
     }
 
     void strip()
@@ -200,22 +203,25 @@ private slots:
         QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(!form.acceptDrops());
         QCOMPARE(form.size(), QSize(354, 176));  // 5310 x 2640 twips
-        QCOMPARE(form.transportFrame->geometry(), QRect(24, 0, 41, 17));
-        QCOMPARE(form.windowButtonsFrame->geometry(), QRect(269, 2, 57, 13));
-        QCOMPARE(form.transportFrame->palette().color(QPalette::Window), QColor(192, 192, 192));
-        QWidget *seekBar = form.findChild<QWidget *>("mediaControl");
-        QVERIFY(seekBar);
+        QCOMPARE(control<QFrame>(form, "transportFrame")->geometry(), QRect(24, 0, 41, 17));
+        QCOMPARE(control<QFrame>(form, "windowButtonsFrame")->geometry(), QRect(269, 2, 57, 13));
+        QCOMPARE(control<QFrame>(form, "transportFrame")->palette().color(QPalette::Window), QColor(192, 192, 192));
+        QWidget *seekBar = control<QWidget>(form, "mediaControl");
         QCOMPARE(seekBar->parentWidget(), &form);
         QCOMPARE(seekBar->geometry(), QRect(67, 0, 134, 43));
-        QCOMPARE(form.fileLabel->geometry(), QRect(200, -2, 65, 17));
-        QCOMPARE(form.timeLabel->geometry(), QRect(200, 6, 65, 17));
-        QCOMPARE(form.timeLabel->palette().color(QPalette::WindowText), QColor(64, 0, 0));
-        QVERIFY(form.fileLabel->text().isEmpty());
-        QVERIFY(form.timeLabel->text().isEmpty());
-        QCOMPARE(form.stripEdge->geometry().top(), 17);
-        QCOMPARE(form.stripEdge->height(), 1);
-        QVERIFY(form.positionTimer->isActive());
-        QCOMPARE(form.positionTimer->interval(), 100);
+        const QLabel *file = control<QLabel>(form, "fileLabel");
+        const ClickLabel *time = control<ClickLabel>(form, "timeLabel");
+        QCOMPARE(file->geometry(), QRect(200, -2, 65, 17));
+        QCOMPARE(time->geometry(), QRect(200, 6, 65, 17));
+        QCOMPARE(time->palette().color(QPalette::WindowText), QColor(64, 0, 0));
+        QVERIFY(file->text().isEmpty());
+        QVERIFY(time->text().isEmpty());
+        const QWidget *edge = control<QWidget>(form, "stripEdge");
+        QCOMPARE(edge->geometry().top(), 17);
+        QCOMPARE(edge->height(), 1);
+        const QTimer *tick = control<QTimer>(form, "positionTimer");
+        QVERIFY(tick->isActive());
+        QCOMPARE(tick->interval(), 100);
     }
 
     void panel_data()
@@ -248,7 +254,7 @@ private slots:
         Bar form;
         auto *w = form.findChild<QWidget *>(name);
         QVERIFY(w);
-        QCOMPARE(w->parentWidget(), form.panel);
+        QCOMPARE(w->parentWidget(), control<ImageButton>(form, "panel"));
         QCOMPARE(w->geometry(), QRect(Px(twips.x()), Px(twips.y()), Px(twips.width()), Px(twips.height())));
         if (auto *label = qobject_cast<QLabel *>(w)) {
             QCOMPARE(label->text(), text);
@@ -263,14 +269,15 @@ private slots:
     void panelPicture()
     {
         Bar form;
-        QCOMPARE(form.panel->geometry(), QRect(0, 18, 349, 120));
-        const QImage picture = form.panel->picture().toImage();
-        QCOMPARE(form.panel->picture().deviceIndependentSize().toSize(), QSize(349, 120));
+        const ImageButton *panel = control<ImageButton>(form, "panel");
+        QCOMPARE(panel->geometry(), QRect(0, 18, 349, 120));
+        const QImage picture = panel->picture().toImage();
+        QCOMPARE(panel->picture().deviceIndependentSize().toSize(), QSize(349, 120));
         // rounded: the corners are transparent, the middle is not
         QCOMPARE(qAlpha(picture.pixel(0, 0)), 0);
         QCOMPARE(qAlpha(picture.pixel(picture.width() - 1, picture.height() - 1)), 0);
         QCOMPARE(qAlpha(picture.pixel(picture.width() / 2, picture.height() / 2)), 255);
-        QVERIFY(form.panel->acceptDrops());
+        QVERIFY(panel->acceptDrops());
         QVERIFY(form.findChild<QLabel *>("makerLabel")->toolTip().startsWith(QStringLiteral("Murmelvox - from Kelvaro - ")));
         QVERIFY(form.findChild<QLabel *>("makerLabel")->toolTip().endsWith(MakerAddress));
     }
@@ -278,54 +285,58 @@ private slots:
     void fonts()
     {
         Bar form;
-        for (QWidget *w : {static_cast<QWidget *>(form.pitchLabel), static_cast<QWidget *>(form.findChild<QLabel *>("bookmarkCaption")),
-                           static_cast<QWidget *>(form.positionCaption), static_cast<QWidget *>(form.positionLabel),
-                           static_cast<QWidget *>(form.windLabel), static_cast<QWidget *>(form.findChild<QComboBox *>("bookmarkList")),
-                           static_cast<QWidget *>(form.findChild<QPushButton *>("setBookmarkButton"))}) {
+        for (const char *name : {"pitchLabel", "bookmarkCaption", "positionCaption", "positionLabel", "windLabel",
+                                 "bookmarkList", "setBookmarkButton"}) {
+            const QWidget *w = control<QWidget>(form, name);
             QCOMPARE(w->font().family(), QStringLiteral("Liberation Sans Narrow"));
             QCOMPARE(w->font().pointSizeF(), 8.25);
         }
         QCOMPARE(form.findChild<QPushButton *>("clearBookmarkButton")->font().pointSizeF(), 6.0);
-        QCOMPARE(form.fileLabel->font().pointSizeF(), 6.75);
-        QCOMPARE(form.positionCaption->palette().color(QPalette::WindowText),
+        QCOMPARE(control<QLabel>(form, "fileLabel")->font().pointSizeF(), 6.75);
+        QCOMPARE(control<QLabel>(form, "positionCaption")->palette().color(QPalette::WindowText),
                  form.palette().color(QPalette::HighlightedText));
         // the triangles fit their boxes
-        for (QLabel *glyph : {static_cast<QLabel *>(form.pitchDown), static_cast<QLabel *>(form.pitchUp)})
+        for (const char *name : {"pitchDown", "pitchUp"}) {
+            const QLabel *glyph = control<QLabel>(form, name);
             QVERIFY(glyph->fontMetrics().boundingRect(glyph->text()).width() <= glyph->width());
+        }
     }
 
     void stacking()
     {
         Bar form;
-        QWidget *seekBar = form.findChild<QWidget *>("mediaControl");
+        QWidget *seekBar = control<QWidget>(form, "mediaControl");
         // Only the seek bar's top 18 pixels show; below that the panel covers it.
         QWidget *top = form.childAt(100, 5);
         QVERIFY(top == seekBar || seekBar->isAncestorOf(top));
         QWidget *below = form.childAt(100, 30);
-        QVERIFY(below == form.panel || form.panel->isAncestorOf(below));
+        ImageButton *panel = control<ImageButton>(form, "panel");
+        QVERIFY(below == panel || panel->isAncestorOf(below));
         // the labels of the strip lie behind the player where they overlap it
         QWidget *overlap = form.childAt(200, 5);
         QVERIFY(overlap == seekBar || seekBar->isAncestorOf(overlap));
         // front to back: panel, transportFrame, windowButtonsFrame, seek bar
         const QObjectList kids = form.children();
-        QVERIFY(kids.indexOf(form.panel) > kids.indexOf(form.transportFrame));
-        QVERIFY(kids.indexOf(form.transportFrame) > kids.indexOf(form.windowButtonsFrame));
-        QVERIFY(kids.indexOf(form.windowButtonsFrame) > kids.indexOf(seekBar));
+        const qsizetype transport = kids.indexOf(control<QFrame>(form, "transportFrame"));
+        const qsizetype windowButtons = kids.indexOf(control<QFrame>(form, "windowButtonsFrame"));
+        QVERIFY(kids.indexOf(panel) > transport);
+        QVERIFY(transport > windowButtons);
+        QVERIFY(windowButtons > kids.indexOf(seekBar));
         // the tick lines are behind the tracks
-        const QObjectList panel = form.panel->children();
-        QVERIFY(panel.indexOf(form.panelRule) < panel.indexOf(form.pitchTrack));
-        QVERIFY(panel.indexOf(form.bookmarkRule) < panel.indexOf(form.windTrack));
-        QVERIFY(form.panelRule->testAttribute(Qt::WA_TransparentForMouseEvents));
+        const QObjectList panelKids = panel->children();
+        QVERIFY(panelKids.indexOf(control<QWidget>(form, "panelRule")) < panelKids.indexOf(control<TrackSlider>(form, "pitchTrack")));
+        QVERIFY(panelKids.indexOf(control<QWidget>(form, "bookmarkRule")) < panelKids.indexOf(control<TrackSlider>(form, "windTrack")));
+        QVERIFY(control<QWidget>(form, "panelRule")->testAttribute(Qt::WA_TransparentForMouseEvents));
     }
 
     void tabOrder()
     {
         Bar form;
-        const QStringList chain = Names(FocusChain(form.exitButton));
+        const QStringList chain = Names(FocusChain(control<ImageButton>(form, "exitButton")));
         const QStringList panel = {"pitchTrack", "pitchDown", "pitchUp", "bookmarkList", "setBookmarkButton", "clearBookmarkButton",
                                    "clearAllBookmarksButton", "windTrack", "keysButton", "helpButton"};
         QCOMPARE(chain.mid(0, panel.size()), panel);
-        const QStringList strip = Names(FocusChain(form.playButton));
+        const QStringList strip = Names(FocusChain(control<ImageButton>(form, "playButton")));
         QCOMPARE(strip.mid(0, 5), (QStringList{"pauseButton", "stopButton", "openButton", "panelButton", "exitButton"}));
     }
 
@@ -405,7 +416,7 @@ private slots:
         Bar form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        ImageButton *box = form.panel;  // no handler of its own
+        ImageButton *box = control<ImageButton>(form, "panel");  // no handler of its own
         QSignalSpy down(box, &ImageButton::pressed);
         QSignalSpy up(box, &ImageButton::released);
         QSignalSpy clicked(box, &ImageButton::clicked);
@@ -440,7 +451,7 @@ private slots:
         Bar form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        ClickLabel *label = form.timeLabel;
+        ClickLabel *label = control<ClickLabel>(form, "timeLabel");
         QSignalSpy clicked(label, &ClickLabel::clicked);
         QSignalSpy doubled(label, &ClickLabel::doubleClicked);
         QTest::mousePress(label, Qt::LeftButton, {}, QPoint(3, 3));
@@ -555,10 +566,10 @@ private slots:
     void formLoad()
     {
         Bar form;
-        form.Expanded = true;
+        form.expandAtOnce();
         form.load();
-        QVERIFY(!form.Expanded);
-        QCOMPARE(form.openDialog->nameFilters,
+        QVERIFY(!form.isExpanded());
+        QCOMPARE(form.openDialog().nameFilters,
                  (QStringList{"All Media Files (*.mp1 *.mp2 *.mp3 *.wav *.wma *.amf *.mp4 *.cda *.mpg *.mpeg *.avi *.wmv)",
                               "All Files (*)"}));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
@@ -637,12 +648,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         // The panel slides on the event loop: the click returns at once.
         form.togglePanel();
-        QVERIFY(!form.Expanded);
-        QTRY_VERIFY(form.Expanded);
+        QVERIFY(!form.isExpanded());
+        QTRY_VERIFY(form.isExpanded());
         QCOMPARE(form.height(), 139);
         form.togglePanel();
-        QVERIFY(form.Expanded);
-        QTRY_VERIFY(!form.Expanded);
+        QVERIFY(form.isExpanded());
+        QTRY_VERIFY(!form.isExpanded());
         QCOMPARE(form.height(), 18);
     }
 
@@ -664,7 +675,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         if (!expanding) {
             form.togglePanel();
-            QTRY_VERIFY(form.Expanded);
+            QTRY_VERIFY(form.isExpanded());
         }
         // Click as soon as the height has left where it started, and record
         // the heights from then on.
@@ -680,12 +691,12 @@ private slots:
                     return false;
                 if (heights.isEmpty()) {
                     const QPointF at(3, 3);
-                    QMouseEvent press(QEvent::MouseButtonPress, at, form->panelButton->mapToGlobal(at),
+                    QMouseEvent press(QEvent::MouseButtonPress, at, control<ImageButton>(*form, "panelButton")->mapToGlobal(at),
                                       Qt::LeftButton, Qt::LeftButton, {});
-                    QMouseEvent release(QEvent::MouseButtonRelease, at, form->panelButton->mapToGlobal(at),
+                    QMouseEvent release(QEvent::MouseButtonRelease, at, control<ImageButton>(*form, "panelButton")->mapToGlobal(at),
                                         Qt::LeftButton, Qt::NoButton, {});
-                    QApplication::sendEvent(form->panelButton, &press);
-                    QApplication::sendEvent(form->panelButton, &release);
+                    QApplication::sendEvent(control<ImageButton>(*form, "panelButton"), &press);
+                    QApplication::sendEvent(control<ImageButton>(*form, "panelButton"), &release);
                 }
                 heights.append(h);
                 return false;
@@ -693,12 +704,12 @@ private slots:
         } recorder;
         recorder.form = &form;
         form.installEventFilter(&recorder);
-        QSignalSpy clicks(form.panelButton, &ImageButton::clicked);
+        QSignalSpy clicks(control<ImageButton>(form, "panelButton"), &ImageButton::clicked);
         form.togglePanel();
         QTRY_COMPARE(clicks.count(), 1);
-        QTRY_VERIFY(form.Expanded && form.height() == 139);
+        QTRY_VERIFY(form.isExpanded() && form.height() == 139);
         QTest::qWait(3 * PanelMotionMs);
-        QVERIFY(form.Expanded);
+        QVERIFY(form.isExpanded());
         QCOMPARE(form.height(), 139);
         // Expanding: up all the way. Collapsing: down to closed, then up.
         const qsizetype closed = recorder.heights.indexOf(18);
