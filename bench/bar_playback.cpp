@@ -6,7 +6,7 @@
 //   bench_bar_playback MEDIA_DIR [ROUNDS]
 
 #include "BenchStats.h"
-#include "ui/MediaPlayerControl.h"
+#include "engine/Player.h"
 #include "ui/Bar.h"
 #include "ui/PitchView.h"
 #include "ui/PositionDisplay.h"
@@ -44,15 +44,15 @@ int main(int argc, char *argv[])
     form.findChild<QTimer *>("positionTimer")->stop(); // ticks are timed one by one below
 
     const QString media = QDir(QString::fromLocal8Bit(argv[1])).filePath(QStringLiteral("tone.wav"));
-    form.mediaControl->Open(media);
+    form.player->engine().Open(media);
     QDeadlineTimer opening(5000);
-    while ((*form.mediaControl).Opening() && !opening.hasExpired())
+    while (form.player->engine().Opening() && !opening.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    if (form.mediaControl->PlayState() == MediaPlayer::NoFile) {
+    if (form.player->playState() == MediaPlayer::NoFile) {
         std::fprintf(stderr, "cannot open %s\n", qPrintable(media));
         return 1;
     }
-    form.mediaControl->Play();
+    form.player->engine().Play();
 
     std::printf("bar playback handlers, %d rounds\n", rounds);
     std::vector<double> ticks;
@@ -84,6 +84,6 @@ int main(int argc, char *argv[])
     printRow("wind-count track, redraw + storing a new value", wind);
     printRow("wind-count track, redraw, value unchanged", windSame);
 
-    form.mediaControl->Stop();
+    form.player->engine().Stop();
     return 0;
 }

@@ -27,7 +27,7 @@ public:
     double Duration() const override { return 0; }
     double Rate() const override { return 1; }
     void setRate(double) override {}
-    int PlayState() const override { return MediaPlayer::Playing; }
+    ::PlayState PlayState() const override { return Playing; }
     void Play() override {}
     void Pause() override {}
     void Stop() override {}

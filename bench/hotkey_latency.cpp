@@ -8,13 +8,12 @@
 // each press is injected untimed, each release is timed until
 //   written:   the hot keys have written the new position to the engine
 //   restarted: the engine has restarted playback at the new position
-// The floor times mediaControl.setCurrentPosition itself to the engine's restart.
+// The floor times the engine's own setCurrentPosition to its restart.
 #include "BenchStats.h"
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
 #include "engine/Player.h"
 #include "rules/KeyAssignments.h"
-#include "ui/MediaPlayerControl.h"
 #include "engine/MpvEngine.h"
 #include "ui/Startup.h"
 
@@ -40,7 +39,7 @@ qint64 writtenAt = 0;
 class TimedEngine final : public MediaPlayer
 {
 public:
-    explicit TimedEngine(MediaPlayerControl &mp) : mp(mp) {}
+    explicit TimedEngine(MpvEngine &mp) : mp(mp) {}
 
     double CurrentPosition() const override { return mp.CurrentPosition(); }
     void setCurrentPosition(double s) override
@@ -51,14 +50,14 @@ public:
     double Duration() const override { return mp.Duration(); }
     double Rate() const override { return mp.Rate(); }
     void setRate(double r) override { mp.setRate(r); }
-    int PlayState() const override { return mp.PlayState(); }
+    ::PlayState PlayState() const override { return mp.PlayState(); }
     void Play() override { mp.Play(); }
     void Pause() override { mp.Pause(); }
     void Stop() override { mp.Stop(); }
     void Open(const FilePath &p) override { mp.Open(p); }
 
 private:
-    MediaPlayerControl &mp;
+    MpvEngine &mp;
 };
 
 // Runs the event loop until `done` or 2 s have passed.
@@ -87,7 +86,7 @@ int main(int argc, char *argv[])
     }
     const int presses = argc > 2 ? std::max(10, std::atoi(argv[2])) : 200;
 
-    MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
+    MpvEngine mp(QByteArrayLiteral("null"));
     mp.Open(QString::fromLocal8Bit(argv[1]));
     QDeadlineTimer opening(5000);
     while (mp.Opening() && !opening.hasExpired())
@@ -99,7 +98,7 @@ int main(int argc, char *argv[])
     const double duration = mp.Duration();
     mp.Play();
     qint64 restartedAt = 0;
-    QObject::connect(mp.engine(), &MpvEngine::playbackRestarted, [&] { restartedAt = clock_.nsecsElapsed(); });
+    QObject::connect(&mp, &MpvEngine::playbackRestarted, [&] { restartedAt = clock_.nsecsElapsed(); });
 
     TimedEngine engine(mp);
     Player player(engine, [] { return 3.0; }); // the default wind count's step
@@ -178,10 +177,10 @@ int main(int argc, char *argv[])
         return 1;
     }
     std::printf("hot-key latency, %zu timed key releases (%d lost) while playing (ao=null)\n", written.size(), lost);
-    printRow("XTEST release -> position written to mediaControl", written);
+    printRow("XTEST release -> position written to the engine", written);
     printRow("XTEST release -> engine plays from there", restarted);
     std::printf("engine-only floor, the same seeks without a key:\n");
-    printRow("mediaControl write -> returned", floorWritten);
-    printRow("mediaControl write -> engine plays from there", floorRestarted);
+    printRow("engine write -> returned", floorWritten);
+    printRow("engine write -> engine plays from there", floorRestarted);
     return lost ? 1 : 0;
 }

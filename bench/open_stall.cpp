@@ -114,9 +114,7 @@ int main(int argc, char *argv[])
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
     const int slowMs = argc > 4 ? std::max(0, std::atoi(argv[4])) : 5000;
 
-    MpvEngine engine(QByteArrayLiteral("null"));
-    Player player(engine, [] { return 3.0; });
-    player.follow(&engine);
+    Player player(std::make_unique<MpvEngine>(QByteArrayLiteral("null")), [] { return 3.0; });
 
     std::printf("GUI-thread stalls while a file opens, %d runs each (1 ms timer)\n", runs);
     std::vector<double> noise;

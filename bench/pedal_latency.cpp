@@ -97,9 +97,9 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    MpvEngine engine(QByteArrayLiteral("null"));
-    Player player(engine, [] { return 1.0; });
-    player.follow(&engine);
+    auto ownEngine = std::make_unique<MpvEngine>(QByteArrayLiteral("null"));
+    MpvEngine &engine = *ownEngine;
+    Player player(std::move(ownEngine), [] { return 1.0; });
     PedalMonitor monitor;
     PedalActions pedals(player);
     PedalSettings settings;

@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Latency of a position write as the user perceives it: from the write until
 // the engine plays from the target (libmpv's playback restart after the seek,
-// seen by a second client on mediaControl's own engine), for mediaControl and, in the same run,
+// seen by a second client on the engine's own core), for the engine as the
+// bar has it (owned by the player, under the seek bar) and, in the same run,
 // for the plain libmpv client API doing the same seeks on the same file with
-// the same options (the floor). Also the time until mediaControl's GUI thread has been
-// told, and until a read gives the written position.
+// the same options (the floor). Also the time until the engine's GUI thread
+// has been told, and until a read gives the written position.
 //
 //   bench_seek_latency MEDIA_DIR [SEEKS]
 // MEDIA_DIR holds speech.mp3 (tests/media/make_media.sh writes it).
 
 #include "BenchStats.h"
-#include "ui/MediaPlayerControl.h"
 #include "engine/MpvEngine.h"
+#include "engine/Player.h"
+#include "ui/SeekBar.h"
 
 #include <QDeadlineTimer>
 #include <QApplication>
@@ -124,18 +126,21 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
-    mp.show();
+    auto ownEngine = std::make_unique<MpvEngine>(QByteArrayLiteral("null"));
+    MpvEngine &mp = *ownEngine;
+    Player player(std::move(ownEngine), [] { return 3.0; });
+    SeekBar seekBar(player);
+    seekBar.show();
     mp.Open(file);
     QDeadlineTimer opening(5000);
     while (mp.Opening() && !opening.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     if (mp.PlayState() == MediaPlayer::NoFile) {
-        std::fprintf(stderr, "mediaControl could not open %s\n", qPrintable(file));
+        std::fprintf(stderr, "the engine could not open %s\n", qPrintable(file));
         return 1;
     }
     // Sees the engine's events without taking them from it.
-    mpv_handle *observer = mpv_create_weak_client(mp.engine()->handle(), "bench");
+    mpv_handle *observer = mpv_create_weak_client(mp.handle(), "bench");
     RawPlayer raw(QFile::encodeName(file));
 
     std::mt19937 random(2026);
@@ -172,7 +177,7 @@ int main(int argc, char *argv[])
             while (mpv_wait_event(observer, 0)->event_id != MPV_EVENT_NONE) {}
             bool restarted = false;
             QEventLoop loop;
-            const auto connection = QObject::connect(mp.engine(), &MpvEngine::playbackRestarted, &loop, [&] {
+            const auto connection = QObject::connect(&mp, &MpvEngine::playbackRestarted, &loop, [&] {
                 restarted = true;
                 loop.quit();
             });
@@ -204,17 +209,17 @@ int main(int argc, char *argv[])
 
     std::printf("seek latency, %d seeks while playing %s (ao=null, hr-seek)\n", seeks, qPrintable(QFileInfo(file).fileName()));
     std::printf("write -> playing from the target (playback restart):\n");
-    printRow("mediaControl (MediaPlayerControl)", mpRestart);
+    printRow("engine (MpvEngine)", mpRestart);
     printRow("plain libmpv client API (floor)", rawRestart);
-    std::printf("  ratio mediaControl/floor: median %.2f, p95 %.2f\n",
+    std::printf("  ratio engine/floor: median %.2f, p95 %.2f\n",
                 percentile(mpRestart, 0.5) / percentile(rawRestart, 0.5),
                 percentile(mpRestart, 0.95) / percentile(rawRestart, 0.95));
-    printRow("mediaControl's GUI thread told (playbackRestarted)", mpTold);
+    printRow("engine's GUI thread told (playbackRestarted)", mpTold);
     std::printf("write -> a read gives the target (within 50 ms):\n");
-    printRow("mediaControl (MediaPlayerControl)", mpRead);
+    printRow("engine (MpvEngine)", mpRead);
     printRow("plain libmpv client API (floor)", rawRead);
     mpv_destroy(observer);
     if (mpTimeouts || rawTimeouts)
-        std::printf("failed seeks: mediaControl %d, floor %d\n", mpTimeouts, rawTimeouts);
+        std::printf("failed seeks: engine %d, floor %d\n", mpTimeouts, rawTimeouts);
     return mpTimeouts || rawTimeouts ? 1 : 0;
 }

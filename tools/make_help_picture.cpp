@@ -4,7 +4,6 @@
 // Run it after the bar's layout changes and commit what it writes:
 //   cmake --build build --target help_picture
 // or: make_help_picture <output.jpg>
-#include "ui/MediaPlayerControl.h"
 #include "rules/TimeText.h"
 #include "ui/Controls.h"
 #include "ui/Bar.h"
@@ -191,7 +190,7 @@ void drawCallouts(Sheet &sheet, const Bar &form)
     const QRect transport = placed(form, form.findChild<QFrame *>("transportFrame"));
     sheet.callout(QRect(10, 86, 100, 44), QStringLiteral("Play, Pause\nand Stop"), above, Qt::BottomEdge,
                   {QPoint(transport.center().x(), transport.top() + 2)});
-    const QRect seek = placed(form, form.mediaControl);
+    const QRect seek = placed(form, form.findChild<QWidget *>(QStringLiteral("mediaControl")));
     sheet.callout(QRect(118, 86, 80, 44), QStringLiteral("Seek bar"), above, Qt::BottomEdge,
                   {QPoint(seek.center().x() - 10, stripMiddle)});
     const QRect name = placed(form, form.findChild<QLabel *>("fileLabel"));

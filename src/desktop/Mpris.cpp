@@ -260,7 +260,7 @@ void MprisPlayer::AnnounceSeek()
 
 QString MprisPlayer::PlaybackStatus() const
 {
-    return Ready() ? PlaybackStatusFor(m_player->engine().PlayState()) : PlaybackStatusFor(MediaPlayer::NoFile);
+    return Ready() ? PlaybackStatusFor(m_player->engine().PlayState()) : PlaybackStatusFor(PlayState::NoFile);
 }
 
 double MprisPlayer::Rate() const

@@ -23,11 +23,11 @@ double FromMicroseconds(qint64 microseconds)
     return double(microseconds) / 1e6;
 }
 
-QString PlaybackStatusFor(int playState)
+QString PlaybackStatusFor(PlayState state)
 {
-    if (playState == MediaPlayer::Playing)
+    if (state == PlayState::Playing)
         return QStringLiteral("Playing");
-    if (playState == MediaPlayer::NoFile || playState == MediaPlayer::Stopped)
+    if (state == PlayState::NoFile || state == PlayState::Stopped)
         return QStringLiteral("Stopped");
     return QStringLiteral("Paused");
 }
@@ -57,10 +57,10 @@ QVariantMap MetadataFor(bool hasFile, quint64 trackNumber, const FilePath &path,
 PlayerReading PlayerReading::Of(const MediaPlayer &player, quint64 trackNumber, const FilePath &path)
 {
     PlayerReading r;
-    const int state = player.PlayState();
+    const PlayState state = player.PlayState();
     r.playbackStatus = PlaybackStatusFor(state);
     r.rate = player.Rate();
-    r.hasFile = state != MediaPlayer::NoFile;
+    r.hasFile = state != PlayState::NoFile;
     r.metadata = MetadataFor(r.hasFile, trackNumber, path, r.hasFile ? player.Duration() : 0);
     return r;
 }

@@ -2,11 +2,10 @@
 #pragma once
 
 #include "engine/FilePath.h"
+#include "engine/MediaPlayer.h"
 
 #include <QString>
 #include <QVariantMap>
-
-class MediaPlayer;
 
 // The parts of the media-player interface on the session bus that can be
 // worked out without a bus or a window: how the player's state reads as
@@ -17,9 +16,9 @@ class MediaPlayer;
 qint64 ToMicroseconds(double seconds);
 double FromMicroseconds(qint64 microseconds);
 
-// "Playing" for PlayState 2; "Stopped" with no file (6) and when stopped (0);
-// "Paused" for every other state.
-QString PlaybackStatusFor(int playState);
+// "Playing" when playing; "Stopped" with no file and when stopped; "Paused"
+// for every other state.
+QString PlaybackStatusFor(PlayState state);
 
 // Object path naming the n-th file opened in this run; the path of "no
 // track" when n is 0.

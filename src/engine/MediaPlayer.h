@@ -5,16 +5,17 @@
 
 #include <QString>
 
+// What the engine is doing. The numbers are fixed: logs print them.
+enum class PlayState { Stopped = 0, Paused = 1, Playing = 2, NoFile = 6 };
+
 // The operations the rest of the program uses on the media engine. Every read
 // answers with a number in every state, and a read right after a write gives
 // what was written.
 class MediaPlayer
 {
 public:
-    // PlayState values that callers test.
-    static constexpr int Stopped = 0;
-    static constexpr int Playing = 2;
-    static constexpr int NoFile = 6;
+    // Engines and their callers name the states as MediaPlayer::Playing.
+    using enum ::PlayState;
 
     // The rates an engine plays at; setRate refuses any other. The pitch
     // glyphs step up and down to these and no further.
@@ -28,7 +29,7 @@ public:
     virtual double Duration() const = 0;          // seconds, 0 with no file
     virtual double Rate() const = 0;              // 1.0 is normal speed
     virtual void setRate(double rate) = 0;
-    virtual int PlayState() const = 0;
+    virtual ::PlayState PlayState() const = 0;
 
     virtual void Play() = 0;
     virtual void Pause() = 0;

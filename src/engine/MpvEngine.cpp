@@ -421,8 +421,7 @@ void MpvEngine::unloaded()
     changed();
 }
 
-// Reports each reading that changed since it was last reported, then that
-// something did.
+// Reports each reading that changed since it was last reported.
 void MpvEngine::changed()
 {
     announcePosition();
@@ -431,12 +430,11 @@ void MpvEngine::changed()
         m_announcedDuration = duration;
         emit durationChanged(duration);
     }
-    const int playState = PlayState();
+    const ::PlayState playState = PlayState();
     if (playState != m_announcedPlayState) {
         m_announcedPlayState = playState;
         emit playStateChanged(playState);
     }
-    emit stateChanged();
 }
 
 void MpvEngine::announcePosition()
@@ -562,7 +560,7 @@ void MpvEngine::setRate(double rate)
         emit rateChanged(m_rate);
 }
 
-int MpvEngine::PlayState() const
+PlayState MpvEngine::PlayState() const
 {
     switch (m_state) {
     case State::NoFile:

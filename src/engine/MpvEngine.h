@@ -18,8 +18,8 @@ struct mpv_handle;
 struct mpv_event;
 struct MpvLibrary;
 
-// The media engine behind mediaControl: libmpv, made synchronous and consistent for the
-// callers of MediaPlayer.
+// The media engine: libmpv, made synchronous and consistent for the callers
+// of MediaPlayer.
 //
 // libmpv answers asynchronously (a written position is reached a little
 // later, a paused position reads back minus the audio output's latency, a
@@ -37,8 +37,6 @@ class MpvEngine : public QObject, public MediaPlayer
 {
     Q_OBJECT
 public:
-    static constexpr int Paused = 1;
-
     // audioOutputs: libmpv's "ao" list; the default goes to the desktop's
     // sound server and falls back to no sound so that playback (and the
     // position) always moves.
@@ -52,7 +50,7 @@ public:
     double Duration() const override;
     double Rate() const override;
     void setRate(double rate) override;
-    int PlayState() const override;
+    ::PlayState PlayState() const override;
     void Play() override;
     void Pause() override;
     void Stop() override;
@@ -93,14 +91,12 @@ signals:
     void openFailed(const QString &reason);
     // The open file stopped playing because of an error.
     void playbackError(const QString &reason);
-    // PlayState, Duration or a held position changed.
-    void stateChanged();
     // What CurrentPosition, Duration, PlayState and Rate would read now,
     // whenever that changes: the position while playing as libmpv moves on,
     // and at once on a write.
     void positionChanged(double seconds);
     void durationChanged(double seconds);
-    void playStateChanged(int playState);
+    void playStateChanged(::PlayState state);
     void rateChanged(double rate);
     // Playback (re)started from a new position after a load or a seek.
     void playbackRestarted();
@@ -158,5 +154,5 @@ private:
     // What the change signals last reported.
     double m_announcedPosition = 0;
     double m_announcedDuration = 0;
-    int m_announcedPlayState = NoFile;
+    ::PlayState m_announcedPlayState = NoFile;
 };

@@ -4,17 +4,26 @@
 #include "engine/MpvEngine.h"
 #include "rules/Sliders.h"
 
+Player::Player(std::unique_ptr<MpvEngine> engine, std::function<double()> windStep, QObject *parent)
+    : Player(*engine, std::move(windStep), parent)
+{
+    m_ownEngine = std::move(engine);
+    follow(m_ownEngine.get());
+}
+
 Player::Player(MediaPlayer &engine, std::function<double()> windStep, QObject *parent)
     : QObject(parent), m_engine(engine), m_windStep(std::move(windStep)),
       m_announcedState(engine.PlayState()), m_announcedRate(engine.Rate())
 {
 }
 
+Player::~Player() = default;
+
 // A command and the engine's push report the same change: whichever comes
 // first announces it, once.
 void Player::announceState()
 {
-    const int now = m_engine.PlayState();
+    const PlayState now = m_engine.PlayState();
     if (now == m_announcedState)
         return;
     m_announcedState = now;

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -34,15 +35,21 @@ class Player : public QObject
 public:
     enum class Transport { Play, Pause, Stop };
 
+    // Plays through `engine` and passes on what it pushes (the position as
+    // it plays, the file's length, its state and rate, the end of an open).
     // `windStep` gives the seconds one wind jumps, read at each wind.
+    Player(std::unique_ptr<MpvEngine> engine, std::function<double()> windStep, QObject *parent = nullptr);
+    // Acts on an engine the caller keeps and that pushes nothing: a stand-in
+    // for the commands' logic, or one that times the engine's calls.
     Player(MediaPlayer &engine, std::function<double()> windStep, QObject *parent = nullptr);
+    ~Player() override;
 
     MediaPlayer &engine() const { return m_engine; }
-    bool hasFile() const { return m_engine.PlayState() != MediaPlayer::NoFile; }
+    bool hasFile() const { return m_engine.PlayState() != PlayState::NoFile; }
     // A file is being opened: commands wait for it (see open()).
     bool isOpening() const { return m_opening; }
-    bool isPlaying() const { return m_engine.PlayState() == MediaPlayer::Playing; }
-    int playState() const { return m_engine.PlayState(); }
+    bool isPlaying() const { return m_engine.PlayState() == PlayState::Playing; }
+    PlayState playState() const { return m_engine.PlayState(); }
     double position() const { return m_engine.CurrentPosition(); }
     double duration() const { return m_engine.Duration(); }
     double rate() const { return m_engine.Rate(); }
@@ -73,16 +80,12 @@ public:
     // Goes to a position, whatever the state (the engine clamps).
     void jumpTo(double seconds);
 
-    // Passes on what an engine pushes (the position as it plays, the file's
-    // length, its state and rate), for views that follow playback.
-    void follow(MpvEngine *engine);
-
     // Shows a look on the transport buttons without a command (a button held
     // down, a hot-key event in mid-cycle).
     void showLook(const TransportLook &look);
 
 signals:
-    void stateChanged(int playState);
+    void stateChanged(PlayState state);
     // The position as playback moves it (several times a second), and after
     // every jump.
     void positionMoved(double seconds);
@@ -107,6 +110,7 @@ private:
     void announceState();
     void announceRate();
     void moveTo(double seconds);
+    void follow(MpvEngine *engine);
 
     MediaPlayer &m_engine;
     std::function<double()> m_windStep;
@@ -114,6 +118,9 @@ private:
     bool m_followed = false;
     bool m_opening = false;
     std::vector<std::function<void()>> m_whenOpen;
-    int m_announcedState;
+    PlayState m_announcedState;
     double m_announcedRate;
+    // Last, so that it goes first: nothing it pushes reaches a player
+    // half taken apart.
+    std::unique_ptr<MpvEngine> m_ownEngine;
 };

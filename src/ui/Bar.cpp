@@ -3,7 +3,7 @@
 
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
-#include "ui/MediaPlayerControl.h"
+#include "engine/MpvEngine.h"
 #include "engine/Player.h"
 #include "ui/BarWindow.h"
 #include "ui/BookmarksView.h"
@@ -12,6 +12,7 @@
 #include "ui/PanelLayout.h"
 #include "ui/PitchView.h"
 #include "ui/PositionDisplay.h"
+#include "ui/SeekBar.h"
 #include "ui/Startup.h"
 #include "ui/TrayIcon.h"
 #include "ui/TransportView.h"
@@ -59,13 +60,13 @@ Bar::Bar(QWidget *parent)
 
     // Stacking, front to back: the panel, the two button frames, the player,
     // whose lower part stays hidden behind the panel in both states.
-    mediaControl->raise();
+    m_seekBar->raise();
     m_windowButtons->raise();
     m_transport->raise();
     m_panel->raise();
 
     // Tab order as the layout's tab indexes give it.
-    QList<QWidget *> tabOrder = {mediaControl};
+    QList<QWidget *> tabOrder = {m_seekBar};
     tabOrder << m_transport->tabOrder() << m_windowButtons->tabOrder() << m_pitch->tabOrder()
              << m_bookmarks->tabOrder() << m_windCount->tabOrder() << m_keysAndHelp->tabOrder();
     for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
@@ -82,16 +83,13 @@ Bar::~Bar() = default;
 
 void Bar::layOutStrip()
 {
-    mediaControl = new MediaPlayerControl(this);
-    player = new Player(*mediaControl, [this] { return windStep(); }, this);
-    player->follow(mediaControl->engine());
-    mediaControl->setPlayer(player);
+    player = new Player(std::make_unique<MpvEngine>(), [this] { return windStep(); }, this);
+    m_seekBar = new SeekBar(*player, this);
     m_hotKeys = new HotKeys(*player, this);
     m_globalHotKeys = new GlobalHotKeys(this);
     m_pedals = new FootPedals(*player, m_settings, this);
-    mediaControl->setObjectName(QStringLiteral("mediaControl"));
-    mediaControl->setAccessibleName(QStringLiteral("Seek bar"));
-    PlaceTwips(mediaControl, 1000, 0, 2010, 645);
+    m_seekBar->setObjectName(QStringLiteral("mediaControl"));
+    PlaceTwips(m_seekBar, 1000, 0, 2010, 645);
 
     m_transport = new TransportView(this, *player);
     m_windowButtons = new WindowButtonsView(this);

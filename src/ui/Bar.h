@@ -15,7 +15,7 @@ class PositionDisplay;
 class QMimeData;
 class QPropertyAnimation;
 class QSystemTrayIcon;
-class MediaPlayerControl;
+class SeekBar;
 class Player;
 class HotKeys;
 class GlobalHotKeys;
@@ -34,8 +34,6 @@ class Bar : public QWidget
 public:
     explicit Bar(QWidget *parent = nullptr);
     ~Bar() override;
-
-    MediaPlayerControl *mediaControl = nullptr;
 
     // The commands every input acts through.
     Player *player = nullptr;
@@ -98,6 +96,7 @@ signals:
 
 private:
     SettingsStore m_settings;
+    SeekBar *m_seekBar = nullptr;
     HotKeys *m_hotKeys = nullptr;
     GlobalHotKeys *m_globalHotKeys = nullptr;
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;

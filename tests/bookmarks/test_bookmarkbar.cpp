@@ -2,8 +2,8 @@
 // Bookmarks on the real bar with the real engine playing a generated file:
 // the buttons, the user's choice jumping, and the program's choices not.
 #include "ui/BookmarkList.h"
-#include "ui/MediaPlayerControl.h"
 #include "playback/MediaFiles.h"
+#include "engine/Player.h"
 #include "ui/Bar.h"
 #include "ui/BookmarksView.h"
 #include "ui/MessageBox.h"
@@ -79,7 +79,7 @@ private slots:
             QCOMPARE(m_messages, QStringList{"Select a Media File first!"});
             m_messages.clear();
 
-            MediaPlayer &mp = *form.mediaControl;
+            MediaPlayer &mp = form.player->engine();
             openNow(mp, mediaFile("tone.wav"));
             mp.Pause();
             mp.setCurrentPosition(12.346);

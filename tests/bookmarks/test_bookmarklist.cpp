@@ -33,7 +33,7 @@ namespace {
 class FakePlayer : public MediaPlayer
 {
 public:
-    int state = MediaPlayer::Stopped;
+    ::PlayState state = MediaPlayer::Stopped;
     double position = 0;
     int positionWrites = 0;
 
@@ -42,7 +42,7 @@ public:
     double Duration() const override { return 3600; }
     double Rate() const override { return 1; }
     void setRate(double) override {}
-    int PlayState() const override { return state; }
+    ::PlayState PlayState() const override { return state; }
     void Play() override {}
     void Pause() override {}
     void Stop() override {}
@@ -174,7 +174,7 @@ private slots:
         QTest::addColumn<QStringList>("messages");
 
         const int yes = MessageAnswer::Yes, no = MessageAnswer::No;
-        const int stopped = MediaPlayer::Stopped, noFile = MediaPlayer::NoFile;
+        const int stopped = int(MediaPlayer::Stopped), noFile = int(MediaPlayer::NoFile);
         const QString ask = QStringLiteral("question: Are you sure you want to clear all Bookmarks?");
 
         QTest::newRow("start-up with bookmarks: smallest chosen")
@@ -197,7 +197,7 @@ private slots:
             << QByteArray() << "" << "set" << stopped << 65.125 << yes
             << QByteArray(" 65.12 \r\n") << QStringList{"65.12"} << "65.12" << QStringList{};
         QTest::newRow("Set: same position twice gives two items")
-            << QByteArray(" 7.5 \r\n") << "" << "set" << MediaPlayer::Playing << 7.5 << yes
+            << QByteArray(" 7.5 \r\n") << "" << "set" << int(MediaPlayer::Playing) << 7.5 << yes
             << QByteArray(" 7.5 \r\n 7.5 \r\n") << QStringList{"7.5", "7.5"} << "7.5" << QStringList{};
         QTest::newRow("Set: last line without line end kept apart")
             << QByteArray("10") << "" << "set" << stopped << 2.0 << yes
@@ -245,7 +245,7 @@ private slots:
         setFileContent(m_path, fileBefore);
         QComboBox list;
         FakePlayer player;
-        player.state = playState;
+        player.state = PlayState(playState);
         player.position = position;
         m_answer = answer;
 

@@ -26,7 +26,7 @@ public:
     double position = 0;
     double duration = 0;
     double rate = 1;
-    int state = NoFile;
+    ::PlayState state = NoFile;
     int positionWrites = 0;
 
     double CurrentPosition() const override { return position; }
@@ -34,9 +34,9 @@ public:
     double Duration() const override { return duration; }
     double Rate() const override { return rate; }
     void setRate(double r) override { rate = r; }
-    int PlayState() const override { return state; }
+    ::PlayState PlayState() const override { return state; }
     void Play() override { state = Playing; }
-    void Pause() override { state = 1; }
+    void Pause() override { state = Paused; }
     void Stop() override { state = Stopped; }
     void Open(const FilePath &) override { state = Stopped; }
 };
@@ -202,7 +202,7 @@ private slots:
     {
         QFETCH(int, state);
         QFETCH(QString, status);
-        QCOMPARE(PlaybackStatusFor(state), status);
+        QCOMPARE(PlaybackStatusFor(PlayState(state)), status);
     }
 
     void microseconds_data()
@@ -361,7 +361,7 @@ private slots:
         QFETCH(double, expected);
         QFETCH(bool, written);
         FakePlayer p;
-        p.state = 1;
+        p.state = MediaPlayer::Paused;
         p.duration = 60;
         p.position = position;
         Player player(p, [step] { return step; });

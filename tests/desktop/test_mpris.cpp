@@ -8,7 +8,6 @@
 #include "desktop/MprisModel.h"
 #include "hotkeys/HotKeys.h"
 #include "rules/FileLabel.h"
-#include "ui/MediaPlayerControl.h"
 #include "engine/Player.h"
 #include "ui/Bar.h"
 #include "ui/BookmarksView.h"
@@ -95,6 +94,7 @@ class TestMpris : public QObject
             return {};
         return reply.arguments().value(0).value<QDBusVariant>().variant();
     }
+    QWidget *seekBar() const { return m_form->findChild<QWidget *>("mediaControl"); }
     Looks Shown() const
     {
         auto look = [this](const char *name) { return control<ImageButton>(*m_form, name)->imageIndex(); };
@@ -106,7 +106,7 @@ class TestMpris : public QObject
         data.setUrls({QUrl::fromLocalFile(mediaFile(name))});
         m_form->openDroppedFile(&data);
         QTRY_VERIFY(!m_form->player->isOpening());
-        QVERIFY(m_form->mediaControl->PlayState() != MediaPlayer::NoFile);
+        QVERIFY(m_form->player->playState() != MediaPlayer::NoFile);
     }
     bool Announced(const QString &property, const QVariant &value) const
     {
@@ -225,11 +225,11 @@ private slots:
 
     void stopGoesBackToTheStart()
     {
-        m_form->mediaControl->setCurrentPosition(8);
+        m_form->player->engine().setCurrentPosition(8);
         Player("Play");
         Player("Stop");
         QCOMPARE(Property("Position").toLongLong(), 0LL);
-        QCOMPARE(m_form->mediaControl->CurrentPosition(), 0.0);
+        QCOMPARE(m_form->player->position(), 0.0);
     }
 
     // With no file the commands do nothing: no message box waits for a user
@@ -240,7 +240,7 @@ private slots:
         data.setUrls({QUrl::fromLocalFile(mediaFile(QStringLiteral("text.mp3")))});   // not media
         m_form->openDroppedFile(&data);
         QTRY_VERIFY(!m_form->player->isOpening());
-        QCOMPARE(m_form->mediaControl->PlayState(), MediaPlayer::NoFile);
+        QCOMPARE(m_form->player->playState(), MediaPlayer::NoFile);
         m_form->transport().showLook({false, false, false});
         m_form->hotKeys().setCounts({3, 1, 1});
         for (const char *command : {"Play", "Pause", "PlayPause", "Stop", "Next", "Previous"})
@@ -268,24 +268,24 @@ private slots:
 
     void positionAndSeeks()
     {
-        m_form->mediaControl->setCurrentPosition(10);
+        m_form->player->engine().setCurrentPosition(10);
         QCOMPARE(Property("Position").toLongLong(), 10000000LL);
         QTRY_VERIFY(m_seeks.contains(10000000));   // the direct write, a moment later
         m_seeks.clear();
 
         Player("Seek", {QVariant::fromValue(qlonglong(2500000))});
-        QCOMPARE(m_form->mediaControl->CurrentPosition(), 12.5);
+        QCOMPARE(m_form->player->position(), 12.5);
         Player("Seek", {QVariant::fromValue(qlonglong(-60000000))});
-        QCOMPARE(m_form->mediaControl->CurrentPosition(), 0.0);
+        QCOMPARE(m_form->player->position(), 0.0);
 
         const QString track = m_player->Metadata().value("mpris:trackid").value<QDBusObjectPath>().path();
         Player("SetPosition", {QVariant::fromValue(QDBusObjectPath(track)), QVariant::fromValue(qlonglong(7000000))});
-        QCOMPARE(m_form->mediaControl->CurrentPosition(), 7.0);
+        QCOMPARE(m_form->player->position(), 7.0);
         Player("SetPosition", {QVariant::fromValue(QDBusObjectPath(track)), QVariant::fromValue(qlonglong(99000000))});
-        QCOMPARE(m_form->mediaControl->CurrentPosition(), 7.0);   // past the end: ignored
+        QCOMPARE(m_form->player->position(), 7.0);   // past the end: ignored
         Player("SetPosition", {QVariant::fromValue(QDBusObjectPath(QStringLiteral("/other/track"))),
                                QVariant::fromValue(qlonglong(3000000))});
-        QCOMPARE(m_form->mediaControl->CurrentPosition(), 7.0);   // another track: ignored
+        QCOMPARE(m_form->player->position(), 7.0);   // another track: ignored
 
         QTRY_COMPARE(m_seeks, (QList<qlonglong>{12500000, 0, 7000000}));
     }
@@ -293,22 +293,22 @@ private slots:
     // Next and Previous wind by the hot keys' step and leave their counters.
     void nextAndPrevious()
     {
-        m_form->mediaControl->setCurrentPosition(10);
+        m_form->player->engine().setCurrentPosition(10);
         QTRY_VERIFY(m_seeks.contains(10000000));   // the direct write, a moment later
         m_seeks.clear();
         m_form->hotKeys().setCounts({0, 0, 1});
         Player("Next");
-        QCOMPARE(m_form->mediaControl->CurrentPosition(), 13.0);
+        QCOMPARE(m_form->player->position(), 13.0);
         Player("Previous");
         Player("Previous");
-        QCOMPARE(m_form->mediaControl->CurrentPosition(), 7.0);
+        QCOMPARE(m_form->player->position(), 7.0);
         QCOMPARE(m_form->hotKeys().counts().forward, std::int16_t(1));
-        m_form->mediaControl->setCurrentPosition(2.5);
+        m_form->player->engine().setCurrentPosition(2.5);
         Player("Previous");
-        QCOMPARE(m_form->mediaControl->CurrentPosition(), 2.5);
-        m_form->mediaControl->setCurrentPosition(18);
+        QCOMPARE(m_form->player->position(), 2.5);
+        m_form->player->engine().setCurrentPosition(18);
         Player("Next");
-        QCOMPARE(m_form->mediaControl->CurrentPosition(), 18.0);
+        QCOMPARE(m_form->player->position(), 18.0);
         // The commands' own announcements, in order (the test's direct
         // writes are announced too, a moment later).
         QTRY_VERIFY(m_seeks.contains(7000000));
@@ -324,7 +324,7 @@ private slots:
     // announced a moment later.
     void jumpsOnTheBarAreAnnounced()
     {
-        m_form->mediaControl->setCurrentPosition(15);
+        m_form->player->engine().setCurrentPosition(15);
         QTRY_COMPARE(m_seeks, QList<qlonglong>{15000000});
     }
 
@@ -345,7 +345,7 @@ private slots:
         QFETCH(QString, jump);
         QFETCH(double, from);
         QFETCH(double, to);
-        m_form->mediaControl->setCurrentPosition(from);
+        m_form->player->engine().setCurrentPosition(from);
         QTest::qWait(300);   // the direct write's own announcement, if any
         m_seeks.clear();
         if (jump == QLatin1String("bookmark")) {
@@ -356,9 +356,9 @@ private slots:
             m_form->transport().startPlaying();
             m_form->transport().stopPlaying();
         } else if (jump == QLatin1String("seek bar")) {
-            QTest::mouseClick(m_form->mediaControl, Qt::LeftButton, {}, QPoint(3 + 64, 9));
+            QTest::mouseClick(seekBar(), Qt::LeftButton, {}, QPoint(3 + 64, 9));
         } else {
-            QTest::keyClick(m_form->mediaControl, Qt::Key_Home);
+            QTest::keyClick(seekBar(), Qt::Key_Home);
         }
         QTest::qWait(400);
         QCOMPARE(m_seeks, QList<qlonglong>{ToMicroseconds(to)});
@@ -367,7 +367,7 @@ private slots:
     // A file stopped away from the start reads where the bar stands.
     void positionWhileStopped()
     {
-        QTest::mouseClick(m_form->mediaControl, Qt::LeftButton, {}, QPoint(3 + 64, 9));
+        QTest::mouseClick(seekBar(), Qt::LeftButton, {}, QPoint(3 + 64, 9));
         QCOMPARE(Property("PlaybackStatus").toString(), QStringLiteral("Stopped"));
         QCOMPARE(Property("Position").toLongLong(), ToMicroseconds(64 * 20.0 / 127));
     }
@@ -415,7 +415,7 @@ private slots:
         QTRY_COMPARE(Property("PlaybackStatus").toString(), status);
         QTest::qWait(400);
         if (position >= 0)
-            QCOMPARE(m_form->mediaControl->CurrentPosition(), position);
+            QCOMPARE(m_form->player->position(), position);
         QCOMPARE(m_form->hotKeys().counts(), counts);
         QCOMPARE(m_seeks, seeks);
         QCOMPARE(m_settingsShown - settingsBefore, action == QLatin1String("settings") ? 1 : 0);
@@ -447,13 +447,13 @@ private slots:
                                                           QStringLiteral("Set"));
         set.setArguments({PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(1.5))});
         QCOMPARE(m_client.call(set, QDBus::BlockWithGui).type(), QDBusMessage::ReplyMessage);
-        QCOMPARE(m_form->mediaControl->Rate(), 1.5);
+        QCOMPARE(m_form->player->rate(), 1.5);
         QCOMPARE(control<QLabel>(*m_form, "pitchLabel")->text(), QStringLiteral("Pitch 1.5"));
         QCOMPARE(Property("Rate").toDouble(), 1.5);
         QTRY_VERIFY(Announced(QStringLiteral("Rate"), 1.5));
         set.setArguments({PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(1.0))});
         m_client.call(set, QDBus::BlockWithGui);
-        QCOMPARE(m_form->mediaControl->Rate(), 1.0);
+        QCOMPARE(m_form->player->rate(), 1.0);
     }
 
     // The bounds are what the pitch glyphs reach; a rate outside them is
@@ -481,7 +481,7 @@ private slots:
                                         {PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(written))});
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
         QCOMPARE(Property("Rate").toDouble(), rate);
-        QCOMPARE(m_form->mediaControl->Rate(), rate);
+        QCOMPARE(m_form->player->rate(), rate);
         QCOMPARE(Property("PlaybackStatus").toString(), status);
         m_form->pitch().resetPitch();
     }
@@ -504,7 +504,7 @@ private slots:
                                         {PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(value))});
         QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
         QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
-        QCOMPARE(m_form->mediaControl->Rate(), 1.0);
+        QCOMPARE(m_form->player->rate(), 1.0);
     }
 
     // There is no volume control: a request to change it is refused.
@@ -579,7 +579,7 @@ private slots:
         const QString uri = QStringLiteral("file://") + QString::fromLatin1(name.toPercentEncoding("/"));
         QVERIFY(uri.endsWith(QLatin1String("/Gr%FC%DFe.wav")));
         QCOMPARE(Player("OpenUri", {uri}).type(), QDBusMessage::ReplyMessage);
-        QVERIFY(m_form->mediaControl->PlayState() != MediaPlayer::NoFile);
+        QVERIFY(m_form->player->playState() != MediaPlayer::NoFile);
         QCOMPARE(control<QLabel>(*m_form, "fileLabel")->text(), QStringLiteral("grüße.wav"));
         QCOMPARE(m_player->Metadata().value("xesam:title").toString(), QStringLiteral("Grüße.wav"));
         QCOMPARE(m_player->Metadata().value("xesam:url").toString(), uri);
@@ -593,7 +593,7 @@ private slots:
         // The engine learns that the file is missing off the GUI thread.
         QTRY_COMPARE(control<QLabel>(*m_form, "fileLabel")->text(), QStringLiteral("absent memo.wav"));
         QTRY_VERIFY(control<QLabel>(*m_form, "fileLabel")->font().strikeOut());
-        QCOMPARE(m_form->mediaControl->PlayState(), int(MediaPlayer::NoFile));
+        QCOMPARE(m_form->player->playState(), MediaPlayer::NoFile);
     }
 };
 

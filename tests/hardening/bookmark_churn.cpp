@@ -27,7 +27,7 @@ public:
     double Duration() const override { return 600; }
     double Rate() const override { return 1; }
     void setRate(double) override {}
-    int PlayState() const override { return Stopped; }
+    ::PlayState PlayState() const override { return Stopped; }
     void Play() override {}
     void Pause() override {}
     void Stop() override {}

@@ -14,8 +14,9 @@
 #include "hotkeys/HotKeys.h"
 #include "rules/KeyAssignments.h"
 #include "rules/SettingsStore.h"
-#include "ui/MediaPlayerControl.h"
+#include "engine/MpvEngine.h"
 #include "engine/Player.h"
+#include "ui/SeekBar.h"
 #include "ui/Startup.h"
 
 #include <QApplication>
@@ -74,12 +75,13 @@ void runEventsFor(int ms)
     }
 }
 
-// The bar's hot keys: the hot-key rules on the player's commands.
+// The bar's player, with the hot-key rules on its commands and the seek bar
+// painting what it pushes.
 struct BarHotKeys
 {
-    explicit BarHotKeys(MediaPlayerControl &mp) : player(mp, [] { return 3.0; }), hotKeys(player) {}
-    ::Player player;
-    HotKeys hotKeys;
+    ::Player player{std::make_unique<MpvEngine>(QByteArrayLiteral("null")), [] { return 3.0; }};
+    HotKeys hotKeys{player};
+    SeekBar seekBar{player};
 };
 
 QByteArray readAll(const QString &path)
@@ -129,7 +131,7 @@ private:
     FunctionKey KeyOf(HotKeyAction action) const;
 
     QTemporaryDir dir;
-    MediaPlayerControl *mp = nullptr;
+    MediaPlayer *mp = nullptr;
     BarHotKeys *target = nullptr;
     QString media;
     bool modesHold = false;
@@ -176,17 +178,15 @@ void TestCorruptMedia::initTestCase()
 
     startWatchdog();
     // Settings in the test HOME: the defaults F4, F5, F6, F8; wind 3 s.
-    mp = new MediaPlayerControl(QByteArrayLiteral("null"), nullptr);
-    mp->resize(134, 43);
-    mp->show();
-    target = new BarHotKeys(*mp);
+    target = new BarHotKeys;
+    target->seekBar.show();
+    mp = &target->player.engine();
     target->hotKeys.setBindings(LoadKeyAssignments(SettingsStore()));
 }
 
 void TestCorruptMedia::cleanupTestCase()
 {
     delete target;
-    delete mp;
 }
 
 // Everything a user can do to an open (or failed) file: the bar's commands as
@@ -223,8 +223,8 @@ void TestCorruptMedia::exercise(const QString &file)
         mp->setRate(1.0);
     }
     QVERIFY(std::isfinite(mp->Duration()) && mp->Duration() >= 0);
-    const int state = mp->PlayState();
-    QVERIFY2(state == MediaPlayer::NoFile || (state >= 0 && state <= 2), qPrintable(QString::number(state)));
+    const int state = int(mp->PlayState());
+    QVERIFY2(state == int(MediaPlayer::NoFile) || (state >= 0 && state <= 2), qPrintable(QString::number(state)));
 }
 
 // One event of hot key `key`, checked by what it did. With a file open, Full
@@ -328,7 +328,7 @@ void TestCorruptMedia::badFile()
         QVERIFY(std::isfinite(mp->CurrentPosition()) && std::isfinite(mp->Duration()));
     }
     caseDeadline = 0;
-    qInfo("%s: %lld ms, PlayState %d", qPrintable(name), t.elapsed(), mp->PlayState());
+    qInfo("%s: %lld ms, PlayState %d", qPrintable(name), t.elapsed(), int(mp->PlayState()));
 }
 
 // The abuse left the control usable: a good file opens, plays and moves on.

@@ -13,11 +13,9 @@
 class FakePlayer : public MediaPlayer
 {
 public:
-    static constexpr int Paused = 1;
-
     double position = 0;
     double duration = 0;
-    int state = NoFile;
+    ::PlayState state = NoFile;
     int plays = 0;
     int pauses = 0;
     QList<double> writes; // every position written, in order
@@ -27,7 +25,7 @@ public:
     double Duration() const override { return duration; }
     double Rate() const override { return 1.0; }
     void setRate(double) override {}
-    int PlayState() const override { return state; }
+    ::PlayState PlayState() const override { return state; }
     void Play() override { ++plays; state = Playing; }
     void Pause() override { ++pauses; state = Paused; }
     void Stop() override { state = Stopped; }

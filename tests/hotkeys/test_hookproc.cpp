@@ -44,7 +44,7 @@ private slots:
         QTest::addColumn<int>("picture1");
         QTest::addColumn<int>("picture2");
         QTest::newRow("0: press counts") << 0 << int(MediaPlayer::Stopped) << 1 << 0 << 0 << 0 << 0;
-        QTest::newRow("1: release plays") << 1 << int(FakePlayer::Paused) << 2 << 1 << 0 << 4 << 2;
+        QTest::newRow("1: release plays") << 1 << int(MediaPlayer::Paused) << 2 << 1 << 0 << 4 << 2;
         QTest::newRow("2: press counts") << 2 << int(MediaPlayer::Playing) << 3 << 0 << 0 << 0 << 0;
         QTest::newRow("3: release pauses") << 3 << int(MediaPlayer::Playing) << 0 << 0 << 1 << 1 << 5;
         QTest::newRow("3: stopped, no Pause, paused look") << 3 << int(MediaPlayer::Stopped) << 0 << 0 << 0 << 1 << 5;
@@ -61,7 +61,7 @@ private slots:
         QFETCH(int, pauses);
         QFETCH(int, picture1);
         QFETCH(int, picture2);
-        t->player.state = state;
+        t->player.state = PlayState(state);
         t->hotKeys.setCounts({std::int16_t(countBefore), 0, 0});
         QVERIFY(t->key(F6));
         QCOMPARE(int(t->counts().playPause), countAfter);
@@ -76,7 +76,7 @@ private slots:
 
     void playPauseToggleWithPressAndRelease()
     {
-        t->player.state = FakePlayer::Paused;
+        t->player.state = MediaPlayer::Paused;
         QVERIFY(t->key(F6));
         QCOMPARE(t->player.plays, 0); // not on the press
         QVERIFY(t->key(F6));
@@ -103,7 +103,7 @@ private slots:
 
     void heldPlayPauseAlternatesEveryTwoEvents()
     {
-        t->player.state = FakePlayer::Paused;
+        t->player.state = MediaPlayer::Paused;
         // Plays on events 2 and 6, pauses on 4 and 8.
         for (int event = 1; event <= 8; ++event) {
             QVERIFY(t->key(F6));
@@ -313,7 +313,7 @@ private slots:
 
     void rebindingActsAtOnceAndKeepsCounters()
     {
-        t->player.state = FakePlayer::Paused;
+        t->player.state = MediaPlayer::Paused;
         QVERIFY(t->key(F6)); // press on the old key
         QCOMPARE(t->counts().playPause, std::int16_t(1));
         t->hotKeys.setBindings({F4, F5, FunctionKey::F9, F8});
@@ -351,7 +351,7 @@ private slots:
 
         t->hotKeys.setCounts({1, 1, 1});
         QVERIFY(t->key(F6)); // the hot key's own play
-        QCOMPARE(t->player.state, int(MediaPlayer::Playing));
+        QCOMPARE(t->player.state, MediaPlayer::Playing);
         QCOMPARE(t->counts(), (HotKeys::Counts{2, 1, 1}));
     }
 

@@ -190,7 +190,7 @@ private slots:
         QFETCH(QList<Step>, steps);
 
         HotKeyRig rig;
-        rig.player.state = fileOpen ? FakePlayer::Paused : MediaPlayer::NoFile;
+        rig.player.state = fileOpen ? MediaPlayer::Paused : MediaPlayer::NoFile;
         rig.player.position = start;
         rig.player.duration = 20;
         // Mid-cycle counters, to see whether a pedal resets them.
@@ -233,7 +233,7 @@ private slots:
 
         HotKeyRig rig;
         rig.windStep = 1;
-        rig.player.state = FakePlayer::Paused;
+        rig.player.state = MediaPlayer::Paused;
         rig.player.position = start;
         rig.player.duration = 20;
         PedalActions pedals(rig.controller);

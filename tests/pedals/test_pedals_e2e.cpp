@@ -46,9 +46,7 @@ private slots:
 
     void recordedReportsDrivePlayback()
     {
-        MpvEngine engine(QByteArrayLiteral("null"));
-        Player player(engine, [] { return WindStep; });
-        player.follow(&engine);
+        Player player(std::make_unique<MpvEngine>(QByteArrayLiteral("null")), [] { return WindStep; });
         HotKeys hotKeys(player);
         PedalMonitor monitor;
         PedalActions pedals(player);
@@ -60,7 +58,7 @@ private slots:
         stream.send(vec(2));
         stream.send(vec(0));
         QTest::qWait(100);
-        QCOMPARE(player.playState(), int(MediaPlayer::NoFile));
+        QCOMPARE(player.playState(), MediaPlayer::NoFile);
 
         player.open(mediaFile(QStringLiteral("speech.mp3")));
         QTRY_VERIFY(player.hasFile());
@@ -75,7 +73,7 @@ private slots:
         // Middle up: pauses, one second back.
         double before = player.position();
         stream.send(vec(0));
-        QTRY_COMPARE(player.playState(), int(MpvEngine::Paused));
+        QTRY_COMPARE(player.playState(), MediaPlayer::Paused);
         QVERIFY2(std::abs(player.position() - (before - 1)) < Slack, qPrintable(QString::number(player.position())));
         QCOMPARE(hotKeys.counts().playPause, std::int16_t(0));
 
@@ -93,7 +91,7 @@ private slots:
         stream.send(vec(2));
         QTRY_VERIFY(player.isPlaying());
         stream.send(vec(0));
-        QTRY_COMPARE(player.playState(), int(MpvEngine::Paused));
+        QTRY_COMPARE(player.playState(), MediaPlayer::Paused);
         QCOMPARE(player.position(), 0.0);
 
         // Pulled out while playing: counts as released.
@@ -103,7 +101,7 @@ private slots:
         QTest::qWait(300);
         before = player.position();
         stream.unplug();
-        QTRY_COMPARE(player.playState(), int(MpvEngine::Paused));
+        QTRY_COMPARE(player.playState(), MediaPlayer::Paused);
         QVERIFY2(std::abs(player.position() - (before - 1)) < Slack, qPrintable(QString::number(player.position())));
         QTRY_VERIFY(monitor.pedals().isEmpty());
     }

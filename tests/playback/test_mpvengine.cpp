@@ -224,10 +224,10 @@ private slots:
     // A read right after a write gives what was written, in every state.
     void writeThenRead_data()
     {
-        QTest::addColumn<int>("state");
+        QTest::addColumn<PlayState>("state");
         QTest::addColumn<double>("target");
         QTest::addColumn<double>("expected");
-        const struct { const char *name; int state; } states[] = {
+        const struct { const char *name; PlayState state; } states[] = {
             {"stopped", MediaPlayer::Stopped}, {"paused", MpvEngine::Paused}, {"playing", MediaPlayer::Playing}};
         for (const auto &s : states) {
             QTest::addRow("%s to 0", s.name) << s.state << 0.0 << 0.0;
@@ -240,7 +240,7 @@ private slots:
 
     void writeThenRead()
     {
-        QFETCH(int, state);
+        QFETCH(PlayState, state);
         QFETCH(double, target);
         QFETCH(double, expected);
         auto mp = newEngine();
@@ -320,12 +320,12 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return mp->CurrentPosition() > 0.3; }, 3000));
 
         mp->Pause();
-        QCOMPARE(mp->PlayState(), int(MpvEngine::Paused));
+        QCOMPARE(mp->PlayState(), MediaPlayer::Paused);
         const double paused = mp->CurrentPosition();
         playFor(300);
         QCOMPARE(mp->CurrentPosition(), paused);
         mp->Pause();  // pausing again changes nothing
-        QCOMPARE(mp->PlayState(), int(MpvEngine::Paused));
+        QCOMPARE(mp->PlayState(), MediaPlayer::Paused);
 
         mp->Play();
         QCOMPARE(mp->PlayState(), MediaPlayer::Playing);
@@ -514,7 +514,7 @@ private slots:
 
         openNow(*mp, mediaFile("tone.wav"));
         QCOMPARE(durations.last().at(0).toDouble(), ToneLength);
-        QCOMPARE(states.last().at(0).toInt(), MediaPlayer::Stopped);
+        QCOMPARE(states.last().at(0).value<PlayState>(), MediaPlayer::Stopped);
         mp->setRate(1.5);
         mp->setRate(1.5);
         mp->setRate(0);   // refused
@@ -522,13 +522,13 @@ private slots:
         QCOMPARE(rates.at(0).at(0).toDouble(), 1.5);
 
         mp->Play();
-        QCOMPARE(states.last().at(0).toInt(), MediaPlayer::Playing);
+        QCOMPARE(states.last().at(0).value<PlayState>(), MediaPlayer::Playing);
         QTRY_VERIFY_WITH_TIMEOUT(positions.size() >= 5 && positions.last() > 0.5, 3000);
         QVERIFY(std::is_sorted(positions.cbegin(), positions.cend()));
         QVERIFY2(worstLag < 0.05, qPrintable(QString::number(worstLag)));
 
         mp->Pause();
-        QCOMPARE(states.last().at(0).toInt(), int(MpvEngine::Paused));
+        QCOMPARE(states.last().at(0).value<PlayState>(), MediaPlayer::Paused);
         QCOMPARE(positions.last(), mp->CurrentPosition());
         mp->setCurrentPosition(3.5);
         QCOMPARE(positions.last(), 3.5);
@@ -540,7 +540,7 @@ private slots:
         openNow(*mp, mediaFile("no such file.wav"));
         QCOMPARE(positions.last(), 0.0);
         QCOMPARE(durations.last().at(0).toDouble(), 0.0);
-        QCOMPARE(states.last().at(0).toInt(), MediaPlayer::NoFile);
+        QCOMPARE(states.last().at(0).value<PlayState>(), MediaPlayer::NoFile);
     }
 
     void engineGoneAfterDestruction()

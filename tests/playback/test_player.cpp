@@ -14,9 +14,7 @@
 namespace {
 struct Rig
 {
-    MpvEngine engine{QByteArrayLiteral("null")};
-    Player player{engine, [] { return 5.0; }};
-    Rig() { player.follow(&engine); }
+    Player player{std::make_unique<MpvEngine>(QByteArrayLiteral("null")), [] { return 5.0; }};
 
     bool opened() { return QTest::qWaitFor([this] { return !player.isOpening(); }, 5000); }
 };
@@ -48,8 +46,8 @@ private slots:
         QTest::qWait(200);  // nothing more comes with the engine's events
         QCOMPARE(states.count(), 2);
         QCOMPARE(rates.count(), 1);
-        QCOMPARE(states.at(0).at(0).toInt(), int(MediaPlayer::Playing));
-        QCOMPARE(states.at(1).at(0).toInt(), int(MediaPlayer::Stopped));
+        QCOMPARE(states.at(0).at(0).value<PlayState>(), MediaPlayer::Playing);
+        QCOMPARE(states.at(1).at(0).value<PlayState>(), MediaPlayer::Stopped);
     }
 
     void commandsWhileOpening_data()
@@ -57,23 +55,23 @@ private slots:
         QTest::addColumn<QString>("file");
         // p play, a pause, t play/pause, s stop, j jump to 7, r rewind
         QTest::addColumn<QString>("commands");
-        QTest::addColumn<int>("state");
+        QTest::addColumn<PlayState>("state");
         QTest::addColumn<double>("position");  // playing: at least this
-        QTest::newRow("play") << "tone.wav" << "p" << int(MediaPlayer::Playing) << 0.1;
-        QTest::newRow("jump, then play") << "tone.wav" << "jp" << int(MediaPlayer::Playing) << 7.1;
-        QTest::newRow("jump alone") << "tone.wav" << "j" << int(MediaPlayer::Stopped) << 7.0;
-        QTest::newRow("play, then pause") << "tone.wav" << "pa" << int(MpvEngine::Paused) << -1.0;
-        QTest::newRow("toggled twice") << "tone.wav" << "tt" << int(MpvEngine::Paused) << -1.0;
-        QTest::newRow("jump, play, stop") << "tone.wav" << "jps" << int(MediaPlayer::Stopped) << 0.0;
-        QTest::newRow("play, jump, rewind") << "tone.wav" << "pjr" << int(MediaPlayer::Playing) << 0.1;
-        QTest::newRow("failed file drops them") << "text.mp3" << "jp" << int(MediaPlayer::NoFile) << 0.0;
+        QTest::newRow("play") << "tone.wav" << "p" << MediaPlayer::Playing << 0.1;
+        QTest::newRow("jump, then play") << "tone.wav" << "jp" << MediaPlayer::Playing << 7.1;
+        QTest::newRow("jump alone") << "tone.wav" << "j" << MediaPlayer::Stopped << 7.0;
+        QTest::newRow("play, then pause") << "tone.wav" << "pa" << MediaPlayer::Paused << -1.0;
+        QTest::newRow("toggled twice") << "tone.wav" << "tt" << MediaPlayer::Paused << -1.0;
+        QTest::newRow("jump, play, stop") << "tone.wav" << "jps" << MediaPlayer::Stopped << 0.0;
+        QTest::newRow("play, jump, rewind") << "tone.wav" << "pjr" << MediaPlayer::Playing << 0.1;
+        QTest::newRow("failed file drops them") << "text.mp3" << "jp" << MediaPlayer::NoFile << 0.0;
     }
 
     void commandsWhileOpening()
     {
         QFETCH(QString, file);
         QFETCH(QString, commands);
-        QFETCH(int, state);
+        QFETCH(PlayState, state);
         QFETCH(double, position);
         Rig rig;
         QSignalSpy files(&rig.player, &Player::fileChanged);
@@ -115,7 +113,7 @@ private slots:
         rig.player.open(mediaFile("short.wav"));
         QVERIFY(rig.opened());
         QTest::qWait(200);
-        QCOMPARE(rig.player.playState(), int(MediaPlayer::Stopped));
+        QCOMPARE(rig.player.playState(), MediaPlayer::Stopped);
         QVERIFY(rig.player.duration() < 3);
     }
 };

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The seek bar mediaControl shows in the bar's top strip, driving the real engine.
+// The seek bar in the bar's top strip, over a player on the real engine.
 
 #include "MediaFiles.h"
-#include "ui/MediaPlayerControl.h"
+#include "engine/MpvEngine.h"
 #include "engine/Player.h"
+#include "ui/SeekBar.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -23,11 +24,19 @@ struct PaintCounter : QObject
     int count = 0;
 };
 
-// The seek bar as the bar has it: jumping through a player built on it.
-struct SeekBar : MediaPlayerControl
+// The seek bar as the bar has it, shown, over a player that owns its engine.
+struct Rig
 {
-    SeekBar() : MediaPlayerControl(QByteArrayLiteral("null"), nullptr) { setPlayer(&player); }
-    Player player{*this, [] { return 3.0; }};
+    Player player{std::make_unique<MpvEngine>(QByteArrayLiteral("null")), [] { return 3.0; }};
+    SeekBar bar{player};
+    MediaPlayer &mp = player.engine();
+
+    bool shown()
+    {
+        bar.show();
+        return QTest::qWaitForWindowExposed(&bar);
+    }
+    void open(const char *name) { openNow(mp, mediaFile(name)); }
 };
 
 } // namespace
@@ -44,19 +53,19 @@ private slots:
 
     void geometryAndName()
     {
-        MediaPlayerControl mp(QByteArrayLiteral("null"), nullptr);
-        QCOMPARE(mp.size(), QSize(134, 43));
-        QCOMPARE(mp.accessibleName(), QStringLiteral("Seek bar"));
-        QCOMPARE(mp.PlayState(), MediaPlayer::NoFile);
-        QCOMPARE(mp.CurrentPosition(), 0.0);
+        Rig rig;
+        QCOMPARE(rig.bar.size(), QSize(134, 43));
+        QCOMPARE(rig.bar.accessibleName(), QStringLiteral("Seek bar"));
+        QCOMPARE(rig.mp.PlayState(), MediaPlayer::NoFile);
+        QCOMPARE(rig.mp.CurrentPosition(), 0.0);
     }
 
     void screenReaderSeesAndMovesTheValue()
     {
-        SeekBar mp;
-        mp.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mp));
-        QAccessibleInterface *slider = QAccessible::queryAccessibleInterface(&mp);
+        Rig rig;
+        MediaPlayer &mp = rig.mp;
+        QVERIFY(rig.shown());
+        QAccessibleInterface *slider = QAccessible::queryAccessibleInterface(&rig.bar);
         QVERIFY(slider);
         QCOMPARE(slider->role(), QAccessible::Slider);
         QCOMPARE(slider->text(QAccessible::Name), QStringLiteral("Seek bar"));
@@ -65,12 +74,12 @@ private slots:
         value->setCurrentValue(3.0);  // no file: nothing moves
         QCOMPARE(mp.CurrentPosition(), 0.0);
 
-        openNow(mp, mediaFile("tone.wav"));
+        rig.open("tone.wav");
         mp.setCurrentPosition(12.5);
         QCOMPARE(value->currentValue().toDouble(), 12.5);
         QCOMPARE(value->maximumValue().toDouble(), 20.0);
         QCOMPARE(slider->text(QAccessible::Value), QStringLiteral("12.5 of 20 seconds"));
-        QSignalSpy jumps(&mp.player, &Player::positionChanged);
+        QSignalSpy jumps(&rig.player, &Player::positionChanged);
         value->setCurrentValue(4.25);
         QCOMPARE(mp.CurrentPosition(), 4.25);
         QCOMPARE(jumps.size(), 1);
@@ -90,15 +99,15 @@ private slots:
     {
         QFETCH(double, fraction);
         QFETCH(int, y);
-        SeekBar mp;
-        mp.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mp));
-        openNow(mp, mediaFile("tone.wav"));
+        Rig rig;
+        MediaPlayer &mp = rig.mp;
+        QVERIFY(rig.shown());
+        rig.open("tone.wav");
         mp.setCurrentPosition(10);
-        QSignalSpy jumps(&mp.player, &Player::positionChanged);
+        QSignalSpy jumps(&rig.player, &Player::positionChanged);
         // The track lies between the handle's half widths (3 px each side).
-        const int x = 3 + int(fraction * (mp.width() - 7) + 0.5);
-        QTest::mouseClick(&mp, Qt::LeftButton, {}, QPoint(x, y));
+        const int x = 3 + int(fraction * (rig.bar.width() - 7) + 0.5);
+        QTest::mouseClick(&rig.bar, Qt::LeftButton, {}, QPoint(x, y));
         QVERIFY2(std::abs(mp.CurrentPosition() - fraction * 20.0) < 20.0 / 128 + 1e-9,
                  qPrintable(QString::number(mp.CurrentPosition())));
         // One jump, made by the player.
@@ -109,39 +118,39 @@ private slots:
 
     void clickBelowTheStripDoesNothing()
     {
-        SeekBar mp;
-        mp.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mp));
-        openNow(mp, mediaFile("tone.wav"));
+        Rig rig;
+        MediaPlayer &mp = rig.mp;
+        QVERIFY(rig.shown());
+        rig.open("tone.wav");
         mp.setCurrentPosition(4);
-        QTest::mouseClick(&mp, Qt::LeftButton, {}, QPoint(100, 30));
+        QTest::mouseClick(&rig.bar, Qt::LeftButton, {}, QPoint(100, 30));
         QCOMPARE(mp.CurrentPosition(), 4.0);
     }
 
     void clickWithNoFileDoesNothing()
     {
-        SeekBar mp;
-        mp.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mp));
-        QTest::mouseClick(&mp, Qt::LeftButton, {}, QPoint(60, 9));
+        Rig rig;
+        MediaPlayer &mp = rig.mp;
+        QVERIFY(rig.shown());
+        QTest::mouseClick(&rig.bar, Qt::LeftButton, {}, QPoint(60, 9));
         QCOMPARE(mp.CurrentPosition(), 0.0);
         QCOMPARE(mp.PlayState(), MediaPlayer::NoFile);
     }
 
     void dragWhilePlaying()
     {
-        SeekBar mp;
-        mp.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mp));
-        openNow(mp, mediaFile("speech.mp3"));
+        Rig rig;
+        MediaPlayer &mp = rig.mp;
+        QVERIFY(rig.shown());
+        rig.open("speech.mp3");
         mp.Play();
-        QTest::mousePress(&mp, Qt::LeftButton, {}, QPoint(20, 9));
-        QTest::mouseMove(&mp, QPoint(67, 9));
-        const double middle = mp.Duration() * (67 - 3) / (mp.width() - 7.0);
+        QTest::mousePress(&rig.bar, Qt::LeftButton, {}, QPoint(20, 9));
+        QTest::mouseMove(&rig.bar, QPoint(67, 9));
+        const double middle = mp.Duration() * (67 - 3) / (rig.bar.width() - 7.0);
         QVERIFY(std::abs(mp.CurrentPosition() - middle) < 0.5);
-        QTest::mouseRelease(&mp, Qt::LeftButton, {}, QPoint(67, 9));
+        QTest::mouseRelease(&rig.bar, Qt::LeftButton, {}, QPoint(67, 9));
         // Moving the mouse after the release moves nothing.
-        QTest::mouseMove(&mp, QPoint(120, 9));
+        QTest::mouseMove(&rig.bar, QPoint(120, 9));
         QVERIFY(std::abs(mp.CurrentPosition() - middle) < 0.5);
         QVERIFY(QTest::qWaitFor([&] { return mp.CurrentPosition() > middle + 0.2; }, 3000));
         QCOMPARE(mp.PlayState(), MediaPlayer::Playing);
@@ -166,17 +175,49 @@ private slots:
         QFETCH(double, rate);
         QFETCH(int, fewest);
         QFETCH(int, most);
-        SeekBar mp;
-        mp.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mp));
-        openNow(mp, mediaFile("tone.wav"));
+        Rig rig;
+        MediaPlayer &mp = rig.mp;
+        QVERIFY(rig.shown());
+        rig.open("tone.wav");
         mp.setRate(rate);
         mp.Play();
         QTest::qWait(300);
-        PaintCounter paints(&mp);
+        PaintCounter paints(&rig.bar);
         QTest::qWait(2000);
         QCOMPARE(mp.PlayState(), MediaPlayer::Playing);
         QVERIFY2(paints.count >= fewest && paints.count <= most, qPrintable(QString::number(paints.count)));
+    }
+
+    // The played part follows the player's jumps, whoever makes them.
+    void paintsWhatThePlayerPushes_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<double>("jump");
+        QTest::addColumn<bool>("startPlayed");
+        QTest::addColumn<bool>("endPlayed");
+        QTest::newRow("no file") << "" << 10.0 << false << false;
+        QTest::newRow("middle") << "tone.wav" << 10.0 << true << false;
+        QTest::newRow("end") << "tone.wav" << 20.0 << true << true;
+        QTest::newRow("back to the start") << "tone.wav" << 0.0 << false << false;
+    }
+
+    void paintsWhatThePlayerPushes()
+    {
+        QFETCH(QString, file);
+        QFETCH(double, jump);
+        QFETCH(bool, startPlayed);
+        QFETCH(bool, endPlayed);
+        Rig rig;
+        QVERIFY(rig.shown());
+        if (!file.isEmpty()) {
+            rig.open(qPrintable(file));
+            rig.player.jumpTo(15);
+        }
+        rig.player.jumpTo(jump);
+        const QImage painted = rig.bar.grab().toImage();
+        const QColor played = rig.bar.palette().color(QPalette::Highlight);
+        QCOMPARE(painted.pixelColor(20, 8) == played, startPlayed);
+        QCOMPARE(painted.pixelColor(110, 8) == played, endPlayed);
     }
 
     void keys_data()
@@ -194,13 +235,13 @@ private slots:
     {
         QFETCH(int, key);
         QFETCH(double, expected);
-        SeekBar mp;
-        mp.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mp));
-        openNow(mp, mediaFile("tone.wav"));
+        Rig rig;
+        MediaPlayer &mp = rig.mp;
+        QVERIFY(rig.shown());
+        rig.open("tone.wav");
         mp.setCurrentPosition(10);
-        QSignalSpy jumps(&mp.player, &Player::positionChanged);
-        QTest::keyClick(&mp, Qt::Key(key));
+        QSignalSpy jumps(&rig.player, &Player::positionChanged);
+        QTest::keyClick(&rig.bar, Qt::Key(key));
         QCOMPARE(mp.CurrentPosition(), expected);
         QCOMPARE(jumps.size(), 1);
     }

@@ -7,7 +7,6 @@
 #include "ui/Pictures.h"
 #include "ui/TrayIcon.h"
 
-#include "ui/MediaPlayerControl.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -207,8 +206,9 @@ private slots:
         QCOMPARE(control<QFrame>(form, "transportFrame")->geometry(), QRect(24, 0, 41, 17));
         QCOMPARE(control<QFrame>(form, "windowButtonsFrame")->geometry(), QRect(269, 2, 57, 13));
         QCOMPARE(control<QFrame>(form, "transportFrame")->palette().color(QPalette::Window), QColor(192, 192, 192));
-        QCOMPARE(form.mediaControl->parentWidget(), &form);
-        QCOMPARE(form.mediaControl->geometry(), QRect(67, 0, 134, 43));
+        QWidget *seekBar = control<QWidget>(form, "mediaControl");
+        QCOMPARE(seekBar->parentWidget(), &form);
+        QCOMPARE(seekBar->geometry(), QRect(67, 0, 134, 43));
         const QLabel *file = control<QLabel>(form, "fileLabel");
         const ClickLabel *time = control<ClickLabel>(form, "timeLabel");
         QCOMPARE(file->geometry(), QRect(200, -2, 65, 17));
@@ -305,22 +305,23 @@ private slots:
     void stacking()
     {
         Bar form;
-        // Only the player's top 18 pixels show; below that the panel covers it.
+        QWidget *seekBar = control<QWidget>(form, "mediaControl");
+        // Only the seek bar's top 18 pixels show; below that the panel covers it.
         QWidget *top = form.childAt(100, 5);
-        QVERIFY(top == form.mediaControl || form.mediaControl->isAncestorOf(top));
+        QVERIFY(top == seekBar || seekBar->isAncestorOf(top));
         QWidget *below = form.childAt(100, 30);
         ImageButton *panel = control<ImageButton>(form, "panel");
         QVERIFY(below == panel || panel->isAncestorOf(below));
         // the labels of the strip lie behind the player where they overlap it
         QWidget *overlap = form.childAt(200, 5);
-        QVERIFY(overlap == form.mediaControl || form.mediaControl->isAncestorOf(overlap));
-        // front to back: panel, transportFrame, windowButtonsFrame, mediaControl
+        QVERIFY(overlap == seekBar || seekBar->isAncestorOf(overlap));
+        // front to back: panel, transportFrame, windowButtonsFrame, seek bar
         const QObjectList kids = form.children();
         const qsizetype transport = kids.indexOf(control<QFrame>(form, "transportFrame"));
         const qsizetype windowButtons = kids.indexOf(control<QFrame>(form, "windowButtonsFrame"));
         QVERIFY(kids.indexOf(panel) > transport);
         QVERIFY(transport > windowButtons);
-        QVERIFY(windowButtons > kids.indexOf(form.mediaControl));
+        QVERIFY(windowButtons > kids.indexOf(seekBar));
         // the tick lines are behind the tracks
         const QObjectList panelKids = panel->children();
         QVERIFY(panelKids.indexOf(control<QWidget>(form, "panelRule")) < panelKids.indexOf(control<TrackSlider>(form, "pitchTrack")));

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/MediaPlayerControl.h"
+#include "ui/SeekBar.h"
 
-#include "engine/MpvEngine.h"
-#include "rules/NumberText.h"
 #include "engine/Player.h"
+#include "rules/NumberText.h"
 
 #include <QAccessibleWidget>
 #include <QKeyEvent>
@@ -23,8 +22,8 @@ constexpr int TrackHeight = 4;
 class SeekBarAccessible : public QAccessibleWidget, public QAccessibleValueInterface
 {
 public:
-    explicit SeekBarAccessible(MediaPlayerControl *control)
-        : QAccessibleWidget(control, QAccessible::Slider), m_control(control) {}
+    explicit SeekBarAccessible(SeekBar *bar)
+        : QAccessibleWidget(bar, QAccessible::Slider), m_player(bar->player()) {}
 
     void *interface_cast(QAccessible::InterfaceType type) override
     {
@@ -37,40 +36,36 @@ public:
     {
         if (type == QAccessible::Value)
             return QStringLiteral("%1 of %2 seconds")
-                .arg(NumberText(RoundHalfEven2(m_control->CurrentPosition())),
-                     NumberText(RoundHalfEven2(m_control->Duration())));
+                .arg(NumberText(RoundHalfEven2(m_player.position())),
+                     NumberText(RoundHalfEven2(m_player.duration())));
         return QAccessibleWidget::text(type);
     }
 
-    QVariant currentValue() const override { return m_control->CurrentPosition(); }
+    QVariant currentValue() const override { return m_player.position(); }
     void setCurrentValue(const QVariant &value) override
     {
-        if (m_control->PlayState() != MediaPlayer::NoFile && m_control->player())
-            m_control->player()->jumpTo(value.toDouble());
+        if (m_player.hasFile())
+            m_player.jumpTo(value.toDouble());
     }
-    QVariant maximumValue() const override { return m_control->Duration(); }
+    QVariant maximumValue() const override { return m_player.duration(); }
     QVariant minimumValue() const override { return 0.0; }
-    QVariant minimumStepSize() const override { return MediaPlayerControl::ArrowStep; }
+    QVariant minimumStepSize() const override { return SeekBar::ArrowStep; }
 
 private:
-    MediaPlayerControl *m_control;
+    Player &m_player;
 };
 
 QAccessibleInterface *seekBarAccessible(const QString &className, QObject *object)
 {
-    if (className == QLatin1String("MediaPlayerControl") && object && object->isWidgetType())
-        return new SeekBarAccessible(static_cast<MediaPlayerControl *>(object));
+    if (className == QLatin1String("SeekBar") && object && object->isWidgetType())
+        return new SeekBarAccessible(static_cast<SeekBar *>(object));
     return nullptr;
 }
 } // namespace
 
-MediaPlayerControl::MediaPlayerControl(QWidget *parent)
-    : MediaPlayerControl(MpvEngine::defaultAudioOutputs(), parent)
-{
-}
-
-MediaPlayerControl::MediaPlayerControl(const QByteArray &audioOutputs, QWidget *parent)
-    : QWidget(parent), m_engine(new MpvEngine(audioOutputs, this))
+SeekBar::SeekBar(Player &player, QWidget *parent)
+    : QWidget(parent), m_player(player), m_position(player.position()), m_duration(player.duration()),
+      m_state(player.playState())
 {
     static const bool accessibleInstalled = (QAccessible::installFactory(seekBarAccessible), true);
     Q_UNUSED(accessibleInstalled);
@@ -78,77 +73,70 @@ MediaPlayerControl::MediaPlayerControl(const QByteArray &audioOutputs, QWidget *
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Seek bar"));
     setAccessibleDescription(QStringLiteral("Play position; arrow keys move it"));
-    connect(m_engine, &MpvEngine::positionChanged, this, &MediaPlayerControl::repaintIfMoved);
-    connect(m_engine, &MpvEngine::stateChanged, this, [this] { repaintIfMoved(m_engine->CurrentPosition()); });
-    connect(m_engine, &MpvEngine::openFailed, this, &MediaPlayerControl::openFailed);
-    connect(m_engine, &MpvEngine::playbackError, this, &MediaPlayerControl::playbackError);
+    connect(&player, &Player::positionMoved, this, [this](double seconds) {
+        m_position = seconds;
+        repaintIfChanged();
+    });
+    connect(&player, &Player::durationChanged, this, [this](double seconds) {
+        m_duration = seconds;
+        repaintIfChanged();
+    });
+    connect(&player, &Player::stateChanged, this, [this](PlayState state) {
+        m_state = state;
+        repaintIfChanged();
+    });
 }
 
-MediaPlayerControl::~MediaPlayerControl() = default;
-
-double MediaPlayerControl::CurrentPosition() const { return m_engine->CurrentPosition(); }
-void MediaPlayerControl::setCurrentPosition(double seconds) { m_engine->setCurrentPosition(seconds); }
-double MediaPlayerControl::Duration() const { return m_engine->Duration(); }
-double MediaPlayerControl::Rate() const { return m_engine->Rate(); }
-void MediaPlayerControl::setRate(double rate) { m_engine->setRate(rate); }
-int MediaPlayerControl::PlayState() const { return m_engine->PlayState(); }
-void MediaPlayerControl::Play() { m_engine->Play(); }
-void MediaPlayerControl::Pause() { m_engine->Pause(); }
-void MediaPlayerControl::Stop() { m_engine->Stop(); }
-void MediaPlayerControl::Open(const FilePath &fullPath) { m_engine->Open(fullPath); }
-bool MediaPlayerControl::Opening() const { return m_engine->Opening(); }
-
-QSize MediaPlayerControl::sizeHint() const
+QSize SeekBar::sizeHint() const
 {
     return {ControlWidth, ControlHeight};
 }
 
 // The track runs between the handle's half widths, so the handle's centre
 // sits on the position at both ends.
-QRect MediaPlayerControl::trackRect() const
+QRect SeekBar::trackRect() const
 {
-    const int y = (SeekBarHeight - TrackHeight) / 2;
+    const int y = (StripHeight - TrackHeight) / 2;
     return QRect(HandleWidth / 2, y, std::max(1, width() - HandleWidth), TrackHeight);
 }
 
-double MediaPlayerControl::positionAt(int x) const
+double SeekBar::positionAt(int x) const
 {
     const QRect track = trackRect();
     const double fraction = std::clamp(double(x - track.left()) / track.width(), 0.0, 1.0);
-    return fraction * m_engine->Duration();
+    return fraction * m_player.duration();
 }
 
 // The played part in whole pixels: at a dictation's length it grows by a
 // pixel every few seconds, so most position changes have nothing to repaint.
-int MediaPlayerControl::playedWidth(double position) const
+int SeekBar::playedWidth() const
 {
-    const double duration = m_engine->Duration();
-    if (m_engine->PlayState() == MediaPlayer::NoFile || duration <= 0)
+    if (!isEnabledTrack())
         return 0;
-    const double fraction = std::clamp(position / duration, 0.0, 1.0);
+    const double fraction = std::clamp(m_position / m_duration, 0.0, 1.0);
     return int(fraction * trackRect().width() + 0.5);
 }
 
-bool MediaPlayerControl::isEnabledTrack() const
+bool SeekBar::isEnabledTrack() const
 {
-    return m_engine->PlayState() != MediaPlayer::NoFile && m_engine->Duration() > 0;
+    return m_state != PlayState::NoFile && m_duration > 0;
 }
 
-void MediaPlayerControl::repaintIfMoved(double position)
+void SeekBar::repaintIfChanged()
 {
-    if (playedWidth(position) != m_paintedWidth || isEnabledTrack() != m_paintedEnabled)
+    if (playedWidth() != m_paintedWidth || isEnabledTrack() != m_paintedEnabled)
         update();
 }
 
-void MediaPlayerControl::paintEvent(QPaintEvent *)
+void SeekBar::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const QRect strip(0, 0, width(), SeekBarHeight);
+    const QRect strip(0, 0, width(), StripHeight);
     painter.fillRect(strip, palette().window());
 
     const QRect track = trackRect();
     const bool enabled = isEnabledTrack();
-    const int played = playedWidth(m_engine->CurrentPosition());
+    const int played = playedWidth();
     m_paintedWidth = played;
     m_paintedEnabled = enabled;
 
@@ -159,7 +147,7 @@ void MediaPlayerControl::paintEvent(QPaintEvent *)
         painter.fillRect(QRect(track.left(), track.top(), played, track.height()), palette().highlight());
 
     const int centre = track.left() + played;
-    const QRect handle(centre - HandleWidth / 2, 2, HandleWidth, SeekBarHeight - 4);
+    const QRect handle(centre - HandleWidth / 2, 2, HandleWidth, StripHeight - 4);
     painter.setPen(palette().color(QPalette::Dark));
     painter.setBrush(enabled ? palette().button() : palette().window());
     painter.drawRect(handle.adjusted(0, 0, -1, -1));
@@ -172,20 +160,20 @@ void MediaPlayerControl::paintEvent(QPaintEvent *)
     }
 }
 
-void MediaPlayerControl::jumpTo(double seconds)
+void SeekBar::jumpTo(double seconds)
 {
-    if (m_engine->PlayState() != MediaPlayer::NoFile && m_player)
-        m_player->jumpTo(seconds);
+    if (m_player.hasFile())
+        m_player.jumpTo(seconds);
 }
 
-void MediaPlayerControl::seekFromMouse(int x)
+void SeekBar::seekFromMouse(int x)
 {
     jumpTo(positionAt(x));
 }
 
-void MediaPlayerControl::mousePressEvent(QMouseEvent *event)
+void SeekBar::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton || event->position().y() >= SeekBarHeight) {
+    if (event->button() != Qt::LeftButton || event->position().y() >= StripHeight) {
         QWidget::mousePressEvent(event);
         return;
     }
@@ -193,24 +181,24 @@ void MediaPlayerControl::mousePressEvent(QMouseEvent *event)
     seekFromMouse(event->position().toPoint().x());
 }
 
-void MediaPlayerControl::mouseMoveEvent(QMouseEvent *event)
+void SeekBar::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_dragging)
         seekFromMouse(event->position().toPoint().x());
 }
 
-void MediaPlayerControl::mouseReleaseEvent(QMouseEvent *event)
+void SeekBar::mouseReleaseEvent(QMouseEvent *event)
 {
     if (m_dragging && event->button() == Qt::LeftButton)
         m_dragging = false;
 }
 
-void MediaPlayerControl::stepBy(double seconds)
+void SeekBar::stepBy(double seconds)
 {
-    jumpTo(std::max(0.0, m_engine->CurrentPosition() + seconds));
+    jumpTo(std::max(0.0, m_player.position() + seconds));
 }
 
-void MediaPlayerControl::keyPressEvent(QKeyEvent *event)
+void SeekBar::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_Left:
@@ -231,11 +219,11 @@ void MediaPlayerControl::keyPressEvent(QKeyEvent *event)
         jumpTo(0);
         break;
     case Qt::Key_End:
-        jumpTo(m_engine->Duration());
+        jumpTo(m_player.duration());
         break;
     default:
         QWidget::keyPressEvent(event);
     }
 }
 
-#include "moc_MediaPlayerControl.cpp"
+#include "moc_SeekBar.cpp"
