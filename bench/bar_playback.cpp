@@ -44,15 +44,15 @@ int main(int argc, char *argv[])
     form.findChild<QTimer *>("positionTimer")->stop(); // ticks are timed one by one below
 
     const QString media = QDir(QString::fromLocal8Bit(argv[1])).filePath(QStringLiteral("tone.wav"));
-    form.player->engine().Open(media);
+    form.player().engine().Open(media);
     QDeadlineTimer opening(5000);
-    while (form.player->engine().Opening() && !opening.hasExpired())
+    while (form.player().engine().Opening() && !opening.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    if (form.player->playState() == MediaPlayer::NoFile) {
+    if (form.player().playState() == MediaPlayer::NoFile) {
         std::fprintf(stderr, "cannot open %s\n", qPrintable(media));
         return 1;
     }
-    form.player->engine().Play();
+    form.player().engine().Play();
 
     std::printf("bar playback handlers, %d rounds\n", rounds);
     std::vector<double> ticks;
@@ -84,6 +84,6 @@ int main(int argc, char *argv[])
     printRow("wind-count track, redraw + storing a new value", wind);
     printRow("wind-count track, redraw, value unchanged", windSame);
 
-    form.player->engine().Stop();
+    form.player().engine().Stop();
     return 0;
 }

@@ -89,7 +89,7 @@ int main(int argc, char *argv[])
     // may be pressed.
     QObject::connect(bar, &Bar::exiting, [&desktop] { desktop.ReleaseNames(); });
     desktop.Attach(
-        bar->player, [bar] { bar->show(); bar->raise(); }, [bar] { bar->exitProgram(); },
+        &bar->player(), [bar] { bar->show(); bar->raise(); }, [bar] { bar->exitProgram(); },
         [bar] { bar->showSettings(); });
     // Started by the menu entry's Settings, with no bar running before.
     if (ParseCommandArguments(app.arguments()).kind == CommandRequest::OpenSettings)

@@ -83,15 +83,15 @@ Bar::~Bar() = default;
 
 void Bar::layOutStrip()
 {
-    player = new Player(std::make_unique<MpvEngine>(), [this] { return windStep(); }, this);
-    m_seekBar = new SeekBar(*player, this);
-    m_hotKeys = new HotKeys(*player, this);
+    m_player = new Player(std::make_unique<MpvEngine>(), [this] { return windStep(); }, this);
+    m_seekBar = new SeekBar(*m_player, this);
+    m_hotKeys = new HotKeys(*m_player, this);
     m_globalHotKeys = new GlobalHotKeys(this);
-    m_pedals = new FootPedals(*player, m_settings, this);
+    m_pedals = new FootPedals(*m_player, m_settings, this);
     m_seekBar->setObjectName(QStringLiteral("mediaControl"));
     PlaceTwips(m_seekBar, 1000, 0, 2010, 645);
 
-    m_transport = new TransportView(this, *player);
+    m_transport = new TransportView(this, *m_player);
     m_windowButtons = new WindowButtonsView(this);
     connect(m_windowButtons, &WindowButtonsView::openClicked, this, &Bar::chooseFile);
     connect(m_windowButtons, &WindowButtonsView::panelClicked, this, &Bar::togglePanel);
@@ -115,10 +115,10 @@ void Bar::layOutPanel()
     m_panel->setAcceptsFileDrops(true);
     connect(m_panel, &ImageButton::filesDropped, this, &Bar::openDroppedFile);
 
-    m_positionDisplay = new PositionDisplay(this, m_panel, *player);
-    m_pitch = new PitchView(m_panel, *player);
+    m_positionDisplay = new PositionDisplay(this, m_panel, *m_player);
+    m_pitch = new PitchView(m_panel, *m_player);
     m_windCount = new WindCountView(m_panel, m_settings);
-    m_bookmarks = new BookmarksView(m_panel, *player);
+    m_bookmarks = new BookmarksView(m_panel, *m_player);
     m_keysAndHelp = new KeysAndHelpView(m_panel, this, *m_globalHotKeys, m_settings);
 
     // Tick marks at rate 1 and at the default wind count: lines behind the

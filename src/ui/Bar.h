@@ -36,7 +36,7 @@ public:
     ~Bar() override;
 
     // The commands every input acts through.
-    Player *player = nullptr;
+    Player &player() const { return *m_player; }
     // The hot-key rules on the player, and the keys taken desktop-wide for
     // those rules.
     HotKeys &hotKeys() const { return *m_hotKeys; }
@@ -96,6 +96,7 @@ signals:
 
 private:
     SettingsStore m_settings;
+    Player *m_player = nullptr;
     SeekBar *m_seekBar = nullptr;
     HotKeys *m_hotKeys = nullptr;
     GlobalHotKeys *m_globalHotKeys = nullptr;

@@ -36,7 +36,7 @@ void Bar::chooseFile()
     // Named by the file's name once the player has it (at once, or once it
     // has loaded), unless another file came first.
     m_positionDisplay->nameOnceOpened(path);
-    player->open(path);
+    m_player->open(path);
 }
 
 void Bar::openDroppedFile(const QMimeData *Data)
@@ -44,5 +44,5 @@ void Bar::openDroppedFile(const QMimeData *Data)
     const std::optional<QString> path = FirstDroppedFile(Data);
     if (!path)
         return;
-    player->open(*path);
+    m_player->open(*path);
 }

@@ -79,7 +79,7 @@ private slots:
             QCOMPARE(m_messages, QStringList{"Select a Media File first!"});
             m_messages.clear();
 
-            MediaPlayer &mp = form.player->engine();
+            MediaPlayer &mp = form.player().engine();
             openNow(mp, mediaFile("tone.wav"));
             mp.Pause();
             mp.setCurrentPosition(12.346);

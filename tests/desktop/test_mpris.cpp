@@ -105,8 +105,8 @@ class TestMpris : public QObject
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(mediaFile(name))});
         m_form->openDroppedFile(&data);
-        QTRY_VERIFY(!m_form->player->isOpening());
-        QVERIFY(m_form->player->playState() != MediaPlayer::NoFile);
+        QTRY_VERIFY(!m_form->player().isOpening());
+        QVERIFY(m_form->player().playState() != MediaPlayer::NoFile);
     }
     bool Announced(const QString &property, const QVariant &value) const
     {
@@ -149,9 +149,9 @@ private slots:
         m_form = new Bar;
         m_form->load();
         m_form->windCount().setWindCount(520);   // a wind step of 3 s
-        m_player->Attach(m_form->player, {[] {}, [] {}, [this] { ++m_settingsShown; }});
+        m_player->Attach(&m_form->player(), {[] {}, [] {}, [this] { ++m_settingsShown; }});
         // As a file dropped on the panel: the label shows the file's name.
-        QTRY_VERIFY(!m_form->player->isOpening());
+        QTRY_VERIFY(!m_form->player().isOpening());
         QCOMPARE(control<QLabel>(*m_form, "fileLabel")->text(), QStringLiteral("short.wav"));
         QCOMPARE(control<QLabel>(*m_form, "fileLabel")->toolTip(), FileLabelToolTip(mediaFile(QStringLiteral("short.wav"))));
         QCOMPARE(Property("Metadata").value<QDBusArgument>().currentType(), QDBusArgument::MapType);
@@ -225,11 +225,11 @@ private slots:
 
     void stopGoesBackToTheStart()
     {
-        m_form->player->engine().setCurrentPosition(8);
+        m_form->player().engine().setCurrentPosition(8);
         Player("Play");
         Player("Stop");
         QCOMPARE(Property("Position").toLongLong(), 0LL);
-        QCOMPARE(m_form->player->position(), 0.0);
+        QCOMPARE(m_form->player().position(), 0.0);
     }
 
     // With no file the commands do nothing: no message box waits for a user
@@ -239,8 +239,8 @@ private slots:
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(mediaFile(QStringLiteral("text.mp3")))});   // not media
         m_form->openDroppedFile(&data);
-        QTRY_VERIFY(!m_form->player->isOpening());
-        QCOMPARE(m_form->player->playState(), MediaPlayer::NoFile);
+        QTRY_VERIFY(!m_form->player().isOpening());
+        QCOMPARE(m_form->player().playState(), MediaPlayer::NoFile);
         m_form->transport().showLook({false, false, false});
         m_form->hotKeys().setCounts({3, 1, 1});
         for (const char *command : {"Play", "Pause", "PlayPause", "Stop", "Next", "Previous"})
@@ -268,24 +268,24 @@ private slots:
 
     void positionAndSeeks()
     {
-        m_form->player->engine().setCurrentPosition(10);
+        m_form->player().engine().setCurrentPosition(10);
         QCOMPARE(Property("Position").toLongLong(), 10000000LL);
         QTRY_VERIFY(m_seeks.contains(10000000));   // the direct write, a moment later
         m_seeks.clear();
 
         Player("Seek", {QVariant::fromValue(qlonglong(2500000))});
-        QCOMPARE(m_form->player->position(), 12.5);
+        QCOMPARE(m_form->player().position(), 12.5);
         Player("Seek", {QVariant::fromValue(qlonglong(-60000000))});
-        QCOMPARE(m_form->player->position(), 0.0);
+        QCOMPARE(m_form->player().position(), 0.0);
 
         const QString track = m_player->Metadata().value("mpris:trackid").value<QDBusObjectPath>().path();
         Player("SetPosition", {QVariant::fromValue(QDBusObjectPath(track)), QVariant::fromValue(qlonglong(7000000))});
-        QCOMPARE(m_form->player->position(), 7.0);
+        QCOMPARE(m_form->player().position(), 7.0);
         Player("SetPosition", {QVariant::fromValue(QDBusObjectPath(track)), QVariant::fromValue(qlonglong(99000000))});
-        QCOMPARE(m_form->player->position(), 7.0);   // past the end: ignored
+        QCOMPARE(m_form->player().position(), 7.0);   // past the end: ignored
         Player("SetPosition", {QVariant::fromValue(QDBusObjectPath(QStringLiteral("/other/track"))),
                                QVariant::fromValue(qlonglong(3000000))});
-        QCOMPARE(m_form->player->position(), 7.0);   // another track: ignored
+        QCOMPARE(m_form->player().position(), 7.0);   // another track: ignored
 
         QTRY_COMPARE(m_seeks, (QList<qlonglong>{12500000, 0, 7000000}));
     }
@@ -293,22 +293,22 @@ private slots:
     // Next and Previous wind by the hot keys' step and leave their counters.
     void nextAndPrevious()
     {
-        m_form->player->engine().setCurrentPosition(10);
+        m_form->player().engine().setCurrentPosition(10);
         QTRY_VERIFY(m_seeks.contains(10000000));   // the direct write, a moment later
         m_seeks.clear();
         m_form->hotKeys().setCounts({0, 0, 1});
         Player("Next");
-        QCOMPARE(m_form->player->position(), 13.0);
+        QCOMPARE(m_form->player().position(), 13.0);
         Player("Previous");
         Player("Previous");
-        QCOMPARE(m_form->player->position(), 7.0);
+        QCOMPARE(m_form->player().position(), 7.0);
         QCOMPARE(m_form->hotKeys().counts().forward, std::int16_t(1));
-        m_form->player->engine().setCurrentPosition(2.5);
+        m_form->player().engine().setCurrentPosition(2.5);
         Player("Previous");
-        QCOMPARE(m_form->player->position(), 2.5);
-        m_form->player->engine().setCurrentPosition(18);
+        QCOMPARE(m_form->player().position(), 2.5);
+        m_form->player().engine().setCurrentPosition(18);
         Player("Next");
-        QCOMPARE(m_form->player->position(), 18.0);
+        QCOMPARE(m_form->player().position(), 18.0);
         // The commands' own announcements, in order (the test's direct
         // writes are announced too, a moment later).
         QTRY_VERIFY(m_seeks.contains(7000000));
@@ -324,7 +324,7 @@ private slots:
     // announced a moment later.
     void jumpsOnTheBarAreAnnounced()
     {
-        m_form->player->engine().setCurrentPosition(15);
+        m_form->player().engine().setCurrentPosition(15);
         QTRY_COMPARE(m_seeks, QList<qlonglong>{15000000});
     }
 
@@ -345,7 +345,7 @@ private slots:
         QFETCH(QString, jump);
         QFETCH(double, from);
         QFETCH(double, to);
-        m_form->player->engine().setCurrentPosition(from);
+        m_form->player().engine().setCurrentPosition(from);
         QTest::qWait(300);   // the direct write's own announcement, if any
         m_seeks.clear();
         if (jump == QLatin1String("bookmark")) {
@@ -403,9 +403,9 @@ private slots:
         QFETCH(double, position);
         QFETCH(HotKeys::Counts, counts);
         QFETCH(QList<qlonglong>, seeks);
-        m_form->player->jumpTo(10);
+        m_form->player().jumpTo(10);
         if (playing)
-            m_form->player->play();
+            m_form->player().play();
         m_form->hotKeys().setCounts({7, 1, 1});
         QTest::qWait(300);   // the jump above is announced
         m_seeks.clear();
@@ -415,7 +415,7 @@ private slots:
         QTRY_COMPARE(Property("PlaybackStatus").toString(), status);
         QTest::qWait(400);
         if (position >= 0)
-            QCOMPARE(m_form->player->position(), position);
+            QCOMPARE(m_form->player().position(), position);
         QCOMPARE(m_form->hotKeys().counts(), counts);
         QCOMPARE(m_seeks, seeks);
         QCOMPARE(m_settingsShown - settingsBefore, action == QLatin1String("settings") ? 1 : 0);
@@ -447,13 +447,13 @@ private slots:
                                                           QStringLiteral("Set"));
         set.setArguments({PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(1.5))});
         QCOMPARE(m_client.call(set, QDBus::BlockWithGui).type(), QDBusMessage::ReplyMessage);
-        QCOMPARE(m_form->player->rate(), 1.5);
+        QCOMPARE(m_form->player().rate(), 1.5);
         QCOMPARE(control<QLabel>(*m_form, "pitchLabel")->text(), QStringLiteral("Pitch 1.5"));
         QCOMPARE(Property("Rate").toDouble(), 1.5);
         QTRY_VERIFY(Announced(QStringLiteral("Rate"), 1.5));
         set.setArguments({PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(1.0))});
         m_client.call(set, QDBus::BlockWithGui);
-        QCOMPARE(m_form->player->rate(), 1.0);
+        QCOMPARE(m_form->player().rate(), 1.0);
     }
 
     // The bounds are what the pitch glyphs reach; a rate outside them is
@@ -481,7 +481,7 @@ private slots:
                                         {PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(written))});
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
         QCOMPARE(Property("Rate").toDouble(), rate);
-        QCOMPARE(m_form->player->rate(), rate);
+        QCOMPARE(m_form->player().rate(), rate);
         QCOMPARE(Property("PlaybackStatus").toString(), status);
         m_form->pitch().resetPitch();
     }
@@ -504,7 +504,7 @@ private slots:
                                         {PlayerInterface, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(value))});
         QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
         QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
-        QCOMPARE(m_form->player->rate(), 1.0);
+        QCOMPARE(m_form->player().rate(), 1.0);
     }
 
     // There is no volume control: a request to change it is refused.
@@ -542,7 +542,7 @@ private slots:
             QCOMPARE(Player("OpenUri", {QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)}).type(),
                      QDBusMessage::ReplyMessage);
         }
-        QTRY_VERIFY(!m_form->player->isOpening());
+        QTRY_VERIFY(!m_form->player().isOpening());
         const QVariantMap m = m_player->Metadata();
         QCOMPARE(m.value("xesam:title").toString(), QStringLiteral("with blank.wav"));
         QCOMPARE(QUrl(m.value("xesam:url").toString()).toLocalFile(), file);
@@ -579,7 +579,7 @@ private slots:
         const QString uri = QStringLiteral("file://") + QString::fromLatin1(name.toPercentEncoding("/"));
         QVERIFY(uri.endsWith(QLatin1String("/Gr%FC%DFe.wav")));
         QCOMPARE(Player("OpenUri", {uri}).type(), QDBusMessage::ReplyMessage);
-        QVERIFY(m_form->player->playState() != MediaPlayer::NoFile);
+        QVERIFY(m_form->player().playState() != MediaPlayer::NoFile);
         QCOMPARE(control<QLabel>(*m_form, "fileLabel")->text(), QStringLiteral("grüße.wav"));
         QCOMPARE(m_player->Metadata().value("xesam:title").toString(), QStringLiteral("Grüße.wav"));
         QCOMPARE(m_player->Metadata().value("xesam:url").toString(), uri);
@@ -593,7 +593,7 @@ private slots:
         // The engine learns that the file is missing off the GUI thread.
         QTRY_COMPARE(control<QLabel>(*m_form, "fileLabel")->text(), QStringLiteral("absent memo.wav"));
         QTRY_VERIFY(control<QLabel>(*m_form, "fileLabel")->font().strikeOut());
-        QCOMPARE(m_form->player->playState(), MediaPlayer::NoFile);
+        QCOMPARE(m_form->player().playState(), MediaPlayer::NoFile);
     }
 };
 

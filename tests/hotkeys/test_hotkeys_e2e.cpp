@@ -52,8 +52,8 @@ class TestHotKeysEndToEnd : public QObject
     Bar *form = nullptr;
     KeyLogger logger;
 
-    bool playing() { return form->player->playState() == MediaPlayer::Playing; }
-    double position() { return form->player->position(); }
+    bool playing() { return form->player().playState() == MediaPlayer::Playing; }
+    double position() { return form->player().position(); }
 
 private slots:
     void initTestCase()
@@ -67,7 +67,7 @@ private slots:
         QTRY_VERIFY(!RivalClient().isFreeKey(FunctionKey::F6));
         form->setOpenDialog(std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav"))));
         form->chooseFile();
-        QTRY_COMPARE(form->player->playState(), MediaPlayer::Stopped);
+        QTRY_COMPARE(form->player().playState(), MediaPlayer::Stopped);
         QVERIFY(logger.start());
     }
 
@@ -78,7 +78,7 @@ private slots:
         QCOMPARE(control<ImageButton>(*form, "playButton")->imageIndex(), 4);
         QCOMPARE(control<ImageButton>(*form, "pauseButton")->imageIndex(), 2);
         QVERIFY(Xdotool({"key", "F6"}));
-        QTRY_COMPARE(form->player->playState(), MediaPlayer::Paused);
+        QTRY_COMPARE(form->player().playState(), MediaPlayer::Paused);
         QCOMPARE(control<ImageButton>(*form, "playButton")->imageIndex(), 1);
         QCOMPARE(control<ImageButton>(*form, "pauseButton")->imageIndex(), 5);
         QCOMPARE(form->hotKeys().counts().playPause, std::int16_t(0));
@@ -97,7 +97,7 @@ private slots:
 
     void ctrlF4RewindsAndReachesNobody()
     {
-        form->player->engine().setCurrentPosition(12);
+        form->player().engine().setCurrentPosition(12);
         logger.clear();
         QVERIFY(Xdotool({"keydown", "ctrl", "keydown", "F4", "keyup", "F4", "keyup", "ctrl"}));
         QTRY_COMPARE(position(), 0.0);
@@ -108,7 +108,7 @@ private slots:
     {
         form->windCount().resetWindCount(); // the default wind count, 520 on the slider
         QCOMPARE(form->windStep(), 3.0);
-        form->player->engine().setCurrentPosition(10);
+        form->player().engine().setCurrentPosition(10);
         logger.clear();
         QVERIFY(Xdotool({"key", "F8"}));
         QTRY_COMPARE(position(), 13.0);
@@ -122,7 +122,7 @@ private slots:
         RivalClient rival;
         KeyEventCounter counter(rival.keycodeOf(KeysymOf(F8)));
         QAbstractEventDispatcher::instance()->installNativeEventFilter(&counter);
-        form->player->engine().setCurrentPosition(1);
+        form->player().engine().setCurrentPosition(1);
         QVERIFY(Xdotool({"keydown", "F8"}));
         QTest::qWait(900);
         QVERIFY(Xdotool({"keyup", "F8"}));

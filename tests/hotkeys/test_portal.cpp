@@ -65,7 +65,7 @@ public slots:
     void caught(const QDBusMessage &signal) { raw = signal; }
 
 private:
-    bool playing() { return form->player->playState() == MediaPlayer::Playing; }
+    bool playing() { return form->player().playState() == MediaPlayer::Playing; }
 
     QVariant control(const QString &method, const QVariantList &arguments = {})
     {
@@ -133,7 +133,7 @@ private slots:
         form->globalHotKeys().setNotice([this](const QString &text) { notices.append(text); });
         form->setOpenDialog(std::make_unique<ChoosingDialog>(mediaFile(QStringLiteral("tone.wav"))));
         form->chooseFile();
-        QTRY_COMPARE(form->player->playState(), MediaPlayer::Stopped);
+        QTRY_COMPARE(form->player().playState(), MediaPlayer::Stopped);
     }
     void init() { notices.clear(); }
     void cleanupTestCase()
@@ -160,7 +160,7 @@ private slots:
         stroke(QStringLiteral("play-pause"));
         QTRY_VERIFY(playing());
         stroke(QStringLiteral("play-pause"));
-        QTRY_COMPARE(form->player->playState(), MediaPlayer::Paused);
+        QTRY_COMPARE(form->player().playState(), MediaPlayer::Paused);
         QCOMPARE(form->hotKeys().counts().playPause, std::int16_t(0));
         QVERIFY(notices.isEmpty());
     }

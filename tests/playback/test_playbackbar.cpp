@@ -243,7 +243,7 @@ class TestPlaybackBar : public QObject
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(path)});
         Drop(*form, &data);
-        QTRY_VERIFY(!form->player->isOpening());
+        QTRY_VERIFY(!form->player().isOpening());
     }
 
     void click(QWidget *w, Qt::MouseButton button = Qt::LeftButton)
@@ -348,24 +348,24 @@ private slots:
         // The look changed on the press and stays; nothing else happened.
         QCOMPARE(Looks(*form).mid(0, 3), looks);
         QCOMPARE(Counters(*form), (QList<int>{1, 1, 1}));
-        QCOMPARE(form->player->playState(), MediaPlayer::NoFile);
+        QCOMPARE(form->player().playState(), MediaPlayer::NoFile);
     }
 
     void playPauseStop()
     {
         openByDrop(mediaFile(QStringLiteral("tone.wav")));
-        QCOMPARE(form->player->playState(), MediaPlayer::Stopped);
+        QCOMPARE(form->player().playState(), MediaPlayer::Stopped);
 
         // Pause while stopped: no command, yet the paused look and cleared counters.
         SetCounters(*form, 3);
         click(imageButton("pauseButton"));
-        QCOMPARE(form->player->playState(), MediaPlayer::Stopped);
+        QCOMPARE(form->player().playState(), MediaPlayer::Stopped);
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 5, 3}));
         QCOMPARE(Counters(*form), (QList<int>{0, 0, 0}));
 
         SetCounters(*form, 1);
         click(imageButton("playButton"));
-        QCOMPARE(form->player->playState(), MediaPlayer::Playing);
+        QCOMPARE(form->player().playState(), MediaPlayer::Playing);
         QCOMPARE(Counters(*form), (QList<int>{2, 0, 0}));
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{4, 2, 3}));
         // The timer shows the time running.
@@ -374,7 +374,7 @@ private slots:
 
         SetCounters(*form, 2);
         click(imageButton("pauseButton"));
-        QVERIFY(form->player->playState() != MediaPlayer::Playing);
+        QVERIFY(form->player().playState() != MediaPlayer::Playing);
         QCOMPARE(Counters(*form), (QList<int>{0, 0, 0}));
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 5, 3}));
         // Paused: the display stands still.
@@ -388,19 +388,19 @@ private slots:
         click(imageButton("pauseButton"));
         QTest::qWait(300);
         QCOMPARE(caption("positionLabel")->text(), held);
-        QVERIFY(form->player->playState() != MediaPlayer::Playing);
+        QVERIFY(form->player().playState() != MediaPlayer::Playing);
 
         // Stop goes back to the start; the next Play plays from there.
         SetCounters(*form, 2);
         click(imageButton("stopButton"));
-        QCOMPARE(form->player->position(), 0.0);
+        QCOMPARE(form->player().position(), 0.0);
         QCOMPARE(Counters(*form), (QList<int>{0, 0, 0}));
         QCOMPARE(Looks(*form).mid(0, 3), (QList<int>{1, 2, 6}));
         QTRY_COMPARE(caption("positionLabel")->text(), QStringLiteral("0"));
         click(imageButton("playButton"));
-        QCOMPARE(form->player->playState(), MediaPlayer::Playing);
+        QCOMPARE(form->player().playState(), MediaPlayer::Playing);
         QTRY_VERIFY(LabelNumber(caption("positionLabel")) > 0);
-        QVERIFY(form->player->position() < held.toDouble());
+        QVERIFY(form->player().position() < held.toDouble());
         QVERIFY(boxes.isEmpty());
     }
 
@@ -412,7 +412,7 @@ private slots:
         QCOMPARE(caption("timeLabel")->text(), QStringLiteral("0:0/0:0"));
 
         openByDrop(mediaFile(QStringLiteral("tone.wav")));
-        form->player->engine().setCurrentPosition(12.5);
+        form->player().engine().setCurrentPosition(12.5);
         form->positionDisplay().showPosition();
         QCOMPARE(caption("timeLabel")->text(), QStringLiteral("0:12 / 0:20"));
         QCOMPARE(caption("positionLabel")->text(), QStringLiteral("12.5"));
@@ -424,7 +424,7 @@ private slots:
         QTest::mouseDClick(caption("timeLabel"), Qt::LeftButton);
         QTRY_COMPARE(caption("timeLabel")->text(), QStringLiteral("0:12 / 0:20"));
 
-        form->player->engine().setCurrentPosition(3.456);
+        form->player().engine().setCurrentPosition(3.456);
         form->positionDisplay().showPosition();
         QCOMPARE(caption("positionLabel")->text(), QStringLiteral("3.46"));
     }
@@ -442,32 +442,32 @@ private slots:
         QCOMPARE(dialog->filters.size(), 0);
         dialog->answer = path;
         click(imageButton("openButton"));
-        QTRY_VERIFY(!form->player->isOpening());
+        QTRY_VERIFY(!form->player().isOpening());
         QCOMPARE(dialog->titles, QStringList{QStringLiteral("Murmelvox .::. Select a Voice file...")});
         QCOMPARE(dialog->filters, QList<QStringList>{DialogFilters});
         QCOMPARE(caption("fileLabel")->text(), QStringLiteral("interview_0412_"));
         QCOMPARE(caption("fileLabel")->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
-        QVERIFY(form->player->playState() != MediaPlayer::NoFile);
-        QVERIFY(form->player->duration() > 20);
+        QVERIFY(form->player().playState() != MediaPlayer::NoFile);
+        QVERIFY(form->player().duration() > 20);
         QVERIFY(!caption("fileLabel")->font().strikeOut());
 
         // Cancelled: nothing changes.
         dialog->answer.clear();
-        const double duration = form->player->duration();
+        const double duration = form->player().duration();
         click(imageButton("openButton"));
-        QTRY_VERIFY(!form->player->isOpening());
+        QTRY_VERIFY(!form->player().isOpening());
         QCOMPARE(dialog->titles.size(), 2);
         QCOMPARE(caption("fileLabel")->text(), QStringLiteral("interview_0412_"));
         QCOMPARE(caption("fileLabel")->toolTip(), QStringLiteral(" Interview_0412_Final.MP3 "));
-        QCOMPARE(form->player->duration(), duration);
+        QCOMPARE(form->player().duration(), duration);
 
         // A short name shows whole, in lower case, and replaces the open file.
         dialog->answer = mediaFile(QStringLiteral("short.wav"));
         click(imageButton("openButton"));
-        QTRY_VERIFY(!form->player->isOpening());
+        QTRY_VERIFY(!form->player().isOpening());
         QCOMPARE(caption("fileLabel")->text(), QStringLiteral("short.wav"));
         QCOMPARE(caption("fileLabel")->toolTip(), QStringLiteral(" short.wav "));
-        QVERIFY(form->player->duration() < 3);
+        QVERIFY(form->player().duration() < 3);
         QVERIFY(boxes.isEmpty());
     }
 
@@ -502,20 +502,20 @@ private slots:
         if (!text.isEmpty())
             data.setText(text);
         Drop(*form, &data);
-        QTRY_VERIFY(!form->player->isOpening());
+        QTRY_VERIFY(!form->player().isOpening());
         form->positionDisplay().showPosition();
 
         if (opened.isEmpty()) {
             QCOMPARE(caption("fileLabel")->text(), QString());
             QCOMPARE(caption("fileLabel")->toolTip(), QString());
-            QCOMPARE(form->player->playState(), MediaPlayer::NoFile);
+            QCOMPARE(form->player().playState(), MediaPlayer::NoFile);
             return;
         }
         const QString path = mediaFile(opened);
         // The file's name, as the open dialog shows it, not its folder.
         QCOMPARE(caption("fileLabel")->text(), QFileInfo(path).fileName().left(15).toLower());
         QCOMPARE(caption("fileLabel")->toolTip(), QLatin1Char(' ') + path + QLatin1Char(' '));
-        QCOMPARE(form->player->playState() != MediaPlayer::NoFile, playable);
+        QCOMPARE(form->player().playState() != MediaPlayer::NoFile, playable);
         // A file that cannot play: the name is struck through, the time
         // reads as with no file, and the transport still refuses.
         QCOMPARE(caption("fileLabel")->font().strikeOut(), !playable);
@@ -535,14 +535,14 @@ private slots:
         QVERIFY(caption("fileLabel")->font().strikeOut());
         openByDrop(mediaFile(QStringLiteral("short.wav")));
         QVERIFY(!caption("fileLabel")->font().strikeOut());
-        QCOMPARE(form->player->playState(), MediaPlayer::Stopped);
+        QCOMPARE(form->player().playState(), MediaPlayer::Stopped);
 
         // The tick follows the player: a file that opens only later (the
         // player's own open stands in here) is no longer struck through.
         openByDrop(mediaFile(QStringLiteral("empty.mp3")));
         QVERIFY(caption("fileLabel")->font().strikeOut());
         QCOMPARE(caption("fileLabel")->accessibleDescription(), QStringLiteral("The file could not be opened."));
-        openNow(form->player->engine(), mediaFile(QStringLiteral("short.wav")));
+        openNow(form->player().engine(), mediaFile(QStringLiteral("short.wav")));
         form->positionDisplay().showPosition();
         QVERIFY(!caption("fileLabel")->font().strikeOut());
         QCOMPARE(caption("fileLabel")->accessibleDescription(), QString());
@@ -552,7 +552,7 @@ private slots:
 
     void pitchAtStartUp()
     {
-        QCOMPARE(form->player->rate(), 1.0);
+        QCOMPARE(form->player().rate(), 1.0);
         QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 970));
         QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 1"));
     }
@@ -577,7 +577,7 @@ private slots:
         QFETCH(QList<float>, lines);
         Press(track("pitchTrack"), Column(column), Qt::MouseButton(button));
         Release(track("pitchTrack"), Column(column), Qt::MouseButton(button));
-        QCOMPARE(form->player->rate(), rate);
+        QCOMPARE(form->player().rate(), rate);
         QCOMPARE(track("pitchTrack")->lineXs(), lines);
         QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch ") + QString::number(rate));
     }
@@ -586,7 +586,7 @@ private slots:
     {
         Press(track("pitchTrack"), Column(100));
         Drag(track("pitchTrack"), Column(40), Qt::LeftButton);
-        QCOMPARE(form->player->rate(), 0.6);
+        QCOMPARE(form->player().rate(), 0.6);
         QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 580));
         QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 0.6"));
 
@@ -594,33 +594,33 @@ private slots:
         Drag(track("pitchTrack"), Column(80), Qt::RightButton);
         Drag(track("pitchTrack"), Column(80), Qt::LeftButton | Qt::RightButton);
         Drag(track("pitchTrack"), Column(80), Qt::MiddleButton);
-        QCOMPARE(form->player->rate(), 0.6);
+        QCOMPARE(form->player().rate(), 0.6);
         QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 580));
 
         // Past the left edge: an empty bar, rate and label kept.
         Drag(track("pitchTrack"), Column(-10), Qt::LeftButton);
         QCOMPARE(track("pitchTrack")->lineXs(), QList<float>());
-        QCOMPARE(form->player->rate(), 0.6);
+        QCOMPARE(form->player().rate(), 0.6);
         QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 0.6"));
 
         // Past the right edge: the bar fills the track, the rate is kept.
         Drag(track("pitchTrack"), Column(200), Qt::LeftButton);
         QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 1990));
-        QCOMPARE(form->player->rate(), 0.6);
+        QCOMPARE(form->player().rate(), 0.6);
         Release(track("pitchTrack"), Column(200));
     }
 
     void pitchDoubleClickAndGlyphs()
     {
         Press(track("pitchTrack"), Column(120));
-        QCOMPARE(form->player->rate(), 1.8);
+        QCOMPARE(form->player().rate(), 1.8);
         QTest::mouseDClick(track("pitchTrack"), Qt::LeftButton, {}, Column(30));
-        QCOMPARE(form->player->rate(), 1.0);
+        QCOMPARE(form->player().rate(), 1.0);
         QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 1"));
         QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 970));
 
         QTest::mouseClick(caption("pitchUp"), Qt::LeftButton);
-        QCOMPARE(form->player->rate(), 1.01);
+        QCOMPARE(form->player().rate(), 1.01);
         QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 1.01"));
         QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 1000));
         QTest::mouseClick(caption("pitchDown"), Qt::LeftButton);
@@ -643,18 +643,18 @@ private slots:
             QTest::mouseClick(caption("pitchDown"), Qt::LeftButton);
         // Whatever the engine makes of a rate at or below zero, the label
         // shows what it reads back and the program goes on.
-        QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch ") + NumberText(form->player->rate()));
+        QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch ") + NumberText(form->player().rate()));
         QTest::mouseDClick(track("pitchTrack"), Qt::LeftButton, {}, Column(30));
-        QCOMPARE(form->player->rate(), 1.0);
+        QCOMPARE(form->player().rate(), 1.0);
 
         Press(track("pitchTrack"), Column(132)); // 1.98
         for (int i = 0; i < 5; ++i)
             QTest::mouseClick(caption("pitchUp"), Qt::LeftButton);
-        QCOMPARE(form->player->rate(), 2.03);
+        QCOMPARE(form->player().rate(), 2.03);
         QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 2.03"));
         QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 1990));
         QTest::qWait(200);
-        QCOMPARE(form->player->playState(), MediaPlayer::Playing);
+        QCOMPARE(form->player().playState(), MediaPlayer::Playing);
     }
 
     // A press is drawn and applied at once, without running the events
@@ -667,10 +667,10 @@ private slots:
             new QMouseEvent(QEvent::MouseMove, QPointF(newer), track("pitchTrack")->mapToGlobal(QPointF(newer)),
                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
         form->pitch().setPitchAt(1800);
-        QCOMPARE(form->player->rate(), 1.8);
+        QCOMPARE(form->player().rate(), 1.8);
         QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 1780));
         QCoreApplication::processEvents();
-        QCOMPARE(form->player->rate(), 0.3);
+        QCOMPARE(form->player().rate(), 0.3);
         QCOMPARE(track("pitchTrack")->lineXs(), Lines(10, 280));
         QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 0.3"));
     }
@@ -847,7 +847,7 @@ private slots:
         QCOMPARE(track("windTrack")->lineXs(), Lines(10, 1600));
         QCOMPARE(SettingsStore().value(QStringLiteral("WindCount"), QString()), QStringLiteral(" 1630"));
         // The rate is not kept: every start plays at normal speed.
-        QCOMPARE(form->player->rate(), 1.0);
+        QCOMPARE(form->player().rate(), 1.0);
         QCOMPARE(caption("pitchLabel")->text(), QStringLiteral("Pitch 1"));
     }
 
