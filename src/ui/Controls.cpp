@@ -74,9 +74,9 @@ public:
         if (!track->isEnabled())
             return;
         if (name == increaseAction())
-            emit track->stepped(+1);
+            track->step(+1);
         else if (name == decreaseAction())
-            emit track->stepped(-1);
+            track->step(-1);
         else
             QAccessibleWidget::doAction(name);
     }
@@ -89,10 +89,10 @@ QAccessibleInterface *ControlsAccessibleFactory(const QString &className, QObjec
     auto *widget = static_cast<QWidget *>(object);
     if (className == QLatin1String("ImageButton"))
         return new PressableAccessible(widget, QAccessible::Button,
-                                       [](QWidget *w) { emit static_cast<ImageButton *>(w)->clicked(); });
+                                       [](QWidget *w) { static_cast<ImageButton *>(w)->click(); });
     if (className == QLatin1String("ClickLabel"))
         return new PressableAccessible(widget, QAccessible::Button,
-                                       [](QWidget *w) { emit static_cast<ClickLabel *>(w)->clicked(); });
+                                       [](QWidget *w) { static_cast<ClickLabel *>(w)->click(); });
     if (className == QLatin1String("TrackSlider"))
         return new TrackAccessible(widget);
     return nullptr;
@@ -197,7 +197,7 @@ void ImageButton::mouseDoubleClickEvent(QMouseEvent *)
 void ImageButton::keyPressEvent(QKeyEvent *event)
 {
     if (IsActivationKey(event) && !event->isAutoRepeat()) {
-        emit clicked();
+        click();
         return;
     }
     QWidget::keyPressEvent(event);
@@ -276,11 +276,11 @@ void TrackSlider::keyPressEvent(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_Left:
     case Qt::Key_Down:
-        emit stepped(-1);
+        step(-1);
         return;
     case Qt::Key_Right:
     case Qt::Key_Up:
-        emit stepped(+1);
+        step(+1);
         return;
     default:
         QWidget::keyPressEvent(event);
@@ -315,7 +315,7 @@ void ClickLabel::mouseDoubleClickEvent(QMouseEvent *event)
 void ClickLabel::keyPressEvent(QKeyEvent *event)
 {
     if (IsActivationKey(event)) {
-        emit clicked();
+        click();
         return;
     }
     QLabel::keyPressEvent(event);

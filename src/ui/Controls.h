@@ -50,6 +50,8 @@ public:
     // The number of the button picture last shown (0 for other pictures).
     int imageIndex() const { return m_imageIndex; }
     void setAcceptsFileDrops(bool accept);
+    // A left click, as Space, Enter and a screen reader's press take it.
+    void click() { emit clicked(); }
 
 signals:
     void pressed();
@@ -87,6 +89,9 @@ public:
 
     // The x positions (twips) of the lines the fill shows, left to right.
     QList<float> lineXs() const;
+    // One step down (-1) or up (+1), as the arrow keys and a screen
+    // reader's decrease and increase take it.
+    void step(int direction) { emit stepped(direction); }
 
 signals:
     // A press of any button, at `twips` from the left edge.
@@ -116,6 +121,8 @@ class ClickLabel : public QLabel
     Q_OBJECT
 public:
     using QLabel::QLabel;
+    // A left click, as Space, Enter and a screen reader's press take it.
+    void click() { emit clicked(); }
 
 signals:
     void clicked();

@@ -40,7 +40,7 @@ public:
     {
         auto *clickable = qobject_cast<ClickLabel *>(label());
         if (clickable && name == pressAction() && clickable->isEnabled())
-            emit clickable->clicked();
+            clickable->click();
         else
             QAccessibleWidget::doAction(name);
     }
