@@ -51,8 +51,8 @@ void Player::open(const FilePath &path)
     m_opening = false;
     m_whenOpen.clear();
     m_engine.Open(path);
-    // Only a followed engine tells when its file is open.
-    if (m_engine.Opening() && m_followed) {
+    // Only an engine of our own is followed, and tells when its file is open.
+    if (m_engine.Opening() && m_ownEngine) {
         m_opening = true;
         announceState();
         return;
@@ -183,7 +183,6 @@ void Player::jumpTo(double seconds)
 
 void Player::follow(MpvEngine *engine)
 {
-    m_followed = true;
     connect(engine, &MpvEngine::positionChanged, this, &Player::positionMoved);
     connect(engine, &MpvEngine::durationChanged, this, &Player::durationChanged);
     connect(engine, &MpvEngine::playStateChanged, this, &Player::announceState);

@@ -115,7 +115,6 @@ private:
     MediaPlayer &m_engine;
     std::function<double()> m_windStep;
     FilePath m_file;
-    bool m_followed = false;
     bool m_opening = false;
     std::vector<std::function<void()>> m_whenOpen;
     PlayState m_announcedState;
