@@ -259,7 +259,7 @@ def draw_icon(p):
 
 
 def make_icon():
-    for size, name in ((32, "murmelvox.png"), (64, "murmelvox@2x.png"), (256, "murmelvox-256.png")):
+    for size, name in ((32, "murmelvox.png"), (64, "murmelvox@2x.png")):
         scale = size // 32
         img = canvas(32, 32, scale, (0, 0, 0, 0))
         draw_icon(Pen(img, scale))

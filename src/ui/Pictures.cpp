@@ -49,7 +49,7 @@ QIcon WindowIcon()
     // plugin whether it knows the contents, which loads them all (SVG and
     // JPEG with their libraries) while the bar starts.
     QIcon icon;
-    for (const char *file : {":/images/murmelvox.png", ":/images/murmelvox@2x.png", ":/images/murmelvox-256.png"}) {
+    for (const char *file : {":/images/murmelvox.png", ":/images/murmelvox@2x.png"}) {
         QImageReader reader(QString::fromLatin1(file), "png");
         reader.setAutoDetectImageFormat(false);
         icon.addPixmap(QPixmap::fromImage(reader.read()));

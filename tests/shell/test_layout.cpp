@@ -8,6 +8,7 @@
 #include "ui/TrayIcon.h"
 
 
+#include <QAbstractFileIconProvider>
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
@@ -739,6 +740,8 @@ private slots:
         QStringList filters;
         QString title;
         QFileDialog::FileMode mode = QFileDialog::AnyFile;
+        bool pictured = false;
+        QString kind;
         QTimer::singleShot(0, [&] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             if (!dialog)
@@ -746,6 +749,10 @@ private slots:
             filters = dialog->nameFilters();
             title = dialog->windowTitle();
             mode = dialog->fileMode();
+            if (const QAbstractFileIconProvider *icons = dialog->iconProvider()) {
+                pictured = !icons->icon(QFileInfo(media)).isNull() && !icons->icon(QFileInfo(dir.path())).isNull();
+                kind = icons->type(QFileInfo(media));
+            }
             if (accept) {
                 dialog->selectFile(media);
                 QMetaObject::invokeMethod(dialog, "accept");
@@ -757,6 +764,9 @@ private slots:
         QCOMPARE(filters, (QStringList{"All Media Files (*.mp3 *.wav)", "All Files (*)"}));
         QCOMPARE(title, QStringLiteral("Select Media File"));
         QCOMPARE(mode, QFileDialog::ExistingFile);
+        // Folders and files keep a picture and a kind, though not the icon theme's.
+        QVERIFY(pictured);
+        QCOMPARE(kind, QStringLiteral("MP3 File"));
         QCOMPARE(chosen, accept ? media : QString());
     }
 };
