@@ -5,6 +5,7 @@
 
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -38,7 +39,10 @@ void PedalDevice::readReports()
             emit lost();
             return;
         }
-        const std::optional<PedalMask> now = decodeReport(m_model, QByteArrayView(report, n));
+        const QByteArrayView received(report, n);
+        emitChangedCodes(m_lastReport, received);
+        m_lastReport = received.toByteArray();
+        const std::optional<PedalMask> now = decodeReport(m_model, received);
         if (!now) {
             qCDebug(lcPedals) << "pedal" << m_node << "sent a report of" << n << "bytes; ignored";
             continue;
@@ -49,6 +53,32 @@ void PedalDevice::readReports()
     }
 }
 
+void PedalDevice::emitChangedCodes(QByteArrayView before, QByteArrayView now)
+{
+    // A byte past the end of the shorter report reads as 0.
+    for (qsizetype i = 0; i < std::max(before.size(), now.size()); ++i) {
+        const std::uint8_t was = i < before.size() ? std::uint8_t(before[i]) : 0;
+        const std::uint8_t is = i < now.size() ? std::uint8_t(now[i]) : 0;
+        for (int bit = 0; bit < 8; ++bit) {
+            if ((was ^ is) & (1u << bit))
+                emit codeChanged(int(i) * 8 + bit, is & (1u << bit));
+        }
+    }
+}
+
+void PedalDevice::setModel(const PedalModel &model)
+{
+    releaseAll();
+    m_model = model;
+}
+
+void PedalDevice::releaseAll()
+{
+    const PedalMask before = std::exchange(m_down, 0);
+    for (const PedalEdge &edge : pedalEdges(before, 0))
+        emit pedalChanged(edge.pedal, edge.down);
+}
+
 void PedalDevice::close()
 {
     if (m_fd < 0)
@@ -56,7 +86,5 @@ void PedalDevice::close()
     m_notifier->setEnabled(false);
     ::close(m_fd);
     m_fd = -1;
-    const PedalMask before = std::exchange(m_down, 0);
-    for (const PedalEdge &edge : pedalEdges(before, 0))
-        emit pedalChanged(edge.pedal, edge.down);
+    releaseAll();
 }

@@ -3,6 +3,7 @@
 
 #include "rules/PedalModels.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -22,6 +23,9 @@ public:
     ~PedalDevice() override;
 
     const PedalModel &model() const { return m_model; }
+    // Reads by another layout from now on (a pedal just taught); the pedals
+    // down by the old one count as released.
+    void setModel(const PedalModel &model);
     QString node() const { return m_node; }
 
     // Stops reading and releases the pedals still down, as if it were pulled out.
@@ -33,13 +37,20 @@ public:
 
 signals:
     void pedalChanged(Pedal pedal, bool down);
+    // Each bit of the report (byte * 8 + bit) that changed, whatever the
+    // layout: what teaching listens to.
+    void codeChanged(int code, bool down);
     void lost();
 
 private:
     void readReports();
 
     int m_fd;
-    const PedalModel &m_model;
+    void emitChangedCodes(QByteArrayView before, QByteArrayView now);
+    void releaseAll();
+
+    PedalModel m_model;
+    QByteArray m_lastReport;
     QString m_node;
     QSocketNotifier *m_notifier = nullptr;
     PedalMask m_down = 0;

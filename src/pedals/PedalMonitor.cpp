@@ -11,29 +11,44 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcPedals, "murmelvox.pedals")
 
 namespace {
 
-// The model of a raw HID device from its HID parent's id ("0003:000005F3:000000FF":
+struct UsbId
+{
+    std::uint16_t vendor;
+    std::uint16_t product;
+};
+
+// A raw HID device's USB id from its HID parent's id ("0003:000005F3:000000FF":
 // bus, vendor, product), which USB and virtual devices alike carry.
-const PedalModel *ModelOf(udev_device *hidraw)
+std::optional<UsbId> IdOf(udev_device *hidraw)
 {
     udev_device *hid = udev_device_get_parent_with_subsystem_devtype(hidraw, "hid", nullptr);
     const char *id = hid ? udev_device_get_property_value(hid, "HID_ID") : nullptr;
     if (!id)
-        return nullptr;
+        return std::nullopt;
     const QList<QByteArray> parts = QByteArray(id).split(':');
     if (parts.size() != 3)
-        return nullptr;
+        return std::nullopt;
     bool vendorOk = false, productOk = false;
     const uint vendor = parts[1].toUInt(&vendorOk, 16);
     const uint product = parts[2].toUInt(&productOk, 16);
     if (!vendorOk || !productOk || vendor > 0xffff || product > 0xffff)
-        return nullptr;
-    return findPedalModel(std::uint16_t(vendor), std::uint16_t(product));
+        return std::nullopt;
+    return UsbId{std::uint16_t(vendor), std::uint16_t(product)};
+}
+
+QString NameOf(udev_device *hidraw)
+{
+    udev_device *hid = udev_device_get_parent_with_subsystem_devtype(hidraw, "hid", nullptr);
+    const char *name = hid ? udev_device_get_property_value(hid, "HID_NAME") : nullptr;
+    return name ? QString::fromUtf8(name) : QStringLiteral("Unnamed device");
 }
 
 } // namespace
@@ -58,14 +73,21 @@ QString PedalMonitor::permissionMessage(const QString &model, const QString &nod
         .arg(model, node);
 }
 
+bool PedalMonitor::ensureUdev()
+{
+    if (m_udev)
+        return true;
+    m_udev = udev_new();
+    if (!m_udev)
+        qCWarning(lcPedals) << "udev is not available; foot pedals are not read";
+    return m_udev;
+}
+
 void PedalMonitor::start()
 {
-    if (!m_udev) {
-        m_udev = udev_new();
-        if (!m_udev) {
-            qCWarning(lcPedals) << "udev is not available; foot pedals are not read";
+    if (!std::exchange(m_started, true)) {
+        if (!ensureUdev())
             return;
-        }
         // Watch first, so that nothing plugged in during the enumeration is missed.
         m_udevMonitor = udev_monitor_new_from_netlink(m_udev, "udev");
         if (m_udevMonitor && udev_monitor_filter_add_match_subsystem_devtype(m_udevMonitor, "hidraw", nullptr) >= 0
@@ -76,6 +98,8 @@ void PedalMonitor::start()
             qCWarning(lcPedals) << "cannot watch for pedals being plugged in";
         }
     }
+    if (!m_udev)
+        return;
 
     udev_enumerate *enumerate = udev_enumerate_new(m_udev);
     udev_enumerate_add_match_subsystem(enumerate, "hidraw");
@@ -91,20 +115,38 @@ void PedalMonitor::start()
     udev_enumerate_unref(enumerate);
 }
 
+std::optional<PedalModel> PedalMonitor::modelFor(std::uint16_t vendor, std::uint16_t product) const
+{
+    const PedalModel *known = findPedalModel(vendor, product);
+    if (const TaughtLayout *taught = findTaughtLayout(m_taught, vendor, product); taught && !taught->keys)
+        return taughtModel(*taught, known);
+    if (known)
+        return *known;
+    return std::nullopt;
+}
+
 void PedalMonitor::openNode(udev_device *device)
 {
-    const PedalModel *model = ModelOf(device);
+    const std::optional<UsbId> id = IdOf(device);
+    const std::optional<PedalModel> model = id ? modelFor(id->vendor, id->product) : std::nullopt;
     const char *devnode = udev_device_get_devnode(device);
     if (model && devnode)
         openPedal(*model, QString::fromLocal8Bit(devnode));
 }
 
+PedalDevice *PedalMonitor::deviceAt(const QString &node) const
+{
+    for (PedalDevice *device : m_devices) {
+        if (device->node() == node)
+            return device;
+    }
+    return nullptr;
+}
+
 bool PedalMonitor::openPedal(const PedalModel &model, const QString &node)
 {
-    for (const PedalDevice *open : std::as_const(m_devices)) {
-        if (open->node() == node)
-            return true;
-    }
+    if (deviceAt(node))
+        return true;
     const int fd = ::open(QFile::encodeName(node).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
@@ -124,6 +166,10 @@ void PedalMonitor::addDevice(int fd, const PedalModel &model, const QString &nod
 {
     auto *device = new PedalDevice(fd, model, node, this);
     connect(device, &PedalDevice::pedalChanged, this, &PedalMonitor::pedalChanged);
+    connect(device, &PedalDevice::codeChanged, this, [this, device](int code, bool down) {
+        if (device->node() == m_teachingNode)
+            emit rawCode(device->node(), code, down);
+    });
     connect(device, &PedalDevice::lost, this, [this, device] {
         m_devices.removeOne(device);
         device->deleteLater();
@@ -165,12 +211,90 @@ QList<PedalMonitor::Found> PedalMonitor::pedals() const
 {
     QList<Found> found;
     for (const PedalDevice *device : m_devices)
-        found.append({QString::fromLatin1(device->model().name), device->node()});
+        found.append({QString::fromLatin1(device->model().name), device->node(), needsTeaching(device->model())});
     return found;
+}
+
+void PedalMonitor::setTaughtLayouts(const QList<TaughtLayout> &layouts)
+{
+    m_taught = layouts;
+    for (PedalDevice *device : std::as_const(m_devices)) {
+        if (const std::optional<PedalModel> model = modelFor(device->model().vendor, device->model().product))
+            device->setModel(*model);
+    }
+    if (m_started)
+        start();
+    emit pedalsChanged();
+}
+
+QList<PedalMonitor::Teachable> PedalMonitor::teachable()
+{
+    QList<Teachable> found;
+    for (const PedalDevice *device : std::as_const(m_devices)) {
+        found.append({QString::fromLatin1(device->model().name), device->node(), device->model().vendor,
+                      device->model().product, false, true});
+    }
+    if (!ensureUdev())
+        return found;
+    udev_enumerate *enumerate = udev_enumerate_new(m_udev);
+    udev_enumerate_add_match_subsystem(enumerate, "hidraw");
+    udev_enumerate_scan_devices(enumerate);
+    udev_list_entry *entry;
+    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate))
+    {
+        udev_device *device = udev_device_new_from_syspath(m_udev, udev_list_entry_get_name(entry));
+        if (!device)
+            continue;
+        const std::optional<UsbId> id = IdOf(device);
+        const char *devnode = udev_device_get_devnode(device);
+        if (id && devnode && !deviceAt(QString::fromLocal8Bit(devnode))) {
+            const PedalModel *known = findPedalModel(id->vendor, id->product);
+            found.append({known ? QString::fromLatin1(known->name) : NameOf(device), QString::fromLocal8Bit(devnode),
+                          id->vendor, id->product, false, ::access(devnode, R_OK) == 0});
+        }
+        udev_device_unref(device);
+    }
+    udev_enumerate_unref(enumerate);
+    return found;
+}
+
+bool PedalMonitor::beginTeaching(const Teachable &device)
+{
+    endTeaching();
+    // A pedal held now must not stay held while its presses teach.
+    for (int pedal = 0; pedal < PedalCount; ++pedal) {
+        if (std::exchange(m_held[pedal], 0) > 0)
+            emit pedalReleased(Pedal(pedal));
+    }
+    m_teachingNode = device.node;
+    if (deviceAt(device.node))
+        return true;
+    const PedalModel unread{"Foot control being taught", device.vendor, device.product, 0, {-1, -1, -1, -1}};
+    m_openedForTeaching = openPedal(unread, device.node);
+    if (!m_openedForTeaching)
+        m_teachingNode.clear();
+    return m_openedForTeaching;
+}
+
+void PedalMonitor::endTeaching()
+{
+    const QString node = std::exchange(m_teachingNode, QString());
+    if (!std::exchange(m_openedForTeaching, false))
+        return;
+    PedalDevice *device = deviceAt(node);
+    if (!device)
+        return;
+    if (const std::optional<PedalModel> model = modelFor(device->model().vendor, device->model().product))
+        device->setModel(*model);
+    else
+        removeNode(node);
 }
 
 void PedalMonitor::pedalChanged(Pedal pedal, bool down)
 {
+    // Presses that teach a layout act on nothing.
+    if (!m_teachingNode.isEmpty())
+        return;
     int &held = m_held[int(pedal)];
     if (down) {
         if (++held == 1)

@@ -2,12 +2,15 @@
 #pragma once
 
 #include "rules/PedalModels.h"
+#include "rules/PedalTeaching.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 
 #include <array>
+#include <cstdint>
+#include <optional>
 
 class PedalDevice;
 class QSocketNotifier;
@@ -43,8 +46,32 @@ public:
     {
         QString model;
         QString node;
+        bool needsTeaching = false;
     };
     QList<Found> pedals() const;
+
+    // Layouts the typist taught, preferred over the model table: pedals
+    // open now read by them at once, and devices they name are opened.
+    void setTaughtLayouts(const QList<TaughtLayout> &layouts);
+
+    // The devices a layout may be taught to: those read now, then every
+    // other raw HID device there is, readable or not.
+    struct Teachable
+    {
+        QString name;
+        QString node;
+        std::uint16_t vendor = 0;
+        std::uint16_t product = 0;
+        bool keys = false;
+        bool readable = false;
+    };
+    QList<Teachable> teachable();
+    // While a device is taught, no pedal acts (those held count as
+    // released) and its every change comes as rawCode. A device not read
+    // before is opened for it, and closed again at the end unless it has
+    // been taught. False when it cannot be opened.
+    bool beginTeaching(const Teachable &device);
+    void endTeaching();
     bool isDown(Pedal pedal) const { return m_held[int(pedal)] > 0; }
 
     // What the user is told when a pedal is present but may not be read.
@@ -56,9 +83,14 @@ signals:
     void pedalsChanged();
     // A pedal is plugged in that cannot be opened: told once per run.
     void cannotOpen(const QString &message);
+    // A report bit or key of a device changed, while it is taught.
+    void rawCode(const QString &node, int code, bool down);
 
 private:
+    bool ensureUdev();
     void openNode(udev_device *device);
+    std::optional<PedalModel> modelFor(std::uint16_t vendor, std::uint16_t product) const;
+    PedalDevice *deviceAt(const QString &node) const;
     void readUdevEvent();
     void removeNode(const QString &node);
     void pedalChanged(Pedal pedal, bool down);
@@ -68,5 +100,9 @@ private:
     QSocketNotifier *m_udevNotifier = nullptr;
     QList<PedalDevice *> m_devices;
     std::array<int, PedalCount> m_held{};
+    bool m_started = false;
     bool m_toldCannotOpen = false;
+    QList<TaughtLayout> m_taught;
+    QString m_teachingNode;
+    bool m_openedForTeaching = false;
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rules/PedalModels.h"
 
+#include <algorithm>
+
 const PedalModel *findPedalModel(std::uint16_t vendor, std::uint16_t product)
 {
     for (const PedalModel &model : PedalModels) {
@@ -8,6 +10,11 @@ const PedalModel *findPedalModel(std::uint16_t vendor, std::uint16_t product)
             return &model;
     }
     return nullptr;
+}
+
+bool needsTeaching(const PedalModel &model)
+{
+    return std::all_of(model.bit.begin(), model.bit.end(), [](int bit) { return bit < 0; });
 }
 
 std::optional<PedalMask> decodeReport(const PedalModel &model, QByteArrayView report)

@@ -21,6 +21,7 @@ FootPedals::FootPedals(Player &player, SettingsStore settings, QWidget *owner)
 void FootPedals::start()
 {
     m_actions->setSettings(LoadPedalSettings(m_settings));
+    m_monitor->setTaughtLayouts(LoadTaughtLayouts(m_settings));
     // Told once, in a box that does not block the bar; the bar carries on
     // without the pedal.
     connect(m_monitor, &PedalMonitor::cannotOpen, this, [](const QString &text) {

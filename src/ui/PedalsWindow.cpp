@@ -3,6 +3,7 @@
 
 #include "pedals/PedalActions.h"
 #include "pedals/PedalMonitor.h"
+#include "ui/PedalTeachDialog.h"
 #include "rules/SettingsStore.h"
 
 #include <QComboBox>
@@ -32,7 +33,16 @@ PedalsWindow::PedalsWindow(PedalMonitor &monitor, PedalActions &actions, Setting
     foundList->setAccessibleName(QStringLiteral("Pedals found"));
     foundList->setTextFormat(Qt::PlainText);
     foundList->setWordWrap(true);
-    (new QVBoxLayout(found))->addWidget(foundList);
+    auto *teach = new QPushButton(QStringLiteral("Teach a pedal…"), found);
+    teach->setObjectName(QStringLiteral("teachButton"));
+    teach->setAccessibleName(QStringLiteral("Teach a foot pedal its layout"));
+    connect(teach, &QPushButton::clicked, this, [this] {
+        PedalTeachDialog dialog(m_monitor, m_settings, this);
+        dialog.exec();
+    });
+    auto *foundLayout = new QVBoxLayout(found);
+    foundLayout->addWidget(foundList);
+    foundLayout->addWidget(teach, 0, Qt::AlignLeft);
 
     auto *pedals = new QGroupBox(QStringLiteral("Pedals (each lights up while pressed)"), this);
     pedals->setAccessibleName(QStringLiteral("Pedal actions"));
@@ -139,7 +149,9 @@ void PedalsWindow::showFound()
 {
     QStringList lines;
     for (const PedalMonitor::Found &found : m_monitor.pedals())
-        lines << QStringLiteral("%1 (%2)").arg(found.model, found.node);
+        lines << QStringLiteral("%1 (%2)%3")
+                     .arg(found.model, found.node,
+                          found.needsTeaching ? QStringLiteral(": its layout is not known; teach it below") : QString());
     if (lines.isEmpty()) {
         lines << QStringLiteral("None. Plug one in: it works at once.")
               << QStringLiteral("Pedals that type keys work through the hot keys (Keys on the panel).");

@@ -9,6 +9,7 @@
 #include "pedals/PedalActions.h"
 #include "pedals/PedalDevice.h"
 #include "pedals/PedalMonitor.h"
+#include "rules/PedalTeaching.h"
 #include "rules/SettingsStore.h"
 
 #include <QElapsedTimer>
@@ -20,6 +21,7 @@
 namespace {
 
 using Step = QPair<Pedal, bool>; // a pedal, down or up
+using CodeChanges = QList<QPair<int, bool>>; // a code, down or up; -1 down: skip the pedal asked for
 constexpr Pedal L = Pedal::Left, M = Pedal::Middle, R = Pedal::Right, F = Pedal::Fourth;
 
 const PedalModel &model(const char *name)
@@ -68,6 +70,17 @@ private slots:
         QTest::newRow("ACC2310 has no fourth pedal") << "Philips ACC2310" << QList<B>{B("\x08")} << false << "";
         QTest::newRow("ACC2330 fourth pedal") << "Philips ACC2330" << QList<B>{B("\x08"), B("\x0a"), B(1, '\0')} << false
                                               << "F+ M+ M- F-";
+        const auto olympus = [](char bits) { return B(2, '\0') + B(1, bits); };
+        QTest::newRow("RS-28 byte 2: 1 left, 4 middle, 2 right")
+            << "Olympus RS-28" << QList<B>{olympus(1), olympus(5), olympus(2), olympus(0)} << false << "L+ M+ L- M- R+ R-";
+        QTest::newRow("RS-31H byte 2: 4 left, 2 middle, 1 right")
+            << "Olympus RS-31H" << QList<B>{olympus(4), olympus(2), olympus(1), olympus(0)} << false << "L+ L- M+ M- R+ R-";
+        QTest::newRow("RS-28 short report carries no pedal") << "Olympus RS-28" << QList<B>{B("\x01\x01")} << false << "";
+        QTest::newRow("RS-26 untaught reads nothing") << "Olympus RS-26" << QList<B>{olympus(7), B("\x07")} << false << "";
+        QTest::newRow("Grundig byte 0: 1, 2, 4")
+            << "Grundig" << QList<B>{B("\x01"), B("\x02"), B("\x04"), B(1, '\0')} << false << "L+ L- M+ M- R+ R-";
+        QTest::newRow("older Philips as the ACC2310")
+            << "Philips foot control (older" << QList<B>{B("\x04"), B(1, '\0')} << false << "R+ R-";
     }
 
     void reports()
@@ -114,6 +127,98 @@ private slots:
         QVERIFY(monitor.isDown(M));
         b.send(QByteArray(1, '\0'));
         QTRY_COMPARE(released.count(), 1);
+    }
+
+    // Presses in turn, as codes going down and up: what each pedal learns.
+    void teaching_data()
+    {
+        QTest::addColumn<int>("pedals");
+        QTest::addColumn<CodeChanges>("changes");
+        QTest::addColumn<QList<int>>("codes");
+        QTest::addColumn<bool>("done");
+        using C = CodeChanges;
+        QTest::newRow("three report bits")
+            << 3 << C{{18, true}, {18, false}, {16, true}, {16, false}, {17, true}, {17, false}} << QList<int>{18, 16, 17, -1}
+            << true;
+        // Ctrl (29) and Alt (56) before the key, released after it.
+        QTest::newRow("keys behind modifiers")
+            << 3 << C{{29, true}, {56, true}, {5, true}, {5, false}, {56, false}, {29, false}, {29, true}, {56, true},
+                      {6, true}, {6, false}, {56, false}, {29, false}}
+            << QList<int>{5, 6, -1, -1} << false;
+        QTest::newRow("a pedal already taught is passed over")
+            << 3 << C{{0, true}, {0, false}, {0, true}, {0, false}, {2, true}, {2, false}} << QList<int>{0, 2, -1, -1}
+            << false;
+        QTest::newRow("no middle pedal, a fourth")
+            << 4 << C{{0, true}, {0, false}, {-1, true}, {1, true}, {1, false}, {3, true}, {3, false}}
+            << QList<int>{0, -1, 1, 3} << true;
+        QTest::newRow("released without a press teaches nothing") << 3 << C{{4, false}} << QList<int>{-1, -1, -1, -1}
+                                                                   << false;
+    }
+
+    void teaching()
+    {
+        QFETCH(int, pedals);
+        QFETCH(CodeChanges, changes);
+        QFETCH(QList<int>, codes);
+        QFETCH(bool, done);
+        PedalTeacher teacher(pedals);
+        for (const auto &[code, down] : changes) {
+            if (code < 0)
+                teacher.skip();
+            else
+                teacher.codeChanged(code, down);
+        }
+        QCOMPARE(QList<int>(teacher.codes().begin(), teacher.codes().end()), codes);
+        QCOMPARE(!teacher.asking().has_value(), done);
+    }
+
+    // A taught layout is kept by USB id, survives junk beside it, and is
+    // what the reader follows from then on, also for a pedal open already.
+    void taughtLayoutReadsThePedal()
+    {
+        SettingsStore store;
+        QVERIFY(store.setSection(QStringLiteral("taught-pedals"),
+                                 {{"zzzz-0001", "report 1 2 3 -1"}, {"05f3-00ff", "report 1 2"}, {"07b4-0202", "bits"}}));
+        QCOMPARE(LoadTaughtLayouts(store).size(), 0);
+        const TaughtLayout swapped{0x05f3, 0x00ff, false, {2, 1, 0, -1}};
+        QVERIFY(SaveTaughtLayout(store, swapped));
+        QVERIFY(SaveTaughtLayout(store, {0x07b4, 0x0202, true, {4, 5, 6, -1}}));
+        const QList<TaughtLayout> layouts = LoadTaughtLayouts(SettingsStore());
+        QCOMPARE(layouts.size(), 2);
+        QCOMPARE(*findTaughtLayout(layouts, 0x05f3, 0x00ff), swapped);
+
+        PedalStream stream;
+        PedalMonitor monitor;
+        monitor.addDevice(stream.node, model("VEC"), QStringLiteral("taught"));
+        QSignalSpy pressed(&monitor, &PedalMonitor::pedalPressed);
+        monitor.setTaughtLayouts(layouts);
+        QCOMPARE(monitor.pedals().constFirst().model, QStringLiteral("VEC Infinity IN-USB"));
+        stream.send(QByteArray("\x01\0", 2));
+        QTRY_COMPARE(pressed.count(), 1);
+        QCOMPARE(pressed.at(0).at(0).value<Pedal>(), R);
+    }
+
+    // While taught, a pedal acts on nothing and its bits come raw; one
+    // held when teaching starts counts as released.
+    void teachingSilencesThePedals()
+    {
+        PedalStream stream;
+        PedalMonitor monitor;
+        monitor.addDevice(stream.node, model("VEC"), QStringLiteral("held"));
+        QSignalSpy pressed(&monitor, &PedalMonitor::pedalPressed);
+        QSignalSpy released(&monitor, &PedalMonitor::pedalReleased);
+        QSignalSpy raw(&monitor, &PedalMonitor::rawCode);
+        stream.send(QByteArray("\x02\0", 2));
+        QTRY_COMPARE(pressed.count(), 1);
+        QVERIFY(monitor.beginTeaching(monitor.teachable().constFirst()));
+        QCOMPARE(released.count(), 1);
+        stream.send(QByteArray("\x06\0", 2));
+        QTRY_COMPARE(raw.count(), 1); // bit 1 was down already
+        QCOMPARE(raw.last(), (QVariantList{QStringLiteral("held"), 2, true}));
+        monitor.endTeaching();
+        stream.send(QByteArray("\x07\0", 2));
+        QTRY_COMPARE(pressed.count(), 2);
+        QCOMPARE(raw.count(), 1);
     }
 
     void floodOfReports()

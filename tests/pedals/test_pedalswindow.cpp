@@ -2,17 +2,21 @@
 // The pedals' settings window: opened from the bar and the tray menu, its
 // lights following the pedals, and each change taking effect and stored.
 
+#include "BarControls.h"
 #include "PedalStream.h"
 #include "hotkeys/HotKeyRig.h"
 #include "pedals/PedalActions.h"
 #include "pedals/PedalMonitor.h"
 #include "ui/PedalsWindow.h"
+#include "rules/PedalTeaching.h"
 #include "rules/SettingsStore.h"
 #include "ui/Bar.h"
 #include "ui/TrayIcon.h"
 
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QScopeGuard>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -176,6 +180,47 @@ private slots:
             }
             laidOut.append(w);
         }
+    }
+
+    // Taught from the settings window: pressed as asked, the pedals read as
+    // taught from then on, and the layout is stored for the device.
+    void teachThroughTheWindow()
+    {
+        QFile::remove(SettingsStore().filePath());
+        HotKeyRig rig;
+        PedalMonitor monitor;
+        PedalActions actions(rig.controller);
+        PedalsWindow window(monitor, actions);
+        PedalStream stream;
+        monitor.addDevice(stream.node, PedalModels[0], QStringLiteral("/dev/hidraw7"));
+        QSignalSpy pressed(&monitor, &PedalMonitor::pedalPressed);
+        QStringList said;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            const auto closeAtEnd = qScopeGuard([dialog] { dialog->reject(); });
+            const QLabel *instruction = control<QLabel>(*dialog, "teachInstruction");
+            control<QPushButton>(*dialog, "teachStart")->click();
+            // The VEC's right pedal taught as the left, and so on.
+            for (const char *bits : {"\x04", "\x02", "\x01"}) {
+                said << instruction->text();
+                stream.send(QByteArray(bits, 1) + '\0');
+                stream.send(QByteArray(2, '\0'));
+                QTRY_VERIFY(instruction->text() != said.last());
+            }
+            said << instruction->text();
+        });
+        control<QPushButton>(window, "teachButton")->click();
+        QCOMPARE(said, (QStringList{"Press the left pedal and let it go.",
+                                    "The left pedal is learned. Press the middle pedal and let it go.",
+                                    "The middle pedal is learned. Press the right pedal and let it go.",
+                                    "Done: the pedals work as taught."}));
+        QCOMPARE(pressed.count(), 0);
+        stream.send(QByteArray("\x01\0", 2));
+        QTRY_COMPARE(pressed.count(), 1);
+        QCOMPARE(pressed.at(0).at(0).value<Pedal>(), Pedal::Right);
+        QCOMPARE(LoadTaughtLayouts(SettingsStore()),
+                 (QList<TaughtLayout>{{PedalModels[0].vendor, PedalModels[0].product, false, {2, 1, 0, -1}}}));
     }
 
     void lightsFollowThePedals()
