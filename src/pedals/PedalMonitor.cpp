@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pedals/PedalMonitor.h"
 
+#include "pedals/KeyPedalDevice.h"
 #include "pedals/PedalDevice.h"
 #include "pedals/PedalLog.h"
 
@@ -36,6 +37,25 @@ const PedalModel *ModelOf(udev_device *hidraw)
     return findPedalModel(std::uint16_t(vendor), std::uint16_t(product));
 }
 
+// The model of an input event node from its USB device's ids, as the udev
+// rule matches them.
+const KeyPedalModel *KeyModelOf(udev_device *input)
+{
+    if (!QByteArray(udev_device_get_sysname(input)).startsWith("event"))
+        return nullptr;
+    udev_device *usb = udev_device_get_parent_with_subsystem_devtype(input, "usb", "usb_device");
+    const char *vendorText = usb ? udev_device_get_sysattr_value(usb, "idVendor") : nullptr;
+    const char *productText = usb ? udev_device_get_sysattr_value(usb, "idProduct") : nullptr;
+    if (!vendorText || !productText)
+        return nullptr;
+    bool vendorOk = false, productOk = false;
+    const uint vendor = QByteArray(vendorText).toUInt(&vendorOk, 16);
+    const uint product = QByteArray(productText).toUInt(&productOk, 16);
+    if (!vendorOk || !productOk || vendor > 0xffff || product > 0xffff)
+        return nullptr;
+    return findKeyPedalModel(std::uint16_t(vendor), std::uint16_t(product));
+}
+
 } // namespace
 
 PedalMonitor::PedalMonitor(QObject *parent) : QObject(parent) {}
@@ -43,6 +63,7 @@ PedalMonitor::PedalMonitor(QObject *parent) : QObject(parent) {}
 PedalMonitor::~PedalMonitor()
 {
     qDeleteAll(m_devices);
+    qDeleteAll(m_keyDevices);
     if (m_udevMonitor)
         udev_monitor_unref(m_udevMonitor);
     if (m_udev)
@@ -69,6 +90,7 @@ void PedalMonitor::start()
         // Watch first, so that nothing plugged in during the enumeration is missed.
         m_udevMonitor = udev_monitor_new_from_netlink(m_udev, "udev");
         if (m_udevMonitor && udev_monitor_filter_add_match_subsystem_devtype(m_udevMonitor, "hidraw", nullptr) >= 0
+            && udev_monitor_filter_add_match_subsystem_devtype(m_udevMonitor, "input", nullptr) >= 0
             && udev_monitor_enable_receiving(m_udevMonitor) >= 0) {
             m_udevNotifier = new QSocketNotifier(udev_monitor_get_fd(m_udevMonitor), QSocketNotifier::Read, this);
             connect(m_udevNotifier, &QSocketNotifier::activated, this, &PedalMonitor::readUdevEvent);
@@ -79,6 +101,7 @@ void PedalMonitor::start()
 
     udev_enumerate *enumerate = udev_enumerate_new(m_udev);
     udev_enumerate_add_match_subsystem(enumerate, "hidraw");
+    udev_enumerate_add_match_subsystem(enumerate, "input");
     udev_enumerate_scan_devices(enumerate);
     udev_list_entry *entry;
     udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate))
@@ -93,6 +116,10 @@ void PedalMonitor::start()
 
 void PedalMonitor::openNode(udev_device *device)
 {
+    if (qstrcmp(udev_device_get_subsystem(device), "input") == 0) {
+        openKeyNode(device);
+        return;
+    }
     const PedalModel *model = ModelOf(device);
     const char *devnode = udev_device_get_devnode(device);
     if (model && devnode)
@@ -105,17 +132,9 @@ bool PedalMonitor::openPedal(const PedalModel &model, const QString &node)
         if (open->node() == node)
             return true;
     }
-    const int fd = ::open(QFile::encodeName(node).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        qCWarning(lcPedals) << "cannot open pedal" << model.name << node << std::strerror(error);
-        if ((error == EACCES || error == EPERM) && !m_toldCannotOpen) {
-            m_toldCannotOpen = true;
-            emit cannotOpen(permissionMessage(QString::fromLatin1(model.name), node));
-        }
+    const int fd = openForReading(model.name, node);
+    if (fd < 0)
         return false;
-    }
-    qCInfo(lcPedals) << "reading pedal" << model.name << node;
     addDevice(fd, model, node);
     return true;
 }
@@ -142,8 +161,10 @@ void PedalMonitor::readUdevEvent()
     if (action == "add") {
         openNode(device);
     } else if (action == "remove") {
-        if (const char *devnode = udev_device_get_devnode(device))
+        if (const char *devnode = udev_device_get_devnode(device)) {
             removeNode(QString::fromLocal8Bit(devnode));
+            removeKeyNode(QString::fromLocal8Bit(devnode));
+        }
     }
     udev_device_unref(device);
 }
@@ -166,6 +187,8 @@ QList<PedalMonitor::Found> PedalMonitor::pedals() const
     QList<Found> found;
     for (const PedalDevice *device : m_devices)
         found.append({QString::fromLatin1(device->model().name), device->node()});
+    for (const KeyPedalDevice *device : m_keyDevices)
+        found.append({QString::fromLatin1(device->model().name), device->node()});
     return found;
 }
 
@@ -179,4 +202,69 @@ void PedalMonitor::pedalChanged(Pedal pedal, bool down)
         if (--held == 0)
             emit pedalReleased(pedal);
     }
+}
+
+void PedalMonitor::openKeyNode(udev_device *device)
+{
+    const KeyPedalModel *model = KeyModelOf(device);
+    const char *devnode = udev_device_get_devnode(device);
+    if (model && devnode)
+        openKeyPedal(*model, QString::fromLocal8Bit(devnode));
+}
+
+bool PedalMonitor::openKeyPedal(const KeyPedalModel &model, const QString &node)
+{
+    for (const KeyPedalDevice *open : std::as_const(m_keyDevices)) {
+        if (open->node() == node)
+            return true;
+    }
+    const int fd = openForReading(model.name, node);
+    if (fd < 0)
+        return false;
+    addKeyDevice(fd, model, node);
+    return true;
+}
+
+void PedalMonitor::addKeyDevice(int fd, const KeyPedalModel &model, const QString &node)
+{
+    auto *device = new KeyPedalDevice(fd, model, node, this);
+    connect(device, &KeyPedalDevice::pedalChanged, this, &PedalMonitor::pedalChanged);
+    connect(device, &KeyPedalDevice::codeChanged, this,
+            [this, node](int code, bool down) { emit rawCode(node, code, down); });
+    connect(device, &KeyPedalDevice::lost, this, [this, device] {
+        m_keyDevices.removeOne(device);
+        device->deleteLater();
+        emit pedalsChanged();
+    });
+    m_keyDevices.append(device);
+    emit pedalsChanged();
+}
+
+void PedalMonitor::removeKeyNode(const QString &node)
+{
+    for (KeyPedalDevice *device : std::as_const(m_keyDevices)) {
+        if (device->node() == node) {
+            device->close();
+            m_keyDevices.removeOne(device);
+            device->deleteLater();
+            emit pedalsChanged();
+            return;
+        }
+    }
+}
+
+int PedalMonitor::openForReading(const char *model, const QString &node)
+{
+    const int fd = ::open(QFile::encodeName(node).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        qCWarning(lcPedals) << "cannot open pedal" << model << node << std::strerror(error);
+        if ((error == EACCES || error == EPERM) && !m_toldCannotOpen) {
+            m_toldCannotOpen = true;
+            emit cannotOpen(permissionMessage(QString::fromLatin1(model), node));
+        }
+        return -1;
+    }
+    qCInfo(lcPedals) << "reading pedal" << model << node;
+    return fd;
 }

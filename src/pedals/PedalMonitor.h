@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "rules/KeyPedalModels.h"
 #include "rules/PedalModels.h"
 
 #include <QList>
@@ -9,6 +10,7 @@
 
 #include <array>
 
+class KeyPedalDevice;
 class PedalDevice;
 class QSocketNotifier;
 struct udev;
@@ -16,7 +18,8 @@ struct udev_device;
 struct udev_monitor;
 
 // Finds the foot controls of the known models among the raw HID devices
-// (libudev), reads every one plugged in, and keeps watching for pedals being
+// and, for those that type keys, the input event nodes (libudev), reads
+// every one plugged in, and keeps watching for pedals being
 // plugged in and pulled out. Pedals of all devices act as one set: a pedal
 // is pressed when the first device presses it and released when the last
 // one lets it go.
@@ -38,6 +41,10 @@ public:
     bool openPedal(const PedalModel &model, const QString &node);
     // Reads a foot control from an open descriptor, which it takes over.
     void addDevice(int fd, const PedalModel &model, const QString &node);
+    // The same for a foot control that types keys, from one of its event
+    // nodes, taken from the desktop while read.
+    bool openKeyPedal(const KeyPedalModel &model, const QString &node);
+    void addKeyDevice(int fd, const KeyPedalModel &model, const QString &node);
 
     struct Found
     {
@@ -56,17 +63,25 @@ signals:
     void pedalsChanged();
     // A pedal is plugged in that cannot be opened: told once per run.
     void cannotOpen(const QString &message);
+    // A key went down or up on a pedal that types keys, whether or not it
+    // is one of its pedals' keys.
+    void rawCode(const QString &node, int code, bool down);
 
 private:
     void openNode(udev_device *device);
     void readUdevEvent();
     void removeNode(const QString &node);
     void pedalChanged(Pedal pedal, bool down);
+    void openKeyNode(udev_device *device);
+    void removeKeyNode(const QString &node);
+    // The node opened for reading, or -1; tells of a permission problem.
+    int openForReading(const char *model, const QString &node);
 
     udev *m_udev = nullptr;
     udev_monitor *m_udevMonitor = nullptr;
     QSocketNotifier *m_udevNotifier = nullptr;
     QList<PedalDevice *> m_devices;
+    QList<KeyPedalDevice *> m_keyDevices;
     std::array<int, PedalCount> m_held{};
     bool m_toldCannotOpen = false;
 };
