@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pedals/PedalMonitor.h"
 
+#include "pedals/KeyPedalDevice.h"
 #include "pedals/PedalDevice.h"
 #include "pedals/PedalLog.h"
 
@@ -51,6 +52,25 @@ QString NameOf(udev_device *hidraw)
     return name ? QString::fromUtf8(name) : QStringLiteral("Unnamed device");
 }
 
+// The model of an input event node from its USB device's ids, as the udev
+// rule matches them.
+const KeyPedalModel *KeyModelOf(udev_device *input)
+{
+    if (!QByteArray(udev_device_get_sysname(input)).startsWith("event"))
+        return nullptr;
+    udev_device *usb = udev_device_get_parent_with_subsystem_devtype(input, "usb", "usb_device");
+    const char *vendorText = usb ? udev_device_get_sysattr_value(usb, "idVendor") : nullptr;
+    const char *productText = usb ? udev_device_get_sysattr_value(usb, "idProduct") : nullptr;
+    if (!vendorText || !productText)
+        return nullptr;
+    bool vendorOk = false, productOk = false;
+    const uint vendor = QByteArray(vendorText).toUInt(&vendorOk, 16);
+    const uint product = QByteArray(productText).toUInt(&productOk, 16);
+    if (!vendorOk || !productOk || vendor > 0xffff || product > 0xffff)
+        return nullptr;
+    return findKeyPedalModel(std::uint16_t(vendor), std::uint16_t(product));
+}
+
 } // namespace
 
 PedalMonitor::PedalMonitor(QObject *parent) : QObject(parent) {}
@@ -58,6 +78,7 @@ PedalMonitor::PedalMonitor(QObject *parent) : QObject(parent) {}
 PedalMonitor::~PedalMonitor()
 {
     qDeleteAll(m_devices);
+    qDeleteAll(m_keyDevices);
     if (m_udevMonitor)
         udev_monitor_unref(m_udevMonitor);
     if (m_udev)
@@ -91,6 +112,7 @@ void PedalMonitor::start()
         // Watch first, so that nothing plugged in during the enumeration is missed.
         m_udevMonitor = udev_monitor_new_from_netlink(m_udev, "udev");
         if (m_udevMonitor && udev_monitor_filter_add_match_subsystem_devtype(m_udevMonitor, "hidraw", nullptr) >= 0
+            && udev_monitor_filter_add_match_subsystem_devtype(m_udevMonitor, "input", nullptr) >= 0
             && udev_monitor_enable_receiving(m_udevMonitor) >= 0) {
             m_udevNotifier = new QSocketNotifier(udev_monitor_get_fd(m_udevMonitor), QSocketNotifier::Read, this);
             connect(m_udevNotifier, &QSocketNotifier::activated, this, &PedalMonitor::readUdevEvent);
@@ -103,6 +125,7 @@ void PedalMonitor::start()
 
     udev_enumerate *enumerate = udev_enumerate_new(m_udev);
     udev_enumerate_add_match_subsystem(enumerate, "hidraw");
+    udev_enumerate_add_match_subsystem(enumerate, "input");
     udev_enumerate_scan_devices(enumerate);
     udev_list_entry *entry;
     udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate))
@@ -127,6 +150,10 @@ std::optional<PedalModel> PedalMonitor::modelFor(std::uint16_t vendor, std::uint
 
 void PedalMonitor::openNode(udev_device *device)
 {
+    if (qstrcmp(udev_device_get_subsystem(device), "input") == 0) {
+        openKeyNode(device);
+        return;
+    }
     const std::optional<UsbId> id = IdOf(device);
     const std::optional<PedalModel> model = id ? modelFor(id->vendor, id->product) : std::nullopt;
     const char *devnode = udev_device_get_devnode(device);
@@ -147,17 +174,9 @@ bool PedalMonitor::openPedal(const PedalModel &model, const QString &node)
 {
     if (deviceAt(node))
         return true;
-    const int fd = ::open(QFile::encodeName(node).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        qCWarning(lcPedals) << "cannot open pedal" << model.name << node << std::strerror(error);
-        if ((error == EACCES || error == EPERM) && !m_toldCannotOpen) {
-            m_toldCannotOpen = true;
-            emit cannotOpen(permissionMessage(QString::fromLatin1(model.name), node));
-        }
+    const int fd = openForReading(model.name, node);
+    if (fd < 0)
         return false;
-    }
-    qCInfo(lcPedals) << "reading pedal" << model.name << node;
     addDevice(fd, model, node);
     return true;
 }
@@ -166,10 +185,8 @@ void PedalMonitor::addDevice(int fd, const PedalModel &model, const QString &nod
 {
     auto *device = new PedalDevice(fd, model, node, this);
     connect(device, &PedalDevice::pedalChanged, this, &PedalMonitor::pedalChanged);
-    connect(device, &PedalDevice::codeChanged, this, [this, device](int code, bool down) {
-        if (device->node() == m_teachingNode)
-            emit rawCode(device->node(), code, down);
-    });
+    connect(device, &PedalDevice::codeChanged, this,
+            [this, device](int code, bool down) { emit rawCode(device->node(), code, down); });
     connect(device, &PedalDevice::lost, this, [this, device] {
         m_devices.removeOne(device);
         device->deleteLater();
@@ -188,8 +205,10 @@ void PedalMonitor::readUdevEvent()
     if (action == "add") {
         openNode(device);
     } else if (action == "remove") {
-        if (const char *devnode = udev_device_get_devnode(device))
+        if (const char *devnode = udev_device_get_devnode(device)) {
             removeNode(QString::fromLocal8Bit(devnode));
+            removeKeyNode(QString::fromLocal8Bit(devnode));
+        }
     }
     udev_device_unref(device);
 }
@@ -212,6 +231,8 @@ QList<PedalMonitor::Found> PedalMonitor::pedals() const
     QList<Found> found;
     for (const PedalDevice *device : m_devices)
         found.append({QString::fromLatin1(device->model().name), device->node(), needsTeaching(device->model())});
+    for (const KeyPedalDevice *device : m_keyDevices)
+        found.append({QString::fromLatin1(device->model().name), device->node()});
     return found;
 }
 
@@ -221,6 +242,10 @@ void PedalMonitor::setTaughtLayouts(const QList<TaughtLayout> &layouts)
     for (PedalDevice *device : std::as_const(m_devices)) {
         if (const std::optional<PedalModel> model = modelFor(device->model().vendor, device->model().product))
             device->setModel(*model);
+    }
+    for (KeyPedalDevice *device : std::as_const(m_keyDevices)) {
+        if (const KeyPedalModel *known = findKeyPedalModel(device->model().vendor, device->model().product))
+            device->setModel(keysFor(*known));
     }
     if (m_started)
         start();
@@ -233,6 +258,12 @@ QList<PedalMonitor::Teachable> PedalMonitor::teachable()
     for (const PedalDevice *device : std::as_const(m_devices)) {
         found.append({QString::fromLatin1(device->model().name), device->node(), device->model().vendor,
                       device->model().product, false, true});
+    }
+    // Only the models known to type keys: any other keyboard stays the
+    // desktop's.
+    for (const KeyPedalDevice *device : std::as_const(m_keyDevices)) {
+        found.append({QString::fromLatin1(device->model().name), device->node(), device->model().vendor,
+                      device->model().product, true, true});
     }
     if (!ensureUdev())
         return found;
@@ -267,8 +298,12 @@ bool PedalMonitor::beginTeaching(const Teachable &device)
             emit pedalReleased(Pedal(pedal));
     }
     m_teachingNode = device.node;
-    if (deviceAt(device.node))
+    if (deviceAt(device.node) || keyDeviceAt(device.node))
         return true;
+    if (device.keys) {
+        m_teachingNode.clear();
+        return false;
+    }
     const PedalModel unread{"Foot control being taught", device.vendor, device.product, 0, {-1, -1, -1, -1}};
     m_openedForTeaching = openPedal(unread, device.node);
     if (!m_openedForTeaching)
@@ -303,4 +338,84 @@ void PedalMonitor::pedalChanged(Pedal pedal, bool down)
         if (--held == 0)
             emit pedalReleased(pedal);
     }
+}
+
+KeyPedalModel PedalMonitor::keysFor(const KeyPedalModel &model) const
+{
+    KeyPedalModel taught = model;
+    if (const TaughtLayout *layout = findTaughtLayout(m_taught, model.vendor, model.product); layout && layout->keys)
+        taught.keys = layout->code;
+    return taught;
+}
+
+void PedalMonitor::openKeyNode(udev_device *device)
+{
+    const KeyPedalModel *model = KeyModelOf(device);
+    const char *devnode = udev_device_get_devnode(device);
+    if (model && devnode)
+        openKeyPedal(keysFor(*model), QString::fromLocal8Bit(devnode));
+}
+
+KeyPedalDevice *PedalMonitor::keyDeviceAt(const QString &node) const
+{
+    for (KeyPedalDevice *device : m_keyDevices) {
+        if (device->node() == node)
+            return device;
+    }
+    return nullptr;
+}
+
+bool PedalMonitor::openKeyPedal(const KeyPedalModel &model, const QString &node)
+{
+    if (keyDeviceAt(node))
+        return true;
+    const int fd = openForReading(model.name, node);
+    if (fd < 0)
+        return false;
+    addKeyDevice(fd, model, node);
+    return true;
+}
+
+void PedalMonitor::addKeyDevice(int fd, const KeyPedalModel &model, const QString &node)
+{
+    auto *device = new KeyPedalDevice(fd, model, node, this);
+    connect(device, &KeyPedalDevice::pedalChanged, this, &PedalMonitor::pedalChanged);
+    connect(device, &KeyPedalDevice::codeChanged, this,
+            [this, node](int code, bool down) { emit rawCode(node, code, down); });
+    connect(device, &KeyPedalDevice::lost, this, [this, device] {
+        m_keyDevices.removeOne(device);
+        device->deleteLater();
+        emit pedalsChanged();
+    });
+    m_keyDevices.append(device);
+    emit pedalsChanged();
+}
+
+void PedalMonitor::removeKeyNode(const QString &node)
+{
+    for (KeyPedalDevice *device : std::as_const(m_keyDevices)) {
+        if (device->node() == node) {
+            device->close();
+            m_keyDevices.removeOne(device);
+            device->deleteLater();
+            emit pedalsChanged();
+            return;
+        }
+    }
+}
+
+int PedalMonitor::openForReading(const char *model, const QString &node)
+{
+    const int fd = ::open(QFile::encodeName(node).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        qCWarning(lcPedals) << "cannot open pedal" << model << node << std::strerror(error);
+        if ((error == EACCES || error == EPERM) && !m_toldCannotOpen) {
+            m_toldCannotOpen = true;
+            emit cannotOpen(permissionMessage(QString::fromLatin1(model), node));
+        }
+        return -1;
+    }
+    qCInfo(lcPedals) << "reading pedal" << model << node;
+    return fd;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "rules/KeyPedalModels.h"
 #include "rules/PedalModels.h"
 #include "rules/PedalTeaching.h"
 
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 
+class KeyPedalDevice;
 class PedalDevice;
 class QSocketNotifier;
 struct udev;
@@ -19,7 +21,8 @@ struct udev_device;
 struct udev_monitor;
 
 // Finds the foot controls of the known models among the raw HID devices
-// (libudev), reads every one plugged in, and keeps watching for pedals being
+// and, for those that type keys, the input event nodes (libudev), reads
+// every one plugged in, and keeps watching for pedals being
 // plugged in and pulled out. Pedals of all devices act as one set: a pedal
 // is pressed when the first device presses it and released when the last
 // one lets it go.
@@ -41,6 +44,10 @@ public:
     bool openPedal(const PedalModel &model, const QString &node);
     // Reads a foot control from an open descriptor, which it takes over.
     void addDevice(int fd, const PedalModel &model, const QString &node);
+    // The same for a foot control that types keys, from one of its event
+    // nodes, taken from the desktop while read.
+    bool openKeyPedal(const KeyPedalModel &model, const QString &node);
+    void addKeyDevice(int fd, const KeyPedalModel &model, const QString &node);
 
     struct Found
     {
@@ -54,8 +61,9 @@ public:
     // open now read by them at once, and devices they name are opened.
     void setTaughtLayouts(const QList<TaughtLayout> &layouts);
 
-    // The devices a layout may be taught to: those read now, then every
-    // other raw HID device there is, readable or not.
+    // The devices a layout may be taught to: those read now (foot controls
+    // that type keys among them), then every other raw HID device there is,
+    // readable or not.
     struct Teachable
     {
         QString name;
@@ -67,9 +75,9 @@ public:
     };
     QList<Teachable> teachable();
     // While a device is taught, no pedal acts (those held count as
-    // released) and its every change comes as rawCode. A device not read
-    // before is opened for it, and closed again at the end unless it has
-    // been taught. False when it cannot be opened.
+    // released). A device not read before is opened for it, and closed
+    // again at the end unless it has been taught. False when it cannot be
+    // opened.
     bool beginTeaching(const Teachable &device);
     void endTeaching();
     bool isDown(Pedal pedal) const { return m_held[int(pedal)] > 0; }
@@ -83,7 +91,8 @@ signals:
     void pedalsChanged();
     // A pedal is plugged in that cannot be opened: told once per run.
     void cannotOpen(const QString &message);
-    // A report bit or key of a device changed, while it is taught.
+    // A report bit or a key of a device changed, whether or not it is one
+    // of its pedals': what teaching listens to.
     void rawCode(const QString &node, int code, bool down);
 
 private:
@@ -91,14 +100,21 @@ private:
     void openNode(udev_device *device);
     std::optional<PedalModel> modelFor(std::uint16_t vendor, std::uint16_t product) const;
     PedalDevice *deviceAt(const QString &node) const;
+    KeyPedalDevice *keyDeviceAt(const QString &node) const;
+    KeyPedalModel keysFor(const KeyPedalModel &model) const;
     void readUdevEvent();
     void removeNode(const QString &node);
     void pedalChanged(Pedal pedal, bool down);
+    void openKeyNode(udev_device *device);
+    void removeKeyNode(const QString &node);
+    // The node opened for reading, or -1; tells of a permission problem.
+    int openForReading(const char *model, const QString &node);
 
     udev *m_udev = nullptr;
     udev_monitor *m_udevMonitor = nullptr;
     QSocketNotifier *m_udevNotifier = nullptr;
     QList<PedalDevice *> m_devices;
+    QList<KeyPedalDevice *> m_keyDevices;
     std::array<int, PedalCount> m_held{};
     bool m_started = false;
     bool m_toldCannotOpen = false;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/PedalTeachDialog.h"
 
+#include "rules/KeyPedalModels.h"
 #include "rules/PedalSettings.h"
 
 #include <QCheckBox>
@@ -168,7 +169,8 @@ void PedalTeachDialog::startTeaching()
 
 void PedalTeachDialog::codeChanged(const QString &node, int code, bool down)
 {
-    if (m_teacher && m_taught && node == m_taught->node)
+    // A key pedal's modifiers only ever come with its own key.
+    if (m_teacher && m_taught && node == m_taught->node && !(m_taught->keys && isModifierKey(code)))
         follow(m_teacher->codeChanged(code, down));
 }
 

@@ -154,7 +154,7 @@ void PedalsWindow::showFound()
                           found.needsTeaching ? QStringLiteral(": its layout is not known; teach it below") : QString());
     if (lines.isEmpty()) {
         lines << QStringLiteral("None. Plug one in: it works at once.")
-              << QStringLiteral("Pedals that type keys work through the hot keys (Keys on the panel).");
+              << QStringLiteral("A foot control Murmelvox does not know can be taught below.");
     }
     foundList->setText(lines.join(u'\n'));
     foundList->setAccessibleDescription(foundList->text());

@@ -7,6 +7,7 @@
 #include "PedalStream.h"
 #include "hotkeys/HotKeyRig.h"
 #include "pedals/PedalActions.h"
+#include "pedals/KeyPedalDevice.h"
 #include "pedals/PedalDevice.h"
 #include "pedals/PedalMonitor.h"
 #include "rules/PedalTeaching.h"
@@ -14,9 +15,14 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,6 +43,16 @@ QString eventText(Pedal pedal, bool down)
 {
     return pedalLabel(pedal).left(1) + (down ? u'+' : u'-');
 }
+
+QByteArray inputEvent(int type, int code, int value)
+{
+    input_event event{};
+    event.type = std::uint16_t(type);
+    event.code = std::uint16_t(code);
+    event.value = value;
+    return QByteArray(reinterpret_cast<const char *>(&event), sizeof event);
+}
+QByteArray key(int code, int value) { return inputEvent(EV_KEY, code, value); }
 
 } // namespace
 
@@ -110,23 +126,135 @@ private slots:
         QCOMPARE(seen.join(u' '), events);
     }
 
+    // Event streams of pedals that type keys through the real reader, one
+    // write at a time, each read before the next.
+    void keyEvents_data()
+    {
+        QTest::addColumn<int>("model"); // in KeyPedalModels
+        QTest::addColumn<QList<QByteArray>>("writes");
+        QTest::addColumn<bool>("unplug");
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<QList<int>>("codes"); // the raw codes told: down +code, up -code
+        using B = QByteArray;
+        const B sync = inputEvent(EV_SYN, SYN_REPORT, 0);
+        const B middle = key(KEY_5, 1);
+        QTest::newRow("Savant left, middle, right in turn, Ctrl+Alt around each")
+            << 0
+            << QList<B>{key(KEY_LEFTCTRL, 1) + key(KEY_LEFTALT, 1) + key(KEY_4, 1) + sync,
+                        key(KEY_4, 0) + key(KEY_LEFTALT, 0) + key(KEY_LEFTCTRL, 0) + sync,
+                        key(KEY_5, 1) + key(KEY_5, 0) + key(KEY_6, 1) + key(KEY_6, 0)}
+            << false << "L+ L- M+ M- R+ R-"
+            << QList<int>{KEY_LEFTCTRL, KEY_LEFTALT, KEY_4, -KEY_4, -KEY_LEFTALT, -KEY_LEFTCTRL,
+                          KEY_5, -KEY_5, KEY_6, -KEY_6};
+        QTest::newRow("autorepeat, or a second down, is no press")
+            << 0 << QList<B>{middle, key(KEY_5, 2), key(KEY_5, 2) + middle + key(KEY_5, 0)} << false << "M+ M-"
+            << QList<int>{KEY_5, KEY_5, -KEY_5};
+        QTest::newRow("other keys and other events: raw codes only")
+            << 0
+            << QList<B>{key(KEY_A, 1) + inputEvent(EV_REL, KEY_4, 1) + inputEvent(EV_MSC, MSC_SCAN, KEY_5)
+                        + key(KEY_A, 0)}
+            << false << "" << QList<int>{KEY_A, -KEY_A};
+        QTest::newRow("an event split across two writes")
+            << 0 << QList<B>{middle.left(10), middle.mid(10) + key(KEY_5, 0).left(3), key(KEY_5, 0).mid(3)} << false
+            << "M+ M-" << QList<int>{KEY_5, -KEY_5};
+        QTest::newRow("pulled out while held, half an event sent")
+            << 0 << QList<B>{key(KEY_4, 1) + key(KEY_6, 1) + middle.left(7)} << true << "L+ R+ L- R- lost"
+            << QList<int>{KEY_4, KEY_6};
+        QTest::newRow("PCsensor: no key known until taught")
+            << 1 << QList<B>{key(KEY_B, 1) + key(KEY_B, 0) + middle} << true << "lost"
+            << QList<int>{KEY_B, -KEY_B, KEY_5};
+    }
+
+    void keyEvents()
+    {
+        QFETCH(int, model);
+        QFETCH(QList<QByteArray>, writes);
+        QFETCH(bool, unplug);
+        QFETCH(QString, events);
+
+        int fds[2];
+        QVERIFY(::pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0);
+        const auto closeFeed = qScopeGuard([&] {
+            if (fds[1] >= 0)
+                ::close(fds[1]);
+        });
+        PedalMonitor monitor;
+        // Not an event node: it cannot be taken, and is read all the same.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot take pedal"));
+        monitor.addKeyDevice(fds[0], KeyPedalModels[model], QStringLiteral("test"));
+        QCOMPARE(monitor.pedals().size(), 1);
+        QStringList seen;
+        QList<int> codes;
+        connect(&monitor, &PedalMonitor::pedalPressed, this, [&](Pedal p) { seen << eventText(p, true); });
+        connect(&monitor, &PedalMonitor::pedalReleased, this, [&](Pedal p) { seen << eventText(p, false); });
+        connect(&monitor, &PedalMonitor::pedalsChanged, this, [&] {
+            if (monitor.pedals().isEmpty())
+                seen << "lost";
+        });
+        connect(&monitor, &PedalMonitor::rawCode, this, [&](const QString &node, int code, bool down) {
+            QCOMPARE(node, QStringLiteral("test"));
+            codes << (down ? code : -code);
+        });
+        for (const QByteArray &bytes : writes) {
+            QCOMPARE(::write(fds[1], bytes.constData(), bytes.size()), ssize_t(bytes.size()));
+            QTRY_VERIFY([&] {
+                int unread = -1;
+                return ::ioctl(fds[0], FIONREAD, &unread) == 0 && unread == 0;
+            }());
+        }
+        if (unplug)
+            ::close(std::exchange(fds[1], -1));
+        QTRY_COMPARE(seen.join(u' '), events);
+        QTest::qWait(20);
+        QCOMPARE(seen.join(u' '), events);
+        QTEST(codes, "codes");
+    }
+
+    // Keys as a taught list maps them (the table's are in keyEvents).
+    void pedalOfKey_data()
+    {
+        QTest::addColumn<PedalKeys>("keys");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("pedal"); // -1: none
+        const PedalKeys taught{KEY_A, -1, KEY_LEFTSHIFT, KEY_B};
+        QTest::newRow("taught fourth pedal") << taught << KEY_B << int(F);
+        QTest::newRow("a modifier is never a pedal, taught or not") << taught << KEY_LEFTSHIFT << -1;
+    }
+
+    void pedalOfKey()
+    {
+        QFETCH(PedalKeys, keys);
+        QFETCH(int, code);
+        const std::optional<Pedal> pedal = ::pedalOfKey(keys, code);
+        QTEST(pedal ? int(*pedal) : -1, "pedal");
+    }
+
     void severalDevicesActAsOne()
     {
         PedalStream a, b;
         PedalMonitor monitor;
         monitor.addDevice(a.node, model("VEC"), QStringLiteral("a"));
         monitor.addDevice(b.node, model("Philips ACC2310"), QStringLiteral("b"));
+        int keys[2];
+        QVERIFY(::pipe2(keys, O_NONBLOCK | O_CLOEXEC) == 0);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot take pedal"));
+        monitor.addKeyDevice(keys[0], KeyPedalModels[0], QStringLiteral("k"));
         QSignalSpy pressed(&monitor, &PedalMonitor::pedalPressed);
         QSignalSpy released(&monitor, &PedalMonitor::pedalReleased);
         a.send(QByteArray("\x02\0", 2));
         b.send("\x02");
+        const QByteArray middle = key(KEY_5, 1);
+        QCOMPARE(::write(keys[1], middle.constData(), middle.size()), ssize_t(middle.size()));
         QTRY_COMPARE(pressed.count(), 1);
-        a.unplug(); // one device gone, the other still holds the middle pedal
-        QTRY_COMPARE(monitor.pedals().size(), 1);
+        a.unplug(); // one device gone, the others still hold the middle pedal
+        QTRY_COMPARE(monitor.pedals().size(), 2);
+        b.send(QByteArray(1, '\0'));
+        QTest::qWait(20);
         QCOMPARE(released.count(), 0);
         QVERIFY(monitor.isDown(M));
-        b.send(QByteArray(1, '\0'));
+        ::close(keys[1]); // pulled out: the last one lets go
         QTRY_COMPARE(released.count(), 1);
+        QCOMPARE(pressed.count(), 1);
     }
 
     // Presses in turn, as codes going down and up: what each pedal learns.
@@ -178,28 +306,37 @@ private slots:
     {
         SettingsStore store;
         QVERIFY(store.setSection(QStringLiteral("taught-pedals"),
-                                 {{"zzzz-0001", "report 1 2 3 -1"}, {"05f3-00ff", "report 1 2"}, {"07b4-0202", "bits"}}));
+                                 {{"zzzz-0001", "report 1 2 3 -1"}, {"05f3-00ff", "report 1 2"}, {"05f3-030c", "bits"}}));
         QCOMPARE(LoadTaughtLayouts(store).size(), 0);
         const TaughtLayout swapped{0x05f3, 0x00ff, false, {2, 1, 0, -1}};
         QVERIFY(SaveTaughtLayout(store, swapped));
-        QVERIFY(SaveTaughtLayout(store, {0x07b4, 0x0202, true, {4, 5, 6, -1}}));
+        QVERIFY(SaveTaughtLayout(store, {0x05f3, 0x030c, true, {KEY_6, KEY_5, KEY_4, -1}}));
         const QList<TaughtLayout> layouts = LoadTaughtLayouts(SettingsStore());
         QCOMPARE(layouts.size(), 2);
         QCOMPARE(*findTaughtLayout(layouts, 0x05f3, 0x00ff), swapped);
 
         PedalStream stream;
+        int keys[2];
+        QVERIFY(::pipe2(keys, O_NONBLOCK | O_CLOEXEC) == 0);
+        const auto closeFeed = qScopeGuard([&] { ::close(keys[1]); });
         PedalMonitor monitor;
         monitor.addDevice(stream.node, model("VEC"), QStringLiteral("taught"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot take pedal"));
+        monitor.addKeyDevice(keys[0], KeyPedalModels[0], QStringLiteral("keys"));
         QSignalSpy pressed(&monitor, &PedalMonitor::pedalPressed);
         monitor.setTaughtLayouts(layouts);
         QCOMPARE(monitor.pedals().constFirst().model, QStringLiteral("VEC Infinity IN-USB"));
         stream.send(QByteArray("\x01\0", 2));
         QTRY_COMPARE(pressed.count(), 1);
+        const QByteArray left = key(KEY_6, 1);
+        QCOMPARE(::write(keys[1], left.constData(), left.size()), ssize_t(left.size()));
+        QTRY_COMPARE(pressed.count(), 2);
         QCOMPARE(pressed.at(0).at(0).value<Pedal>(), R);
+        QCOMPARE(pressed.at(1).at(0).value<Pedal>(), L);
     }
 
-    // While taught, a pedal acts on nothing and its bits come raw; one
-    // held when teaching starts counts as released.
+    // While taught, a pedal acts on nothing but its bits still come raw;
+    // one held when teaching starts counts as released.
     void teachingSilencesThePedals()
     {
         PedalStream stream;
@@ -213,12 +350,12 @@ private slots:
         QVERIFY(monitor.beginTeaching(monitor.teachable().constFirst()));
         QCOMPARE(released.count(), 1);
         stream.send(QByteArray("\x06\0", 2));
-        QTRY_COMPARE(raw.count(), 1); // bit 1 was down already
+        QTRY_COMPARE(raw.count(), 2); // bit 1 down before, then bit 2
         QCOMPARE(raw.last(), (QVariantList{QStringLiteral("held"), 2, true}));
+        QCOMPARE(pressed.count(), 1);
         monitor.endTeaching();
         stream.send(QByteArray("\x07\0", 2));
         QTRY_COMPARE(pressed.count(), 2);
-        QCOMPARE(raw.count(), 1);
     }
 
     void floodOfReports()
@@ -378,6 +515,7 @@ private slots:
         QVERIFY(!monitor.openPedal(model("VEC"), nodes[0]));
         QVERIFY(!monitor.openPedal(model("Philips ACC2330"), nodes[1]));
         QVERIFY(!monitor.openPedal(model("VEC"), nodes[0]));
+        QVERIFY(!monitor.openKeyPedal(KeyPedalModels[0], nodes[1]));
         QCOMPARE(told.count(), 1);
         const QString message = told.at(0).at(0).toString();
         QVERIFY2(message.contains(nodes[0]) && message.contains("cmake --install"), qPrintable(message));
@@ -404,6 +542,13 @@ private slots:
         const QString text = QString::fromLatin1(rules.readAll());
         for (const PedalModel &m : PedalModels) {
             const QString line = QStringLiteral("ATTRS{idVendor}==\"%1\", ATTRS{idProduct}==\"%2\", TAG+=\"uaccess\"")
+                                     .arg(m.vendor, 4, 16, QLatin1Char('0'))
+                                     .arg(m.product, 4, 16, QLatin1Char('0'));
+            QVERIFY2(text.contains(line), m.name);
+        }
+        for (const KeyPedalModel &m : KeyPedalModels) {
+            const QString line = QStringLiteral("KERNEL==\"event*\", SUBSYSTEM==\"input\", ATTRS{idVendor}==\"%1\", "
+                                                "ATTRS{idProduct}==\"%2\", TAG+=\"uaccess\"")
                                      .arg(m.vendor, 4, 16, QLatin1Char('0'))
                                      .arg(m.product, 4, 16, QLatin1Char('0'));
             QVERIFY2(text.contains(line), m.name);
