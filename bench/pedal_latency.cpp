@@ -4,7 +4,9 @@
 // command made directly, no pedal). The reports come through a packet socket
 // pair, as the raw HID node gives them, into the real reader, the pedals'
 // actions, the player and the engine (libmpv, null audio); a second client
-// on the engine's own libmpv handle sees when libmpv acts.
+// on the engine's own libmpv handle sees when libmpv acts. The middle pedal
+// is timed by each way a pedal is read: by the model table, by a taught
+// layout, and as a pedal that types keys (input events through a pipe).
 //
 //   middle pedal  report -> playing (libmpv's core-idle goes false)
 //   left pedal    report -> playing from one wind step back (playback restart)
@@ -16,6 +18,8 @@
 #include "BenchStats.h"
 #include "pedals/PedalActions.h"
 #include "pedals/PedalMonitor.h"
+#include "rules/KeyPedalModels.h"
+#include "rules/PedalTeaching.h"
 #include "engine/MpvEngine.h"
 #include "engine/Player.h"
 
@@ -31,6 +35,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <linux/input.h>
 #include <functional>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -106,13 +112,42 @@ int main(int argc, char *argv[])
     settings.autoRewindSeconds = 0; // the release then only pauses
     pedals.setSettings(settings);
     pedals.listenTo(monitor);
-    int fds[2];
-    if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds) != 0)
+    // One device for each way a pedal is read: a raw HID pedal by the model
+    // table, one by a taught layout, and a pedal that types keys (Ctrl+Alt+5
+    // for its middle pedal).
+    int table[2], taught[2], keys[2];
+    if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, table) != 0
+        || socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, taught) != 0
+        || ::pipe2(keys, O_NONBLOCK | O_CLOEXEC) != 0)
         return 1;
-    monitor.addDevice(fds[0], PedalModels[0], QStringLiteral("bench"));
+    monitor.addDevice(table[0], PedalModels[0], QStringLiteral("table"));
+    const PedalModel taughtModel = ::taughtModel({0x1234, 0x5678, false, {8, 9, 10, -1}}, nullptr);
+    monitor.addDevice(taught[0], taughtModel, QStringLiteral("taught"));
+    monitor.addKeyDevice(keys[0], KeyPedalModels[0], QStringLiteral("keys"));
     const auto report = [&](char bits) {
         const char bytes[2] = {bits, 0};
-        return ::write(fds[1], bytes, 2) == 2;
+        return ::write(table[1], bytes, 2) == 2;
+    };
+    const auto key = [&](int code, int value) {
+        input_event event{};
+        event.type = EV_KEY;
+        event.code = std::uint16_t(code);
+        event.value = value;
+        return ::write(keys[1], &event, sizeof event) == ssize_t(sizeof event);
+    };
+    enum Path { Table, Taught, Keys };
+    const auto middle = [&](Path path, bool down) {
+        switch (path) {
+        case Table: return report(down ? 2 : 0);
+        case Taught: {
+            const char bytes[2] = {0, char(down ? 2 : 0)};
+            return ::write(taught[1], bytes, 2) == 2;
+        }
+        case Keys:
+            return down ? key(KEY_LEFTCTRL, 1) && key(KEY_LEFTALT, 1) && key(KEY_5, 1)
+                        : key(KEY_5, 0) && key(KEY_LEFTALT, 0) && key(KEY_LEFTCTRL, 0);
+        }
+        return false;
     };
 
     player.open(file);
@@ -126,22 +161,22 @@ int main(int argc, char *argv[])
     mpv_handle *observer = mpv_create_weak_client(engine.handle(), "bench");
     mpv_observe_property(observer, 0, "core-idle", MPV_FORMAT_FLAG);
 
-    std::vector<double> pedalPlay, floorPlay, pedalRestart, floorRestart, pedalTold;
+    std::vector<double> pedalPlay, taughtPlay, keyPlay, floorPlay, pedalRestart, floorRestart, pedalTold;
     int timeouts = 0;
     const auto keep = [&](std::vector<double> &into, double ms) { ms < 0 ? ++timeouts : (into.push_back(ms), 0); };
 
-    // Middle pedal against Play, alternating so both see the same load.
+    // Middle pedal by each path against Play, in turns so all see the same load.
     for (int i = 0; i < samples; ++i) {
         player.jumpTo(5 + i % 20);
         runEventsFor(PlayBetweenMs);
-        for (const bool viaPedal : {true, false}) {
+        for (const int way : {int(Table), int(Taught), int(Keys), -1}) {
             drain(observer);
             const auto start = BenchClock::now();
-            viaPedal ? (void)report(2) : engine.Play();
-            keep(viaPedal ? pedalPlay : floorPlay,
-                 waitFor(observer, start, [](const mpv_event &e) { return coreIdleIs(e, false); }));
+            way < 0 ? engine.Play() : (void)middle(Path(way), true);
+            std::vector<double> &into = way == Table ? pedalPlay : way == Taught ? taughtPlay : way == Keys ? keyPlay : floorPlay;
+            keep(into, waitFor(observer, start, [](const mpv_event &e) { return coreIdleIs(e, false); }));
             runEventsFor(PlayBetweenMs);
-            viaPedal ? (void)report(0) : engine.Pause();
+            way < 0 ? engine.Pause() : (void)middle(Path(way), false);
             waitFor(observer, BenchClock::now(), [](const mpv_event &e) { return coreIdleIs(e, true); });
         }
     }
@@ -177,17 +212,21 @@ int main(int argc, char *argv[])
     }
     engine.Pause();
 
-    std::printf("pedal latency, %d samples each, %s (ao=null), reports through a socket pair\n", samples,
-                qPrintable(QFileInfo(file).fileName()));
+    std::printf("pedal latency, %d samples each, %s (ao=null), reports through a socket pair, keys through a pipe\n",
+                samples, qPrintable(QFileInfo(file).fileName()));
     std::printf("middle pedal report -> playing (libmpv core-idle off):\n");
-    printRow("pedal (reader, actions, player, engine)", pedalPlay);
+    printRow("pedal by the model table", pedalPlay);
+    printRow("pedal by a taught layout", taughtPlay);
+    printRow("pedal that types keys (Ctrl+Alt+5)", keyPlay);
     printRow("engine Play() alone (floor)", floorPlay);
     std::printf("left pedal report -> playing from one step back (playback restart):\n");
     printRow("pedal (reader, actions, player, engine)", pedalRestart);
     printRow("engine position write alone (floor)", floorRestart);
     printRow("pedal -> player announced the position", pedalTold);
-    std::printf("  p95 above the floor: middle %+.3f ms, left %+.3f ms\n",
+    std::printf("  p95 above the floor: middle %+.3f ms (taught %+.3f ms, keys %+.3f ms), left %+.3f ms\n",
                 percentile(pedalPlay, 0.95) - percentile(floorPlay, 0.95),
+                percentile(taughtPlay, 0.95) - percentile(floorPlay, 0.95),
+                percentile(keyPlay, 0.95) - percentile(floorPlay, 0.95),
                 percentile(pedalRestart, 0.95) - percentile(floorRestart, 0.95));
     mpv_destroy(observer);
     if (timeouts)
