@@ -31,6 +31,9 @@ public:
 
 public slots:
     void showOpenedFile(const QString &path, bool opened);
+    // The file just opened resumed where it was left: the file label's tool
+    // tip and description say where.
+    void showResumed(double seconds);
     void showPosition();
     void toggleTimeShown();
 
