@@ -114,7 +114,10 @@ void PositionDisplay::toggleTimeShown()
 void PositionDisplay::showOpenedFile(const QString &path, bool opened)
 {
     fileLabel->setToolTip(FileLabelToolTip(path));
-    fileLabel->setAccessibleDescription(QString());
+    // Where the file before resumed is no longer said; whether a file could
+    // be opened still is.
+    if (!std::exchange(m_resumedNote, QString()).isEmpty() && !fileLabel->font().strikeOut())
+        fileLabel->setAccessibleDescription(QString());
     // The name, as the open dialog shows it: the start of a long path would
     // make every file of a folder look the same.
     fileLabel->setText(FileLabelCaption(QFileInfo(path).fileName()));
@@ -124,8 +127,9 @@ void PositionDisplay::showOpenedFile(const QString &path, bool opened)
 void PositionDisplay::showResumed(double seconds)
 {
     const QString note = ResumedAtText(seconds);
-    if (fileLabel->accessibleDescription() == note)
+    if (m_resumedNote == note)
         return; // said already
+    m_resumedNote = note;
     fileLabel->setToolTip(fileLabel->toolTip() + QLatin1Char('\n') + note);
     fileLabel->setAccessibleDescription(note);
 }

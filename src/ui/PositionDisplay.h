@@ -50,4 +50,6 @@ private:
     bool showElapsed = true;
     // The position the player last pushed, as the labels show it.
     double m_shownPosition = 0;
+    // What the file label says of where its file resumed, if it did.
+    QString m_resumedNote;
 };

@@ -16,6 +16,7 @@
 #include "ui/WindCountView.h"
 #include "ui/MessageBox.h"
 #include "ui/Startup.h"
+#include "rules/ResumeStore.h"
 #include "rules/SettingsStore.h"
 
 #include <QComboBox>
@@ -275,6 +276,7 @@ private slots:
     {
         boxes.clear();
         QFile::remove(SettingsStore().filePath());
+        QFile::remove(ResumeStore::defaultFilePath());
         startBar();
     }
 
