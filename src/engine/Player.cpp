@@ -47,6 +47,8 @@ void Player::moveTo(double seconds)
 
 void Player::open(const FilePath &path)
 {
+    if (hasFile())
+        emit leavingFile();
     m_file = path;
     m_opening = false;
     m_whenOpen.clear();

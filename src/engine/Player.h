@@ -85,6 +85,9 @@ public:
     void showLook(const TransportLook &look);
 
 signals:
+    // open() is about to leave the open file for another: its position and
+    // length still read as they were.
+    void leavingFile();
     void stateChanged(PlayState state);
     // The position as playback moves it (several times a second), and after
     // every jump.

@@ -5,6 +5,7 @@
 #include "hotkeys/HotKeys.h"
 #include "engine/MpvEngine.h"
 #include "engine/Player.h"
+#include "engine/Resumer.h"
 #include "ui/BarWindow.h"
 #include "ui/BookmarksView.h"
 #include "ui/FootPedals.h"
@@ -116,6 +117,19 @@ void Bar::layOutPanel()
     connect(m_panel, &ImageButton::filesDropped, this, &Bar::openDroppedFile);
 
     m_positionDisplay = new PositionDisplay(this, m_panel, *m_player);
+    m_resumer = new Resumer(*m_player, std::make_unique<ResumeStore>(), this);
+    m_resumer->setEnabled(ResumeEnabled(m_settings));
+    // Said once the file's name is on the label, by whichever route it came.
+    connect(m_resumer, &Resumer::resumed, m_positionDisplay, [this] {
+        if (const std::optional<double> at = m_resumer->resumedAt())
+            m_positionDisplay->showResumed(*at);
+    }, Qt::QueuedConnection);
+    // The place of the file open at the exit is kept, unless the disk does
+    // not answer: the exit must not wait on it.
+    connect(this, &Bar::exiting, m_resumer, [this] {
+        m_resumer->keepPlace();
+        m_resumer->store().finishWrites(QDeadlineTimer(1000));
+    });
     m_pitch = new PitchView(m_panel, *m_player);
     m_windCount = new WindCountView(m_panel, m_settings);
     m_bookmarks = new BookmarksView(m_panel, *m_player);

@@ -14,6 +14,7 @@ class PitchView;
 class PositionDisplay;
 class QMimeData;
 class QPropertyAnimation;
+class Resumer;
 class QSystemTrayIcon;
 class SeekBar;
 class Player;
@@ -79,6 +80,9 @@ public:
     // The bookmark area, whose file start-up chooses.
     BookmarksView &bookmarks() { return *m_bookmarks; }
 
+    // Each file resuming where it was left.
+    Resumer &resumer() { return *m_resumer; }
+
     // The foot pedals, which start-up starts after the first paint.
     FootPedals &pedals() { return *m_pedals; }
 
@@ -110,6 +114,7 @@ private:
     WindCountView *m_windCount = nullptr;
     BookmarksView *m_bookmarks = nullptr;
     FootPedals *m_pedals = nullptr;
+    Resumer *m_resumer = nullptr;
     KeysAndHelpView *m_keysAndHelp = nullptr;
 
     QWidget *m_stripEdge = nullptr;

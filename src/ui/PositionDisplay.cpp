@@ -3,6 +3,7 @@
 
 #include "rules/FileLabel.h"
 #include "rules/NumberText.h"
+#include "rules/ResumeStore.h"
 #include "ui/Opening.h"
 #include "ui/PanelLayout.h"
 #include "rules/TimeText.h"
@@ -113,10 +114,24 @@ void PositionDisplay::toggleTimeShown()
 void PositionDisplay::showOpenedFile(const QString &path, bool opened)
 {
     fileLabel->setToolTip(FileLabelToolTip(path));
+    // Where the file before resumed is no longer said; whether a file could
+    // be opened still is.
+    if (!std::exchange(m_resumedNote, QString()).isEmpty() && !fileLabel->font().strikeOut())
+        fileLabel->setAccessibleDescription(QString());
     // The name, as the open dialog shows it: the start of a long path would
     // make every file of a folder look the same.
     fileLabel->setText(FileLabelCaption(QFileInfo(path).fileName()));
     ShowWhetherFileOpen(fileLabel, opened);
+}
+
+void PositionDisplay::showResumed(double seconds)
+{
+    const QString note = ResumedAtText(seconds);
+    if (m_resumedNote == note)
+        return; // said already
+    m_resumedNote = note;
+    fileLabel->setToolTip(fileLabel->toolTip() + QLatin1Char('\n') + note);
+    fileLabel->setAccessibleDescription(note);
 }
 
 void PositionDisplay::nameOnceOpened(const QString &path)

@@ -31,6 +31,9 @@ public:
 
 public slots:
     void showOpenedFile(const QString &path, bool opened);
+    // The file just opened resumed where it was left: the file label's tool
+    // tip and description say where.
+    void showResumed(double seconds);
     void showPosition();
     void toggleTimeShown();
 
@@ -47,4 +50,6 @@ private:
     bool showElapsed = true;
     // The position the player last pushed, as the labels show it.
     double m_shownPosition = 0;
+    // What the file label says of where its file resumed, if it did.
+    QString m_resumedNote;
 };

@@ -16,6 +16,7 @@
 #include "ui/WindCountView.h"
 #include "ui/MessageBox.h"
 #include "ui/Startup.h"
+#include "rules/ResumeStore.h"
 #include "rules/SettingsStore.h"
 
 #include <QComboBox>
@@ -275,6 +276,7 @@ private slots:
     {
         boxes.clear();
         QFile::remove(SettingsStore().filePath());
+        QFile::remove(ResumeStore::defaultFilePath());
         startBar();
     }
 
@@ -527,6 +529,36 @@ private slots:
         } else {
             QVERIFY(caption("timeLabel")->text().contains(QStringLiteral(" / ")));
         }
+    }
+
+    void labelSaysWhereItResumed_data()
+    {
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("resuming on") << true;
+        QTest::newRow("resuming off, restarted") << false;
+    }
+    void labelSaysWhereItResumed()
+    {
+        QFETCH(bool, enabled);
+        if (!enabled) {
+            QVERIFY(SetResumeEnabled(form->settings(), false));
+            startBar();
+        }
+        const QString tone = mediaFile(QStringLiteral("tone.wav"));
+        openByDrop(tone);
+        form->player().jumpTo(64.5 / 5); // 12.9 s
+        form->player().play();
+        form->player().pause();
+        openByDrop(mediaFile(QStringLiteral("short.wav")));
+        openByDrop(tone);
+        QTest::qWait(0);
+        const QString note = enabled ? QStringLiteral("Resumed at 0:12") : QString();
+        QCOMPARE(caption("fileLabel")->toolTip(), QLatin1Char(' ') + tone + QLatin1Char(' ') + (enabled ? QLatin1Char('\n') + note : QString()));
+        QCOMPARE(caption("fileLabel")->accessibleDescription(), note);
+        QCOMPARE(form->player().position() > 12, enabled);
+        openByDrop(mediaFile(QStringLiteral("short.wav")));
+        QTest::qWait(0);
+        QCOMPARE(caption("fileLabel")->accessibleDescription(), QString());
     }
 
     void goodFileAfterBadOne()
