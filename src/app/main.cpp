@@ -6,6 +6,7 @@
 #include "ui/ReadableLabels.h"
 #include "ui/Bar.h"
 #include "ui/Startup.h"
+#include "ui/TimestampCommands.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -94,9 +95,11 @@ int main(int argc, char *argv[])
     // Before anything can show a message box, in whose loop the exit button
     // may be pressed.
     QObject::connect(bar, &Bar::exiting, [&desktop] { desktop.ReleaseNames(); });
+    TimestampCommands timestamps(bar->player(), bar->settings());
     desktop.Attach(
         &bar->player(), [bar] { bar->show(); bar->raise(); }, [bar] { bar->exitProgram(); },
-        [bar] { bar->showSettings(); });
+        [bar] { bar->showSettings(); }, [&timestamps] { timestamps.copyToClipboard(); },
+        [&timestamps] { timestamps.insertIntoFocused(); });
     // Started by the menu entry's Settings, with no bar running before.
     if (ParseCommandArguments(app.arguments()).kind == CommandRequest::OpenSettings)
         bar->showSettings();

@@ -7,6 +7,7 @@
 #include "desktop/RemoteAction.h"
 #include "desktop/SessionBusProbe.h"
 #include "engine/MpvEngine.h"
+#include "rules/Timestamp.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -73,9 +74,10 @@ QString NoRunningBar(const QDBusConnection &bus)
     return QStringLiteral("%1 on the session bus is held by a program that is not Murmelvox").arg(MprisPlayer::ServiceName);
 }
 
-int SendAction(RemoteAction action)
+// Calls `method` of the running bar for `option`; says in one line on
+// stderr why it could not, and answers nothing then.
+std::optional<QDBusMessage> CallBar(const QString &option, const QString &method, const QVariantList &arguments)
 {
-    const QString option = QStringLiteral("--") + RemoteActionName(action);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         if (s_busSilent)
@@ -83,23 +85,53 @@ int SendAction(RemoteAction action)
                        qPrintable(option));
         else
             qCCritical(lcCommand, "no D-Bus session bus, so no running bar to take %s", qPrintable(option));
-        return 1;
+        return std::nullopt;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(MprisPlayer::ServiceName, MprisPlayer::ObjectPath,
-                                                       RemoteAdaptor::Interface, QStringLiteral("Act"));
-    call << RemoteActionName(action);
+                                                       RemoteAdaptor::Interface, method);
+    call.setArguments(arguments);
     // A bar is started by its user, never by an action.
     call.setAutoStartService(false);
     const QDBusMessage reply = bus.call(call, QDBus::Block, ActionTimeoutMs);
     if (reply.type() != QDBusMessage::ErrorMessage)
-        return 0;
+        return reply;
     if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
         || reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
         qCCritical(lcCommand, "Murmelvox is not running; %s was not sent", qPrintable(option));
     else
         qCCritical(lcCommand, "the running Murmelvox did not take %s: %s", qPrintable(option),
                    qPrintable(reply.errorMessage()));
-    return 1;
+    return std::nullopt;
+}
+
+int SendAction(RemoteAction action)
+{
+    return CallBar(QStringLiteral("--") + RemoteActionName(action), QStringLiteral("Act"), {RemoteActionName(action)})
+               ? 0 : 1;
+}
+
+int PrintTimestamp()
+{
+    const std::optional<QDBusMessage> reply = CallBar(QLatin1String(TimestampOption), QStringLiteral("Timestamp"), {});
+    if (!reply)
+        return 1;
+    const QVariantList answer = reply->arguments();
+    if (answer.size() != 1 || answer.first().metaType() != QMetaType::fromType<QString>()) {
+        qCCritical(lcCommand, "the running Murmelvox gave no timestamp");
+        return 1;
+    }
+    QTextStream(stdout) << answer.first().toString() << '\n';
+    return 0;
+}
+
+int GoTo(const QString &time)
+{
+    // Refused here already, so that a typo is told even with no bar.
+    if (!ParseTimestamp(time)) {
+        qCCritical(lcCommand, "%s is not a timestamp such as 12:34 or [00:12:34]", qPrintable(time.left(40)));
+        return 1;
+    }
+    return CallBar(QLatin1String(GoToOption), QStringLiteral("GoTo"), {time}) ? 0 : 1;
 }
 
 } // namespace
@@ -124,6 +156,8 @@ std::optional<int> DesktopSession::AnswerCommand(int &argc, char **argv)
         return 2;
     case CommandRequest::Action:
     case CommandRequest::OpenSettings:
+    case CommandRequest::PrintTimestamp:
+    case CommandRequest::GoTo:
         break;
     }
     // Qt's bus thread may still read D-Bus types while the process exits.
@@ -155,6 +189,10 @@ std::optional<int> DesktopSession::AnswerCommand(int &argc, char **argv)
         if (!barRuns)
             return std::nullopt;
     }
+    if (request.kind == CommandRequest::PrintTimestamp)
+        return PrintTimestamp();
+    if (request.kind == CommandRequest::GoTo)
+        return GoTo(request.time);
     return SendAction(request.action);
 }
 
@@ -260,9 +298,11 @@ void DesktopSession::HandOver(const QDBusConnection &bus, const FilePath &path)
 }
 
 void DesktopSession::Attach(Player *player, std::function<void()> raise, std::function<void()> quit,
-                            std::function<void()> settings)
+                            std::function<void()> settings, std::function<void()> copyTimestamp,
+                            std::function<void()> insertTimestamp)
 {
-    m_player->Attach(player, {std::move(raise), std::move(quit), std::move(settings)});
+    m_player->Attach(player, {std::move(raise), std::move(quit), std::move(settings), std::move(copyTimestamp),
+                              std::move(insertTimestamp)});
 }
 
 void DesktopSession::ReleaseNames()

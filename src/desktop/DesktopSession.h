@@ -34,9 +34,10 @@ public:
 
     // Answers a command line that is no launch of a bar: an action, sent to
     // the bar running in this session (which answers before it acts, so
-    // this returns at once), or --help. Runs before any display is looked
+    // this returns at once), --timestamp and --goto (answered once done),
+    // or --help. Runs before any display is looked
     // for and starts no bar. Returns the exit status: 1 when no bar runs or
-    // it did not take the action, 2 for a misused option. Nothing for a
+    // it did not take the action (or the time), 2 for a misused option. Nothing for a
     // launch.
     static std::optional<int> AnswerCommand(int &argc, char **argv);
 
@@ -53,9 +54,11 @@ public:
 
     // The bar is up: it answers on the bus from now on and opens the file
     // asked for. `raise` and `quit` are what the bus's Raise and Quit do,
-    // `settings` what the --settings action does.
+    // `settings`, `copyTimestamp` and `insertTimestamp` what the actions of
+    // those names do.
     void Attach(Player *player, std::function<void()> raise, std::function<void()> quit,
-                std::function<void()> settings);
+                std::function<void()> settings, std::function<void()> copyTimestamp = {},
+                std::function<void()> insertTimestamp = {});
 
     // Gives up the player's name on the bus at once, waiting a moment at
     // most: at exit, for the next bar, even if this process lingers.

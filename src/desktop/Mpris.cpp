@@ -5,6 +5,8 @@
 #include "desktop/MediaTypes.h"
 #include "rules/FileLabel.h"
 #include "engine/Player.h"
+#include "engine/Timestamps.h"
+#include "rules/SettingsStore.h"
 #include "rules/Sliders.h"
 
 #include <QDBusMessage>
@@ -44,10 +46,14 @@ bool MprisPlayer::RegisterOn(const QDBusConnection &bus)
     return m_bus.registerObject(ObjectPath, this, QDBusConnection::ExportAdaptors);
 }
 
+MprisPlayer::~MprisPlayer() = default;
+
 void MprisPlayer::Attach(Player *player, Window window)
 {
     m_window = std::move(window);
     m_player = player;
+    // Read at each use: the settings window may change the format.
+    m_timestamps = std::make_unique<Timestamps>(*player, [] { return LoadTimestampFormat(SettingsStore()); });
     connect(m_player, &Player::fileChanged, this, [this](const QString &, bool opened) {
         Opened(m_player->file());
         if (opened)
@@ -245,7 +251,30 @@ void MprisPlayer::ActNow(RemoteAction action)
     case RemoteAction::Settings:
         m_window.settings();
         return;
+    case RemoteAction::CopyTimestamp:
+        if (HasFile() && m_window.copyTimestamp)
+            m_window.copyTimestamp();
+        return;
+    case RemoteAction::InsertTimestamp:
+        if (HasFile() && m_window.insertTimestamp)
+            m_window.insertTimestamp();
+        return;
     }
+}
+
+std::optional<QString> MprisPlayer::Timestamp() const
+{
+    return Ready() ? m_timestamps->current() : std::nullopt;
+}
+
+QString MprisPlayer::GoTo(const QString &timestamp)
+{
+    if (!Ready())
+        return QStringLiteral("The bar is still starting.");
+    const QString refused = m_timestamps->goTo(timestamp);
+    if (refused.isEmpty())
+        AnnounceSeek();
+    return refused;
 }
 
 // A command's own jump, announced at once; a jump on the bar still waiting
@@ -481,6 +510,25 @@ void RemoteAdaptor::Act(const QString &action, const QDBusMessage &message)
     }
     message.setDelayedReply(true);
     m_player->Bus().send(message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("no action %1").arg(action)));
+}
+
+QString RemoteAdaptor::Timestamp(const QDBusMessage &message)
+{
+    if (const std::optional<QString> text = m_player->Timestamp())
+        return *text;
+    message.setDelayedReply(true);
+    m_player->Bus().send(message.createErrorReply(QDBusError::Failed, QStringLiteral("No file is open.")));
+    return {};
+}
+
+void RemoteAdaptor::GoTo(const QString &timestamp, const QDBusMessage &message)
+{
+    const QString refused = m_player->GoTo(timestamp);
+    if (refused.isEmpty())
+        return;
+    message.setDelayedReply(true);
+    m_player->Bus().send(message.createErrorReply(
+        ParseTimestamp(timestamp) ? QDBusError::Failed : QDBusError::InvalidArgs, refused));
 }
 
 MprisRootAdaptor::MprisRootAdaptor(MprisPlayer *player) : QDBusAbstractAdaptor(player), m_player(player) {}

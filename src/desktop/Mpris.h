@@ -16,8 +16,11 @@
 #include <QStringList>
 #include <QTimer>
 #include <functional>
+#include <memory>
+#include <optional>
 
 class Player;
+class Timestamps;
 
 // The bar as a media player on the session bus (MPRIS 2): media keys,
 // desktop sound menus and tools such as playerctl drive it. Every command
@@ -34,18 +37,22 @@ public:
     static const QString DesktopEntry;  // the .desktop file's name, without ".desktop"
 
     explicit MprisPlayer(QObject *parent = nullptr);
+    ~MprisPlayer() override;
 
     // Puts the object on `bus`. Done before the bar exists, so that a file
     // handed over by a second launch during start-up is not lost.
     bool RegisterOn(const QDBusConnection &bus);
     QDBusConnection Bus() const { return m_bus; }
 
-    // What Raise, Quit and the settings action do to the program's window.
+    // What Raise, Quit and the settings action do to the program's window,
+    // and what the timestamp actions do on the desktop (none: nothing).
     struct Window
     {
         std::function<void()> raise;
         std::function<void()> quit;
         std::function<void()> settings;
+        std::function<void()> copyTimestamp;
+        std::function<void()> insertTimestamp;
     };
 
     // The bar is up: commands act on its player from now on, and the file
@@ -83,6 +90,11 @@ public:
     // answer. The playback actions do what the matching MPRIS command, hot
     // key or button does, and nothing without a file.
     void Act(RemoteAction action);
+
+    // The position as a timestamp; nothing with no file.
+    std::optional<QString> Timestamp() const;
+    // Goes to the time a timestamp names; why not, when it did not.
+    QString GoTo(const QString &timestamp);
 
     QString PlaybackStatus() const;
     double Rate() const;
@@ -125,6 +137,7 @@ private:
 
     Window m_window;
     QPointer<Player> m_player;
+    std::unique_ptr<Timestamps> m_timestamps;
     QDBusConnection m_bus{QString()};
     FilePath m_pendingPath;         // asked for before the bar was up
     FilePath m_path;                // the file opened last, as far as we know
@@ -182,6 +195,11 @@ public:
 public slots:
     // `action` by its name (RemoteActions); an unknown one is refused.
     void Act(const QString &action, const QDBusMessage &message);
+    // The position as a timestamp (Failed with no file).
+    QString Timestamp(const QDBusMessage &message);
+    // Goes to the time `timestamp` names, before answering; InvalidArgs for
+    // one that names none, Failed with no file.
+    void GoTo(const QString &timestamp, const QDBusMessage &message);
 
 private:
     MprisPlayer *m_player;

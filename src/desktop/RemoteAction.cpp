@@ -106,10 +106,21 @@ CommandRequest ParseCommandArguments(const QStringList &arguments)
         if (!argument.startsWith(u'-'))
             continue;
         CommandRequest request;
+        if (argument == QLatin1String(GoToOption)) {
+            // Its value may look like an option ("-0:10"); the parser refuses it.
+            if (given.size() != 2 || given.first() != argument)
+                return Misuse(QStringLiteral("%1 takes one time, such as %1 12:34 (see murmelvox --help)")
+                                  .arg(argument));
+            request.kind = CommandRequest::GoTo;
+            request.time = given.at(1);
+            return request;
+        }
         if (IsHelp(argument)) {
             request.kind = CommandRequest::Help;
         } else if (argument == QLatin1String("--version")) {
             request.kind = CommandRequest::Version;
+        } else if (argument == QLatin1String(TimestampOption)) {
+            request.kind = CommandRequest::PrintTimestamp;
         } else if (argument == QLatin1String(OpenSettingsOption)) {
             request.kind = CommandRequest::OpenSettings;
             request.action = RemoteAction::Settings;
@@ -132,6 +143,7 @@ QString UsageText()
     QString text = QStringLiteral(
         "Usage: murmelvox [FILE]\n"
         "       murmelvox ACTION\n"
+        "       murmelvox --timestamp | --goto TIME\n"
         "       murmelvox --open-settings | --help | --version\n"
         "\n"
         "Starts the bar and opens FILE (a path or a file:// URI) in it. While a bar\n"
@@ -144,8 +156,14 @@ QString UsageText()
         "running it says so and exits with status 1. Actions need no display, so a\n"
         "Wayland desktop's own key bindings can run them. ACTION is one of:\n");
     for (const RemoteActionInfo &info : RemoteActions)
-        text += QStringLiteral("  --%1%2\n").arg(QLatin1String(info.name), -16).arg(QLatin1String(info.help));
+        text += QStringLiteral("  --%1 %2\n").arg(QLatin1String(info.name), -15).arg(QLatin1String(info.help));
     text += QStringLiteral(
+        "\n"
+        "Timestamps, also from the bar running in this session:\n"
+        "  --timestamp       print the position as a timestamp, such as [00:12:34]\n"
+        "  --goto TIME       go to TIME (h:mm:ss, mm:ss or m:ss, with a fraction if\n"
+        "                    any, in [ ], ( ) or # # or none); past the end, to the\n"
+        "                    end, paused. A TIME that is no timestamp: status 1\n"
         "\n"
         "Other options:\n"
         "  --open-settings   show the settings of the bar running in this session, or\n"

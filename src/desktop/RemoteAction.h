@@ -10,7 +10,9 @@
 // What the command line can ask of the bar already running in the session:
 // a desktop's own key bindings and scripts drive the bar this way where its
 // hot keys cannot reach (native Wayland windows).
-enum class RemoteAction { PlayPause, Play, Pause, Stop, WindBack, WindForward, ToStart, Settings };
+enum class RemoteAction {
+    PlayPause, Play, Pause, Stop, WindBack, WindForward, ToStart, Settings, CopyTimestamp, InsertTimestamp
+};
 
 struct RemoteActionInfo
 {
@@ -19,7 +21,7 @@ struct RemoteActionInfo
     const char *help;   // for --help
 };
 
-inline constexpr std::array<RemoteActionInfo, 8> RemoteActions{{
+inline constexpr std::array<RemoteActionInfo, 10> RemoteActions{{
     {RemoteAction::PlayPause, "play-pause", "play, or pause what plays"},
     {RemoteAction::Play, "play", "play"},
     {RemoteAction::Pause, "pause", "pause"},
@@ -28,6 +30,8 @@ inline constexpr std::array<RemoteActionInfo, 8> RemoteActions{{
     {RemoteAction::WindForward, "wind-forward", "wind on by the wind count, as Fast Forward does"},
     {RemoteAction::ToStart, "to-start", "go back to the start, as Full Rewind does"},
     {RemoteAction::Settings, "settings", "show the settings"},
+    {RemoteAction::CopyTimestamp, "copy-timestamp", "put the position, as a timestamp, on the clipboard"},
+    {RemoteAction::InsertTimestamp, "insert-timestamp", "type the position, as a timestamp, where you type"},
 }};
 
 std::optional<RemoteAction> RemoteActionNamed(const QString &name);
@@ -38,20 +42,27 @@ QString RemoteActionName(RemoteAction action);
 // "no bar runs" would go unseen there.
 inline constexpr char OpenSettingsOption[] = "--open-settings";
 
+// The options that ask the running bar for its position as a timestamp,
+// and send it to a time (the option's one value).
+inline constexpr char TimestampOption[] = "--timestamp";
+inline constexpr char GoToOption[] = "--goto";
+
 // A command line that is not a plain launch of the bar: an action for the bar
-// already running, --help or --version, answered at once without a display;
-// or --open-settings, which is an action while a bar runs and a launch
-// otherwise.
+// already running, --timestamp, --goto TIME, --help or --version, answered
+// at once without a display; or --open-settings, which is an action while a
+// bar runs and a launch otherwise.
 struct CommandRequest
 {
-    enum Kind { Launch, Action, OpenSettings, Help, Version, Misused };
+    enum Kind { Launch, Action, OpenSettings, PrintTimestamp, GoTo, Help, Version, Misused };
     Kind kind = Launch;
     RemoteAction action = RemoteAction::PlayPause;   // Action; Settings for OpenSettings
     QString reason;                                  // Misused: why, for one line on stderr
+    QString time;                                    // GoTo: the time as given
 };
 
 // `arguments` as main() receives them (program first). An action,
-// --open-settings, --help or --version stands alone; Qt's own options pass
+// --timestamp, --open-settings, --help or --version stands alone, --goto
+// with its time; Qt's own options pass
 // to Qt; any other option is refused, so that a mistyped option never
 // reaches the bar as a file name. After "--" everything is a file name.
 CommandRequest ParseCommandArguments(const QStringList &arguments);

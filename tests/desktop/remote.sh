@@ -4,7 +4,7 @@
 # status 1 and starts no bar. None needs a display.
 source "$(dirname "$0")/lib.sh"
 
-ACTIONS=(play-pause play pause stop wind-back wind-forward to-start settings)
+ACTIONS=(play-pause play pause stop wind-back wind-forward to-start settings copy-timestamp insert-timestamp)
 
 # act NAME: runs one action as a desktop's key binding would, without a
 # display; its output is in $WORK/act.out and $WORK/act.err.
@@ -24,6 +24,15 @@ for action in "${ACTIONS[@]}"; do
     check "no bar: --$action started none" bash -c '! playerctl -p murmelvox status'
 done
 
+for query in timestamp "goto 0:10"; do
+    status=0
+    # shellcheck disable=SC2086 # the option and its value
+    env -u DISPLAY timeout 10 "$BAR" --$query >"$WORK/act.out" 2>"$WORK/act.err" || status=$?
+    check "no bar: --$query ends with status 1 ($status)" [ "$status" = 1 ]
+    check "no bar: --$query says no bar runs, in one line" \
+        bash -c "[ \$(wc -l <'$WORK/act.err') = 1 ] && grep -q 'not running' '$WORK/act.err'"
+done
+
 status=0
 DBUS_SESSION_BUS_ADDRESS="unix:path=$WORK/no-bus" act play || status=$?
 check "no session bus: --play ends with status 1 ($status)" [ "$status" = 1 ]
@@ -35,7 +44,7 @@ check "--help without a display ends with success" [ "$status" = 0 ]
 for action in "${ACTIONS[@]}"; do
     check "--help lists --$action" grep -q -- "--$action " "$WORK/help.out"
 done
-for option in open-settings version; do
+for option in open-settings version timestamp goto; do
     check "--help lists --$option" grep -q -- "--$option " "$WORK/help.out"
 done
 status=0
@@ -88,4 +97,26 @@ for option in --foo --PLAY --play=1 -; do
     check "$option: it names the option and --help" grep -qF -- "option $option (see murmelvox --help)" "$WORK/unknown.err"
 done
 check "the bar keeps its file" title_is tone.wav
+
+# Timestamps: printed, gone to, typed into the focused window.
+goto() { env -u DISPLAY timeout 10 "$BAR" --goto "$1" >"$WORK/act.out" 2>"$WORK/act.err"; }
+pc position 10
+check "--timestamp prints the position" [ "$(env -u DISPLAY "$BAR" --timestamp)" = "[00:00:10]" ]
+check "--goto is sent" goto "(0:05,5)"
+check "--goto: there" at 5.5
+for bad in soon 5 "-0:05" "1:2"; do
+    status=0
+    goto "$bad" || status=$?
+    check "--goto $bad ends with status 1 ($status)" [ "$status" = 1 ]
+    check "--goto $bad: one line says so" bash -c "[ \$(wc -l <'$WORK/act.err') = 1 ] && grep -qF -- '$bad' '$WORK/act.err'"
+    check "--goto $bad: the position is untouched" at 5.5
+done
+xterm -e sh -c "echo \$WINDOWID >'$WORK/window'; stty raw -echo; exec cat >'$WORK/typed'" &
+STARTED+=("$!")
+check "an xterm to type into" wait_until 10 test -s "$WORK/window"
+xdotool windowfocus --sync "$(cat "$WORK/window")"
+check "--insert-timestamp is sent" sent insert-timestamp
+check "--insert-timestamp: typed into the xterm" wait_until 5 grep -qxF "[00:00:05]" "$WORK/typed"
+check "--goto past the end: at the end" goto 1:00:00
+check "--goto past the end: at the end" at 20
 echo PASS

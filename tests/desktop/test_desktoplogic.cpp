@@ -141,6 +141,15 @@ private slots:
         QTest::newRow("--version") << QStringList{"murmelvox", "--version"} << CommandRequest::Version << none;
         QTest::newRow("--open-settings") << QStringList{"murmelvox", "--open-settings"}
                                          << CommandRequest::OpenSettings << RemoteAction::Settings;
+        QTest::newRow("--timestamp") << QStringList{"murmelvox", "--timestamp"} << CommandRequest::PrintTimestamp
+                                     << none;
+        QTest::newRow("--goto with a time like an option") << QStringList{"murmelvox", "--goto", "-0:10"}
+                                                           << CommandRequest::GoTo << none;
+        QTest::newRow("--goto without a time") << QStringList{"murmelvox", "--goto"} << CommandRequest::Misused << none;
+        QTest::newRow("--goto with two times") << QStringList{"murmelvox", "--goto", "1:00", "2:00"}
+                                               << CommandRequest::Misused << none;
+        QTest::newRow("a file, then --goto") << QStringList{"murmelvox", "memo.wav", "--goto", "1:00"}
+                                             << CommandRequest::Misused << none;
         QTest::newRow("an action with a file") << QStringList{"murmelvox", "--play", "memo.wav"}
                                                << CommandRequest::Misused << none;
         QTest::newRow("a file, then an action") << QStringList{"murmelvox", "memo.wav", "--stop"}

@@ -149,7 +149,7 @@ private slots:
         m_form = new Bar;
         m_form->load();
         m_form->windCount().setWindCount(520);   // a wind step of 3 s
-        m_player->Attach(&m_form->player(), {[] {}, [] {}, [this] { ++m_settingsShown; }});
+        m_player->Attach(&m_form->player(), {[] {}, [] {}, [this] { ++m_settingsShown; }, {}, {}});
         // As a file dropped on the panel: the label shows the file's name.
         QTRY_VERIFY(!m_form->player().isOpening());
         QCOMPARE(control<QLabel>(*m_form, "fileLabel")->text(), QStringLiteral("short.wav"));
@@ -427,6 +427,45 @@ private slots:
         const QDBusMessage reply = Act(QStringLiteral("rewind"));
         QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
         QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+    }
+
+    // GoTo jumps before it answers, past the end to the end, paused; a text
+    // that names no time is refused and moves nothing.
+    void goToTimestamps_data()
+    {
+        QTest::addColumn<QString>("timestamp");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<double>("position");   // -1: the end
+        QTest::addColumn<QString>("status");
+        const QString invalid = QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs");
+        QTest::newRow("in brackets") << "[00:00:12]" << QString() << 12.0 << "Playing";
+        QTest::newRow("m:ss,f with blanks") << " 0:07,5 " << QString() << 7.5 << "Playing";
+        QTest::newRow("past the end, halted there") << "1:00:00" << QString() << -1.0 << "Stopped";
+        QTest::newRow("junk") << "soon" << invalid << 3.0 << "Playing";
+        QTest::newRow("seconds alone") << "12" << invalid << 3.0 << "Playing";
+        QTest::newRow("negative") << "-0:05" << invalid << 3.0 << "Playing";
+    }
+    void goToTimestamps()
+    {
+        QFETCH(QString, timestamp);
+        QFETCH(QString, error);
+        QFETCH(double, position);
+        QFETCH(QString, status);
+        m_form->player().jumpTo(3);
+        m_form->player().play();
+        QTRY_COMPARE(Property("PlaybackStatus").toString(), QStringLiteral("Playing"));
+        const QDBusMessage reply = Call(RemoteAdaptor::Interface, QStringLiteral("GoTo"), {timestamp});
+        QCOMPARE(reply.errorName(), error);
+        const double expected = position < 0 ? m_form->player().duration() : position;
+        QVERIFY2(std::abs(m_form->player().position() - expected) < 0.2,
+                 qPrintable(QString::number(m_form->player().position())));
+        QTRY_COMPARE(Property("PlaybackStatus").toString(), status);
+    }
+
+    void timestampIsThePosition()
+    {
+        m_form->player().jumpTo(12.7);
+        QCOMPARE(Call(RemoteAdaptor::Interface, QStringLiteral("Timestamp")).arguments(), QVariantList{"[00:00:12]"});
     }
 
     // A button pressed on the bar shows on the bus.
