@@ -153,8 +153,8 @@ QByteArray GainFilterFor(int volumePercent)
 
 // The engine's one filter chain, built whole from its parts whenever one of
 // them changes: the channel and clear speech, the tempo, and the gain and
-// limiter last, which catch the peaks of everything before them. libmpv
-// keeps the filters that did not change as they are.
+// limiter last, which catch the peaks of everything before them. Each part
+// is labelled, so that the chain reads back part by part.
 QByteArray FilterChainFor(double rate, const AudioSettings &audio)
 {
     QByteArray voice = ChannelFilterFor(audio.channel);
