@@ -4,6 +4,7 @@
 #include "desktop/LaunchArgument.h"
 #include "desktop/MediaTypes.h"
 #include "rules/FileLabel.h"
+#include "engine/AudioControls.h"
 #include "engine/Player.h"
 #include "engine/Timestamps.h"
 #include "rules/SettingsStore.h"
@@ -63,6 +64,7 @@ void MprisPlayer::Attach(Player *player, Window window)
     connect(m_player, &Player::stateChanged, this, &MprisPlayer::Refresh);
     connect(m_player, &Player::durationChanged, this, &MprisPlayer::Refresh);
     connect(m_player, &Player::rateChanged, this, &MprisPlayer::Refresh);
+    connect(&m_player->audio(), &AudioControls::changed, this, &MprisPlayer::Refresh);
     connect(m_player, &Player::positionMoved, this, &MprisPlayer::PositionMoved);
     connect(m_player, &Player::positionChanged, this, &MprisPlayer::Jumped);
     m_position = m_player->position();
@@ -310,6 +312,19 @@ void MprisPlayer::SetRate(double rate)
     m_player->setRate(std::clamp(rate, MinimumRate, MaximumRate));
 }
 
+double MprisPlayer::Volume() const
+{
+    return Ready() ? m_player->audio().volume() / 100.0 : 1.0;
+}
+
+void MprisPlayer::SetVolume(double volume)
+{
+    if (!Ready() || !std::isfinite(volume))
+        return;
+    // Outside the bounds: the nearest bound, as with the rate.
+    m_player->audio().setVolume(int(std::lround(std::clamp(volume, 0.0, MaximumVolume) * 100)));
+}
+
 QVariantMap MprisPlayer::Metadata() const
 {
     if (!Ready())
@@ -331,7 +346,8 @@ void MprisPlayer::Refresh()
     if (!Ready())
         return;
     const MediaPlayer &mp = m_player->engine();
-    const PlayerReading now = PlayerReading::Of(mp, m_trackNumber, m_path);
+    PlayerReading now = PlayerReading::Of(mp, m_trackNumber, m_path);
+    now.volume = Volume();
     const QVariantMap changed = ChangedProperties(m_announced, now);
     const bool newTrack = now.metadata != m_announced.metadata;
     m_announced = now;

@@ -99,6 +99,9 @@ public:
     QString PlaybackStatus() const;
     double Rate() const;
     void SetRate(double rate);
+    // 1.0 is the recording's own level; up to 2.0 (the volume's 200 %).
+    double Volume() const;
+    void SetVolume(double volume);
     QVariantMap Metadata() const;
     qlonglong Position() const;
     bool HasFile() const;
@@ -107,6 +110,7 @@ public:
     // of 2).
     static constexpr double MinimumRate = MediaPlayer::MinimumRate;
     static constexpr double MaximumRate = MediaPlayer::MaximumRate;
+    static constexpr double MaximumVolume = 2.0;
 
 signals:
     void Seeked(qlonglong position);
@@ -246,7 +250,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor
     Q_PROPERTY(double MinimumRate READ MinimumRate)
     Q_PROPERTY(double MaximumRate READ MaximumRate)
     Q_PROPERTY(QVariantMap Metadata READ Metadata)
-    Q_PROPERTY(double Volume READ Volume)
+    Q_PROPERTY(double Volume READ Volume WRITE SetVolume)
     Q_PROPERTY(qlonglong Position READ Position)
     Q_PROPERTY(bool CanGoNext READ CanGoNext)
     Q_PROPERTY(bool CanGoPrevious READ CanGoPrevious)
@@ -263,8 +267,8 @@ public:
     double MinimumRate() const { return MprisPlayer::MinimumRate; }
     double MaximumRate() const { return MprisPlayer::MaximumRate; }
     QVariantMap Metadata() const { return m_player->Metadata(); }
-    // The program has no volume control of its own: full volume, read-only.
-    double Volume() const { return 1.0; }
+    double Volume() const { return m_player->Volume(); }
+    void SetVolume(double volume) { m_player->SetVolume(volume); }
     qlonglong Position() const { return m_player->Position(); }
     bool CanGoNext() const { return m_player->HasFile(); }
     bool CanGoPrevious() const { return m_player->HasFile(); }

@@ -72,6 +72,8 @@ QVariantMap ChangedProperties(const PlayerReading &before, const PlayerReading &
         changed.insert(QStringLiteral("PlaybackStatus"), after.playbackStatus);
     if (before.rate != after.rate)
         changed.insert(QStringLiteral("Rate"), after.rate);
+    if (before.volume != after.volume)
+        changed.insert(QStringLiteral("Volume"), after.volume);
     if (before.metadata != after.metadata)
         changed.insert(QStringLiteral("Metadata"), after.metadata);
     if (before.hasFile != after.hasFile) {

@@ -34,6 +34,7 @@ struct PlayerReading
 {
     QString playbackStatus = QStringLiteral("Stopped");
     double rate = 1;
+    double volume = 1;         // not the engine's: the caller fills it in
     bool hasFile = false;      // CanPlay, CanPause, CanSeek, CanGoNext, CanGoPrevious
     QVariantMap metadata;
 

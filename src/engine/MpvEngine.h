@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/MediaPlayer.h"
+#include "rules/AudioSettings.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -84,6 +85,11 @@ public:
     // Starts the engine now rather than at the first command that needs it.
     void start();
 
+    // Volume, channel and clear speech, heard from now on (the volume kept
+    // within its range); before the engine runs, from its start.
+    void setAudio(const AudioSettings &audio);
+    const AudioSettings &audio() const { return m_audio; }
+
 signals:
     // The file Open was given is open (PlayState Stopped).
     void opened();
@@ -118,6 +124,8 @@ private:
     void unloaded();
     void sendLoad(const FilePath &fullPath, FilePath::Kind kind, bool hadFile);
     void seekTo(double seconds);
+    void setFilters(double rate);
+    void applyVolume();
     void changed();
     void announcePosition();
     double livePosition() const;
@@ -140,6 +148,7 @@ private:
     QTimer m_openDeadline;
     double m_duration = 0;
     double m_rate = 1;
+    AudioSettings m_audio;
 
     // The position answered until the live position has caught up with it.
     // While paused or stopped it is always held; while playing it is let go

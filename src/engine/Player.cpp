@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/Player.h"
 
+#include "engine/AudioControls.h"
 #include "engine/MpvEngine.h"
 #include "rules/Sliders.h"
 
@@ -13,7 +14,8 @@ Player::Player(std::unique_ptr<MpvEngine> engine, std::function<double()> windSt
 
 Player::Player(MediaPlayer &engine, std::function<double()> windStep, QObject *parent)
     : QObject(parent), m_engine(engine), m_windStep(std::move(windStep)),
-      m_announcedState(engine.PlayState()), m_announcedRate(engine.Rate())
+      m_announcedState(engine.PlayState()), m_announcedRate(engine.Rate()),
+      m_audio(std::make_unique<AudioControls>(dynamic_cast<MpvEngine *>(&engine)))
 {
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+class AudioControls;
 class MpvEngine;
 
 // How the Play, Pause and Stop buttons look: pressed (true), released
@@ -54,6 +55,8 @@ public:
     double duration() const { return m_engine.Duration(); }
     double rate() const { return m_engine.Rate(); }
     double windStep() const { return m_windStep(); }
+    // Volume, channel and clear speech of the engine.
+    AudioControls &audio() const { return *m_audio; }
 
     // Opens a local file; fileChanged says whether it could be opened, at
     // once or once the engine has loaded it. Meanwhile Play, Pause, Stop and
@@ -122,6 +125,8 @@ private:
     std::vector<std::function<void()>> m_whenOpen;
     PlayState m_announcedState;
     double m_announcedRate;
+    // Outlives the engine, and never reaches it while going.
+    std::unique_ptr<AudioControls> m_audio;
     // Last, so that it goes first: nothing it pushes reaches a player
     // half taken apart.
     std::unique_ptr<MpvEngine> m_ownEngine;

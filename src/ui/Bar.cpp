@@ -3,6 +3,7 @@
 
 #include "hotkeys/GlobalHotKeys.h"
 #include "hotkeys/HotKeys.h"
+#include "engine/AudioControls.h"
 #include "engine/MpvEngine.h"
 #include "engine/Player.h"
 #include "engine/Resumer.h"
@@ -85,6 +86,7 @@ Bar::~Bar() = default;
 void Bar::layOutStrip()
 {
     m_player = new Player(std::make_unique<MpvEngine>(), [this] { return windStep(); }, this);
+    m_player->audio().restoreFrom(m_settings);
     m_seekBar = new SeekBar(*m_player, this);
     m_hotKeys = new HotKeys(*m_player, this);
     m_globalHotKeys = new GlobalHotKeys(this);

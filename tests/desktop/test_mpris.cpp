@@ -8,6 +8,7 @@
 #include "desktop/MprisModel.h"
 #include "hotkeys/HotKeys.h"
 #include "rules/FileLabel.h"
+#include "engine/AudioControls.h"
 #include "engine/Player.h"
 #include "ui/Bar.h"
 #include "ui/BookmarksView.h"
@@ -546,13 +547,35 @@ private slots:
         QCOMPARE(m_form->player().rate(), 1.0);
     }
 
-    // There is no volume control: a request to change it is refused.
-    void volumeIsReadOnly()
+    // The volume runs from silence to twice the recording's level; outside
+    // that the nearest bound, and a value of another type is refused.
+    void volume_data()
     {
+        QTest::addColumn<QVariant>("written");
+        QTest::addColumn<double>("volume");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("half") << QVariant(0.5) << 0.5 << QString();
+        QTest::newRow("amplified") << QVariant(1.55) << 1.55 << QString();
+        QTest::newRow("above 2") << QVariant(3.0) << 2.0 << QString();
+        QTest::newRow("negative") << QVariant(-0.5) << 0.0 << QString();
+        QTest::newRow("text") << QVariant(QStringLiteral("0.5")) << 1.0 << "org.freedesktop.DBus.Error.InvalidArgs";
+        QTest::newRow("integer") << QVariant(0) << 1.0 << "org.freedesktop.DBus.Error.InvalidArgs";
+    }
+    void volume()
+    {
+        QFETCH(QVariant, written);
+        QFETCH(double, volume);
+        QFETCH(QString, error);
         const QDBusMessage reply = Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
-                                        {PlayerInterface, QStringLiteral("Volume"), QVariant::fromValue(QDBusVariant(0.5))});
-        QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.PropertyReadOnly"));
-        QCOMPARE(Property("Volume").toDouble(), 1.0);
+                                        {PlayerInterface, QStringLiteral("Volume"), QVariant::fromValue(QDBusVariant(written))});
+        QCOMPARE(reply.errorName(), error);
+        QCOMPARE(Property("Volume").toDouble(), volume);
+        QCOMPARE(m_form->player().audio().volume(), qRound(volume * 100));
+        if (error.isEmpty())
+            QTRY_VERIFY(Announced(QStringLiteral("Volume"), volume));
+        else
+            QVERIFY(!Announced(QStringLiteral("Volume"), {}));
+        m_form->player().audio().setVolume(100);
     }
 
     // Whichever way a file comes in, the metadata names it.

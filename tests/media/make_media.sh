@@ -9,6 +9,7 @@
 # empty.mp3     0 bytes
 # text.mp3      a text file with an audio file's name
 # short.wav     2 s of 440 Hz, also copied under awkward names (names/)
+# left-only.wav 2 s of stereo: 440 Hz on the left, silence on the right
 # video.mp4     3 s of a test picture with a 440 Hz tone
 # silent-video.mp4  2 s of a test picture, no sound
 set -euo pipefail
@@ -43,6 +44,8 @@ head -c $((size / 3 + 17)) "$out/speech.mp3" > "$out/truncated.mp3"
 printf 'This is not audio.\nJust some text with an audio name.\n' > "$out/text.mp3"
 
 tone "$out/short.wav" 2
+silence "$tmp/s2.wav" 2
+sox -q -M "$out/short.wav" "$tmp/s2.wav" "$out/left-only.wav"
 for name in "with blank.wav" "quote'single.wav" 'quote"double.wav' "semi;colon.wav" \
             $'new\nline.wav' "Grüße ünïcödé.wav" "dollar\$HOME \`x\`.wav"; do
   cp "$out/short.wav" "$out/names/$name"
