@@ -72,10 +72,13 @@ std::optional<Entries> parsed(const QByteArray &text)
         e.file.size = fields[1].toLongLong(&ok[1]);
         e.file.modifiedNs = fields[2].toLongLong(&ok[2]);
         e.file.path = QByteArray::fromPercentEncoding(fields[3].toByteArray());
-        if (!ok[0] || !ok[1] || !ok[2] || !(e.seconds > 0) || !std::isfinite(e.seconds)
+        if (!ok[0] || !ok[1] || !ok[2] || !(e.seconds >= 0) || !std::isfinite(e.seconds)
             || entries.size() == ResumeStore::MaxFiles)
             return std::nullopt;
-        entries.push_back(std::move(e));
+        // A place kept a moment after the start is written as 0.000: the
+        // file starts at the beginning, and the other places still count.
+        if (e.seconds > 0)
+            entries.push_back(std::move(e));
     }
     return entries;
 }

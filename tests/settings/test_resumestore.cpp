@@ -66,6 +66,25 @@ private slots:
         QCOMPARE(again.entries().size(), size_t(1));
     }
 
+    // A place a moment after the start is written as 0.000; read back, it
+    // starts at the beginning and leaves the other places standing.
+    void placeAtTheStartReadsBack()
+    {
+        const FileIdentity early = makeFile(dir.filePath(QStringLiteral("early.wav")));
+        const FileIdentity later = makeFile(dir.filePath(QStringLiteral("later.wav")));
+        {
+            ResumeStore store(storePath());
+            store.keep(later, 5);
+            store.keep(early, 0.0002);
+            QVERIFY(store.finishWrites(QDeadlineTimer(5000)));
+        }
+        resumeWarnings = 0;
+        const ResumeStore again(storePath());
+        QCOMPARE(resumeWarnings, 0);
+        QCOMPARE(again.place(later), 5.0);
+        QCOMPARE(again.place(early), std::nullopt);
+    }
+
     void newestThousandKept()
     {
         std::vector<FileIdentity> files;
